@@ -1,0 +1,17 @@
+# Shared compile options: warnings everywhere, sanitizers on request.
+option(ORBIVUE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(ORBIVUE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+option(ORBIVUE_BENCH "Build the benchmarks" OFF)
+
+function(orbivue_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+if(ORBIVUE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Tests that read the archives made by real archivers look here and skip
+# when the folder is absent.
+set(ORBIVUE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "External test archives")

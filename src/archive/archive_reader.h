@@ -1,0 +1,40 @@
+// The requests the installation makes of the embedded archive: list its
+// entries, and fetch one entry's contents by name, checked by CRC-32.
+#pragma once
+
+#include <cstdint>
+
+#include "archive/archive_image.h"
+
+struct EntryListNode {
+  char* name;
+  uint16_t nameLength;
+  uint32_t packedSize;
+  uint32_t unpackedSize;
+  uint8_t hostSystem;
+  uint32_t dataCrc;
+  uint32_t modifiedTime;
+  uint8_t unpackVersion;
+  uint8_t method;
+  uint32_t attributes;
+  EntryListNode* next;
+};
+
+// Lists every file header in archive order. Returns the count and stores the
+// head (null when there are none). When the archive cannot be opened it
+// returns 0 and leaves *outHead alone; when memory runs out it releases
+// what it built, stores null and returns 0.
+int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead);
+
+// Fetches the entry called name into a new malloc block. Returns 1 with
+// *outData/*outSize set (the caller frees the block), or 0 with them null/0.
+// password may be null; an empty one is the same as none.
+int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+                    const char* password);
+
+// Frees a chain from ArchiveListEntries; null does nothing.
+void ArchiveFreeList(EntryListNode* head);
+
+// True when the two names denote the same entry: ASCII case, backslash,
+// slash and underscore do not matter; every other byte must match.
+bool EntryNamesEqual(const char* a, const char* b);

@@ -1,0 +1,39 @@
+// The reader's one request state, shared with the decompressor through the
+// hand-over fields (remaining, outputEnabled, output, outputCount).
+#pragma once
+
+#include <cstdint>
+
+#include "archive/archive_image.h"
+#include "archive/block_headers.h"
+
+constexpr uint32_t WindowSize = 1u << 20;
+constexpr uint32_t MaxPasswordLength = 255;
+
+struct ReaderState {
+  ArchiveImage* image;
+  ArchiveHeader archiveHeader;
+  EntryHeader entry;
+  uint32_t nextBlock;
+  char wantedName[MaxNameLength + 1];
+  char password[MaxPasswordLength + 1];
+  uint8_t* window;
+  uint8_t* output;
+  uint32_t* outputCount;
+  uint32_t outputCapacity;  // the wanted entry's unpackedSize
+  bool outputEnabled;
+  int32_t cipherVersion;
+  uint32_t packedLeft;
+  int32_t remaining;
+  // Set by each get request before its first entry; tells the decompressor
+  // that the window holds nothing a solid entry could continue from.
+  bool windowFresh;
+};
+
+extern ReaderState readerState;
+
+// Hands out up to count packed bytes of the current entry (decrypted when
+// the entry is encrypted and a password is set). Returns how many were
+// stored at dest; 0 once the entry's packed data are used up or the image
+// cannot serve the read. Never writes past dest + count.
+int32_t ReadPackedData(uint8_t* dest, uint32_t count);

@@ -1,0 +1,190 @@
+// The listing and get requests: each starts again at offset 0 of the image,
+// keeps nothing from the one before and clears the password at its end.
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/archive_reader.h"
+#include "archive/cipher.h"
+#include "archive/crc32.h"
+#include "archive/reader_memory.h"
+#include "archive/reader_state.h"
+#include "unpack/unpack_entry.h"
+
+ReaderState readerState;
+
+namespace {
+
+template <size_t N>
+void CopyBounded(char (&dest)[N], const char* src) {
+  size_t i = 0;
+  for (; src != nullptr && i < N - 1 && src[i] != '\0'; i++) dest[i] = src[i];
+  dest[i] = '\0';
+}
+
+// Steps common to both requests: store the image, open it and stand on the
+// first block after the main header.
+int StartRequest(ArchiveImage* image) {
+  BuildCrc32Table();
+  readerState.image = image;
+  if (image == nullptr) return 0;
+  image->offset = 0;
+  if (image->data == nullptr || image->size < MarkerSize) return 0;
+  if (!OpenArchive()) return 0;
+  image->offset = MarkerSize + readerState.archiveHeader.headerSize;
+  return 1;
+}
+
+void EndRequest() {
+  std::memset(readerState.password, 0, sizeof readerState.password);
+}
+
+void CopyStoredEntry() {
+  ReaderState& r = readerState;
+  // An entry before the wanted one has nowhere to go, and a stored entry
+  // leaves the decoder alone: it is passed over without reading.
+  if (r.output == nullptr) return;
+  if (r.cipherVersion < 20) {
+    *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
+    return;
+  }
+  // Encrypted data are padded to whole 16-byte blocks, so they may be longer
+  // than the entry: decrypt whole chunks aside and keep what fits.
+  uint8_t chunk[8192];
+  uint32_t delivered = 0;
+  while (r.packedLeft > 0) {
+    const int32_t n = ReadPackedData(chunk, sizeof chunk);
+    if (n <= 0) break;
+    uint32_t take = r.outputCapacity - delivered;
+    if (uint32_t(n) < take) take = uint32_t(n);
+    std::memcpy(r.output + delivered, chunk, take);
+    delivered += take;
+  }
+  *r.outputCount = delivered;
+}
+
+bool DecodeEntry() {
+  ReaderState& r = readerState;
+  const EntryHeader& e = r.entry;
+  if (e.unpackVersion < 13 || e.unpackVersion > 20) return false;
+  if (r.password[0] != '\0' && (e.flags & EntryFlagEncrypted)) {
+    r.cipherVersion = e.unpackVersion;
+    SetCipherPassword(r.password);
+  } else {
+    r.cipherVersion = 0;
+  }
+  r.packedLeft = e.packedSize;
+  r.remaining = int32_t(e.unpackedSize);
+  if (e.method == 0x30)
+    CopyStoredEntry();
+  else
+    UnpackEntry(r.window);
+  if (r.output == nullptr) return true;
+  // Only delivered bytes are ever tested: a short delivery fails outright.
+  if (*r.outputCount != e.unpackedSize) return false;
+  const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, r.output, e.unpackedSize);
+  return crc == e.dataCrc;
+}
+
+int ExtractWanted() {
+  ReaderState& r = readerState;
+  const bool solid = (r.archiveHeader.flags & MainFlagSolid) != 0;
+  int32_t result = NextEntryHeader();
+  for (;;) {
+    if (result <= 0 || r.entry.blockType == BlockEnd) return 0;
+    const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
+    r.outputEnabled = match;
+    if (match) {
+      r.output = static_cast<uint8_t*>(ReaderMalloc(r.entry.unpackedSize));
+      if (r.output == nullptr) return 0;
+      r.outputCapacity = r.entry.unpackedSize;
+      *r.outputCount = 0;
+    }
+    if ((solid || match) && !DecodeEntry()) return 0;
+    r.image->offset = r.nextBlock;
+    if (match) return 1;
+    result = NextEntryHeader();
+  }
+}
+
+}  // namespace
+
+int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
+  std::memset(readerState.password, 0, sizeof readerState.password);
+  if (!StartRequest(image)) {
+    EndRequest();
+    return 0;
+  }
+  ReaderState& r = readerState;
+  *outHead = nullptr;
+  EntryListNode** tail = outHead;
+  int count = 0;
+  for (int32_t result = NextEntryHeader(); result > 0 && r.entry.blockType != BlockEnd;
+       result = NextEntryHeader()) {
+    const EntryHeader& e = r.entry;
+    auto* node = static_cast<EntryListNode*>(ReaderMalloc(sizeof(EntryListNode)));
+    auto* name = static_cast<char*>(node ? ReaderMalloc(e.nameLength + 1u) : nullptr);
+    if (name == nullptr) {
+      // Out of memory: a partial list would pass for the whole archive.
+      std::free(node);
+      ArchiveFreeList(*outHead);
+      *outHead = nullptr;
+      EndRequest();
+      return 0;
+    }
+    std::memcpy(name, e.name, e.nameLength + 1u);
+    *node = EntryListNode{name,         e.nameLength, e.packedSize,   e.unpackedSize,
+                          e.hostSystem, e.dataCrc,    e.modifiedTime, e.unpackVersion,
+                          e.method,     e.attributes, nullptr};
+    *tail = node;
+    tail = &node->next;
+    count++;
+    image->offset = r.nextBlock;
+  }
+  EndRequest();
+  return count;
+}
+
+int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+                    const char* password) {
+  ReaderState& r = readerState;
+  CopyBounded(r.wantedName, name);
+  std::memset(r.password, 0, sizeof r.password);
+  if (password != nullptr) CopyBounded(r.password, password);
+  r.output = nullptr;
+  r.outputCount = outSize;
+  r.outputCapacity = 0;
+  r.outputEnabled = false;
+  *outSize = 0;
+
+  int ok = 0;
+  if (StartRequest(image)) {
+    r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
+    if (r.window != nullptr) {
+      r.windowFresh = true;
+      ok = ExtractWanted();
+    }
+  }
+  EndRequest();
+  std::free(r.window);
+  r.window = nullptr;
+  if (ok) {
+    *outData = r.output;
+  } else {
+    std::free(r.output);
+    *outData = nullptr;
+    *outSize = 0;
+  }
+  r.output = nullptr;
+  r.outputCount = nullptr;
+  r.outputEnabled = false;
+  return ok;
+}
+
+void ArchiveFreeList(EntryListNode* head) {
+  while (head != nullptr) {
+    EntryListNode* next = head->next;
+    std::free(head->name);
+    std::free(head);
+    head = next;
+  }
+}
