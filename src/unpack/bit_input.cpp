@@ -1,0 +1,57 @@
+// Packed bits, most significant first, from a fixed buffer that slides at
+// fixed points instead of testing bounds on every read.
+#include "archive/reader_state.h"
+#include "unpack/rar20_decoder.h"
+
+namespace {
+constexpr uint32_t SlideKeep = 32;  // bytes moved to the front on a slide
+}
+
+void FillInput() {
+  BitInput& in = decoder.input;
+  const int32_t n = ReadPackedData(in.buffer, InputBufferSize);
+  in.validBytes = n > 0 ? uint32_t(n) : 0;
+  in.dataEnd = in.validBytes;
+  in.bytePos = 0;
+}
+
+void SlideInput() {
+  BitInput& in = decoder.input;
+  const uint32_t from = InputBufferSize - SlideKeep;
+  for (uint32_t i = 0; i < SlideKeep; i++) in.buffer[i] = in.buffer[from + i];
+  in.bytePos %= SlideKeep;
+  const uint32_t keptData = in.dataEnd > from ? in.dataEnd - from : 0;
+  const int32_t n = ReadPackedData(in.buffer + SlideKeep, InputBufferSize - SlideKeep);
+  if (n > 0) {
+    in.validBytes = uint32_t(n) + SlideKeep;
+    in.dataEnd = in.validBytes;
+  } else {
+    in.validBytes = in.bytePos;
+    in.dataEnd = keptData;
+  }
+}
+
+uint32_t PeekBits16() {
+  const BitInput& in = decoder.input;
+  const uint8_t* b = in.buffer + in.bytePos;
+  const uint32_t v = uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
+  return (v >> (8 - in.bitPos)) & 0xFFFF;
+}
+
+void SkipBits(uint32_t n) {
+  BitInput& in = decoder.input;
+  in.bitPos += n;
+  in.bytePos += in.bitPos >> 3;
+  in.bitPos &= 7;
+}
+
+uint32_t ReadBits(uint32_t n) {
+  const uint32_t v = PeekBits16() >> (16 - n);
+  SkipBits(n);
+  return v;
+}
+
+bool InputExhausted() {
+  const BitInput& in = decoder.input;
+  return in.bytePos > in.dataEnd || (in.bytePos == in.dataEnd && in.bitPos > 0);
+}

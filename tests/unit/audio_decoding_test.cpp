@@ -1,0 +1,143 @@
+// The audio predictor: per-channel prediction, error sums and adaptation.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "bit_writer.h"
+#include "decoder_fixture.h"
+
+namespace {
+
+void ResetAudio(uint32_t channels) {
+  std::memset(decoder.channels, 0, sizeof decoder.channels);
+  decoder.crossDelta = 0;
+  decoder.currentChannel = 0;
+  decoder.channelCount = channels;
+}
+
+TEST(AudioDecoding, WorkedExample) {
+  ResetAudio(1);
+  ChannelPredictor& p = decoder.channels[0];
+  p.weight1 = 1;
+  p.prevByte = 100;
+  p.prevDelta = 4;
+  p.delta1 = 2;
+  EXPECT_EQ(DecodeAudioByte(3), 97);
+  EXPECT_EQ(p.delta2, 2);
+  EXPECT_EQ(p.delta1, 4);
+  EXPECT_EQ(p.prevDelta, -3);
+  EXPECT_EQ(decoder.crossDelta, -3);
+  EXPECT_EQ(p.prevByte, 97);
+  EXPECT_EQ(p.sampleCount, 1u);
+}
+
+TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
+  ResetAudio(1);
+  EXPECT_EQ(DecodeAudioByte(5), 251);
+  ResetAudio(1);
+  EXPECT_EQ(DecodeAudioByte(0), 0);
+}
+
+TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
+  ResetAudio(1);
+  ChannelPredictor& p = decoder.channels[0];
+  p.prevDelta = 3;       // becomes delta1
+  DecodeAudioByte(255);  // e = -8
+  EXPECT_EQ(p.errorSum[0], 8u);
+  EXPECT_EQ(p.errorSum[1], 11u);  // |-8 - 3|
+  EXPECT_EQ(p.errorSum[2], 5u);   // |-8 + 3|
+}
+
+TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
+  ResetAudio(2);
+  decoder.channels[1].weight5 = 8;  // channel 1 follows channel 0's last delta
+  decoder.currentChannel = 0;
+  EXPECT_EQ(DecodeAudioByte(256 - 10), 10);  // channel 0: +10
+  EXPECT_EQ(decoder.crossDelta, 10);
+  decoder.currentChannel = 1;
+  // S = 8 * 0 + 8 * 10 = 80, predicted 10, symbol 0 keeps it.
+  EXPECT_EQ(DecodeAudioByte(0), 10);
+  EXPECT_EQ(decoder.crossDelta, 10);
+}
+
+TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
+  ResetAudio(2);
+  // Channel 0 rises by 4 a byte (e = -32, delta1 = 4), so "e + delta1" has
+  // the smallest sum and weight1 goes up. Channel 1 stays flat.
+  for (int i = 0; i < 31; i++) {
+    decoder.currentChannel = 0;
+    DecodeAudioByte(256 - 4);
+    decoder.currentChannel = 1;
+    DecodeAudioByte(0);
+  }
+  EXPECT_EQ(decoder.channels[0].sampleCount, 31u);
+  EXPECT_EQ(decoder.channels[0].weight1, 0);
+  decoder.currentChannel = 0;
+  DecodeAudioByte(256 - 4);  // the 32nd on channel 0, the 63rd of the stream
+  EXPECT_EQ(decoder.channels[0].weight1, 1);
+  for (uint32_t e : decoder.channels[0].errorSum) EXPECT_EQ(e, 0u);
+  // Channel 1 has seen 31 bytes: its sums are still running.
+  EXPECT_EQ(decoder.channels[1].sampleCount, 31u);
+  EXPECT_EQ(decoder.channels[1].errorSum[9], 31u * 4u);
+}
+
+TEST(AudioDecoding, AdaptationMovesOneWeightByTheSmallestSum) {
+  ChannelPredictor p{};
+  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = 100;
+  AdaptWeights(&p);  // all equal: entry 0 wins, nothing moves
+  EXPECT_EQ(p.weight1 + p.weight2 + p.weight3 + p.weight4 + p.weight5, 0);
+  int32_t ChannelPredictor::*weights[5] = {&ChannelPredictor::weight1, &ChannelPredictor::weight2,
+                                           &ChannelPredictor::weight3, &ChannelPredictor::weight4,
+                                           &ChannelPredictor::weight5};
+  for (uint32_t m = 1; m < 11; m++) {
+    ChannelPredictor q{};
+    for (uint32_t i = 0; i < 11; i++) q.errorSum[i] = 50;
+    q.errorSum[m] = 10;
+    q.errorSum[(m % 10) + 1] = 10;  // a tie with a later or earlier entry
+    AdaptWeights(&q);
+    const uint32_t winner = std::min(m, (m % 10) + 1);
+    const int32_t moved = q.*weights[(winner - 1) / 2];
+    EXPECT_EQ(moved, winner % 2 ? -1 : 1) << m;
+    for (uint32_t e : q.errorSum) EXPECT_EQ(e, 0u);
+  }
+}
+
+TEST(AudioDecoding, WeightsStayWithinMinus17And16) {
+  ChannelPredictor p{};
+  p.weight1 = -17;
+  p.errorSum[0] = 9;  // entry 1 (lower weight1) is smallest
+  AdaptWeights(&p);
+  EXPECT_EQ(p.weight1, -17);
+  p.weight1 = -16;
+  p.errorSum[0] = 9;
+  AdaptWeights(&p);
+  EXPECT_EQ(p.weight1, -17);
+  p.weight2 = 16;
+  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = i == 4 ? 0 : 5;
+  AdaptWeights(&p);
+  EXPECT_EQ(p.weight2, 16);
+  p.weight2 = 15;
+  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = i == 4 ? 0 : 5;
+  AdaptWeights(&p);
+  EXPECT_EQ(p.weight2, 16);
+}
+
+TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
+  // Two channels, every symbol coded in 9 bits; symbol 256 closes nothing here.
+  BitWriter w;
+  std::vector<uint8_t> lengths(2 * 257, 9);
+  PutBlockHeader(w, lengths, true, 2);
+  CanonicalCode code(std::vector<uint8_t>(257, 9));
+  const uint32_t symbols[4] = {5, 7, 1, 0};
+  for (uint32_t s : symbols) code.Put(w, s);
+  DecodeRun run;
+  std::vector<uint8_t> out = run.Entry(w.Bytes(0), 4);
+  ASSERT_EQ(out.size(), 4u);
+  EXPECT_EQ(out[0], 251);  // channel 0 first byte: -5
+  EXPECT_EQ(out[1], 249);  // channel 1 first byte: -7
+  EXPECT_EQ(decoder.channels[0].sampleCount, 2u);
+  EXPECT_EQ(decoder.channels[1].sampleCount, 2u);
+  EXPECT_EQ(decoder.currentChannel, 0u);
+}
+
+}  // namespace
