@@ -12,6 +12,11 @@ if(ORBIVUE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(ORBIVUE_FUZZ)
+  # Coverage feedback for the whole core, not just the fuzz entry points.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+endif()
+
 # Tests that read the archives made by real archivers look here and skip
 # when the folder is absent.
 set(ORBIVUE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "External test archives")
