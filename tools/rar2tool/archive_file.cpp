@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "archive/reader_state.h"
+#include "pe_resource.h"
 
 bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -33,6 +34,21 @@ bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* e
   out->image.data = out->bytes.empty() ? nullptr : out->bytes.data();
   out->image.size = uint32_t(out->bytes.size());
   out->image.offset = 0;
+  // A built Setup.exe carries its archive as resource RARFILE 105.
+  uint32_t at = 0, size = 0;
+  std::string reason;
+  switch (FindPeResource(out->image.data, out->image.size, "RARFILE", 105, &at, &size, &reason)) {
+    case PeLookup::NotPe:
+      break;
+    case PeLookup::Found:
+      out->image.data = out->bytes.data() + at;
+      out->image.size = size;
+      break;
+    case PeLookup::Missing:
+    case PeLookup::Damaged:
+      *error = path + ": " + reason;
+      return false;
+  }
   return true;
 }
 
