@@ -8,6 +8,7 @@
 int ListCommand(const std::vector<std::string>& args);
 int TestCommand(const std::vector<std::string>& args);
 int ExtractCommand(const std::vector<std::string>& args);
+int PackCommand(const std::vector<std::string>& args);
 
 // Prints "rar2tool: message" on standard error and returns 1.
 int Fail(const std::string& message);

@@ -11,7 +11,9 @@ namespace {
 const char Usage[] =
     "usage: rar2tool list ARCHIVE\n"
     "       rar2tool test [-p PASSWORD] ARCHIVE\n"
-    "       rar2tool extract [-p PASSWORD] ARCHIVE DIR\n";
+    "       rar2tool extract [-p PASSWORD] ARCHIVE DIR\n"
+    "       rar2tool pack [-m0..-m5] [-s] [-mm|-mm-] [-p PASSWORD] [--setup-layout] ARCHIVE "
+    "PATH...\n";
 
 }  // namespace
 
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   if (command == "list") return ListCommand(args);
   if (command == "test") return TestCommand(args);
   if (command == "extract") return ExtractCommand(args);
+  if (command == "pack") return PackCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(Usage, stdout);
     return 0;

@@ -1,0 +1,49 @@
+// Writing a RAR 2.x archive in memory: the marker, the main header, one file
+// header per entry with its packed data (stored, or RAR 2.0 compressed, and
+// encrypted with the archive cipher when a password is given), and the end
+// block. With the setup layout it writes the exact shape of the installer's
+// embedded archive instead.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "stream_encoder.h"
+
+namespace packer {
+
+struct PackItem {
+  std::string name;  // archive name: code page 1251 bytes, backslash separators
+  bool directory = false;
+  std::vector<uint8_t> data;
+  uint32_t modifiedTime = 0;  // MS-DOS date and time
+};
+
+struct ArchiveSettings {
+  int level = 3;  // 0 stores, 1..5 compress
+  bool solid = false;
+  AudioChoice audio = AudioChoice::Automatic;
+  std::string password;  // empty: no encryption
+  bool setupLayout = false;
+};
+
+struct PackSummary {
+  uint32_t files = 0;
+  uint32_t folders = 0;
+  uint64_t unpackedBytes = 0;
+  uint64_t packedBytes = 0;  // data areas only
+  EncodeReport encoding;
+};
+
+// Builds the whole archive into out. Returns false with a one-line reason
+// (settings that contradict each other, a name the reader could not find
+// again, sizes past the format's 32-bit fields).
+bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
+                  std::vector<uint8_t>* out, std::string* error, PackSummary* summary = nullptr);
+
+// The key under which the reader finds a name: separators and ASCII case
+// do not matter.
+std::string EntryNameKey(const std::string& name);
+
+}  // namespace packer

@@ -1,0 +1,71 @@
+#include "audio_estimate.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace packer {
+
+double EntropyBits(const uint32_t* counts, int n) {
+  double total = 0, sum = 0;
+  for (int i = 0; i < n; i++) {
+    if (counts[i] == 0) continue;
+    total += counts[i];
+    sum += counts[i] * std::log2(double(counts[i]));
+  }
+  return total > 0 ? total * std::log2(total) - sum : 0;
+}
+
+double AudioBits(const AudioModel& start, int channels, const uint8_t* data, uint32_t size) {
+  AudioModel model = start;
+  if (model.currentChannel >= channels) model.currentChannel = 0;
+  static thread_local uint32_t counts[4][256];
+  std::memset(counts, 0, sizeof counts);
+  int c = model.currentChannel;
+  for (uint32_t i = 0; i < size; i++) {
+    counts[c][EncodeAudioByte(&model.channel[c], &model.crossDelta, data[i])]++;
+    if (++c == channels) c = 0;
+  }
+  double bits = 0;
+  for (int k = 0; k < channels; k++) bits += EntropyBits(counts[k], 256);
+  return bits;
+}
+
+SoundEstimate EstimateSound(const uint8_t* data, uint32_t size) {
+  constexpr uint32_t Window = 8192, Windows = 8;
+  uint32_t starts[Windows];
+  uint32_t windowCount, windowSize;
+  if (size <= Window * Windows) {
+    windowCount = 1;
+    windowSize = size;
+    starts[0] = 0;
+  } else {
+    windowCount = Windows;
+    windowSize = Window;
+    // Window starts keep a multiple of 4 bytes, so channels stay in step.
+    for (uint32_t w = 0; w < Windows; w++)
+      starts[w] = uint32_t(uint64_t(size - Window) * w / (Windows - 1)) & ~3u;
+  }
+  SoundEstimate e{1, 8.0, 8.0};
+  if (size == 0) return e;
+  uint32_t plain[256] = {};
+  for (uint32_t w = 0; w < windowCount; w++)
+    for (uint32_t i = 0; i < windowSize; i++) plain[data[starts[w] + i]]++;
+  const double sampled = double(windowCount) * windowSize;
+  e.plainBitsPerByte = EntropyBits(plain, 256) / sampled;
+  for (int channels = 1; channels <= 4; channels++) {
+    double bits = 0;
+    for (uint32_t w = 0; w < windowCount; w++) {
+      AudioModel fresh;
+      ResetAudioModel(&fresh);
+      bits += AudioBits(fresh, channels, data + starts[w], windowSize);
+    }
+    const double perByte = bits / sampled;
+    if (perByte < e.audioBitsPerByte) {
+      e.audioBitsPerByte = perByte;
+      e.channels = channels;
+    }
+  }
+  return e;
+}
+
+}  // namespace packer

@@ -1,0 +1,28 @@
+// Estimates that decide whether bytes are coded as audio, and with how many
+// channels: entropy of the predictor's delta symbols, from samples or whole.
+#pragma once
+
+#include <cstdint>
+
+#include "audio_predictor.h"
+
+namespace packer {
+
+struct SoundEstimate {
+  int channels;  // 1..4, the best count
+  double audioBitsPerByte;
+  double plainBitsPerByte;  // order-0 entropy of the bytes themselves
+};
+
+// Samples the bytes (all of them when short) with a fresh predictor for
+// each channel count.
+SoundEstimate EstimateSound(const uint8_t* data, uint32_t size);
+
+// Bits to code the bytes as audio with `channels` channels, continuing a
+// copy of model (its current channel as a new block header leaves it).
+double AudioBits(const AudioModel& model, int channels, const uint8_t* data, uint32_t size);
+
+// Sum over the counts of -log2 of their share: the entropy bound in bits.
+double EntropyBits(const uint32_t* counts, int n);
+
+}  // namespace packer

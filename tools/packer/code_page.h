@@ -1,0 +1,17 @@
+// Entry names in code page 1251, the installer's ANSI code page: file names
+// on the build machine are UTF-8 and are converted character by character.
+#pragma once
+
+#include <string>
+
+namespace packer {
+
+// Converts a UTF-8 name to code page 1251. A name that is not valid UTF-8 is
+// taken as already 8-bit and kept byte for byte. Returns false when a
+// character has no code page 1251 form.
+bool Utf8ToCp1251(const std::string& utf8, std::string* cp1251);
+
+// The other way, for messages and listings on the build machine.
+std::string Cp1251ToUtf8(const std::string& cp1251);
+
+}  // namespace packer

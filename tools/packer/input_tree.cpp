@@ -1,0 +1,224 @@
+#include "input_tree.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "code_page.h"
+
+namespace packer {
+
+namespace {
+
+using FileId = std::pair<dev_t, ino_t>;
+
+struct Walk {
+  FileId exclude{0, 0};
+  bool haveExclude = false;
+  std::vector<PackItem>* items;
+  std::set<FileId> openFolders;  // on the current path: a link back is a loop
+  std::string error;
+};
+
+std::string Reason(const std::string& path, const std::string& why) {
+  return path + ": " + why;
+}
+
+// Converts one name component; rejects what Windows cannot hold.
+bool ArchiveComponent(const std::string& path, const std::string& component, std::string* out,
+                      std::string* error) {
+  if (!Utf8ToCp1251(component, out)) {
+    *error = Reason(path, "name has characters outside code page 1251");
+    return false;
+  }
+  for (unsigned char c : *out) {
+    if (c < 0x20 || std::strchr("<>:\"|?*\\", c) != nullptr) {
+      *error = Reason(path, "name has a character that Windows file names cannot hold");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool AddPath(Walk* walk, const std::string& path, const std::string& name);
+
+bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
+               const struct stat& st) {
+  const FileId id{st.st_dev, st.st_ino};
+  if (walk->openFolders.count(id)) {
+    walk->error = Reason(path, "folder contains itself through a symbolic link");
+    return false;
+  }
+  PackItem item;
+  item.name = name;
+  item.directory = true;
+  item.modifiedTime = DosTime(st.st_mtime);
+  walk->items->push_back(std::move(item));
+
+  DIR* dir = opendir(path.c_str());
+  if (dir == nullptr) {
+    walk->error = Reason(path, std::strerror(errno));
+    return false;
+  }
+  std::vector<std::string> children;
+  errno = 0;
+  while (dirent* d = readdir(dir)) {
+    if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+      children.push_back(d->d_name);
+  }
+  const int readErrno = errno;
+  closedir(dir);
+  if (readErrno != 0) {
+    walk->error = Reason(path, std::strerror(readErrno));
+    return false;
+  }
+  std::sort(children.begin(), children.end());
+  walk->openFolders.insert(id);
+  // Files first, then subfolders, each in name order.
+  for (int pass = 0; pass < 2; pass++) {
+    for (const std::string& child : children) {
+      const std::string childPath = path + "/" + child;
+      struct stat cs;
+      const bool isFolder = stat(childPath.c_str(), &cs) == 0 && S_ISDIR(cs.st_mode);
+      if (isFolder != (pass == 1)) continue;
+      std::string component;
+      if (!ArchiveComponent(childPath, child, &component, &walk->error)) return false;
+      if (!AddPath(walk, childPath, name + "\\" + component)) return false;
+    }
+  }
+  walk->openFolders.erase(id);
+  return true;
+}
+
+bool AddPath(Walk* walk, const std::string& path, const std::string& name) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    walk->error = Reason(path, std::strerror(errno));
+    return false;
+  }
+  if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return true;
+  if (S_ISDIR(st.st_mode)) return AddFolder(walk, path, name, st);
+  if (!S_ISREG(st.st_mode)) {
+    walk->error = Reason(path, "not a regular file or folder");
+    return false;
+  }
+  PackItem item;
+  item.name = name;
+  std::time_t mtime;
+  if (!ReadWholeFile(path, &item.data, &mtime, &walk->error)) return false;
+  item.modifiedTime = DosTime(mtime);
+  walk->items->push_back(std::move(item));
+  return true;
+}
+
+// The last component of a path as the user named it ("dir/" is "dir"; "."
+// and ".." are the folder they stand for).
+bool BaseName(const std::string& path, std::string* base, std::string* error) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  std::string last = p.substr(p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1);
+  if (last.empty() || last == "." || last == "..") {
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+      *error = Reason(path, std::strerror(errno));
+      return false;
+    }
+    std::string r = real;
+    free(real);
+    last = r.substr(r.rfind('/') + 1);
+    if (last.empty()) {
+      *error = Reason(path, "the root folder has no name to store");
+      return false;
+    }
+  }
+  *base = last;
+  return true;
+}
+
+}  // namespace
+
+uint32_t DosTime(std::time_t when) {
+  struct tm t;
+  if (localtime_r(&when, &t) == nullptr || t.tm_year < 80)
+    return (0u << 25) | (1u << 21) | (1u << 16);
+  if (t.tm_year > 207)
+    return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+  return uint32_t(t.tm_year - 80) << 25 | uint32_t(t.tm_mon + 1) << 21 | uint32_t(t.tm_mday) << 16 |
+         uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::time_t* mtime,
+                   std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = Reason(path, std::strerror(errno));
+    return false;
+  }
+  struct stat before;
+  if (fstat(fd, &before) != 0) {
+    *error = Reason(path, std::strerror(errno));
+    close(fd);
+    return false;
+  }
+  if (uint64_t(before.st_size) > 0xFFFFFFF0ull) {
+    *error = Reason(path, "larger than a RAR 2.x entry can hold");
+    close(fd);
+    return false;
+  }
+  data->clear();
+  data->reserve(size_t(before.st_size));
+  uint8_t chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = Reason(path, std::strerror(errno));
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    data->insert(data->end(), chunk, chunk + n);
+    if (data->size() > size_t(before.st_size)) break;  // growing: caught below
+  }
+  struct stat after;
+  const bool statOk = fstat(fd, &after) == 0;
+  close(fd);
+  if (!statOk || data->size() != size_t(before.st_size) || after.st_size != before.st_size ||
+      after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+      after.st_mtim.tv_nsec != before.st_mtim.tv_nsec) {
+    *error = Reason(path, "changed while being read");
+    return false;
+  }
+  *mtime = before.st_mtime;
+  return true;
+}
+
+bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,
+                   std::vector<PackItem>* items, std::string* error) {
+  Walk walk;
+  walk.items = items;
+  struct stat ex;
+  if (!excludePath.empty() && stat(excludePath.c_str(), &ex) == 0) {
+    walk.exclude = {ex.st_dev, ex.st_ino};
+    walk.haveExclude = true;
+  }
+  for (const std::string& path : paths) {
+    std::string base, name;
+    if (!BaseName(path, &base, error)) return false;
+    if (!ArchiveComponent(path, base, &name, error)) return false;
+    if (!AddPath(&walk, path, name)) {
+      *error = walk.error;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace packer

@@ -1,0 +1,30 @@
+// Collecting what the command line names: files and folders, recursively,
+// each stored under its path relative to the parent of the argument that
+// named it, with backslashes and code page 1251 names.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+
+namespace packer {
+
+// Reads the inputs in a fixed order: each folder, then its files and
+// subfolders sorted by name. excludePath (the archive being written) is
+// left out when met. Returns false with a one-line reason when an input is
+// missing, unreadable, of a kind that cannot be archived, has a name that
+// cannot be stored, or changes while it is read.
+bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,
+                   std::vector<PackItem>* items, std::string* error);
+
+// MS-DOS date and time of a moment in local time, clamped to 1980..2107.
+uint32_t DosTime(std::time_t when);
+
+// Reads a whole regular file; fails when its size or time changes meanwhile.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::time_t* mtime,
+                   std::string* error);
+
+}  // namespace packer

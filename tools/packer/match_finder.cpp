@@ -1,0 +1,107 @@
+#include "match_finder.h"
+
+#include <algorithm>
+
+namespace packer {
+
+namespace {
+
+constexpr uint32_t Empty = UINT32_MAX;
+constexpr int HashBits = 17;
+constexpr uint32_t SlotMask = WindowSize - 1;
+
+inline uint32_t Hash3(const uint8_t* p) {
+  const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+  return (v * 2654435761u) >> (32 - HashBits);
+}
+
+}  // namespace
+
+HashChains::HashChains(const uint8_t* data, uint32_t size)
+    : data_(data), size_(size), head_(1u << HashBits, Empty), link_(WindowSize, Empty) {}
+
+void HashChains::Insert(uint32_t pos) {
+  if (pos + 3 > size_) return;
+  uint32_t& head = head_[Hash3(data_ + pos)];
+  link_[pos & SlotMask] = head;
+  head = pos;
+}
+
+Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const {
+  Match best{0, 0};
+  if (maxLength < 3 || pos + 3 > size_) return best;
+  const uint8_t* p = data_ + pos;
+  uint32_t candidate = head_[Hash3(p)];
+  uint32_t bestLength = 2;
+  while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
+    const uint8_t* m = data_ + candidate;
+    // Only a longer match can win: test the byte that would make it so first.
+    if (m[bestLength] == p[bestLength] && m[0] == p[0]) {
+      const uint32_t distance = pos - candidate;
+      const uint32_t length = std::min(CommonLength(p, m, maxLength), MaxNewMatchLength(distance));
+      if (length > bestLength && length >= MinNewMatchLength(distance)) {
+        bestLength = length;
+        best = {length, distance};
+        if (length >= niceLength || length >= maxLength) break;
+      }
+    }
+    const uint32_t next = link_[candidate & SlotMask];
+    if (next >= candidate) break;  // a slot reused by a newer position
+    candidate = next;
+  }
+  return best;
+}
+
+BinaryTrees::BinaryTrees(const uint8_t* data, uint32_t size)
+    : data_(data),
+      size_(size),
+      head_(1u << HashBits, Empty),
+      tree_(2 * size_t(WindowSize), Empty) {}
+
+int BinaryTrees::FindAndInsert(uint32_t pos, int depth, uint32_t niceLength, Match* out) {
+  if (pos + 3 > size_) return 0;
+  uint32_t maxLength = size_ - pos;
+  if (maxLength > MaxMatchLength) maxLength = MaxMatchLength;
+  if (niceLength > maxLength) niceLength = maxLength;
+  const uint8_t* p = data_ + pos;
+  uint32_t& head = head_[Hash3(p)];
+  uint32_t node = head;
+  head = pos;
+  uint32_t* pendingLess = &tree_[2 * (pos & SlotMask)];
+  uint32_t* pendingGreater = &tree_[2 * (pos & SlotMask) + 1];
+  uint32_t lessLength = 0, greaterLength = 0, length = 0, bestLength = 2;
+  int count = 0;
+  while (node != Empty && node < pos && pos - node <= MaxDistance && depth-- > 0) {
+    const uint8_t* m = data_ + node;
+    if (m[length] == p[length]) {
+      length = length + 1 + CommonLength(p + length + 1, m + length + 1, maxLength - length - 1);
+      if (length > bestLength) {
+        bestLength = length;
+        if (count < MaxMatchesPerPosition) out[count++] = {length, pos - node};
+        if (length >= niceLength) {
+          // Take over the children of the equal node: pos replaces it.
+          *pendingLess = tree_[2 * (node & SlotMask)];
+          *pendingGreater = tree_[2 * (node & SlotMask) + 1];
+          return count;
+        }
+      }
+    }
+    if (m[length] < p[length]) {
+      *pendingLess = node;
+      pendingLess = &tree_[2 * (node & SlotMask) + 1];
+      node = *pendingLess;
+      lessLength = length;
+    } else {
+      *pendingGreater = node;
+      pendingGreater = &tree_[2 * (node & SlotMask)];
+      node = *pendingGreater;
+      greaterLength = length;
+    }
+    length = lessLength < greaterLength ? lessLength : greaterLength;
+  }
+  *pendingLess = Empty;
+  *pendingGreater = Empty;
+  return count;
+}
+
+}  // namespace packer

@@ -1,0 +1,87 @@
+// Finding earlier occurrences of the bytes at a position within the window:
+// hash chains for the fast levels, binary trees (every longer match in one
+// walk) for the optimal parse. Positions are offsets in the stream buffer,
+// which carries at least MatchPadding readable bytes past its end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "format_tables.h"
+
+namespace packer {
+
+constexpr uint32_t MatchPadding = 16;
+constexpr uint32_t MaxMatchLength = 260;  // a new match far away, with both bonuses
+
+// Length of the common prefix of a and b, at most limit.
+inline uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t limit) {
+  uint32_t n = 0;
+  while (n + 8 <= limit) {
+    uint64_t x, y;
+    __builtin_memcpy(&x, a + n, 8);
+    __builtin_memcpy(&y, b + n, 8);
+    if (x != y) return n + uint32_t(__builtin_ctzll(x ^ y) >> 3);
+    n += 8;
+  }
+  while (n < limit && a[n] == b[n]) n++;
+  return n;
+}
+
+struct Match {
+  uint32_t length;
+  uint32_t distance;
+};
+
+class HashChains {
+ public:
+  HashChains(const uint8_t* data, uint32_t size);
+  // Enters pos (which needs 3 bytes before the end) into the chains.
+  void Insert(uint32_t pos);
+  // Longest match at pos of at most maxLength bytes that a new match can
+  // code, following at most depth links; stops early at niceLength.
+  Match Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const;
+
+ private:
+  const uint8_t* data_;
+  uint32_t size_;
+  std::vector<uint32_t> head_;
+  std::vector<uint32_t> link_;
+};
+
+class BinaryTrees {
+ public:
+  BinaryTrees(const uint8_t* data, uint32_t size);
+  // Enters pos into its tree and stores in out the matches of increasing
+  // length met on the way (each the nearest of its length); returns their
+  // count, at most MaxMatchesPerPosition.
+  int FindAndInsert(uint32_t pos, int depth, uint32_t niceLength, Match* out);
+
+  static constexpr int MaxMatchesPerPosition = 24;
+
+ private:
+  const uint8_t* data_;
+  uint32_t size_;
+  std::vector<uint32_t> head_;
+  std::vector<uint32_t> tree_;  // two children per window slot
+};
+
+// Nearest earlier position of each two-byte pair, for short matches.
+class PairIndex {
+ public:
+  PairIndex() : last_(65536, UINT32_MAX) {}
+  // Distance from pos to the previous occurrence of the pair at pos (0 when
+  // none within 256), then records pos.
+  uint32_t NearestAndInsert(const uint8_t* data, uint32_t pos) {
+    const uint32_t key = uint32_t(data[pos]) << 8 | data[pos + 1];
+    const uint32_t before = last_[key];
+    last_[key] = pos;
+    return before != UINT32_MAX && pos - before <= 256 ? pos - before : 0;
+  }
+
+ private:
+  std::vector<uint32_t> last_;
+};
+
+}  // namespace packer

@@ -1,0 +1,405 @@
+#include "stream_encoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "audio_estimate.h"
+#include "audio_predictor.h"
+#include "bit_writer.h"
+#include "block_header.h"
+#include "block_split.h"
+#include "huffman_code.h"
+#include "lz_parser.h"
+#include "lz_symbols.h"
+
+namespace packer {
+
+namespace {
+
+// Bytes whose steps are gathered before they are cut into blocks and written.
+constexpr uint32_t SegmentBytes = 2u << 20;
+// Files shorter than this are not worth an audio trial.
+constexpr uint32_t MinAudioTrial = 1024;
+
+struct Run {
+  size_t begin, end;  // steps
+  int channels;       // 0 for LZ
+};
+
+double LzBits(const std::vector<Op>& ops, size_t from, LzState state) {
+  LzFrequencies f;
+  for (size_t i = from; i < ops.size(); i++) {
+    const Op& op = ops[i];
+    if (op.distance == 0) {
+      f.main[op.length]++;
+    } else {
+      CountSpelling(&f, SpellMatch(state, op.length, op.distance));
+      PushMatch(&state, op.length, op.distance);
+    }
+  }
+  return EntropyBits(f.main, LiteralSymbols) + EntropyBits(f.distance, DistanceSymbols) +
+         EntropyBits(f.recentLength, RepLengthSymbols) + double(f.extraBits);
+}
+
+class Encoder {
+ public:
+  Encoder(const uint8_t* data, uint32_t size, const std::vector<StreamEntry>& entries,
+          const EncodeSettings& settings, EncodeReport* report)
+      : data_(data),
+        size_(size),
+        entries_(entries),
+        settings_(settings),
+        report_(report),
+        parser_(data, size, LevelParameters(settings.level)),
+        writers_(entries.size()),
+        hasBits_(entries.size(), false),
+        entryChannels_(entries.size(), -1) {
+    ResetAudioModel(&audio_);
+  }
+
+  std::vector<std::vector<uint8_t>> Encode() {
+    size_t e = 0;
+    for (uint32_t pos = 0; pos < size_;) {
+      const uint32_t segmentEnd = size_ - pos > SegmentBytes ? pos + SegmentBytes : size_;
+      ops_.clear();
+      runs_.clear();
+      while (pos < segmentEnd) {
+        while (entries_[e].begin + entries_[e].size <= pos) e++;
+        const StreamEntry& entry = entries_[e];
+        const uint32_t pieceEnd = std::min(segmentEnd, entry.begin + entry.size);
+        Produce(e, pos, pieceEnd);
+        pos = pieceEnd;
+      }
+      for (const Run& run : runs_) EmitRun(run);
+    }
+    while (entry_ < entries_.size()) FinishEntry(entry_++);
+    std::vector<std::vector<uint8_t>> packed(entries_.size());
+    for (size_t i = 0; i < entries_.size(); i++) packed[i].swap(writers_[i].Bytes());
+    return packed;
+  }
+
+ private:
+  // --- Producing steps ---
+
+  void AddRun(size_t begin, int channels) {
+    if (begin == ops_.size()) return;
+    if (!runs_.empty() && runs_.back().channels == channels && runs_.back().end == begin)
+      runs_.back().end = ops_.size();
+    else
+      runs_.push_back({begin, ops_.size(), channels});
+  }
+
+  void ProduceLz(uint32_t a, uint32_t b) {
+    const size_t first = ops_.size();
+    parser_.Parse(a, b, &lz_, &ops_);
+    AddRun(first, 0);
+  }
+
+  void ProduceAudio(uint32_t a, uint32_t b, int channels) {
+    const size_t first = ops_.size();
+    if (audio_.currentChannel >= channels) audio_.currentChannel = 0;
+    int c = audio_.currentChannel;
+    for (uint32_t pos = a; pos < b; pos++) {
+      const uint8_t symbol = EncodeAudioByte(&audio_.channel[c], &audio_.crossDelta, data_[pos]);
+      ops_.push_back({uint32_t(symbol) | uint32_t(c) << 8, AudioOp});
+      if (++c == channels) c = 0;
+    }
+    audio_.currentChannel = c;
+    parser_.SkipBytes(a, b);
+    AddRun(first, channels);
+  }
+
+  // Bytes before the first audio byte of an entry, so that its byte k falls
+  // on channel k mod channels.
+  uint32_t AlignmentPrefix(int channels) const {
+    return audio_.currentChannel < channels ? uint32_t(audio_.currentChannel) : 0;
+  }
+
+  void Produce(size_t e, uint32_t a, uint32_t b) {
+    const StreamEntry& entry = entries_[e];
+    if (entryChannels_[e] < 0 && Decide(e, a, b)) return;  // the trial's LZ steps stay
+    const int channels = entryChannels_[e];
+    if (channels == 0) {
+      ProduceLz(a, b);
+      return;
+    }
+    if (a == entry.begin) {
+      const uint32_t prefix = std::min(AlignmentPrefix(channels), b - a);
+      if (prefix > 0) ProduceLz(a, a + prefix);
+      a += prefix;
+    }
+    ProduceAudio(a, b, channels);
+  }
+
+  // Settles audio or LZ for entry e from its first piece [a, b). Returns
+  // true when it has produced the piece's steps itself (LZ won a trial).
+  bool Decide(size_t e, uint32_t a, uint32_t b) {
+    const StreamEntry& entry = entries_[e];
+    entryChannels_[e] = 0;
+    if (settings_.audio == AudioChoice::Never || entry.size == 0) return false;
+    const SoundEstimate sound = EstimateSound(data_ + entry.begin, entry.size);
+    if (settings_.audio == AudioChoice::Always) {
+      entryChannels_[e] = sound.channels;
+      return false;
+    }
+    if (entry.size < MinAudioTrial || sound.audioBitsPerByte > 0.92 * sound.plainBitsPerByte)
+      return false;
+    // A trial: LZ steps for the piece against the audio estimate of it.
+    const LzState lzBefore = lz_;
+    const CostModel pricesBefore = parser_.Prices();
+    const size_t first = ops_.size();
+    ProduceLz(a, b);
+    const double lzBits = LzBits(ops_, first, lzBefore);
+    const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), b - a);
+    const double audioBits =
+        8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, b - a - prefix);
+    if (audioBits >= lzBits) return true;
+    ops_.resize(first);
+    if (!runs_.empty() && runs_.back().end > first) {
+      runs_.back().end = first;
+      if (runs_.back().begin == first) runs_.pop_back();
+    }
+    lz_ = lzBefore;
+    parser_.SetPrices(pricesBefore);
+    entryChannels_[e] = sound.channels;
+    return false;
+  }
+
+  // --- Writing blocks ---
+
+  static uint32_t StepBytes(const Op& op) {
+    return op.distance == 0 || op.distance == AudioOp ? 1 : op.length;
+  }
+
+  void EmitRun(const Run& run) {
+    SymbolStream stream;
+    SplitSettings split;
+    const bool high = settings_.level >= 4;
+    split.stepsPerChunk = high ? 1024 : 4096;
+    split.maxChunksPerBlock = high ? 96 : 24;
+    const size_t n = run.end - run.begin;
+    stream.first.resize(n);
+    stream.second.resize(n);
+    stream.extraBits.resize(n);
+    if (run.channels == 0) {
+      stream.alphabetSize = LzLengthCount;
+      stream.tableCount = 3;
+      stream.tableOf.assign(LzLengthCount, 0);
+      for (int s = LiteralSymbols; s < LzLengthCount; s++)
+        stream.tableOf[s] = s < LiteralSymbols + DistanceSymbols ? 1 : 2;
+      LzState s = lzEmit_;
+      for (size_t i = 0; i < n; i++) {
+        const Op& op = ops_[run.begin + i];
+        if (op.distance == 0) {
+          stream.first[i] = uint16_t(op.length);
+          stream.second[i] = -1;
+          stream.extraBits[i] = 0;
+          continue;
+        }
+        const Spelling sp = SpellMatch(s, op.length, op.distance);
+        PushMatch(&s, op.length, op.distance);
+        stream.first[i] = sp.main;
+        stream.second[i] = sp.secondTable == 0 ? int16_t(-1)
+                           : sp.secondTable == 1
+                               ? int16_t(LiteralSymbols + sp.second)
+                               : int16_t(LiteralSymbols + DistanceSymbols + sp.second);
+        stream.extraBits[i] = uint8_t(sp.extraBits1 + sp.extraBits2);
+      }
+    } else {
+      stream.alphabetSize = AudioSymbols * run.channels;
+      stream.tableCount = run.channels;
+      stream.tableOf.resize(size_t(stream.alphabetSize));
+      for (int s = 0; s < stream.alphabetSize; s++) stream.tableOf[s] = s / AudioSymbols;
+      for (size_t i = 0; i < n; i++) {
+        const Op& op = ops_[run.begin + i];
+        stream.first[i] = uint16_t((op.length >> 8) * AudioSymbols + (op.length & 0xFF));
+        stream.second[i] = -1;
+        stream.extraBits[i] = 0;
+      }
+    }
+    std::vector<size_t> cuts = SplitIntoBlocks(stream, split);
+    size_t begin = run.begin;
+    for (size_t cut : cuts) {
+      EmitBlock(begin, run.begin + cut, run.channels);
+      begin = run.begin + cut;
+    }
+    EmitBlock(begin, run.end, run.channels);
+  }
+
+  void EmitBlock(size_t a, size_t b, int channels) {
+    uint32_t blockBytes = 0;
+    for (size_t i = a; i < b; i++) blockBytes += StepBytes(ops_[i]);
+    const bool lastBlock = emitPos_ + blockBytes == size_;
+    uint8_t lengths[MaxLengthCount] = {};
+    int count;
+    if (channels == 0) {
+      LzFrequencies f;
+      LzState s = lzEmit_;
+      for (size_t i = a; i < b; i++) {
+        const Op& op = ops_[i];
+        if (op.distance == 0) {
+          f.main[op.length]++;
+        } else {
+          CountSpelling(&f, SpellMatch(s, op.length, op.distance));
+          PushMatch(&s, op.length, op.distance);
+        }
+      }
+      if (!lastBlock) f.main[SymbolNewTables]++;
+      BuildCodeLengths(f.main, LiteralSymbols, MaxCodeLength, lengths);
+      BuildCodeLengths(f.distance, DistanceSymbols, MaxCodeLength, lengths + LiteralSymbols);
+      BuildCodeLengths(f.recentLength, RepLengthSymbols, MaxCodeLength,
+                       lengths + LiteralSymbols + DistanceSymbols);
+      count = LzLengthCount;
+    } else {
+      uint32_t f[4][AudioSymbols] = {};
+      int c = 0;
+      for (size_t i = a; i < b; i++) {
+        c = int(ops_[i].length >> 8);
+        f[c][ops_[i].length & 0xFF]++;
+      }
+      if (!lastBlock) f[(c + 1) % channels][AudioSymbolNewTables]++;
+      // Every channel's table codes some delta, so that whatever the decoder
+      // reads after an entry's end on any channel is never a header.
+      for (int k = 0; k < channels; k++) {
+        bool any = false;
+        for (int s = 0; s < 256; s++) any |= f[k][s] != 0;
+        if (!any) f[k][0] = 1;
+      }
+      for (int k = 0; k < channels; k++)
+        BuildCodeLengths(f[k], AudioSymbols, MaxCodeLength, lengths + k * AudioSymbols);
+      count = AudioSymbols * channels;
+    }
+
+    if (anyBlock_) {
+      AdvanceEntryTo(emitPos_);
+      WriteNewTablesSymbol();
+    }
+    BitWriter& out = writers_[entry_];
+    hasBits_[entry_] = true;
+    WriteBlockHeader(&out, {channels != 0, channels ? channels : 1, lengths, count}, &previous_);
+    anyBlock_ = true;
+    tableChannels_ = channels;
+    std::memcpy(lengths_, lengths, size_t(count));
+    // Each table has its own canonical code.
+    if (channels == 0) {
+      AssignCodes(lengths_, LiteralSymbols, codes_);
+      AssignCodes(lengths_ + LiteralSymbols, DistanceSymbols, codes_ + LiteralSymbols);
+      AssignCodes(lengths_ + LiteralSymbols + DistanceSymbols, RepLengthSymbols,
+                  codes_ + LiteralSymbols + DistanceSymbols);
+    } else {
+      for (int k = 0; k < channels; k++)
+        AssignCodes(lengths_ + k * AudioSymbols, AudioSymbols, codes_ + k * AudioSymbols);
+    }
+    if (channels != 0 && emitChannel_ >= channels) emitChannel_ = 0;
+    if (report_) {
+      if (channels == 0) {
+        report_->lzBlocks++;
+      } else {
+        report_->audioBlocks++;
+        report_->audioChannelsUsed |= 1u << (channels - 1);
+      }
+    }
+    for (size_t i = a; i < b; i++) {
+      AdvanceEntryTo(emitPos_);
+      WriteStep(ops_[i]);
+    }
+  }
+
+  void Put(int symbol) { writers_[entry_].Put(codes_[symbol], lengths_[symbol]); }
+
+  void WriteStep(const Op& op) {
+    BitWriter& out = writers_[entry_];
+    hasBits_[entry_] = true;
+    if (op.distance == AudioOp) {
+      const int c = int(op.length >> 8);
+      Put(c * AudioSymbols + int(op.length & 0xFF));
+      emitChannel_ = (c + 1) % tableChannels_;
+      emitPos_++;
+      return;
+    }
+    if (op.distance == 0) {
+      Put(int(op.length));
+      emitPos_++;
+      return;
+    }
+    const Spelling sp = SpellMatch(lzEmit_, op.length, op.distance);
+    PushMatch(&lzEmit_, op.length, op.distance);
+    Put(sp.main);
+    if (sp.extraBits1) out.Put(sp.extra1, sp.extraBits1);
+    if (sp.secondTable == 1) Put(LiteralSymbols + sp.second);
+    if (sp.secondTable == 2) Put(LiteralSymbols + DistanceSymbols + sp.second);
+    if (sp.extraBits2) out.Put(sp.extra2, sp.extraBits2);
+    emitPos_ += op.length;
+  }
+
+  void WriteNewTablesSymbol() {
+    hasBits_[entry_] = true;
+    if (tableChannels_ == 0)
+      Put(SymbolNewTables);
+    else
+      Put(emitChannel_ * AudioSymbols + AudioSymbolNewTables);
+  }
+
+  // Moves the writer to the entry that holds stream position pos.
+  void AdvanceEntryTo(uint32_t pos) {
+    while (entry_ + 1 < entries_.size() && entries_[entry_].begin + entries_[entry_].size <= pos)
+      FinishEntry(entry_++);
+  }
+
+  void FinishEntry(size_t k) {
+    if (settings_.guardEntryEnds && hasBits_[k] && anyBlock_) {
+      // The shortest code that is neither a header nor an audio header.
+      int first = 0, count = LiteralSymbols, avoid = SymbolNewTables;
+      if (tableChannels_ != 0) {
+        first = emitChannel_ * AudioSymbols;
+        count = AudioSymbols;
+        avoid = first + AudioSymbolNewTables;
+      }
+      int best = -1;
+      for (int s = first; s < first + count; s++)
+        if (s != avoid && lengths_[s] != 0 && (best < 0 || lengths_[s] < lengths_[best])) best = s;
+      if (best >= 0) writers_[k].Put(codes_[best], lengths_[best]);
+    }
+    writers_[k].Flush();
+  }
+
+  const uint8_t* data_;
+  uint32_t size_;
+  const std::vector<StreamEntry>& entries_;
+  EncodeSettings settings_;
+  EncodeReport* report_;
+  LzParser parser_;
+
+  // Producing side: the state as steps are made.
+  LzState lz_;
+  AudioModel audio_;
+  std::vector<Op> ops_;
+  std::vector<Run> runs_;
+
+  // Writing side: the decoder's state as the bits are written.
+  std::vector<BitWriter> writers_;
+  std::vector<bool> hasBits_;
+  std::vector<int> entryChannels_;
+  LzState lzEmit_;
+  PreviousLengths previous_;
+  size_t entry_ = 0;
+  uint32_t emitPos_ = 0;
+  bool anyBlock_ = false;
+  int tableChannels_ = 0;
+  int emitChannel_ = 0;
+  uint8_t lengths_[MaxLengthCount] = {};
+  uint16_t codes_[MaxLengthCount] = {};
+};
+
+}  // namespace
+
+std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
+                                               const std::vector<StreamEntry>& entries,
+                                               const EncodeSettings& settings,
+                                               EncodeReport* report) {
+  Encoder encoder(data, size, entries, settings, report);
+  return encoder.Encode();
+}
+
+}  // namespace packer

@@ -1,0 +1,42 @@
+// RAR 2.0 compression of one stream: a run of entries whose bytes follow one
+// another in the decoder's window. In a solid archive every file is in one
+// stream; otherwise each file is a stream of its own. The first entry of a
+// stream starts the decoder afresh and carries the first block header; the
+// others continue its window, tables and state.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace packer {
+
+enum class AudioChoice { Automatic, Always, Never };
+
+struct EncodeSettings {
+  int level = 3;  // 1..5
+  AudioChoice audio = AudioChoice::Automatic;
+  // Each entry that gets packed bits ends with a harmless symbol, so that
+  // padding after it (the cipher's 16-byte blocks) never reads as a header.
+  bool guardEntryEnds = false;
+};
+
+struct StreamEntry {
+  uint32_t begin;  // offset of the entry's bytes in the stream
+  uint32_t size;
+};
+
+struct EncodeReport {
+  uint32_t lzBlocks = 0;
+  uint32_t audioBlocks = 0;
+  uint32_t audioChannelsUsed = 0;  // bit c-1 set when a c-channel block was written
+};
+
+// data holds size bytes followed by at least 16 readable bytes of padding.
+// Entries lie back to back from offset 0 and cover the stream. Returns the
+// packed bytes of each entry.
+std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
+                                               const std::vector<StreamEntry>& entries,
+                                               const EncodeSettings& settings,
+                                               EncodeReport* report = nullptr);
+
+}  // namespace packer
