@@ -152,7 +152,11 @@ void UnpackEntry(uint8_t* window) {
   ResetDecoder(solid);
   FillInput();
   if (!solid) ReadBlockTables();
-  r.remaining--;
+  // The count is signed: an entry of 2 GiB or more cannot be produced.
+  if (r.remaining < 0)
+    d.dataError = true;
+  else
+    r.remaining--;
   while (r.remaining >= 0 && !d.dataError) {
     d.writePos &= WindowMask;
     if (d.input.bytePos > LoopSlideAt) SlideInput();

@@ -70,6 +70,24 @@ TEST(CorruptData, DistancesBeforeTheFirstByteReadZerosFromTheClearedWindow) {
   EXPECT_EQ(out, (std::vector<uint8_t>{'z', 0, 0, 0, 0, 0}));
 }
 
+TEST(CorruptData, EntriesOf2GiBOrMoreAreRefusedNotOverflowed) {
+  LzStream s;
+  s.Literals("abc");
+  DecodeRun run;
+  for (uint32_t size : {0x80000000u, 0xFFFFFFFFu}) {
+    run.Feed(s.Bytes());
+    uint32_t count = 0;
+    readerState.entry = EntryHeader{};
+    readerState.remaining = int32_t(size);
+    readerState.output = nullptr;
+    readerState.outputCount = &count;
+    readerState.outputEnabled = false;
+    UnpackEntry(run.window.data());
+    EXPECT_TRUE(decoder.dataError) << size;
+    EXPECT_EQ(count, 0u);
+  }
+}
+
 TEST(CorruptData, RandomStreamsNeverCrashOrHang) {
   std::mt19937 rng(12345);
   DecodeRun run;
