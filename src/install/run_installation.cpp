@@ -1,0 +1,115 @@
+// The installation run, in its fixed order: archive, listing, progress,
+// folders, entries, shortcuts, uninstall entry, filters, configuration.
+#include "archive/archive_reader.h"
+#include "install/installation.h"
+#include "install/product_config.h"
+#include "install/shortcuts.h"
+#include "install/uninstall_log.h"
+#include "platform/install_platform.h"
+#include "platform/platform.h"
+#include "wizard/install_choices.h"
+#include "wizard/resource_ids.h"
+#include "wizard/text_buffers.h"
+
+ArchiveImage programArchive;
+
+void LoadEmbeddedArchive(ArchiveImage* image, int resourceId) {
+  image->data = nullptr;
+  image->size = 0;
+  image->offset = 0;
+  if (!FindArchiveResource(resourceId, &image->data, &image->size)) {
+    image->data = nullptr;
+    image->size = 0;
+  }
+}
+
+namespace {
+
+void MoveProgress(int position) {
+  SetProgressPosition(pageWindow, ID_PROGRESS, position);
+  RepaintNow(pageWindow);
+  PumpMessages();
+}
+
+// The four fixed folders, made before the entries because a folder is
+// made one level at a time and the archive lists the deepest first.
+void MakeFixedFolders() {
+  char* dest = installChoices.destinationDir;
+  char path[PathBufferSize];
+  CreateFolder(dest);
+  CopyText(path, dest, sizeof path);
+  AppendText(path, "Modules", sizeof path);
+  CreateFolder(path);
+  uninstallLog.AddRecord(dest, "Dirs");
+  uninstallLog.AddRecord(path, "Dirs");
+  AppendText(path, "\\boot", sizeof path);
+  uninstallLog.AddRecord(path, "Dirs");
+  CreateFolder(path);
+  AppendText(path, "\\24", sizeof path);
+  uninstallLog.AddRecord(path, "Dirs");
+  CreateFolder(path);
+}
+
+void Finish() {
+  installChoices.step = installChoices.step + 1;
+  installChoices.stepDone = true;
+}
+
+}  // namespace
+
+void RunInstallation() {
+  InstallChoices& c = installChoices;
+  LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
+  EntryListNode* head = nullptr;
+  const int count = ArchiveListEntries(&programArchive, &head);
+  SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
+  PumpMessages();
+
+  // Every later path rests on the trailing backslash. The wizard refuses
+  // destinations too long for it; should one get here, nothing is made.
+  if (c.destinationDir[0] != '\0' && !EndsWithBackslash(c.destinationDir) &&
+      !AppendText(c.destinationDir, "\\", sizeof c.destinationDir)) {
+    ArchiveFreeList(head);
+    ShowWriteError(c.destinationDir);
+    return;
+  }
+  uninstallLog.Reset(c.destinationDir);
+  MakeFixedFolders();
+
+  int position = 1;
+  for (EntryListNode* node = head; node != nullptr && !c.aborted; node = node->next) {
+    if (InstallEntry((node->attributes & 0x10) != 0, node->name) != 0) {
+      ArchiveFreeList(head);
+      return;
+    }
+    MoveProgress(position++);
+  }
+  ArchiveFreeList(head);
+  if (c.aborted) {
+    Finish();
+    return;
+  }
+
+  InitializeCom();
+  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "");
+  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "");
+  MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr);
+  MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr);
+
+  char command[PathBufferSize + 16];
+  command[0] = '\0';
+  AppendText(command, c.destinationDir, sizeof command);
+  AppendText(command, "Uninstall.exe", sizeof command);
+  WriteUninstallKey("Orbivue", command);
+  MoveProgress(position);
+
+  if (c.registerElecardFilters) {
+    RegisterFilter("mpgdec.ax");
+    RegisterFilter("mlcom.ax");
+  }
+  if (c.registerTwinHanSource) RegisterFilter("thsource.ax");
+  MoveProgress(position + 1);
+
+  WriteProductConfig();
+  Finish();
+}

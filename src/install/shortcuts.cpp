@@ -1,0 +1,60 @@
+#include "install/shortcuts.h"
+
+#include <cstring>
+
+#include "install/uninstall_log.h"
+#include "platform/install_platform.h"
+#include "wizard/install_choices.h"
+#include "wizard/text_buffers.h"
+
+void GetShellFolderPath(char* path, uint8_t onDesktop) {
+  GetShellFolder(onDesktop != 0, path);
+}
+
+int32_t CreateShellLink(const char* target, const char* link, const char* description,
+                        const char* arguments, int iconIndex) {
+  // The working folder is the target's folder, without its last backslash.
+  char workingFolder[PathBufferSize];
+  if (!CopyText(workingFolder, target, sizeof workingFolder)) workingFolder[0] = '\0';
+  if (char* slash = std::strrchr(workingFolder, '\\')) *slash = '\0';
+  return SaveShellLink(target, workingFolder, description, arguments, iconIndex, link);
+}
+
+void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                  const char* arguments) {
+  char target[PathBufferSize];
+  if (!CopyText(target, installChoices.destinationDir, sizeof target)) target[0] = '\0';
+  GetShortPath(installChoices.destinationDir, target);
+  char link[PathBufferSize];
+  GetShellFolderPath(link, onDesktop);
+  bool fits = AppendText(target, targetFile, sizeof target);
+  if (!onDesktop) {
+    fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
+    CreateFolder(link);
+    uninstallLog.AddRecord(link, "Dirs");
+  } else {
+    fits = AppendText(link, "\\", sizeof link) && fits;
+  }
+  fits = AppendText(link, linkFile, sizeof link) && fits;
+  // A path that does not fit is never saved half-made; it is still logged
+  // as the algorithm logs every shortcut it tried.
+  if (fits) CreateShellLink(target, link, "", arguments, 0);
+  uninstallLog.AddRecord(link, "Files");
+}
+
+bool RegisterFilter(const char* fileName) {
+  constexpr int CommandSize = 460;
+  char command[CommandSize];
+  GetSystemFolder(command, CommandSize);
+  char filterPath[PathBufferSize + 16];
+  filterPath[0] = '\0';
+  const bool fits = AppendText(filterPath, installChoices.destinationDir, sizeof filterPath) &&
+                    AppendText(filterPath, "Filters\\", sizeof filterPath) &&
+                    AppendText(filterPath, fileName, sizeof filterPath) &&
+                    AppendText(command, "\\regsvr32 /s \"", sizeof command) &&
+                    AppendText(command, filterPath, sizeof command) &&
+                    AppendText(command, "\"", sizeof command);
+  uninstallLog.AddRecord(filterPath, "Filters");
+  if (!fits) return false;
+  return StartHiddenAndWait(command, 2000);
+}

@@ -1,0 +1,12 @@
+// Shortcuts in the program group and on the desktop, and the filters
+// registered through regsvr32; each one recorded in the uninstall log.
+#pragma once
+
+#include <cstdint>
+
+void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                  const char* arguments);
+int32_t CreateShellLink(const char* target, const char* link, const char* description,
+                        const char* arguments, int iconIndex);
+void GetShellFolderPath(char* path, uint8_t onDesktop);
+bool RegisterFilter(const char* fileName);

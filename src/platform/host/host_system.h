@@ -1,0 +1,38 @@
+// What the host stand-in of the installation's operations keeps, for the
+// tests to set up and look at: a sandbox folder standing in for the drives,
+// an in-memory registry, and the shortcuts and processes the program made.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct HostShortcut {
+  std::string target, workingFolder, description, arguments, linkPath;
+  bool argumentsSet;
+  int iconIndex;
+};
+
+struct HostSystem {
+  std::string sandbox;  // real folder under which "c:\..." lives as sandbox/c/...
+  // Registry: full key path under HKEY_LOCAL_MACHINE, upper-cased -> values.
+  std::map<std::string, std::map<std::string, std::string>> registry;
+  std::vector<HostShortcut> shortcuts;
+  std::vector<std::string> processes;  // command lines, in start order
+  bool processesStart = true;
+  int comInitialisations = 0;
+};
+
+extern HostSystem hostSystem;
+
+// Empties the sandbox folder and lays out a fresh machine: c:\, the
+// Windows and system folders, the user's Programs and Desktop folders, and
+// the registry's Uninstall key.
+void ResetHostSystem(const std::string& sandboxFolder);
+
+// The real path of a Windows path inside the sandbox. Paths without a
+// drive resolve against c:\work (the current folder); profile files named
+// without any folder resolve to the Windows folder, as Windows does.
+std::string HostPath(const std::string& windowsPath, bool profileFile = false);
+
+std::string ReadHostFile(const std::string& windowsPath, bool* exists = nullptr);

@@ -1,0 +1,53 @@
+// The operating system's side of the installation: folders and files,
+// profile (INI) strings, the registry, shell folders and links, and the
+// processes it starts. Thin: the exact Win32 calls live in win32/; host/
+// keeps a faithful stand-in for the tests.
+#pragma once
+
+#include <cstdint>
+
+// Makes one folder level; an existing folder or a failure goes unnoticed.
+void CreateFolder(const char* path);
+// Deletes a file; false when it could not be deleted.
+bool DeleteFileAt(const char* path);
+// Creates the file anew (truncating one that exists), not shared, and writes
+// the whole buffer with one write. False when it can't be created or the
+// write fails; a created file stays even then.
+bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size);
+
+// Profile strings. A read copies the stored value, or def when the key or
+// the file is missing, into out (capacity bytes with the zero). A write
+// creates the file, the section or the key as needed, replaces an existing
+// key's value in place, and appends missing sections and keys at the end.
+void ReadProfileString(const char* section, const char* key, const char* def, char* out,
+                       int capacity, const char* file);
+void WriteProfileString(const char* section, const char* key, const char* value, const char* file);
+
+// Opens HKEY_LOCAL_MACHINE\parent with full access, creates or opens key
+// under it, sets each value as REG_SZ with its terminator, then flushes and
+// closes both. Failures go unnoticed.
+struct RegistryValue {
+  const char* name;
+  const char* data;
+};
+void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
+                          int count);
+
+// The 8.3 form of an existing path into out (260 bytes); left as it was
+// when the system has none.
+void GetShortPath(const char* path, char* out);
+// The file-system path of the desktop or the Start menu's Programs folder,
+// without a trailing backslash, into out (260 bytes).
+void GetShellFolder(bool desktop, char* out);
+void InitializeCom();
+// Saves a shell link through the shell's link object: target, working
+// folder, description, arguments (null: none set), icon index (0: none).
+// Returns the COM result of the save, or of the step that failed.
+int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
+                      const char* arguments, int iconIndex, const char* linkPath);
+
+// The system folder without a trailing backslash into out (capacity bytes).
+void GetSystemFolder(char* out, int capacity);
+// Starts a command line hidden, in a new console, and waits at most
+// milliseconds for it to end. False when it could not be started.
+bool StartHiddenAndWait(const char* commandLine, int milliseconds);

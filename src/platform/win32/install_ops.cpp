@@ -1,0 +1,121 @@
+// The installation's operations on Windows: kernel32 files and profile
+// strings, advapi32 registry, shell32 folders, the shell's link object.
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "platform/install_platform.h"
+
+void CreateFolder(const char* path) {
+  CreateDirectoryA(path, nullptr);
+}
+
+bool DeleteFileAt(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, data, size, &written, nullptr);
+  CloseHandle(file);
+  return ok != 0;
+}
+
+void ReadProfileString(const char* section, const char* key, const char* def, char* out,
+                       int capacity, const char* file) {
+  GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);
+}
+
+void WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+  WritePrivateProfileStringA(section, key, value, file);
+}
+
+void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
+                          int count) {
+  HKEY parentKey;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS, &parentKey) != ERROR_SUCCESS)
+    return;  // without rights to the parent there is nothing to write into
+  HKEY productKey;
+  if (RegCreateKeyExA(parentKey, key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &productKey, nullptr) == ERROR_SUCCESS) {
+    for (int i = 0; i < count; i++)
+      RegSetValueExA(productKey, values[i].name, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(values[i].data),
+                     DWORD(lstrlenA(values[i].data) + 1));
+    RegFlushKey(productKey);
+    RegCloseKey(productKey);
+  }
+  RegCloseKey(parentKey);
+}
+
+void GetShortPath(const char* path, char* out) {
+  char shortPath[MAX_PATH];
+  const DWORD n = GetShortPathNameA(path, shortPath, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) lstrcpynA(out, shortPath, MAX_PATH);
+}
+
+void GetShellFolder(bool desktop, char* out) {
+  out[0] = '\0';
+  LPITEMIDLIST items = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(
+          nullptr, desktop ? CSIDL_DESKTOPDIRECTORY : CSIDL_PROGRAMS, &items)) &&
+      items != nullptr) {
+    SHGetPathFromIDListA(items, out);
+    CoTaskMemFree(items);
+  }
+}
+
+void InitializeCom() {
+  CoInitialize(nullptr);
+}
+
+int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
+                      const char* arguments, int iconIndex, const char* linkPath) {
+  IShellLinkA* link = nullptr;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                    reinterpret_cast<void**>(&link));
+  if (FAILED(result)) return result;
+  link->SetPath(target);
+  link->SetWorkingDirectory(workingFolder);
+  link->SetDescription(description);
+  if (arguments != nullptr) link->SetArguments(arguments);
+  if (iconIndex != 0) link->SetIconLocation(target, iconIndex);
+  IPersistFile* file = nullptr;
+  result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (FAILED(result)) {
+    link->Release();
+    return result;
+  }
+  WCHAR widePath[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) widePath[0] = 0;
+  result = file->Save(widePath, TRUE);
+  file->Release();
+  link->Release();
+  return result;
+}
+
+void GetSystemFolder(char* out, int capacity) {
+  const UINT n = GetSystemDirectoryA(out, UINT(capacity));
+  if (n == 0 || n >= UINT(capacity)) out[0] = '\0';
+}
+
+bool StartHiddenAndWait(const char* commandLine, int milliseconds) {
+  char command[MAX_PATH * 2];
+  lstrcpynA(command, commandLine, sizeof command);  // CreateProcessA may write to it
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                      nullptr, &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, DWORD(milliseconds));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
