@@ -1,0 +1,43 @@
+# The win32 build: Setup.exe with its resources and embedded archive, and the
+# programs of the end-to-end tests that drive it under Wine.
+enable_language(RC)
+
+# The archive embedded as RARFILE 105. Without one given, a small stored
+# archive of the payload's shape is made by a host program.
+set(ORBIVUE_PAYLOAD_ARCHIVE "" CACHE FILEPATH "RAR 2.x archive embedded in Setup.exe as RARFILE 105")
+if(ORBIVUE_PAYLOAD_ARCHIVE)
+  set(payload_archive ${ORBIVUE_PAYLOAD_ARCHIVE})
+  add_custom_target(payload_archive)
+else()
+  find_program(ORBIVUE_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+  set(stub_tool ${CMAKE_BINARY_DIR}/stub_payload)
+  set(payload_archive ${CMAKE_BINARY_DIR}/stub_payload.rar)
+  add_custom_command(OUTPUT ${stub_tool}
+    COMMAND ${ORBIVUE_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -o ${stub_tool}
+            ${CMAKE_SOURCE_DIR}/resources/stub_payload.cpp
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/stub_payload.cpp
+    COMMENT "Building the host program that makes the stand-in payload")
+  add_custom_command(OUTPUT ${payload_archive}
+    COMMAND ${stub_tool} ${payload_archive}
+    DEPENDS ${stub_tool}
+    COMMENT "Making the stand-in payload archive")
+  add_custom_target(payload_archive DEPENDS ${payload_archive})
+endif()
+file(WRITE ${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
+     "#define PAYLOAD_ARCHIVE_FILE \"${payload_archive}\"\n")
+configure_file(${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
+               ${CMAKE_BINARY_DIR}/generated/payload_archive.h COPYONLY)
+
+file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/platform/win32/*.cpp)
+add_executable(Setup WIN32 ${WIZARD_SOURCES} resources/setup.rc)
+target_include_directories(Setup PRIVATE src)
+target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 user32 kernel32)
+orbivue_warnings(Setup)
+add_dependencies(Setup payload_archive)
+set_source_files_properties(resources/setup.rc PROPERTIES
+  OBJECT_DEPENDS "${payload_archive};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/src/wizard/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/generated")
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()

@@ -1,0 +1,100 @@
+// The thin seam between the setup program and the operating system: one
+// function per operation the program needs, in the program's own terms.
+// src/platform/win32/ provides the real thing; src/platform/host/ provides a
+// stand-in for the Linux tests that records what the program did.
+#pragma once
+
+#include <cstdint>
+
+// Opaque handles: an HWND, HINSTANCE or shell item list on Windows, a
+// stand-in object on the host.
+struct WindowObject;
+using Window = WindowObject*;
+struct ModuleObject;
+using ModuleInstance = ModuleObject*;
+struct FolderBrowserObject;
+using FolderBrowser = FolderBrowserObject*;
+struct BrowseItemObject;
+using BrowseItem = BrowseItemObject*;
+
+// The program's own module: dialogs, strings, icon and archive come from it.
+void RememberModuleInstance(ModuleInstance instance);
+
+// Dialogs from the program's resources. The frame is modeless and has no
+// owner; a page is a modeless child of the frame. Their initialisation
+// handlers (OnFrameInit, OnPageInit) run before these return.
+Window CreateFrameDialog(int resourceId);
+Window CreatePageDialog(int resourceId, Window frame);
+void DestroyDialog(Window window);
+void ShowDialog(Window window);
+void SetSmallIcon(Window window, int iconId);
+
+// Controls of a dialog, named by control id.
+void ShowControl(Window dialog, int id, bool visible);
+void EnableControl(Window dialog, int id, bool enabled);
+void SetControlText(Window dialog, int id, const char* text);
+// Copies at most capacity - 1 characters and the terminating zero.
+void GetControlText(Window dialog, int id, char* text, int capacity);
+void LimitEditText(Window dialog, int id, int characters);
+bool IsButtonChecked(Window dialog, int id);
+void CheckButton(Window dialog, int id, bool checked);
+
+// The drop-down list.
+void ClearComboList(Window dialog, int id);
+void AddComboItem(Window dialog, int id, const char* text);
+void SelectComboItem(Window dialog, int id, int index);
+int GetComboSelection(Window dialog, int id);  // -1 when nothing is selected
+
+// The list view with check boxes; state images: 1 empty box, 2 ticked box.
+void AddListViewCheckBoxes(Window dialog, int id);
+void InsertListViewColumn(Window dialog, int id, int width);
+int InsertListViewItem(Window dialog, int id, int position, const char* text);
+void SetListViewStateImage(Window dialog, int id, int index, int image);
+int GetListViewStateImage(Window dialog, int id, int index);
+
+// The progress bar.
+void SetProgressRange(Window dialog, int id, int maximum);
+void SetProgressPosition(Window dialog, int id, int position);
+void RepaintNow(Window window);
+
+// Takes every waiting message and handles it; true when there was one.
+bool PumpMessages();
+void SleepMilliseconds(int milliseconds);
+
+// Resources of the program's module.
+// Copies the string into text (zero-terminated within capacity); returns its length.
+int LoadResourceString(int id, char* text, int capacity);
+// The bytes of a custom resource, valid for the life of the process; false
+// with data null and size 0 when there is none.
+bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size);
+
+// An OK-only message box; owner may be null.
+void ShowMessageBox(Window owner, const char* text, const char* caption);
+void SoundSimpleBeep();
+
+// Starts a program from a command line, shown, without waiting.
+void StartProgram(const char* commandLine);
+
+// Total physical memory as the system reports it to a 32-bit program.
+uint32_t TotalPhysicalBytes();
+
+// The folder browser, rooted at the computer's drives. displayName receives
+// the chosen item's display name (260 bytes). The callback runs while the
+// browser is open; RunFolderBrowser returns the chosen item (release it with
+// ReleaseBrowseItem) or null when the user cancelled.
+enum class BrowserEvent { Initialized, SelectionChanged };
+using BrowserCallback = void (*)(FolderBrowser browser, BrowserEvent event, BrowseItem selected);
+BrowseItem RunFolderBrowser(const char* title, char* displayName, BrowserCallback callback);
+// Copies the item's file-system path into path (260 bytes); false when it has none.
+bool BrowseItemPath(BrowseItem item, char* path);
+void ReleaseBrowseItem(BrowseItem item);
+void SetBrowserCaption(FolderBrowser browser, const char* caption);
+void SelectBrowserFolder(FolderBrowser browser, const char* path);
+void SetBrowserStatusText(FolderBrowser browser, const char* text);
+
+// Handlers that the platform's dialog procedures call; the wizard provides them.
+void OnFrameInit(Window frame);
+bool OnFrameCommand(int id);  // true when the command was the wizard's
+void OnFrameClose();
+void OnPageInit(Window page);
+bool OnPageCommand(Window page, int id, int notification);  // true when handled

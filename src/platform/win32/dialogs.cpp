@@ -1,0 +1,71 @@
+// Dialogs and their controls.
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_handles.h"
+
+INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+namespace {
+HINSTANCE programInstance = nullptr;
+}
+
+HINSTANCE ProgramInstance() {
+  return programInstance;
+}
+
+void RememberModuleInstance(ModuleInstance instance) {
+  programInstance = reinterpret_cast<HINSTANCE>(instance);
+}
+
+Window CreateFrameDialog(int resourceId) {
+  return ToWindow(
+      CreateDialogParamA(programInstance, MAKEINTRESOURCEA(resourceId), nullptr, FrameProc, 0));
+}
+
+Window CreatePageDialog(int resourceId, Window frame) {
+  return ToWindow(CreateDialogParamA(programInstance, MAKEINTRESOURCEA(resourceId), ToHwnd(frame),
+                                     PageProc, 0));
+}
+
+void DestroyDialog(Window window) {
+  DestroyWindow(ToHwnd(window));
+}
+void ShowDialog(Window window) {
+  ShowWindow(ToHwnd(window), SW_SHOW);
+}
+
+void SetSmallIcon(Window window, int iconId) {
+  HICON icon = LoadIconA(programInstance, MAKEINTRESOURCEA(iconId));
+  SendMessageA(ToHwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void ShowControl(Window dialog, int id, bool visible) {
+  ShowWindow(GetDlgItem(ToHwnd(dialog), id), visible ? SW_SHOW : SW_HIDE);
+}
+
+void EnableControl(Window dialog, int id, bool enabled) {
+  EnableWindow(GetDlgItem(ToHwnd(dialog), id), enabled);
+}
+
+void SetControlText(Window dialog, int id, const char* text) {
+  SetWindowTextA(GetDlgItem(ToHwnd(dialog), id), text);
+}
+
+void GetControlText(Window dialog, int id, char* text, int capacity) {
+  text[0] = '\0';
+  GetDlgItemTextA(ToHwnd(dialog), id, text, capacity);
+}
+
+void LimitEditText(Window dialog, int id, int characters) {
+  SendDlgItemMessageA(ToHwnd(dialog), id, EM_LIMITTEXT, characters, 0);
+}
+
+bool IsButtonChecked(Window dialog, int id) {
+  return IsDlgButtonChecked(ToHwnd(dialog), id) == BST_CHECKED;
+}
+
+void CheckButton(Window dialog, int id, bool checked) {
+  CheckDlgButton(ToHwnd(dialog), id, checked ? BST_CHECKED : BST_UNCHECKED);
+}

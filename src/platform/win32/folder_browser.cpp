@@ -1,0 +1,66 @@
+// The shell's folder browser, rooted at the computer's drives.
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_handles.h"
+
+namespace {
+
+BrowserCallback activeCallback = nullptr;
+
+int CALLBACK BrowseProc(HWND browser, UINT message, LPARAM lParam, LPARAM) {
+  FolderBrowser handle = reinterpret_cast<FolderBrowser>(browser);
+  if (message == BFFM_INITIALIZED) {
+    activeCallback(handle, BrowserEvent::Initialized, nullptr);
+  } else if (message == BFFM_SELCHANGED) {
+    activeCallback(handle, BrowserEvent::SelectionChanged, reinterpret_cast<BrowseItem>(lParam));
+  }
+  return 0;
+}
+
+}  // namespace
+
+BrowseItem RunFolderBrowser(const char* title, char* displayName, BrowserCallback callback) {
+  CoInitialize(nullptr);  // the shell's browser wants COM; the program never leaves it
+  LPITEMIDLIST root = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &root))) root = nullptr;
+  BROWSEINFOA info = {};
+  info.hwndOwner = nullptr;
+  info.pidlRoot = root;
+  info.pszDisplayName = displayName;
+  info.lpszTitle = title;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  info.lpfn = BrowseProc;
+  info.lParam = 0;
+  activeCallback = callback;
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  activeCallback = nullptr;
+  if (root != nullptr) CoTaskMemFree(root);
+  return reinterpret_cast<BrowseItem>(chosen);
+}
+
+bool BrowseItemPath(BrowseItem item, char* path) {
+  path[0] = '\0';
+  return item != nullptr &&
+         SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path) != FALSE;
+}
+
+void ReleaseBrowseItem(BrowseItem item) {
+  CoTaskMemFree(item);
+}
+
+void SetBrowserCaption(FolderBrowser browser, const char* caption) {
+  SetWindowTextA(reinterpret_cast<HWND>(browser), caption);
+}
+
+void SelectBrowserFolder(FolderBrowser browser, const char* path) {
+  SendMessageA(reinterpret_cast<HWND>(browser), BFFM_SETSELECTIONA, TRUE,
+               reinterpret_cast<LPARAM>(path));
+}
+
+void SetBrowserStatusText(FolderBrowser browser, const char* text) {
+  SendMessageA(reinterpret_cast<HWND>(browser), BFFM_SETSTATUSTEXTA, 0,
+               reinterpret_cast<LPARAM>(text));
+}

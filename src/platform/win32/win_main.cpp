@@ -1,0 +1,12 @@
+// The process entry: registers the common controls that the pages use (list
+// view, progress bar) and hands over to the wizard.
+#include <commctrl.h>
+#include <windows.h>
+
+#include "wizard/setup_wizard.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  return RunSetup(reinterpret_cast<ModuleInstance>(instance));
+}

@@ -1,0 +1,29 @@
+#include "wizard/destination_limit.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "wizard/install_choices.h"
+#include "wizard/resource_ids.h"
+#include "wizard/text_buffers.h"
+#include "wizard/wizard_texts.h"
+
+static_assert(MaxDestinationLength + sizeof "timeshift.dat" - 1 <= LongestPath,
+              "the proposed timeshift file must fit below the longest destination");
+
+bool DestinationFits(const char* dir) {
+  size_t length = std::strlen(dir);
+  if (length == 0) return true;
+  size_t withBackslash = length + (EndsWithBackslash(dir) ? 0 : 1);
+  return withBackslash <= size_t(MaxDestinationLength);
+}
+
+void ShowDestinationTooLong() {
+  char format[LabelBufferSize];
+  LoadResourceString(installChoices.language == Russian ? STRING_DESTINATION_TOO_LONG_RU
+                                                        : STRING_DESTINATION_TOO_LONG_EN,
+                     format, sizeof format);
+  char text[LabelBufferSize];
+  std::snprintf(text, sizeof text, format, MaxDestinationLength);
+  ShowMessageBox(frameWindow, text, ProductCaption);
+}

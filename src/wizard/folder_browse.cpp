@@ -1,0 +1,73 @@
+#include "wizard/folder_browse.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "wizard/destination_limit.h"
+#include "wizard/install_choices.h"
+#include "wizard/resource_ids.h"
+#include "wizard/text_buffers.h"
+#include "wizard/wizard_texts.h"
+
+namespace {
+
+// Shared by BrowseForDestination and its callback: the folder to pre-select,
+// the browser's display name, then the status text.
+char browseBuffer[PathBufferSize];
+
+void BrowseCallback(FolderBrowser browser, BrowserEvent event, BrowseItem selected) {
+  switch (event) {
+    case BrowserEvent::Initialized: {
+      char caption[NumberBufferSize];
+      LoadResourceString(STRING_BROWSER_CAPTION, caption, sizeof caption);
+      SetBrowserCaption(browser, caption);
+      SelectBrowserFolder(browser, browseBuffer);
+      break;
+    }
+    case BrowserEvent::SelectionChanged:
+      // The user sees the folder that will be used; a folder whose result
+      // would not fit shows an empty status line.
+      if (!BrowseItemPath(selected, browseBuffer) || !AppendProductFolder(browseBuffer)) {
+        browseBuffer[0] = '\0';
+      }
+      SetBrowserStatusText(browser, browseBuffer);
+      break;
+  }
+}
+
+}  // namespace
+
+bool AppendProductFolder(char* path) {
+  if (path[0] == '\0') return true;
+  char result[PathBufferSize];
+  CopyText(result, path, sizeof result);
+  if (!EndsWithBackslash(result) && !AppendText(result, "\\", sizeof result)) return false;
+  if (!AppendText(result, ProductFolder, sizeof result)) return false;
+  CopyText(path, result, PathBufferSize);
+  return true;
+}
+
+bool BrowseForDestination(char* path) {
+  // The folder to pre-select: the path without its trailing backslash (a
+  // path typed without one is taken as it is).
+  CopyText(browseBuffer, path, sizeof browseBuffer);
+  if (EndsWithBackslash(browseBuffer)) browseBuffer[std::strlen(browseBuffer) - 1] = '\0';
+
+  char title[LabelBufferSize];
+  LoadResourceString(
+      installChoices.language == Russian ? STRING_BROWSE_TITLE_RU : STRING_BROWSE_TITLE_EN, title,
+      sizeof title);
+  BrowseItem chosen = RunFolderBrowser(title, browseBuffer, BrowseCallback);
+  if (chosen == nullptr) return false;
+
+  char folder[PathBufferSize];
+  bool hasPath = BrowseItemPath(chosen, folder);
+  ReleaseBrowseItem(chosen);
+  if (!hasPath) return false;
+  if (!AppendProductFolder(folder)) {
+    ShowDestinationTooLong();
+    return false;
+  }
+  CopyText(path, folder, PathBufferSize);
+  return true;
+}

@@ -1,0 +1,97 @@
+#include <cstring>
+
+#include "wizard/frame_captions.h"
+#include "wizard/install_choices.h"
+#include "wizard/resource_ids.h"
+#include "wizard/setup_wizard.h"
+#include "wizard/text_buffers.h"
+#include "wizard/wizard_texts.h"
+
+namespace {
+
+// Polls until a handler reports that the page has been left.
+void WaitForStepDone() {
+  for (;;) {
+    if (!PumpMessages()) SleepMilliseconds(1);
+    if (installChoices.stepDone) return;
+  }
+}
+
+void ShowClosingMessage() {
+  char text[LabelBufferSize];
+  LoadResourceString(
+      installChoices.language == Russian ? STRING_TERMINATED_RU : STRING_TERMINATED_EN, text,
+      sizeof text);
+  ShowMessageBox(nullptr, text, ProductCaption);
+}
+
+void StartInstalledProgram() {
+  char commandLine[PathBufferSize + 16];  // the destination and "Orbivue.exe"
+  CopyText(commandLine, installChoices.destinationDir, sizeof commandLine);
+  AppendText(commandLine, ProductProgram, sizeof commandLine);
+  StartProgram(commandLine);
+}
+
+}  // namespace
+
+int StepPageResource(int step, uint8_t language) {
+  bool russian = language == Russian;
+  switch (step) {
+    case StepLanguage:
+      return DIALOG_LANGUAGE;
+    case StepOptions:
+      return russian ? DIALOG_OPTIONS_RU : DIALOG_OPTIONS_EN;
+    case StepTimeshift:
+      return russian ? DIALOG_TIMESHIFT_RU : DIALOG_TIMESHIFT_EN;
+    case StepModules:
+      return russian ? DIALOG_MODULES_RU : DIALOG_MODULES_EN;
+    case StepExtract:
+      return russian ? DIALOG_EXTRACT_RU : DIALOG_EXTRACT_EN;
+    case StepFinish:
+      return russian ? DIALOG_FINISH_RU : DIALOG_FINISH_EN;
+    default:
+      return 0;
+  }
+}
+
+void ShowStepPage() {
+  if (pageWindow != nullptr) {
+    DestroyDialog(pageWindow);
+    pageWindow = nullptr;
+  }
+  int step = installChoices.step;
+  if (step == StepFinish) SoundSimpleBeep();
+  pageWindow = CreatePageDialog(StepPageResource(step, installChoices.language), frameWindow);
+  ShowDialog(frameWindow);
+  ShowDialog(pageWindow);
+  ShowControl(frameWindow, ID_BACK, step >= StepOptions && step <= StepModules);
+  ShowControl(frameWindow, ID_NEXT, step >= StepLanguage && step <= StepModules);
+  if (step == StepFinish) SetControlText(frameWindow, ID_CANCEL, FinishCaption);
+}
+
+int RunSetup(ModuleInstance instance) {
+  RememberModuleInstance(instance);
+  frameWindow = CreateFrameDialog(DIALOG_FRAME);
+  if (frameWindow == nullptr) return 0;  // no frame, no wizard: nothing to wait for
+  installChoices.step = StepLanguage;
+  for (;;) {
+    ShowStepPage();
+    installChoices.stepDone = false;
+    if (installChoices.step == StepExtract) {
+      RunInstallation();
+      if (installChoices.aborted) installChoices.step = StepEnd;
+    } else {
+      WaitForStepDone();
+    }
+    if (installChoices.step >= StepEnd) break;
+  }
+  if (installChoices.aborted && !installChoices.errorReported) ShowClosingMessage();
+  if (pageWindow != nullptr) {
+    DestroyDialog(pageWindow);
+    pageWindow = nullptr;
+  }
+  DestroyDialog(frameWindow);
+  frameWindow = nullptr;
+  if (installChoices.runAfterSetup && !installChoices.aborted) StartInstalledProgram();
+  return 0;
+}

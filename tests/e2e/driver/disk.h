@@ -1,0 +1,22 @@
+// The driver's look at the disk: folders it prepares for a scenario and what
+// it finds there afterwards.
+#pragma once
+
+#include <map>
+#include <string>
+
+// Makes folder (and its parents) and puts the stand-in viewer into it as
+// Orbivue.exe; removes a marker left by an earlier run.
+void PrepareDestination(const std::wstring& programDir, const std::wstring& folder);
+void MakeFolders(const std::wstring& folder);
+bool PathExists(const std::wstring& path);
+
+// The command line with which the stand-in viewer in folder was started, or
+// empty when it was not started within waitMs.
+std::string ViewerStartedWith(const std::wstring& folder, unsigned waitMs);
+
+// Every file and folder under root with its size and time of last writing.
+using DiskSnapshot = std::map<std::wstring, std::wstring>;
+DiskSnapshot SnapshotOf(const std::wstring& root);
+// The entries that differ between two snapshots, for the report.
+std::string DifferencesBetween(const DiskSnapshot& before, const DiskSnapshot& after);

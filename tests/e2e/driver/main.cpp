@@ -1,0 +1,100 @@
+// The end-to-end driver: runs the scenarios of one language against
+// Setup.exe beside it, one fresh Setup process per scenario.
+//   e2e_driver --language en|ru --pictures FOLDER [SCENARIO...]
+// Prints one line per scenario and exits with 1 when any failed.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "scenarios.h"
+
+namespace {
+
+const Scenario EnglishScenarios[] = {
+    {"start-shows-english", StartShowsEnglish},
+    {"walk-every-page", WalkEveryPage},
+    {"row-zero-passes-over-timeshift", RowZeroPassesOverTimeshift},
+    {"cancel-on-language-page", CancelOnLanguagePage},
+    {"browse-for-folder", BrowseForFolder},
+    {"refuse-too-long-destination", RefuseTooLongDestination},
+    {"finish-with-box-cleared", FinishWithBoxCleared},
+    {"finish-with-close-box", FinishWithCloseBox},
+    {"cancel-during-extraction", CancelDuringExtraction},
+};
+
+const Scenario RussianScenarios[] = {
+    {"language-switches-captions", LanguageSwitchesCaptions},
+    {"walk-every-page", WalkEveryPage},
+    {"browse-for-folder", BrowseForFolder},
+    {"refuse-too-long-destination", RefuseTooLongDestination},
+    {"cancel-during-extraction", CancelDuringExtraction},
+};
+
+std::wstring Widen(const char* text) {
+  int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  std::wstring result(size_t(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text, -1, &result[0], size);
+  result.resize(wcslen(result.c_str()));
+  return result;
+}
+
+std::wstring ProgramDir() {
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  wchar_t* slash = wcsrchr(path, L'\\');
+  if (slash != nullptr) *slash = L'\0';
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DriverSettings settings;
+  settings.programDir = ProgramDir();
+  settings.language = "en";
+  std::vector<std::string> wanted;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc) {
+      settings.language = argv[++i];
+    } else if (std::strcmp(argv[i], "--pictures") == 0 && i + 1 < argc) {
+      settings.pictureDir = Widen(argv[++i]);
+    } else {
+      wanted.push_back(argv[i]);
+    }
+  }
+  if (settings.pictureDir.empty() || (settings.language != "en" && settings.language != "ru")) {
+    std::fprintf(stderr, "usage: e2e_driver --language en|ru --pictures FOLDER [SCENARIO...]\n");
+    return 2;
+  }
+  bool russian = settings.language == "ru";
+  const PageTexts& texts = russian ? RussianTexts() : EnglishTexts();
+  const Scenario* begin = russian ? std::begin(RussianScenarios) : std::begin(EnglishScenarios);
+  const Scenario* end = russian ? std::end(RussianScenarios) : std::end(EnglishScenarios);
+
+  int failed = 0, ran = 0;
+  for (const Scenario* scenario = begin; scenario != end; scenario++) {
+    if (!wanted.empty() &&
+        std::find(wanted.begin(), wanted.end(), scenario->name) == wanted.end()) {
+      continue;
+    }
+    ran++;
+    std::printf("[%s] %s\n", settings.language.c_str(), scenario->name);
+    std::fflush(stdout);
+    DWORD start = GetTickCount();
+    try {
+      scenario->run(settings, texts, russian);
+      std::printf("  PASS (%.1f s)\n", (GetTickCount() - start) / 1000.0);
+    } catch (const ScenarioFailure& failure) {
+      failed++;
+      std::printf("  FAIL %s\n", failure.what());
+    }
+    std::fflush(stdout);
+  }
+  std::printf("%d of %d scenarios passed (%s)\n", ran - failed, ran, settings.language.c_str());
+  return failed == 0 && ran > 0 ? 0 : 1;
+}

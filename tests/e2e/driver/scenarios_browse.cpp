@@ -1,0 +1,97 @@
+// The destination: the folder browser and the refusal of a destination too
+// long for the installation's paths.
+#include "check.h"
+#include "disk.h"
+#include "scenarios.h"
+
+namespace {
+
+void WaitForText(SetupSession& s, HWND page, int id, const std::wstring& expected) {
+  WaitUntil([&] { return s.Text(page, id) == expected; });
+  CHECK_TEXT(s.Text(page, id), expected);
+}
+
+void WaitForBrowserGone(SetupSession& s, HWND browser) {
+  CHECK(WaitUntil([&] { return !IsWindow(browser) || !IsWindowVisible(browser); }));
+  (void)s;
+}
+
+}  // namespace
+
+void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool russian) {
+  MakeFolders(L"C:\\e2e\\pick\\tv");
+  SetupSession s(settings);
+  HWND page = NextToOptions(s, russian);
+
+  // The browser opens on the typed folder and shows where the product would go.
+  s.Type(page, ids::Destination, L"C:\\e2e\\pick\\tv\\");
+  s.Press(page, ids::Browse);
+  HWND browser = s.WaitForBrowser();
+  CHECK_TEXT(WindowText(browser), L"Browser");
+  CHECK_TEXT(s.Text(browser, ids::BrowserTitle), t.browseTitle);
+  CHECK_TEXT(s.SelectedFolderText(browser), L"tv");
+  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\e2e\\pick\\tv\\Orbivue\\");
+  s.Picture(browser, "8-browser");
+  s.SelectParentFolder(browser);
+  CHECK_TEXT(s.SelectedFolderText(browser), L"pick");
+  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\e2e\\pick\\Orbivue\\");
+  s.Press(browser, ids::BrowserOk);
+  WaitForBrowserGone(s, browser);
+  WaitForText(s, page, ids::Destination, L"C:\\e2e\\pick\\Orbivue\\");
+
+  // A drive root gets the product folder without a doubled backslash.
+  s.Type(page, ids::Destination, L"C:\\e2e\\");
+  s.Press(page, ids::Browse);
+  browser = s.WaitForBrowser();
+  s.SelectParentFolder(browser);
+  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\Orbivue\\");
+  s.Press(browser, ids::BrowserOk);
+  WaitForBrowserGone(s, browser);
+  WaitForText(s, page, ids::Destination, L"C:\\Orbivue\\");
+
+  // Cancelling the browser keeps the typed text.
+  s.Type(page, ids::Destination, L"C:\\keep me\\");
+  s.Press(page, ids::Browse);
+  browser = s.WaitForBrowser();
+  s.Press(browser, ids::BrowserCancel);
+  WaitForBrowserGone(s, browser);
+  WaitForText(s, page, ids::Destination, L"C:\\keep me\\");
+
+  s.Press(s.Frame(), ids::Cancel);
+  CheckEndsSilently(s);
+}
+
+void RefuseTooLongDestination(const DriverSettings& settings, const PageTexts& t, bool russian) {
+  SetupSession s(settings);
+  HWND page = NextToOptions(s, russian);
+  // 180 characters with the trailing backslash: one more than the limit.
+  std::wstring tooLong = L"C:\\" + std::wstring(176, L'a') + L"\\";
+  CHECK_EQ_INT(tooLong.size(), 180);
+  s.Type(page, ids::Destination, tooLong);
+  s.Press(s.Frame(), ids::Next);
+  HWND box = s.WaitForMessageBox();
+  CHECK_TEXT(s.MessageText(box), t.tooLong);
+  CHECK_TEXT(WindowText(box), L"Orbivue");
+  s.Picture(box, "9-too-long");
+  s.Press(box, ids::MessageOk);
+  CHECK(WaitUntil([&] { return s.FindMessageBox() == nullptr; }));
+  // Still on the options page, with the text as typed.
+  CHECK(s.Page() == page);
+  CHECK_TEXT(s.Text(page, ids::Destination), tooLong);
+
+  // 179 characters without the backslash count as 180 too.
+  s.Type(page, ids::Destination, tooLong.substr(0, 179));
+  s.Press(s.Frame(), ids::Next);
+  box = s.WaitForMessageBox();
+  s.Press(box, ids::MessageOk);
+  CHECK(WaitUntil([&] { return s.FindMessageBox() == nullptr; }));
+
+  // 179 characters with the backslash are taken.
+  std::wstring longest = L"C:\\" + std::wstring(175, L'b') + L"\\";
+  s.Type(page, ids::Destination, longest);
+  s.Click(s.Frame(), ids::Next);
+  page = s.WaitForPage(ids::Modules);
+  CHECK(s.FindMessageBox() == nullptr);
+  s.Press(s.Frame(), ids::Cancel);
+  CheckEndsSilently(s);
+}
