@@ -1,8 +1,9 @@
 // A hook that the driver sets on Setup's thread so that the extraction page
 // can be seen: at the first paint of the progress bar after it has moved,
 // Setup waits (at most 30 seconds) until the driver has looked and lets it go.
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <string>
 

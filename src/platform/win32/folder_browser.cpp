@@ -1,7 +1,8 @@
 // The shell's folder browser, rooted at the computer's drives.
+#include <windows.h>
+// after windows.h, which they need
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_handles.h"

@@ -1,6 +1,7 @@
 // The drop-down list, the list view with check boxes and the progress bar.
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_handles.h"

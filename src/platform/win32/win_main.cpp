@@ -1,7 +1,8 @@
 // The process entry: registers the common controls that the pages use (list
 // view, progress bar) and hands over to the wizard.
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include "wizard/setup_wizard.h"
 
