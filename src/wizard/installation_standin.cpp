@@ -7,6 +7,7 @@
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
 #include "wizard/setup_wizard.h"
+#include "wizard/text_buffers.h"
 
 void RunInstallation() {
   ArchiveImage image{nullptr, 0, 0};
@@ -15,6 +16,12 @@ void RunInstallation() {
   int count = ArchiveListEntries(&image, &head);
   SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
   PumpMessages();
+  // The installation's paths, and the viewer's start at the end, rest on a
+  // trailing backslash; the options page made sure that it fits.
+  char* destination = installChoices.destinationDir;
+  if (destination[0] != '\0' && !EndsWithBackslash(destination)) {
+    AppendText(destination, "\\", PathBufferSize);
+  }
 
   int position = 1;
   for (EntryListNode* node = head; node != nullptr && !installChoices.aborted; node = node->next) {

@@ -47,6 +47,18 @@ std::string ViewerStartedWith(const std::wstring& folder, unsigned waitMs) {
 }
 
 namespace {
+// Wine's own system files: thousands of them, and never the program's business.
+bool IsSystemBulk(const std::wstring& path) {
+  for (const wchar_t* bulk : {L"\\windows\\system32", L"\\windows\\syswow64", L"\\windows\\winsxs",
+                              L"\\windows\\Installer"}) {
+    size_t length = wcslen(bulk);
+    if (path.size() >= length && _wcsicmp(path.c_str() + path.size() - length, bulk) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void Walk(const std::wstring& folder, DiskSnapshot& snapshot) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -59,7 +71,7 @@ void Walk(const std::wstring& folder, DiskSnapshot& snapshot) {
     snapshot[path] = isFolder ? L"folder"
                               : std::to_wstring(found.nFileSizeLow) + L" " +
                                     std::to_wstring(found.ftLastWriteTime.dwLowDateTime);
-    if (isFolder) Walk(path, snapshot);
+    if (isFolder && !IsSystemBulk(path)) Walk(path, snapshot);
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }

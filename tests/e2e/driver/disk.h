@@ -15,7 +15,8 @@ bool PathExists(const std::wstring& path);
 // empty when it was not started within waitMs.
 std::string ViewerStartedWith(const std::wstring& folder, unsigned waitMs);
 
-// Every file and folder under root with its size and time of last writing.
+// Every file and folder under root with its size and time of last writing,
+// leaving out the bulk of Wine's system folders (system32, winsxs, ...).
 using DiskSnapshot = std::map<std::wstring, std::wstring>;
 DiskSnapshot SnapshotOf(const std::wstring& root);
 // The entries that differ between two snapshots, for the report.

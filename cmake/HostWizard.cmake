@@ -1,0 +1,16 @@
+# The wizard's logic on the host, over the host stand-in of the platform
+# layer, for the unit tests. The stand-in reads resources/setup.rc.
+file(GLOB WIZARD_HOST_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp)
+list(APPEND WIZARD_HOST_SOURCES
+  src/platform/host/host_dialogs.cpp
+  src/platform/host/host_resources.cpp
+  src/platform/host/host_shell.cpp
+  src/platform/host/host_user.cpp)
+add_library(orbivue_wizard STATIC ${WIZARD_HOST_SOURCES})
+target_include_directories(orbivue_wizard PUBLIC src)
+target_link_libraries(orbivue_wizard PUBLIC orbivue_core)
+target_compile_definitions(orbivue_wizard PRIVATE ORBIVUE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+orbivue_warnings(orbivue_wizard)
+if(TARGET unit_tests)
+  target_link_libraries(unit_tests PRIVATE orbivue_wizard)
+endif()
