@@ -20,9 +20,9 @@ ParseLevel LevelParameters(int level) {
     case 1:
       return {false, false, 4, 24, 0};
     case 2:
-      return {false, true, 12, 48, 0};
+      return {false, true, 8, 32, 0};
     case 3:
-      return {false, true, 32, 96, 0};
+      return {false, true, 16, 64, 0};
     case 4:
       return {true, false, 24, 64, 1};
     default:

@@ -17,12 +17,24 @@ inline uint32_t Hash3(const uint8_t* p) {
 
 }  // namespace
 
+inline uint32_t Hash4(const uint8_t* p) {
+  uint32_t v;
+  __builtin_memcpy(&v, p, 4);
+  return (v * 2654435761u) >> (32 - HashBits);
+}
+
 HashChains::HashChains(const uint8_t* data, uint32_t size)
-    : data_(data), size_(size), head_(1u << HashBits, Empty), link_(WindowSize, Empty) {}
+    : data_(data),
+      size_(size),
+      head_(1u << HashBits, Empty),
+      link_(WindowSize, Empty),
+      head3_(1u << 16, Empty) {}
 
 void HashChains::Insert(uint32_t pos) {
   if (pos + 3 > size_) return;
-  uint32_t& head = head_[Hash3(data_ + pos)];
+  head3_[Hash3(data_ + pos) >> (HashBits - 16)] = pos;
+  if (pos + 4 > size_) return;
+  uint32_t& head = head_[Hash4(data_ + pos)];
   link_[pos & SlotMask] = head;
   head = pos;
 }
@@ -31,8 +43,18 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
   Match best{0, 0};
   if (maxLength < 3 || pos + 3 > size_) return best;
   const uint8_t* p = data_ + pos;
-  uint32_t candidate = head_[Hash3(p)];
   uint32_t bestLength = 2;
+  const uint32_t near = head3_[Hash3(p) >> (HashBits - 16)];
+  if (near != Empty && near < pos && pos - near < 0x2000) {
+    const uint32_t length = CommonLength(p, data_ + near, maxLength);
+    if (length >= 3) {
+      bestLength = std::min(length, MaxNewMatchLength(pos - near));
+      best = {bestLength, pos - near};
+      if (bestLength >= niceLength || bestLength >= maxLength) return best;
+    }
+  }
+  if (maxLength < 4 || pos + 4 > size_) return best;
+  uint32_t candidate = head_[Hash4(p)];
   while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
     const uint8_t* m = data_ + candidate;
     // Only a longer match can win: test the byte that would make it so first.
@@ -43,6 +65,8 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
         bestLength = length;
         best = {length, distance};
         if (length >= niceLength || length >= maxLength) break;
+        // A good match already: look less far for a better one.
+        if (length >= 32 && depth > 4) depth /= 4;
       }
     }
     const uint32_t next = link_[candidate & SlotMask];

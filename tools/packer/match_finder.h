@@ -37,17 +37,20 @@ struct Match {
 class HashChains {
  public:
   HashChains(const uint8_t* data, uint32_t size);
-  // Enters pos (which needs 3 bytes before the end) into the chains.
+  // Enters pos into the chains.
   void Insert(uint32_t pos);
   // Longest match at pos of at most maxLength bytes that a new match can
-  // code, following at most depth links; stops early at niceLength.
+  // code, following at most depth links of the four-byte chain; stops early
+  // at niceLength. Three-byte matches, which only short distances can code,
+  // come from the most recent position with the same three bytes.
   Match Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const;
 
  private:
   const uint8_t* data_;
   uint32_t size_;
-  std::vector<uint32_t> head_;
-  std::vector<uint32_t> link_;
+  std::vector<uint32_t> head_;   // four-byte hash: newest position
+  std::vector<uint32_t> link_;   // previous position of the same four-byte hash
+  std::vector<uint32_t> head3_;  // three-byte hash: newest position
 };
 
 class BinaryTrees {

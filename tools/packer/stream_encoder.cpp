@@ -21,6 +21,9 @@ namespace {
 constexpr uint32_t SegmentBytes = 2u << 20;
 // Files shorter than this are not worth an audio trial.
 constexpr uint32_t MinAudioTrial = 1024;
+// Bytes of a file that the audio trial parses as LZ; when LZ wins, the
+// parse goes on from there.
+constexpr uint32_t TrialBytes = 256u << 10;
 
 struct Run {
   size_t begin, end;  // steps
@@ -145,16 +148,21 @@ class Encoder {
     }
     if (entry.size < MinAudioTrial || sound.audioBitsPerByte > 0.92 * sound.plainBitsPerByte)
       return false;
-    // A trial: LZ steps for the piece against the audio estimate of it.
+    // A trial: LZ steps for the start of the piece against the audio
+    // estimate of the same bytes.
     const LzState lzBefore = lz_;
     const CostModel pricesBefore = parser_.Prices();
     const size_t first = ops_.size();
-    ProduceLz(a, b);
+    const uint32_t t = b - a > TrialBytes ? a + TrialBytes : b;
+    ProduceLz(a, t);
     const double lzBits = LzBits(ops_, first, lzBefore);
-    const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), b - a);
+    const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), t - a);
     const double audioBits =
-        8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, b - a - prefix);
-    if (audioBits >= lzBits) return true;
+        8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, t - a - prefix);
+    if (audioBits >= lzBits) {
+      if (t < b) ProduceLz(t, b);
+      return true;
+    }
     ops_.resize(first);
     if (!runs_.empty() && runs_.back().end > first) {
       runs_.back().end = first;
