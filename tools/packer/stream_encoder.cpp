@@ -316,10 +316,15 @@ class Encoder {
 
   void Put(int symbol) { writers_[entry_].Put(codes_[symbol], lengths_[symbol]); }
 
+  void Count(SymbolKind kind) {
+    if (report_) report_->symbols[kind]++;
+  }
+
   void WriteStep(const Op& op) {
     BitWriter& out = writers_[entry_];
     hasBits_[entry_] = true;
     if (op.distance == AudioOp) {
+      Count(KindAudio);
       const int c = int(op.length >> 8);
       Put(c * AudioSymbols + int(op.length & 0xFF));
       emitChannel_ = (c + 1) % tableChannels_;
@@ -327,11 +332,16 @@ class Encoder {
       return;
     }
     if (op.distance == 0) {
+      Count(KindLiteral);
       Put(int(op.length));
       emitPos_++;
       return;
     }
     const Spelling sp = SpellMatch(lzEmit_, op.length, op.distance);
+    Count(sp.main == SymbolRepeatLast  ? KindRepeatLast
+          : sp.main < SymbolShortFirst ? KindRecent
+          : sp.main < SymbolNewTables  ? KindShort
+                                       : KindNewMatch);
     PushMatch(&lzEmit_, op.length, op.distance);
     Put(sp.main);
     if (sp.extraBits1) out.Put(sp.extra1, sp.extraBits1);
@@ -343,6 +353,7 @@ class Encoder {
 
   void WriteNewTablesSymbol() {
     hasBits_[entry_] = true;
+    Count(KindNewTables);
     if (tableChannels_ == 0)
       Put(SymbolNewTables);
     else

@@ -25,10 +25,23 @@ struct StreamEntry {
   uint32_t size;
 };
 
+// Kinds of symbols written, for reports and tests.
+enum SymbolKind {
+  KindLiteral,
+  KindRepeatLast,  // 256
+  KindRecent,      // 257..260
+  KindShort,       // 261..268
+  KindNewTables,   // 269 or audio 256
+  KindNewMatch,    // 270..297
+  KindAudio,       // audio delta
+  SymbolKinds
+};
+
 struct EncodeReport {
   uint32_t lzBlocks = 0;
   uint32_t audioBlocks = 0;
   uint32_t audioChannelsUsed = 0;  // bit c-1 set when a c-channel block was written
+  uint64_t symbols[SymbolKinds] = {};
 };
 
 // data holds size bytes followed by at least 16 readable bytes of padding.
