@@ -129,7 +129,8 @@ void LzParser::ParseLazy(uint32_t begin, uint32_t end, LzState* state, std::vect
       if (pos < end) current = evaluate(pos);
       continue;
     }
-    if (level_.lazy && current.length < level_.niceLength && pos + 1 < end) {
+    // A match this long is taken without looking one byte further.
+    if (level_.lazy && current.length < level_.niceLength / 2 && pos + 1 < end) {
       chains_->Insert(pos);
       const Candidate next = evaluate(pos + 1);
       if (next.gain > current.gain + literalPrice / 2) {

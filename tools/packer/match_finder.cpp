@@ -71,6 +71,8 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     }
     const uint32_t next = link_[candidate & SlotMask];
     if (next >= candidate) break;  // a slot reused by a newer position
+    __builtin_prefetch(&link_[next & SlotMask]);
+    __builtin_prefetch(data_ + next + bestLength);
     candidate = next;
   }
   return best;
