@@ -127,7 +127,8 @@ class Encoder {
       ProduceLz(a, b);
       return;
     }
-    if (a == entry.begin) {
+    // Forced audio codes every byte as audio, whatever the channel phase.
+    if (a == entry.begin && settings_.audio != AudioChoice::Always) {
       const uint32_t prefix = std::min(AlignmentPrefix(channels), b - a);
       if (prefix > 0) ProduceLz(a, a + prefix);
       a += prefix;
