@@ -97,7 +97,10 @@ void CopyMatch(uint32_t length, uint32_t distance) {
   uint32_t dst = d.writePos;
   uint32_t src = (dst - distance) & WindowMask;
   // Far enough from the window's end and from its own source to copy as one block.
-  if (distance >= length && dst + length <= WindowMask && src + length <= WindowMask) {
+  // The source must not reach the destination from either side: a distance
+  // near the window size puts the wrapped source just ahead of it.
+  if (distance >= length && WindowMask + 1 - distance >= length && dst + length <= WindowMask &&
+      src + length <= WindowMask) {
     std::memcpy(w + dst, w + src, length);
     d.writePos = dst + length;
     return;

@@ -60,6 +60,23 @@ TEST(WindowFlush, MatchSourceBeforePositionZeroReadsTheWindowEnd) {
   EXPECT_EQ(run.Entry(second.Bytes(), 3, true), ToVector("EEE"));
 }
 
+TEST(WindowFlush, DistanceNearTheWindowSizeCopiesFromJustAheadOfTheWritePosition) {
+  // Distance 2^20 - 1 reads the byte after the one being written: the copy
+  // must go byte by byte even though the distance exceeds the length.
+  DecodeRun run;
+  LzStream first;
+  first.Literal('a');
+  run.Entry(first.Bytes(), 1);
+  for (uint32_t i = 0; i < 70; i++) run.window[100 + i] = uint8_t('A' + i % 26);
+  decoder.writePos = decoder.flushPos = 99;
+  LzStream second(false);
+  second.Match(64, (1u << 20) - 1);
+  std::vector<uint8_t> model(run.window.begin(), run.window.begin() + 200);
+  for (uint32_t i = 0; i < 64; i++) model[99 + i] = model[100 + i];
+  EXPECT_EQ(run.Entry(second.Bytes(), 64, true),
+            std::vector<uint8_t>(model.begin() + 99, model.begin() + 163));
+}
+
 TEST(WindowFlush, OutputThatWouldOverflowIsNotWritten) {
   LzStream s;
   s.Literals("0123456789");
