@@ -11,6 +11,17 @@ void WaitForText(SetupSession& s, HWND page, int id, const std::wstring& expecte
   CHECK_TEXT(s.Text(page, id), expected);
 }
 
+// The browser fills and selects its tree as it goes; what a person reads
+// is what it shows once it has settled.
+void WaitForSelection(SetupSession& s, HWND browser, const std::wstring& folder,
+                      const std::wstring& status) {
+  WaitUntil([&] {
+    return s.SelectedFolderText(browser) == folder && s.Text(browser, ids::BrowserStatus) == status;
+  });
+  CHECK_TEXT(s.SelectedFolderText(browser), folder);
+  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), status);
+}
+
 void WaitForBrowserGone(SetupSession& s, HWND browser) {
   CHECK(WaitUntil([&] { return !IsWindow(browser) || !IsWindowVisible(browser); }));
   (void)s;
@@ -29,12 +40,10 @@ void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool ru
   HWND browser = s.WaitForBrowser();
   CHECK_TEXT(WindowText(browser), L"Browser");
   CHECK_TEXT(s.Text(browser, ids::BrowserTitle), t.browseTitle);
-  CHECK_TEXT(s.SelectedFolderText(browser), L"tv");
-  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\e2e\\pick\\tv\\Orbivue\\");
+  WaitForSelection(s, browser, L"tv", L"C:\\e2e\\pick\\tv\\Orbivue\\");
   s.Picture(browser, "8-browser");
   s.SelectParentFolder(browser);
-  CHECK_TEXT(s.SelectedFolderText(browser), L"pick");
-  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\e2e\\pick\\Orbivue\\");
+  WaitForSelection(s, browser, L"pick", L"C:\\e2e\\pick\\Orbivue\\");
   s.Press(browser, ids::BrowserOk);
   WaitForBrowserGone(s, browser);
   WaitForText(s, page, ids::Destination, L"C:\\e2e\\pick\\Orbivue\\");
@@ -43,7 +52,9 @@ void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool ru
   s.Type(page, ids::Destination, L"C:\\e2e\\");
   s.Press(page, ids::Browse);
   browser = s.WaitForBrowser();
+  WaitForSelection(s, browser, L"e2e", L"C:\\e2e\\Orbivue\\");
   s.SelectParentFolder(browser);
+  WaitUntil([&] { return s.Text(browser, ids::BrowserStatus) == L"C:\\Orbivue\\"; });
   CHECK_TEXT(s.Text(browser, ids::BrowserStatus), L"C:\\Orbivue\\");
   s.Press(browser, ids::BrowserOk);
   WaitForBrowserGone(s, browser);
