@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -116,6 +117,13 @@ void ResetHostSystem(const std::string& sandboxFolder) {
 }
 
 std::string HostPath(const std::string& windowsPath, bool profileFile) {
+  // Tests that never set a sandbox still get one: nothing may land in the
+  // host's own root.
+  if (hostSystem.sandbox.empty()) {
+    char folder[] = "/tmp/orbivue-host-XXXXXX";
+    if (mkdtemp(folder) == nullptr) std::abort();
+    ResetHostSystem(folder);
+  }
   std::string p = windowsPath;
   std::string base;
   if (p.size() >= 2 && p[1] == ':') {
