@@ -23,13 +23,13 @@ void WriteProductConfig() {
   else
     std::snprintf(buffer, sizeof buffer, "%d", int(c.timeshiftBufferMB));
 
-  WriteProfileString("Options", "Language", c.language == Russian ? "Russian" : "English", path);
-  WriteProfileString("Modules", "CurDeviceFile", device.deviceFile, path);
-  WriteProfileString("Modules", "CurDeviceID", device.deviceId, path);
-  WriteProfileString("Modules", "StartDevice", row + 1 < DeviceCount ? "1" : "0", path);
-  WriteProfileString("SoftwareRender", "BufferSize", buffer, path);
-  WriteProfileString("SoftwareRender", "InMemory",
-                     c.timeshiftInMemory || c.timeshiftDisabled ? "1" : "0", path);
-  WriteProfileString("SoftwareRender", "FileName", c.timeshiftFile, path);
-  WriteProfileString("DisabledModules", "Beacon.Module", "1", path);
+  WriteProfileValue("Options", "Language", c.language == Russian ? "Russian" : "English", path);
+  WriteProfileValue("Modules", "CurDeviceFile", device.deviceFile, path);
+  WriteProfileValue("Modules", "CurDeviceID", device.deviceId, path);
+  WriteProfileValue("Modules", "StartDevice", row + 1 < DeviceCount ? "1" : "0", path);
+  WriteProfileValue("SoftwareRender", "BufferSize", buffer, path);
+  WriteProfileValue("SoftwareRender", "InMemory",
+                    c.timeshiftInMemory || c.timeshiftDisabled ? "1" : "0", path);
+  WriteProfileValue("SoftwareRender", "FileName", c.timeshiftFile, path);
+  WriteProfileValue("DisabledModules", "Beacon.Module", "1", path);
 }

@@ -37,13 +37,13 @@ bool UninstallLog::Reset(const char* folder) {
 void UninstallLog::AddRecord(const char* value, const char* section) {
   if (path[0] == '\0') return;
   char countText[20];
-  ReadProfileString(section, "count", "0", countText, sizeof countText, path);
+  ReadProfileValue(section, "count", "0", countText, sizeof countText, path);
   int count = ParseCount(countText);
   if (count < INT_MAX) count++;
   char number[20];
   std::snprintf(number, sizeof number, "%d", count);
-  WriteProfileString(section, "count", number, path);
-  WriteProfileString(section, number, value, path);
+  WriteProfileValue(section, "count", number, path);
+  WriteProfileValue(section, number, value, path);
 }
 
 void WriteUninstallKey(const char* displayName, const char* command) {

@@ -19,9 +19,9 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size);
 // the file is missing, into out (capacity bytes with the zero). A write
 // creates the file, the section or the key as needed, replaces an existing
 // key's value in place, and appends missing sections and keys at the end.
-void ReadProfileString(const char* section, const char* key, const char* def, char* out,
-                       int capacity, const char* file);
-void WriteProfileString(const char* section, const char* key, const char* value, const char* file);
+void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
+                      int capacity, const char* file);
+void WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 
 // Opens HKEY_LOCAL_MACHINE\parent with full access, creates or opens key
 // under it, sets each value as REG_SZ with its terminator, then flushes and

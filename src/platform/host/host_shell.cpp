@@ -42,7 +42,9 @@ bool FindArchiveResource(int, const uint8_t** data, uint32_t* size) {
 
 void ShowMessageBox(Window owner, const char* text, const char* caption) {
   bool onScreen = frameWindow != nullptr && AsDialog(frameWindow)->visible;
-  hostWizard.messageBoxes.push_back({owner, text, caption, installChoices.step, onScreen});
+  // Without a caption Windows shows its default one, "Error".
+  hostWizard.messageBoxes.push_back(
+      {owner, text, caption != nullptr ? caption : "Error", installChoices.step, onScreen});
 }
 
 void SoundSimpleBeep() {

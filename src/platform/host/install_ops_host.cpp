@@ -110,8 +110,9 @@ void ResetHostSystem(const std::string& sandboxFolder) {
   hostSystem.sandbox = sandboxFolder;
   RemoveTree(sandboxFolder);
   for (const char* folder :
-       {"", "/c", "/c/windows", "/c/windows/system32", "/c/work", "/c/users", "/c/users/test",
-        "/c/users/test/Start Menu", "/c/users/test/Start Menu/Programs", "/c/users/test/Desktop"})
+       {"", "/c", "/c/windows", "/c/windows/system32", "/c/work", "/c/Program Files", "/c/users",
+        "/c/users/test", "/c/users/test/Start Menu", "/c/users/test/Start Menu/Programs",
+        "/c/users/test/Desktop"})
     mkdir((sandboxFolder + folder).c_str(), 0777);
   hostSystem.registry[Upper("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall")] = {};
 }
@@ -171,8 +172,8 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   return std::fclose(f) == 0 && ok;
 }
 
-void ReadProfileString(const char* section, const char* key, const char* def, char* out,
-                       int capacity, const char* file) {
+void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
+                      int capacity, const char* file) {
   ProfileFile p;
   std::string value = def;
   size_t first, last;
@@ -191,7 +192,7 @@ void ReadProfileString(const char* section, const char* key, const char* def, ch
   out[n] = '\0';
 }
 
-void WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   const std::string real = HostPath(file, true);
   ProfileFile p;
   LoadProfile(real, &p);
@@ -206,7 +207,7 @@ void WriteProfileString(const char* section, const char* key, const char* value,
       std::string k, v;
       if (ProfileFile::KeyOf(p.lines[i], &k, &v)) {
         if (Upper(k) == Upper(key)) {
-          p.lines[i] = line;  // in place
+          p.lines[i] = k + "=" + value;  // in place, under the stored spelling
           SaveProfile(real, p);
           return;
         }

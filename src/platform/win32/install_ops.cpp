@@ -25,12 +25,12 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   return ok != 0;
 }
 
-void ReadProfileString(const char* section, const char* key, const char* def, char* out,
-                       int capacity, const char* file) {
+void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
+                      int capacity, const char* file) {
   GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);
 }
 
-void WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   WritePrivateProfileStringA(section, key, value, file);
 }
 
