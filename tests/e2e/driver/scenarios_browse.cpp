@@ -18,8 +18,15 @@ void WaitForSelection(SetupSession& s, HWND browser, const std::wstring& folder,
   WaitUntil([&] {
     return s.SelectedFolderText(browser) == folder && s.Text(browser, ids::BrowserStatus) == status;
   });
-  CHECK_TEXT(s.SelectedFolderText(browser), folder);
-  CHECK_TEXT(s.Text(browser, ids::BrowserStatus), status);
+  std::wstring shownFolder = s.SelectedFolderText(browser);
+  std::wstring shownStatus = s.Text(browser, ids::BrowserStatus);
+  if (shownFolder != folder || shownStatus != status) {
+    s.Picture(browser, "browser-unsettled");
+    Fail(__FILE__, __LINE__,
+         "the browser shows folder \"" + Narrow(shownFolder) + "\" and status \"" +
+             Narrow(shownStatus) + "\", expected \"" + Narrow(folder) + "\" and \"" +
+             Narrow(status) + "\"");
+  }
 }
 
 void WaitForBrowserGone(SetupSession& s, HWND browser) {
