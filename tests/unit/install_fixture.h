@@ -8,28 +8,40 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <stdexcept>
 
 #include "archive_builder.h"
 #include "install/uninstall_log.h"
 #include "platform/host/host_system.h"
 #include "wizard_fixture.h"
 
+// A fresh host machine in a folder of its own for each test, removed after.
+class HostSandbox {
+ public:
+  HostSandbox() {
+    char folder[] = "/tmp/orbivue-install-XXXXXX";
+    if (mkdtemp(folder) == nullptr) throw std::runtime_error("no sandbox folder");
+    path = folder;
+    ResetHostSystem(path);
+  }
+  ~HostSandbox() {
+    nftw(
+        path.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); },
+        16, FTW_DEPTH | FTW_PHYS);
+  }
+  std::string path;
+};
+
 class InstallTest : public WizardTest {
  protected:
   void SetUp() override {
     WizardTest::SetUp();
-    char folder[] = "/tmp/orbivue-install-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    sandbox_ = folder;
-    ResetHostSystem(sandbox_);
+    sandbox_ = std::make_unique<HostSandbox>();
   }
-  void TearDown() override {
-    nftw(
-        sandbox_.c_str(),
-        [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); }, 16,
-        FTW_DEPTH | FTW_PHYS);
-  }
+  void TearDown() override { sandbox_.reset(); }
+  std::string SandboxPath() const { return sandbox_->path; }
 
   // The shape the installer expects: directory entries first, then files.
   static ArchiveBuilder ProductArchive() {
@@ -107,5 +119,5 @@ class InstallTest : public WizardTest {
     throw std::runtime_error("no extraction page was shown");
   }
 
-  std::string sandbox_;
+  std::unique_ptr<HostSandbox> sandbox_;
 };

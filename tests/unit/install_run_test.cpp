@@ -140,9 +140,9 @@ TEST_F(InstallRun, ConfigurationFileHoldsTheEightKeys) {
 
 TEST_F(InstallRun, OverAnEarlierInstallationOnlyTheEightKeysChange) {
   GiveArchive(ProductArchive());
-  mkdir((sandbox_ + "/c/Orbivue").c_str(), 0777);
+  mkdir((SandboxPath() + "/c/Orbivue").c_str(), 0777);
   {
-    FILE* f = fopen((sandbox_ + "/c/Orbivue/Orbivue.ini").c_str(), "wb");
+    FILE* f = fopen((SandboxPath() + "/c/Orbivue/Orbivue.ini").c_str(), "wb");
     fputs("[Options]\r\nLanguage=Russian\r\nVolume=7\r\n[Window]\r\nLeft=10\r\n", f);
     fclose(f);
   }
@@ -244,8 +244,8 @@ TEST_F(InstallRun, DamagedEntryStopsWithTheExtractMessage) {
 
 TEST_F(InstallRun, FileThatCannotBeWrittenStopsWithItsQuotedPath) {
   GiveArchive(ProductArchive());
-  mkdir((sandbox_ + "/c/Orbivue").c_str(), 0777);
-  const std::string blocked = sandbox_ + "/c/Orbivue/graphedt.exe";
+  mkdir((SandboxPath() + "/c/Orbivue").c_str(), 0777);
+  const std::string blocked = SandboxPath() + "/c/Orbivue/graphedt.exe";
   FILE* f = fopen(blocked.c_str(), "wb");
   fclose(f);
   chmod(blocked.c_str(), 0444);

@@ -5,6 +5,7 @@
 #include <ftw.h>
 #include <gtest/gtest.h>
 
+#include "install_fixture.h"
 #include "platform/host/host_system.h"
 #include "platform/install_platform.h"
 
@@ -12,19 +13,7 @@ namespace {
 
 class UninstallLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char folder[] = "/tmp/orbivue-log-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    sandbox_ = folder;
-    ResetHostSystem(sandbox_);
-  }
-  void TearDown() override {
-    nftw(
-        sandbox_.c_str(),
-        [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); }, 16,
-        FTW_DEPTH | FTW_PHYS);
-  }
-  std::string sandbox_;
+  HostSandbox sandbox_;
 };
 
 TEST_F(UninstallLogTest, RecordsAreNumberedFromOnePerSection) {

@@ -5,15 +5,19 @@
 
 #include <cstdint>
 
+#include "unpack/rar20_decoder.h"
+
 namespace packer {
 
-constexpr int LiteralSymbols = 298;
-constexpr int DistanceSymbols = 48;
-constexpr int RepLengthSymbols = 28;
-constexpr int LevelSymbols = 19;
-constexpr int AudioSymbols = 257;
-constexpr int LzLengthCount = LiteralSymbols + DistanceSymbols + RepLengthSymbols;  // 374
-constexpr int MaxLengthCount = 4 * AudioSymbols;                                    // 1028
+// The alphabet sizes and slot tables are the decoder's own: the encoder
+// codes exactly what the decoder adds back.
+using ::AudioSymbols;
+using ::DistanceSymbols;
+using ::LevelSymbols;
+using ::LiteralSymbols;
+using ::LzLengthCount;
+using ::MaxLengthCount;
+using ::RepLengthSymbols;
 constexpr int MaxCodeLength = 15;
 
 constexpr int SymbolRepeatLast = 256;   // previous match again
@@ -28,12 +32,12 @@ constexpr uint32_t WindowSize = 1u << 20;
 // finders index their tables by position modulo the window.
 constexpr uint32_t MaxDistance = WindowSize - 1;
 
-extern const uint8_t LengthBase[28];
-extern const uint8_t LengthBits[28];
-extern const uint32_t DistanceBase[48];
-extern const uint8_t DistanceBits[48];
-extern const uint8_t ShortBase[8];
-extern const uint8_t ShortBits[8];
+inline const auto& LengthBase = ::lengthBase;
+inline const auto& LengthBits = ::lengthBits;
+inline const auto& DistanceBase = ::distanceBase;
+inline const auto& DistanceBits = ::distanceBits;
+inline const auto& ShortBase = ::shortBase;
+inline const auto& ShortBits = ::shortBits;
 
 // Extra length the decoder adds to a new match at this distance.
 inline uint32_t NewMatchBonus(uint32_t distance) {
