@@ -1,5 +1,5 @@
-#include <cstring>
-
+// The process's life: the frame, one page per step, the installation at
+// step 5, and at the end the closing message and the viewer's start.
 #include "wizard/frame_captions.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
