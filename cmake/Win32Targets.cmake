@@ -3,12 +3,15 @@
 enable_language(RC)
 
 # The archive embedded as RARFILE 105. Without one given, a small stored
-# archive of the payload's shape is made by a host program.
+# archive of the payload's shape is made by a host program; its Orbivue.exe
+# is stub_viewer, which notes its start (the end-to-end tests look for it).
 set(ORBIVUE_PAYLOAD_ARCHIVE "" CACHE FILEPATH "RAR 2.x archive embedded in Setup.exe as RARFILE 105")
 if(ORBIVUE_PAYLOAD_ARCHIVE)
   set(payload_archive ${ORBIVUE_PAYLOAD_ARCHIVE})
   add_custom_target(payload_archive)
 else()
+  add_executable(stub_viewer WIN32 resources/stub_viewer.cpp)
+  orbivue_warnings(stub_viewer)
   find_program(ORBIVUE_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
   set(stub_tool ${CMAKE_BINARY_DIR}/stub_payload)
   set(payload_archive ${CMAKE_BINARY_DIR}/stub_payload.rar)
@@ -18,8 +21,8 @@ else()
     DEPENDS ${CMAKE_SOURCE_DIR}/resources/stub_payload.cpp
     COMMENT "Building the host program that makes the stand-in payload")
   add_custom_command(OUTPUT ${payload_archive}
-    COMMAND ${stub_tool} ${payload_archive}
-    DEPENDS ${stub_tool}
+    COMMAND ${stub_tool} ${payload_archive} $<TARGET_FILE:stub_viewer>
+    DEPENDS ${stub_tool} stub_viewer
     COMMENT "Making the stand-in payload archive")
   add_custom_target(payload_archive DEPENDS ${payload_archive})
 endif()

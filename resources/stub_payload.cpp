@@ -2,8 +2,8 @@
 // (the folders first, deepest first, then files under the names the
 // installation relies on), every entry stored. The build embeds it as
 // RARFILE 105 when it is given no other archive. A host program, built and
-// run during the win32 build.
-//   stub_payload OUTPUT
+// run during the win32 build; the viewer it is given becomes "Orbivue.exe".
+//   stub_payload OUTPUT VIEWER
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -65,6 +65,17 @@ void PutEntry(std::vector<uint8_t>& archive, const std::string& name, const std:
   archive.insert(archive.end(), contents.begin(), contents.end());
 }
 
+bool ReadWholeFile(const char* path, std::string* contents) {
+  FILE* in = std::fopen(path, "rb");
+  if (in == nullptr) return false;
+  char block[65536];
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof block, in)) > 0) contents->append(block, got);
+  bool ok = std::ferror(in) == 0;
+  std::fclose(in);
+  return ok;
+}
+
 std::string Describe(const std::string& name) {
   return "Stand-in for " + name + ", made for the Orbivue Setup build.\r\n";
 }
@@ -72,8 +83,13 @@ std::string Describe(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: stub_payload OUTPUT\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: stub_payload OUTPUT VIEWER\n");
+    return 1;
+  }
+  std::string viewer;
+  if (!ReadWholeFile(argv[2], &viewer)) {
+    std::fprintf(stderr, "stub_payload: cannot read %s\n", argv[2]);
     return 1;
   }
   std::vector<uint8_t> archive = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x00};
@@ -88,8 +104,8 @@ int main(int argc, char** argv) {
 
   const char* folders[] = {"Modules\\boot\\24", "Modules\\boot", "Modules", "Filters"};
   for (const char* folder : folders) PutEntry(archive, folder, "", true);
+  PutEntry(archive, "Orbivue.exe", viewer, false);
   const char* files[] = {
-      "Orbivue.exe",
       "Uninstall.exe",
       "graphedt.exe",
       "Filters\\mpgdec.ax",

@@ -19,12 +19,8 @@ bool PathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void PrepareDestination(const std::wstring& programDir, const std::wstring& folder) {
+void PrepareDestination(const std::wstring& folder) {
   MakeFolders(folder);
-  std::wstring viewer = folder + L"\\Orbivue.exe";
-  if (!CopyFileW((programDir + L"\\e2e_viewer.exe").c_str(), viewer.c_str(), FALSE)) {
-    Fail(__FILE__, __LINE__, "cannot put the stand-in viewer at " + Narrow(viewer));
-  }
   DeleteFileW((folder + MarkerName).c_str());
 }
 

@@ -5,14 +5,14 @@
 #include <map>
 #include <string>
 
-// Makes folder (and its parents) and puts the stand-in viewer into it as
-// Orbivue.exe; removes a marker left by an earlier run.
-void PrepareDestination(const std::wstring& programDir, const std::wstring& folder);
+// Makes folder (and its parents) and removes the note of a viewer's start
+// left there by an earlier run.
+void PrepareDestination(const std::wstring& folder);
 void MakeFolders(const std::wstring& folder);
 bool PathExists(const std::wstring& path);
 
-// The command line with which the stand-in viewer in folder was started, or
-// empty when it was not started within waitMs.
+// What the viewer installed in folder noted when it started (its command
+// line, or the settings it read), or empty when it did not start within waitMs.
 std::string ViewerStartedWith(const std::wstring& folder, unsigned waitMs);
 
 // Every file and folder under root with its size and time of last writing,

@@ -44,6 +44,14 @@ void CheckEndsSilently(SetupSession& session) {
   CHECK_EQ_INT(session.WaitForExit(), 0);
 }
 
+void CloseStartedViewer() {
+  WaitUntil([] { return FindWindowW(L"OrbivueViewer", nullptr) != nullptr; }, 2000);
+  for (HWND viewer; (viewer = FindWindowW(L"OrbivueViewer", nullptr)) != nullptr;) {
+    PostMessageW(viewer, WM_CLOSE, 0, 0);
+    if (!WaitUntil([&] { return !IsWindow(viewer); }, 5000)) break;
+  }
+}
+
 HWND NextToOptions(SetupSession& session, bool russian) {
   HWND page = session.WaitForPage(ids::Russian);
   session.Click(page, russian ? ids::Russian : ids::English);

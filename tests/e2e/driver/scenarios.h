@@ -29,5 +29,7 @@ HWND NextToFinish(SetupSession& session, HWND optionsPage, const std::wstring& d
 void CheckList(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected,
                const char* what);
 void CheckTicks(const std::vector<bool>& actual, const std::vector<bool>& expected);
+// Closes the window of a viewer that shows one (the demo product's does).
+void CloseStartedViewer();
 // Waits for Setup to end, failing if a message box shows up before.
 void CheckEndsSilently(SetupSession& session);

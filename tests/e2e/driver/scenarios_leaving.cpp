@@ -19,7 +19,7 @@ void CancelOnLanguagePage(const DriverSettings& settings, const PageTexts&, bool
 
 void FinishWithBoxCleared(const DriverSettings& settings, const PageTexts&, bool russian) {
   std::wstring destination = L"C:\\e2e\\box-cleared";
-  PrepareDestination(settings.programDir, destination);
+  PrepareDestination(destination);
   SetupSession s(settings);
   HWND page = NextToFinish(s, NextToOptions(s, russian), destination);
   s.Click(page, ids::RunBox);
@@ -31,7 +31,7 @@ void FinishWithBoxCleared(const DriverSettings& settings, const PageTexts&, bool
 
 void FinishWithCloseBox(const DriverSettings& settings, const PageTexts&, bool russian) {
   std::wstring destination = L"C:\\e2e\\close-box";
-  PrepareDestination(settings.programDir, destination);
+  PrepareDestination(destination);
   SetupSession s(settings);
   HWND page = NextToFinish(s, NextToOptions(s, russian), destination);
   CHECK(s.IsChecked(page, ids::RunBox));
@@ -42,7 +42,7 @@ void FinishWithCloseBox(const DriverSettings& settings, const PageTexts&, bool r
 
 void CancelDuringExtraction(const DriverSettings& settings, const PageTexts& t, bool russian) {
   std::wstring destination = russian ? L"C:\\e2e\\cancelled-ru" : L"C:\\e2e\\cancelled-en";
-  PrepareDestination(settings.programDir, destination);
+  PrepareDestination(destination);
   SetupSession s(settings);
   HWND page = NextToOptions(s, russian);
   s.Type(page, ids::Destination, destination + L"\\");

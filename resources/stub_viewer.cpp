@@ -1,5 +1,6 @@
-// Stands in for the installed viewer in the end-to-end tests: when started,
-// it writes its command line to viewer-started.txt beside itself and ends.
+// The viewer (Orbivue.exe) of the stand-in payload: when started, it writes
+// its command line to viewer-started.txt beside itself and ends, so that a
+// test can see that the wizard started it, and from where.
 #include <windows.h>
 
 #include <cstring>
