@@ -13,6 +13,7 @@
 #include "check.h"
 #include "disk.h"
 #include "scenarios.h"
+#include "scenarios_install.h"
 
 namespace {
 
@@ -74,8 +75,15 @@ int main(int argc, char** argv) {
   }
   bool russian = settings.language == "ru";
   const PageTexts& texts = russian ? RussianTexts() : EnglishTexts();
-  const Scenario* begin = russian ? std::begin(RussianScenarios) : std::begin(EnglishScenarios);
-  const Scenario* end = russian ? std::end(RussianScenarios) : std::end(EnglishScenarios);
+  std::vector<Scenario> scenarios(
+      russian ? std::begin(RussianScenarios) : std::begin(EnglishScenarios),
+      russian ? std::end(RussianScenarios) : std::end(EnglishScenarios));
+  // The installation scenarios run only when named: tests/e2e/run-install
+  // checks each one from outside before it starts the next.
+  if (!wanted.empty()) {
+    const std::vector<Scenario>& install = InstallScenarios(russian);
+    scenarios.insert(scenarios.end(), install.begin(), install.end());
+  }
 
   // The folders that the browser scenario picks from, made well before it:
   // a folder made just before the browser opens can reach it as a change
@@ -83,7 +91,8 @@ int main(int argc, char** argv) {
   MakeFolders(L"C:\\e2e\\pick\\tv");
 
   int failed = 0, ran = 0;
-  for (const Scenario* scenario = begin; scenario != end; scenario++) {
+  for (const Scenario* scenario = scenarios.data(); scenario != scenarios.data() + scenarios.size();
+       scenario++) {
     if (!wanted.empty() &&
         std::find(wanted.begin(), wanted.end(), scenario->name) == wanted.end()) {
       continue;

@@ -1,0 +1,458 @@
+// Installing the demo product: complete runs, a run cancelled between two
+// entries, and runs stopped by a file in the way or by a damaged archive.
+// What a person sees is checked here; the files, the two INI files, the
+// registry and the shortcuts are checked from outside by check-install.
+#include "scenarios_install.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "check.h"
+#include "disk.h"
+#include "picture.h"
+#include "progress_watch.h"
+
+namespace {
+
+// The demo product's archive: 189 entries, so the bar runs from 0 to 191.
+constexpr LONG DemoEntryCount = 189;
+constexpr DWORD InstallationTimeoutMs = 300000;
+
+const wchar_t UninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orbivue";
+const wchar_t* const FilterClasses[] = {L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D01}",
+                                        L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D02}",
+                                        L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D03}"};
+const wchar_t* const FilterFiles[] = {L"mpgdec.ax", L"mlcom.ax", L"thsource.ax"};
+
+struct Answers {
+  bool russian = false;
+  bool typeDestination = true;  // false: keep the proposal "c:\Orbivue\"
+  std::wstring destination;     // typed as it stands
+  int deviceRow = 2;
+  bool elecard = false, twinhan = false;
+  enum { LeaveTimeshift, InMemory, InFile } timeshift = LeaveTimeshift;
+  std::wstring bufferSize;
+  bool pictures = false;  // the demo's pictures of every page
+};
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+
+// What an earlier scenario left outside its destination: the uninstall key,
+// the filters' classes, the shortcuts and INI files of an empty destination.
+void ClearInstalledTraces() {
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, UninstallKey);
+  for (const wchar_t* id : FilterClasses) {
+    std::wstring key = std::wstring(L"CLSID\\") + id;
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, (key + L"\\InprocServer32").c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+  }
+  std::wstring group = ShellFolder(CSIDL_PROGRAMS) + L"\\Orbivue";
+  for (const wchar_t* link : {L"\\Orbivue.lnk", L"\\Uninstall.lnk", L"\\GraphEdit.lnk"})
+    DeleteFileW((group + link).c_str());
+  RemoveDirectoryW(group.c_str());
+  DeleteFileW((ShellFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Orbivue.lnk").c_str());
+  std::wstring windows = ShellFolder(CSIDL_WINDOWS);
+  DeleteFileW((windows + L"\\Uninstall.ini").c_str());
+  DeleteFileW((windows + L"\\Orbivue.ini").c_str());
+}
+
+void PictureOf(const DriverSettings& settings, HWND window, const std::string& name) {
+  Sleep(500);  // let Wine put the painted window on the screen
+  SaveWindowPicture(window,
+                    settings.pictureDir + L"\\" + std::wstring(name.begin(), name.end()) + L"-" +
+                        std::wstring(settings.language.begin(), settings.language.end()) + L".bmp");
+}
+
+// From the language page to the modules page with the given answers.
+HWND WalkToModules(SetupSession& s, const Answers& a) {
+  HWND page = s.WaitForPage(ids::Russian);
+  s.Click(page, a.russian ? ids::Russian : ids::English);
+  if (a.pictures) s.Picture(s.Frame(), "install-1-language");
+  s.Click(s.Frame(), ids::Next);
+
+  page = s.WaitForPage(ids::Devices);
+  if (s.IsChecked(page, ids::Elecard) != a.elecard) s.Click(page, ids::Elecard);
+  if (s.IsChecked(page, ids::TwinHan) != a.twinhan) s.Click(page, ids::TwinHan);
+  CHECK(s.IsChecked(page, ids::Elecard) == a.elecard);
+  CHECK(s.IsChecked(page, ids::TwinHan) == a.twinhan);
+  if (a.typeDestination) s.Type(page, ids::Destination, a.destination);
+  s.PickRow(page, ids::Devices, a.deviceRow);
+  if (a.pictures) s.Picture(s.Frame(), "install-2-options");
+  s.Click(s.Frame(), ids::Next);
+
+  if (a.deviceRow != 0) {
+    page = s.WaitForPage(ids::BufferSize);
+    if (a.timeshift == Answers::InMemory) s.Click(page, ids::InMemory);
+    if (a.timeshift == Answers::InFile) s.Click(page, ids::InFile);
+    if (!a.bufferSize.empty()) s.Type(page, ids::BufferSize, a.bufferSize);
+    if (a.pictures) s.Picture(s.Frame(), "install-3-timeshift");
+    s.Click(s.Frame(), ids::Next);
+  }
+  page = s.WaitForPage(ids::Modules);
+  if (a.pictures) s.Picture(s.Frame(), "install-4-modules");
+  return page;
+}
+
+// Waits while the installation runs: for the finish page (returned) or for
+// a message box (into *box).
+HWND WaitForFinishOrMessage(SetupSession& s, HWND* box) {
+  HWND page = nullptr;
+  *box = nullptr;
+  bool ended = WaitUntil(
+      [&] {
+        if ((*box = s.FindMessageBox()) != nullptr) return true;
+        page = s.Page();
+        return (page != nullptr && GetDlgItem(page, ids::RunBox) != nullptr) || s.HasEnded();
+      },
+      InstallationTimeoutMs);
+  if (!ended) Fail(__FILE__, __LINE__, "the installation did not end");
+  if (*box != nullptr) return nullptr;
+  if (s.HasEnded()) Fail(__FILE__, __LINE__, "Setup ended during the installation");
+  return s.WaitForPage(ids::RunBox);
+}
+
+void CheckProgressComplete(const ProgressRecord& r) {
+  CHECK_EQ_INT(r.rangeMin, 0);
+  CHECK_EQ_INT(r.rangeMax, DemoEntryCount + 2);
+  CHECK_EQ_INT(r.positions, DemoEntryCount + 2);
+  CHECK_EQ_INT(r.lastPosition, DemoEntryCount + 2);
+  CHECK_EQ_INT(r.outOfOrder, 0);
+}
+
+// Runs the installation from the modules page to the finish page and checks
+// what the finish page and the progress bar show.
+HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const PageTexts& t,
+                     const Answers& a) {
+  ProgressWatch watch(s, settings);
+  DWORD start = GetTickCount();
+  DWORD held = 0;
+  if (a.pictures) {
+    s.ArmExtractionHold();
+    s.Click(s.Frame(), ids::Next);
+    s.WaitForHeldExtraction();
+    DWORD holdStart = GetTickCount();
+    s.Picture(s.Frame(), "install-5-extraction");
+    held = GetTickCount() - holdStart;
+    s.ReleaseExtraction();
+  } else {
+    s.Click(s.Frame(), ids::Next);
+  }
+  HWND box = nullptr;
+  HWND page = WaitForFinishOrMessage(s, &box);
+  if (box != nullptr) {
+    Fail(__FILE__, __LINE__, "a message box appeared: \"" + Narrow(s.MessageText(box)) + "\"");
+  }
+  DWORD end = GetTickCount();
+  ProgressRecord r = watch.Read();
+  CheckProgressComplete(r);
+  std::printf(
+      "  installation: %.1f s from Next to the finish page, %.1f s from the range to the "
+      "last position (%.1f s of it held for a picture)\n",
+      (end - start - held) / 1000.0, (r.lastTick - r.rangeTick - held) / 1000.0, held / 1000.0);
+  CHECK_TEXT(s.Text(page, ids::FinishText), t.finished);
+  CHECK(s.IsChecked(page, ids::RunBox));
+  CHECK_TEXT(s.Text(s.Frame(), ids::Cancel), L"OK");
+  if (a.pictures) s.Picture(s.Frame(), "install-6-finish");
+  return page;
+}
+
+// OK on the finish page with "Run Orbivue" ticked: the installed viewer
+// starts from folder (no trailing backslash) and shows what it read.
+void FinishAndCheckViewer(SetupSession& s, const DriverSettings& settings,
+                          const std::wstring& folder, const std::vector<std::string>& shown,
+                          bool picture) {
+  s.Press(s.Frame(), ids::Cancel);  // captioned OK
+  CheckEndsSilently(s);
+  std::string note = ViewerStartedWith(folder, 20000);
+  if (note.empty()) Fail(__FILE__, __LINE__, "the installed viewer did not start");
+  std::string from = "Settings read from " + Narrow(folder) + "\\Orbivue.ini";
+  if (note.compare(0, from.size(), from) != 0) {
+    Fail(__FILE__, __LINE__, "the viewer read its settings elsewhere: " + note);
+  }
+  for (const std::string& line : shown) {
+    if (note.find(line + "\r\n") == std::string::npos)
+      Fail(__FILE__, __LINE__, "the viewer does not show \"" + line + "\": " + note);
+  }
+  HWND viewer = nullptr;
+  if (!WaitUntil([&] { return (viewer = FindWindowW(L"OrbivueViewer", L"Orbivue viewer")); },
+                 20000)) {
+    Fail(__FILE__, __LINE__, "the viewer's window \"Orbivue viewer\" did not appear");
+  }
+  if (picture) PictureOf(settings, viewer, "install-7-viewer");
+  PostMessageW(viewer, WM_CLOSE, 0, 0);
+  CHECK(WaitUntil([&] { return !IsWindow(viewer); }));
+}
+
+void UntickRunBox(SetupSession& s, HWND finishPage) {
+  s.Click(finishPage, ids::RunBox);
+  CHECK(!s.IsChecked(finishPage, ids::RunBox));
+}
+
+// A message box that stops the installation: its text, then OK, after which
+// Setup ends with no further message.
+void CheckStopMessage(SetupSession& s, HWND box, const std::wstring& text, const char* picture) {
+  CHECK_TEXT(s.MessageText(box), text);
+  std::printf("  message box caption: \"%s\"\n", Narrow(WindowText(box)).c_str());
+  s.Picture(box, picture);
+  s.Press(box, ids::MessageOk);
+  CheckEndsSilently(s);
+}
+
+HWND InstallToMessage(SetupSession& s, const DriverSettings& settings, ProgressRecord* progress) {
+  ProgressWatch watch(s, settings);
+  s.Click(s.Frame(), ids::Next);
+  HWND box = nullptr;
+  WaitForFinishOrMessage(s, &box);
+  if (box == nullptr) Fail(__FILE__, __LINE__, "the installation ended without a message");
+  *progress = watch.Read();
+  return box;
+}
+
+// ---- The scenarios ----
+
+// English, the proposed destination c:\Orbivue\, no filters, device row 2,
+// timeshift left disabled, modules as proposed; the viewer started at the end.
+void InstallDefault(const DriverSettings& settings, const PageTexts& t, bool) {
+  ClearInstalledTraces();
+  Answers a;
+  a.typeDestination = false;
+  a.pictures = true;
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  InstallToFinish(s, settings, t, a);
+  FinishAndCheckViewer(
+      s, settings, L"c:\\Orbivue",
+      {"[Options] Language=English", "[Modules] CurDeviceFile=SatCardB.Device",
+       "[Modules] CurDeviceID=0", "[Modules] StartDevice=1", "[SoftwareRender] BufferSize=10",
+       "[SoftwareRender] InMemory=1", "[SoftwareRender] FileName=c:\\Orbivue\\timeshift.dat",
+       "[DisabledModules] Beacon.Module=1"},
+      true);
+}
+
+// A destination with blanks typed without its trailing backslash; no device,
+// timeshift in a file of 500 MB.
+void InstallWithoutBackslash(const DriverSettings& settings, const PageTexts& t, bool) {
+  ClearInstalledTraces();
+  Answers a;
+  a.destination = L"C:\\e2e\\Orbivue Long Folder";
+  a.deviceRow = 10;
+  a.timeshift = Answers::InFile;
+  a.bufferSize = L"500";
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  InstallToFinish(s, settings, t, a);
+  FinishAndCheckViewer(s, settings, a.destination,
+                       {"[Modules] CurDeviceFile=", "[Modules] StartDevice=0",
+                        "[SoftwareRender] BufferSize=500", "[SoftwareRender] InMemory=0",
+                        "[SoftwareRender] FileName=C:\\e2e\\Orbivue Long Foldertimeshift.dat"},
+                       false);
+}
+
+// An empty destination: every path is relative, so the product lands in
+// Setup's current folder (a copy of Setup.exe is started from its own
+// folder) and the two INI files in the Windows folder.
+void InstallIntoEmptyDestination(const DriverSettings& settings, const PageTexts& t, bool) {
+  ClearInstalledTraces();
+  std::wstring folder = L"C:\\e2e\\empty-destination";
+  MakeFolders(folder);
+  if (!CopyFileW((settings.programDir + L"\\Setup.exe").c_str(), (folder + L"\\Setup.exe").c_str(),
+                 FALSE)) {
+    Fail(__FILE__, __LINE__, "cannot copy Setup.exe into " + Narrow(folder));
+  }
+  DriverSettings here = settings;
+  here.programDir = folder;
+  Answers a;
+  a.destination = L"";
+  a.deviceRow = 0;
+  SetupSession s(here);
+  WalkToModules(s, a);
+  HWND page = InstallToFinish(s, settings, t, a);
+  UntickRunBox(s, page);
+  s.Press(s.Frame(), ids::Cancel);  // captioned OK
+  CheckEndsSilently(s);
+}
+
+// Two installations into one folder: the second, with other answers, finds
+// a changed file and a key of the viewer's own in Orbivue.ini.
+void InstallOverFirst(const DriverSettings& settings, const PageTexts& t, bool) {
+  ClearInstalledTraces();
+  std::wstring folder = L"C:\\e2e\\twice";
+  {
+    Answers a;
+    a.destination = folder + L"\\";
+    SetupSession s(settings);
+    WalkToModules(s, a);
+    UntickRunBox(s, InstallToFinish(s, settings, t, a));
+    s.Press(s.Frame(), ids::Cancel);
+    CheckEndsSilently(s);
+  }
+  std::wstring ini = folder + L"\\Orbivue.ini";
+  CHECK(WritePrivateProfileStringW(L"Window", L"Left", L"120", ini.c_str()));
+  CHECK(WritePrivateProfileStringW(L"Modules", L"LastChannel", L"42", ini.c_str()));
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini.c_str());  // flush Wine's cache
+  HANDLE changed = CreateFileW((folder + L"\\Channels\\sat000.ini").c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_ALWAYS, 0, nullptr);
+  CHECK(changed != INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(changed, "changed by the user", 19, &written, nullptr);
+  CloseHandle(changed);
+
+  Answers a;
+  a.destination = folder + L"\\";
+  a.deviceRow = 9;
+  a.timeshift = Answers::InMemory;
+  a.bufferSize = L"100";
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  InstallToFinish(s, settings, t, a);
+  FinishAndCheckViewer(s, settings, folder,
+                       {"[Modules] CurDeviceFile=RemoteFeed.Device",
+                        "[SoftwareRender] BufferSize=100", "[SoftwareRender] InMemory=1"},
+                       false);
+}
+
+// A read-only file where the third file of the archive goes.
+void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool russian) {
+  ClearInstalledTraces();
+  std::wstring folder = L"C:\\e2e\\read-only";
+  std::wstring blocked = folder + L"\\Channels\\sat014.ini";
+  MakeFolders(folder + L"\\Channels");
+  HANDLE file = CreateFileW(blocked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_READONLY, nullptr);
+  CHECK(file != INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, "left by someone else", 20, &written, nullptr);
+  CloseHandle(file);
+  CHECK(GetFileAttributesW(blocked.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+  Answers a;
+  a.russian = russian;
+  a.destination = folder + L"\\";
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  ProgressRecord progress = {};
+  HWND box = InstallToMessage(s, settings, &progress);
+  std::wstring text =
+      russian ? L"Ошибка при создании файла или директории ." : L"Create file or directory error !";
+  CheckStopMessage(s, box, text + L"\n\"" + blocked + L"\"", "install-read-only");
+  // Nine folders and two files went before; the bar moved for them only.
+  CHECK_EQ_INT(progress.lastPosition, 11);
+  CHECK_EQ_INT(progress.positions, 11);
+}
+
+// Setup.exe with one byte of an entry's packed data flipped (made by
+// tests/e2e/damage-setup into the "damaged" folder beside the driver).
+void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russian) {
+  ClearInstalledTraces();
+  DriverSettings damaged = settings;
+  damaged.programDir = settings.programDir + L"\\damaged";
+  if (!PathExists(damaged.programDir + L"\\Setup.exe")) {
+    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.programDir));
+  }
+  Answers a;
+  a.russian = russian;
+  a.destination = L"C:\\e2e\\damaged\\";
+  SetupSession s(damaged);
+  WalkToModules(s, a);
+  ProgressRecord progress = {};
+  HWND box = InstallToMessage(s, settings, &progress);
+  CheckStopMessage(s, box,
+                   russian ? L"Ошибка при распаковке файла. Возможно, инсталлятор повреждён."
+                           : L"Extract file error !",
+                   "install-damaged");
+  CHECK(progress.lastPosition < DemoEntryCount);
+  std::printf("  stopped after %ld entries\n", long(progress.lastPosition));
+}
+
+// Cancel between the 30th and the 31st entry.
+void CancelBetweenEntries(const DriverSettings& settings, const PageTexts& t, bool russian) {
+  ClearInstalledTraces();
+  constexpr LONG CancelAt = 30;
+  Answers a;
+  a.russian = russian;
+  a.destination = russian ? L"C:\\e2e\\cancel-ru\\" : L"C:\\e2e\\cancel-en\\";
+  a.elecard = a.twinhan = true;
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  ProgressWatch watch(s, settings, CancelAt);
+  s.Click(s.Frame(), ids::Next);
+  watch.WaitHeld();
+  s.Press(s.Frame(), ids::Cancel);  // handled when the run next pumps messages
+  watch.Release();
+  HWND box = s.WaitForMessageBox();
+  CHECK_TEXT(s.MessageText(box), t.terminated);
+  CHECK_TEXT(WindowText(box), L"Orbivue");
+  s.Picture(box, "install-cancelled");
+  s.Press(box, ids::MessageOk);
+  CHECK_EQ_INT(s.WaitForExit(), 0);
+  ProgressRecord r = watch.Read();
+  CHECK_EQ_INT(r.lastPosition, CancelAt);
+  CHECK_EQ_INT(r.positions, CancelAt);
+}
+
+// Russian, device row 0 (no timeshift page), both filter options: three
+// regsvr32 runs, each filter registering its own class.
+void InstallRussianWithFilters(const DriverSettings& settings, const PageTexts& t, bool) {
+  ClearInstalledTraces();
+  Answers a;
+  a.russian = true;
+  a.destination = L"C:\\e2e\\russian\\";
+  a.deviceRow = 0;
+  a.elecard = a.twinhan = true;
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  InstallToFinish(s, settings, t, a);
+  FinishAndCheckViewer(s, settings, L"C:\\e2e\\russian",
+                       {"[Options] Language=Russian", "[Modules] CurDeviceFile=SatCardA.Device",
+                        "[Modules] CurDeviceID=0", "[SoftwareRender] FileName=c:\\timeshift.dat"},
+                       false);
+
+  // Each filter wrote its class with its installed path; the moments of the
+  // writes give the order of the three regsvr32 runs.
+  FILETIME written[3] = {};
+  for (int i = 0; i < 3; i++) {
+    std::wstring key = std::wstring(L"CLSID\\") + FilterClasses[i] + L"\\InprocServer32";
+    HKEY handle = nullptr;
+    if (!WaitUntil([&] {
+          return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) ==
+                 ERROR_SUCCESS;
+        })) {
+      Fail(__FILE__, __LINE__, "no class key " + Narrow(key));
+    }
+    wchar_t path[MAX_PATH] = L"";
+    DWORD size = sizeof path - sizeof path[0];
+    RegQueryValueExW(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size);
+    RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, &written[i]);
+    RegCloseKey(handle);
+    CHECK_TEXT(path, std::wstring(L"C:\\e2e\\russian\\Filters\\") + FilterFiles[i]);
+  }
+  CHECK(CompareFileTime(&written[0], &written[1]) < 0);
+  CHECK(CompareFileTime(&written[1], &written[2]) < 0);
+}
+
+}  // namespace
+
+const std::vector<Scenario>& InstallScenarios(bool russian) {
+  static const std::vector<Scenario> english = {
+      {"install-default", InstallDefault},
+      {"install-without-backslash", InstallWithoutBackslash},
+      {"install-empty-destination", InstallIntoEmptyDestination},
+      {"install-over-first", InstallOverFirst},
+      {"install-read-only-in-the-way", ReadOnlyFileInTheWay},
+      {"install-damaged-archive", DamagedArchive},
+      {"install-cancel", CancelBetweenEntries},
+  };
+  static const std::vector<Scenario> russianOnes = {
+      {"install-russian-filters", InstallRussianWithFilters},
+      {"install-cancel", CancelBetweenEntries},
+      {"install-damaged-archive", DamagedArchive},
+  };
+  return russian ? russianOnes : english;
+}

@@ -1,0 +1,20 @@
+// What the progress hook notes inside Setup, in memory shared with the
+// driver under a name that carries Setup's process id.
+#pragma once
+
+#include <windows.h>
+
+constexpr wchar_t ProgressMemoryPrefix[] = L"OrbivueE2E.Progress.";
+constexpr wchar_t ProgressHeldPrefix[] = L"OrbivueE2E.ProgressHeld.";
+constexpr wchar_t ProgressReleasePrefix[] = L"OrbivueE2E.ProgressRelease.";
+
+struct ProgressRecord {
+  LONG rangeMin;
+  LONG rangeMax;
+  LONG positions;     // how many positions were set
+  LONG lastPosition;  // the last one (0 before the first)
+  LONG outOfOrder;    // positions that were not the one before plus one
+  LONG holdAt;        // set by the driver: hold Setup once this position is set (0: never)
+  DWORD rangeTick;    // GetTickCount when the range was set
+  DWORD lastTick;     // and when the last position was
+};
