@@ -67,5 +67,5 @@ HWND NextToFinish(SetupSession& session, HWND optionsPage, const std::wstring& d
   session.Click(session.Frame(), ids::Next);
   session.WaitForPage(ids::Modules);
   session.Click(session.Frame(), ids::Next);
-  return session.WaitForPage(ids::RunBox);
+  return session.WaitForPage(ids::RunBox, InstallationTimeoutMs);
 }

@@ -183,7 +183,7 @@ void WalkEveryPage(const DriverSettings& settings, const PageTexts& t, bool russ
   s.Picture(s.Frame(), "5-extraction");
   s.ReleaseExtraction();
 
-  page = s.WaitForPage(ids::RunBox);
+  page = s.WaitForPage(ids::RunBox, InstallationTimeoutMs);
   CHECK_TEXT(s.Text(page, ids::FinishText), t.finished);
   CHECK_TEXT(s.Text(page, ids::RunBox), t.runBox);
   CHECK(s.IsChecked(page, ids::RunBox));

@@ -143,12 +143,14 @@ HWND SetupSession::Page() const {
   return nullptr;
 }
 
-HWND SetupSession::WaitForPage(int markControl) {
+HWND SetupSession::WaitForPage(int markControl, DWORD timeoutMs) {
   HWND page = nullptr;
-  if (!WaitUntil([&] {
-        page = Page();
-        return page != nullptr && GetDlgItem(page, markControl) != nullptr;
-      })) {
+  if (!WaitUntil(
+          [&] {
+            page = Page();
+            return page != nullptr && GetDlgItem(page, markControl) != nullptr;
+          },
+          timeoutMs)) {
     Fail(__FILE__, __LINE__, "no page with control " + std::to_string(markControl) + " appeared");
   }
   Sync(frame_);

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// How long an installation may take before the finish page shows.
+constexpr DWORD InstallationTimeoutMs = 180000;
+
 struct DriverSettings {
   std::wstring programDir;  // where Setup.exe and the driver's helpers are
   std::wstring pictureDir;  // where pictures go (BMP; the test script converts them)
@@ -25,8 +28,10 @@ class SetupSession {
   HWND Frame() const { return frame_; }
 
   // The page on screen once it holds the control that marks it (for
-  // instance 1023 for the options page); fails after a while without it.
-  HWND WaitForPage(int markControl);
+  // instance 1023 for the options page); fails after timeoutMs without it.
+  // The finish page comes after the installation: wait for it with
+  // InstallationTimeoutMs.
+  HWND WaitForPage(int markControl, DWORD timeoutMs = 10000);
   HWND Page() const;
 
   // Buttons. Click waits for Setup to handle the click; Press only posts
