@@ -201,6 +201,7 @@ void CheckStopMessage(SetupSession& s, HWND box, const std::wstring& text, const
   std::printf("  message box caption: \"%s\"\n", Narrow(WindowText(box)).c_str());
   s.Picture(box, picture);
   s.Press(box, ids::MessageOk);
+  CHECK(WaitUntil([&] { return !IsWindow(box); }));
   CheckEndsSilently(s);
 }
 
@@ -317,7 +318,10 @@ void InstallOverFirst(const DriverSettings& settings, const PageTexts& t, bool) 
                        false);
 }
 
-// A read-only file where the third file of the archive goes.
+// A read-only file where the third file of the archive goes. Wine maps the
+// read-only attribute to the file's Unix permissions, which do not stop a
+// test run as root; so the file is also held open without sharing, as a
+// running program holds its files, which stops every writer.
 void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool russian) {
   ClearInstalledTraces();
   std::wstring folder = L"C:\\e2e\\read-only";
@@ -330,6 +334,12 @@ void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool
   WriteFile(file, "left by someone else", 20, &written, nullptr);
   CloseHandle(file);
   CHECK(GetFileAttributesW(blocked.c_str()) & FILE_ATTRIBUTE_READONLY);
+  HANDLE held = CreateFileW(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK(held != INVALID_HANDLE_VALUE);
+  struct Closer {
+    HANDLE handle;
+    ~Closer() { CloseHandle(handle); }
+  } closer{held};
 
   Answers a;
   a.russian = russian;
