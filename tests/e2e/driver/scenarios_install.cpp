@@ -18,7 +18,6 @@ namespace {
 
 // The demo product's archive: 189 entries, so the bar runs from 0 to 191.
 constexpr LONG DemoEntryCount = 189;
-constexpr DWORD InstallationTimeoutMs = 300000;
 
 const wchar_t UninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orbivue";
 const wchar_t* const FilterClasses[] = {L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D01}",
