@@ -128,19 +128,22 @@ void CheckProgressComplete(const ProgressRecord& r) {
 // what the finish page and the progress bar show.
 HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const PageTexts& t,
                      const Answers& a) {
-  ProgressWatch watch(s, settings);
+  // For the picture, Setup is held half-way (at entry 120 of 189), then
+  // held again once its page has painted that position.
+  constexpr LONG PictureAt = 120;
+  ProgressWatch watch(s, settings, a.pictures ? PictureAt : 0);
   DWORD start = GetTickCount();
   DWORD held = 0;
+  s.Click(s.Frame(), ids::Next);
   if (a.pictures) {
-    s.ArmExtractionHold();
-    s.Click(s.Frame(), ids::Next);
-    s.WaitForHeldExtraction();
+    watch.WaitHeld();
     DWORD holdStart = GetTickCount();
+    s.ArmExtractionHold();
+    watch.Release();
+    s.WaitForHeldExtraction();
     s.Picture(s.Frame(), "install-5-extraction");
-    held = GetTickCount() - holdStart;
     s.ReleaseExtraction();
-  } else {
-    s.Click(s.Frame(), ids::Next);
+    held = GetTickCount() - holdStart;
   }
   HWND box = nullptr;
   HWND page = WaitForFinishOrMessage(s, &box);
