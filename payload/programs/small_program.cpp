@@ -1,10 +1,10 @@
 // A small window program that stands in for one of the product's tools
 // (GraphEdit, the uninstaller). It notes its start as <name>-started.txt in
 // its own folder and shows a window titled after it.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
+
+#include "demo_window.h"
 
 #ifndef PROGRAM_TITLE
 #error PROGRAM_TITLE must name the program
@@ -37,32 +37,12 @@ LRESULT CALLBACK ProgramProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) n = 0;
-  path[n] = '\0';
-  char* slash = std::strrchr(path, '\\');
-  if (slash != nullptr) slash[1] = '\0';
+  FolderOfThisProgram(path, MAX_PATH);
   char note[MAX_PATH + 64];
   std::snprintf(note, sizeof note, "%s%s", path, PROGRAM_NOTE);
   if (FILE* f = std::fopen(note, "wb")) {
     std::fputs(PROGRAM_TITLE " started\r\n", f);
     std::fclose(f);
   }
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = ProgramProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = "OrbivueDemoProgram";
-  RegisterClassA(&wc);
-  HWND window =
-      CreateWindowA("OrbivueDemoProgram", PROGRAM_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                    CW_USEDEFAULT, 360, 160, nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, show);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return 0;
+  return RunMainWindow(instance, show, "OrbivueDemoProgram", PROGRAM_TITLE, 360, 160, ProgramProc);
 }

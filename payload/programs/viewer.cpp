@@ -1,22 +1,14 @@
 // The stand-in viewer (Orbivue.exe): shows the settings it reads from the
 // Orbivue.ini in its own folder, and notes its start in viewer-started.txt
 // there, so a test can see that it ran and what it read.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
+
+#include "demo_window.h"
 
 namespace {
 
 char settingsText[2048];
-
-void FolderOfModule(char* folder, DWORD size) {
-  DWORD n = GetModuleFileNameA(nullptr, folder, size);
-  if (n == 0 || n >= size) n = 0;
-  folder[n] = '\0';
-  char* slash = std::strrchr(folder, '\\');
-  if (slash != nullptr) slash[1] = '\0';
-}
 
 void ReadSettings(const char* ini) {
   struct Key {
@@ -62,7 +54,7 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   char folder[MAX_PATH + 1], ini[MAX_PATH + 32], note[MAX_PATH + 32];
-  FolderOfModule(folder, MAX_PATH);
+  FolderOfThisProgram(folder, MAX_PATH);
   std::snprintf(ini, sizeof ini, "%sOrbivue.ini", folder);
   std::snprintf(note, sizeof note, "%sviewer-started.txt", folder);
   ReadSettings(ini);
@@ -71,20 +63,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     std::fclose(f);
   }
 
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = ViewerProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = "OrbivueViewer";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowA("OrbivueViewer", "Orbivue viewer", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 520, 300, nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, show);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return 0;
+  return RunMainWindow(instance, show, "OrbivueViewer", "Orbivue viewer", 520, 300, ViewerProc);
 }
