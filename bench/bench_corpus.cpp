@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "archive/byte_order.h"
+
 namespace {
 
 constexpr size_t MiB = 1u << 20;
@@ -67,34 +69,25 @@ std::vector<uint8_t> HeaderText(size_t limit) {
   return out;
 }
 
-void Put16(std::vector<uint8_t>* b, uint32_t v) {
-  b->push_back(uint8_t(v));
-  b->push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>* b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
 // A Windows bitmap: 24-bit, or 8-bit with a grey palette.
 std::vector<uint8_t> Bitmap(int width, int height, int bits, const std::vector<uint8_t>& pixels) {
   const int stride = ((width * bits / 8) + 3) & ~3;
   const uint32_t palette = bits == 8 ? 1024 : 0;
   std::vector<uint8_t> b = {'B', 'M'};
-  Put32(&b, 54 + palette + uint32_t(stride * height));
-  Put32(&b, 0);
-  Put32(&b, 54 + palette);
-  Put32(&b, 40);
-  Put32(&b, uint32_t(width));
-  Put32(&b, uint32_t(height));
-  Put16(&b, 1);
-  Put16(&b, uint32_t(bits));
-  Put32(&b, 0);
-  Put32(&b, uint32_t(stride * height));
-  Put32(&b, 2835);
-  Put32(&b, 2835);
-  Put32(&b, bits == 8 ? 256 : 0);
-  Put32(&b, 0);
+  AppendU32(&b, 54 + palette + uint32_t(stride * height));
+  AppendU32(&b, 0);
+  AppendU32(&b, 54 + palette);
+  AppendU32(&b, 40);
+  AppendU32(&b, uint32_t(width));
+  AppendU32(&b, uint32_t(height));
+  AppendU16(&b, 1);
+  AppendU16(&b, uint32_t(bits));
+  AppendU32(&b, 0);
+  AppendU32(&b, uint32_t(stride * height));
+  AppendU32(&b, 2835);
+  AppendU32(&b, 2835);
+  AppendU32(&b, bits == 8 ? 256 : 0);
+  AppendU32(&b, 0);
   for (uint32_t i = 0; i < palette / 4; i++) {
     b.push_back(uint8_t(i));
     b.push_back(uint8_t(i));
@@ -167,22 +160,22 @@ std::vector<uint8_t> Screen(int width, int height, uint64_t seed) {
 std::vector<uint8_t> Wave(int channels, int bits, int rate, const std::vector<int16_t>& samples) {
   const uint32_t bytes = uint32_t(samples.size()) * uint32_t(bits / 8);
   std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
-  Put32(&w, 36 + bytes);
+  AppendU32(&w, 36 + bytes);
   for (char c : std::string("WAVEfmt ")) w.push_back(uint8_t(c));
-  Put32(&w, 16);
-  Put16(&w, 1);
-  Put16(&w, uint32_t(channels));
-  Put32(&w, uint32_t(rate));
-  Put32(&w, uint32_t(rate * channels * bits / 8));
-  Put16(&w, uint32_t(channels * bits / 8));
-  Put16(&w, uint32_t(bits));
+  AppendU32(&w, 16);
+  AppendU16(&w, 1);
+  AppendU16(&w, uint32_t(channels));
+  AppendU32(&w, uint32_t(rate));
+  AppendU32(&w, uint32_t(rate * channels * bits / 8));
+  AppendU16(&w, uint32_t(channels * bits / 8));
+  AppendU16(&w, uint32_t(bits));
   for (char c : std::string("data")) w.push_back(uint8_t(c));
-  Put32(&w, bytes);
+  AppendU32(&w, bytes);
   for (int16_t s : samples) {
     if (bits == 8) {
       w.push_back(uint8_t(128 + (s >> 8)));
     } else {
-      Put16(&w, uint16_t(s));
+      AppendU16(&w, uint16_t(s));
     }
   }
   return w;

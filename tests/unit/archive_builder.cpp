@@ -1,20 +1,7 @@
 #include "archive_builder.h"
 
+#include "archive/byte_order.h"
 #include "archive/crc32.h"
-
-namespace {
-
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-
-}  // namespace
 
 uint32_t Crc32Of(const std::vector<uint8_t>& bytes) {
   BuildCrc32Table();
@@ -34,12 +21,12 @@ ArchiveBuilder::ArchiveBuilder(uint16_t mainFlags, bool uniqueMarker) {
     bytes_ = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
   else
     bytes_ = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-  Put16(bytes_, 0x90CF);
+  AppendU16(&bytes_, 0x90CF);
   bytes_.push_back(0x73);
-  Put16(bytes_, mainFlags);
-  Put16(bytes_, 13);
-  Put16(bytes_, 0);
-  Put32(bytes_, 0);
+  AppendU16(&bytes_, mainFlags);
+  AppendU16(&bytes_, 13);
+  AppendU16(&bytes_, 0);
+  AppendU32(&bytes_, 0);
 }
 
 ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::string& contents,
@@ -55,19 +42,20 @@ ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::strin
 
 ArchiveBuilder& ArchiveBuilder::Entry(const TestEntry& e) {
   const uint32_t headerSize = 32 + uint32_t(e.name.size()) + e.extraHeaderBytes;
-  Put16(bytes_, 0);
+  AppendU16(&bytes_, 0);
   bytes_.push_back(0x74);
-  Put16(bytes_, e.flags);
-  Put16(bytes_, headerSize);
-  Put32(bytes_, uint32_t(e.data.size()));
-  Put32(bytes_, e.unpackedSize);
+  AppendU16(&bytes_, e.flags);
+  AppendU16(&bytes_, headerSize);
+  AppendU32(&bytes_, uint32_t(e.data.size()));
+  AppendU32(&bytes_, e.unpackedSize);
   bytes_.push_back(e.hostSystem);
-  Put32(bytes_, e.dataCrc);
-  Put32(bytes_, e.modifiedTime);
+  AppendU32(&bytes_, e.dataCrc);
+  AppendU32(&bytes_, e.modifiedTime);
   bytes_.push_back(e.unpackVersion);
   bytes_.push_back(e.method);
-  Put16(bytes_, e.nameLengthField >= 0 ? uint32_t(e.nameLengthField) : uint32_t(e.name.size()));
-  Put32(bytes_, e.attributes);
+  AppendU16(&bytes_,
+            e.nameLengthField >= 0 ? uint32_t(e.nameLengthField) : uint32_t(e.name.size()));
+  AppendU32(&bytes_, e.attributes);
   bytes_.insert(bytes_.end(), e.name.begin(), e.name.end());
   bytes_.insert(bytes_.end(), e.extraHeaderBytes, 0xEE);
   bytes_.insert(bytes_.end(), e.data.begin(), e.data.end());
@@ -77,20 +65,20 @@ ArchiveBuilder& ArchiveBuilder::Entry(const TestEntry& e) {
 ArchiveBuilder& ArchiveBuilder::Block(uint8_t type, uint16_t flags, uint16_t headerSize,
                                       uint32_t packedSize, size_t bodyBytes) {
   const size_t start = bytes_.size();
-  Put16(bytes_, 0);
+  AppendU16(&bytes_, 0);
   bytes_.push_back(type);
-  Put16(bytes_, flags);
-  Put16(bytes_, headerSize);
-  Put32(bytes_, packedSize);
+  AppendU16(&bytes_, flags);
+  AppendU16(&bytes_, headerSize);
+  AppendU32(&bytes_, packedSize);
   while (bytes_.size() - start < bodyBytes) bytes_.push_back(0xAB);
   return *this;
 }
 
 ArchiveBuilder& ArchiveBuilder::EndBlock() {
-  Put16(bytes_, 0x3DC4);
+  AppendU16(&bytes_, 0x3DC4);
   bytes_.push_back(0x77);
-  Put16(bytes_, 0x4000);
-  Put16(bytes_, 7);
+  AppendU16(&bytes_, 0x4000);
+  AppendU16(&bytes_, 7);
   return *this;
 }
 

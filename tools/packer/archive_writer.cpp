@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "archive/byte_order.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
 #include "match_finder.h"
@@ -21,16 +22,6 @@ constexpr uint16_t FileWindow1M = 0x0080;  // dictionary bits: 1 MiB
 constexpr uint16_t FileDirectory = 0x00E0;
 constexpr uint32_t MaxName = 259;
 constexpr uint64_t MaxArchive = 0xFFFFFFFFull;
-
-void Put16(std::vector<uint8_t>* b, uint32_t v) {
-  b->push_back(uint8_t(v));
-  b->push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>* b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 uint32_t Crc32(const uint8_t* p, size_t n) {
   return ~UpdateCrc32(0xFFFFFFFFu, p, uint32_t(n));
@@ -160,29 +151,29 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   std::vector<uint8_t>& a = *out;
   a.assign(Marker, Marker + 7);
   const size_t mainStart = a.size();
-  Put16(&a, 0);
+  AppendU16(&a, 0);
   a.push_back(0x73);
-  Put16(&a, solid ? MainSolid : 0);
-  Put16(&a, 13);
-  Put16(&a, 0);
-  Put32(&a, 0);
+  AppendU16(&a, solid ? MainSolid : 0);
+  AppendU16(&a, 13);
+  AppendU16(&a, 0);
+  AppendU32(&a, 0);
   SealHeader(&a, mainStart);
 
   auto writeEntry = [&](const PackItem& item, uint16_t flags, const std::vector<uint8_t>& data) {
     const size_t start = a.size();
-    Put16(&a, 0);
+    AppendU16(&a, 0);
     a.push_back(0x74);
-    Put16(&a, flags);
-    Put16(&a, uint32_t(32 + item.name.size()));
-    Put32(&a, uint32_t(data.size()));
-    Put32(&a, uint32_t(item.data.size()));
+    AppendU16(&a, flags);
+    AppendU16(&a, uint32_t(32 + item.name.size()));
+    AppendU32(&a, uint32_t(data.size()));
+    AppendU32(&a, uint32_t(item.data.size()));
     a.push_back(2);  // archived on Win32
-    Put32(&a, Crc32(item.data.data(), item.data.size()));
-    Put32(&a, item.modifiedTime);
+    AppendU32(&a, Crc32(item.data.data(), item.data.size()));
+    AppendU32(&a, item.modifiedTime);
     a.push_back(20);
     a.push_back(method);
-    Put16(&a, uint32_t(item.name.size()));
-    Put32(&a, item.directory ? 0x10 : 0x20);
+    AppendU16(&a, uint32_t(item.name.size()));
+    AppendU32(&a, item.directory ? 0x10 : 0x20);
     a.insert(a.end(), item.name.begin(), item.name.end());
     SealHeader(&a, start);
     a.insert(a.end(), data.begin(), data.end());
@@ -208,10 +199,10 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   if (!settings.setupLayout) {
     // The end-of-archive block of RAR 2.x and later readers.
     const size_t start = a.size();
-    Put16(&a, 0);
+    AppendU16(&a, 0);
     a.push_back(0x7B);
-    Put16(&a, 0x4000);
-    Put16(&a, 7);
+    AppendU16(&a, 0x4000);
+    AppendU16(&a, 7);
     SealHeader(&a, start);
   }
   if (a.size() > MaxArchive) {
