@@ -1,16 +1,16 @@
 // Feeds arbitrary bytes to the listing and to get requests of every listed
-// name, with and without a password, as the installer and rar2tool would.
+// name, without and with a password, as the installer and rar2tool would.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
+#include "request_budget.h"
 
 namespace {
-// Larger entries only cost time: the decoder's work grows with the size.
-constexpr uint32_t MaxFetchedSize = 4u << 20;
-constexpr int MaxFetchedEntries = 8;
+// What one input may make the decoder produce, over all its requests.
+constexpr uint64_t InputBudget = 2u << 20;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -18,15 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ArchiveImage image{size ? data : nullptr, uint32_t(size), 0};
   EntryListNode* head = nullptr;
   ArchiveListEntries(&image, &head);
-  int fetched = 0;
-  for (EntryListNode* n = head; n != nullptr && fetched < MaxFetchedEntries; n = n->next) {
-    // A request returns the first entry with an equal name; that is the one
-    // whose size counts.
-    const EntryListNode* first = head;
-    while (!EntryNamesEqual(first->name, n->name)) first = first->next;
-    if (first->unpackedSize > MaxFetchedSize) continue;
-    fetched++;
-    for (const char* password : {static_cast<const char*>(nullptr), "password"}) {
+  RequestBudget budget(head, InputBudget);
+  // In archive order, one password at a time, as rar2tool asks.
+  for (const char* password : {static_cast<const char*>(nullptr), "password"}) {
+    for (const EntryListNode* n = head; n != nullptr; n = n->next) {
+      if (!budget.Take(n->name)) continue;
+      // A request returns the first entry with an equal name; that is the
+      // one whose size a success delivers.
+      const EntryListNode* first = head;
+      while (!EntryNamesEqual(first->name, n->name)) first = first->next;
       uint8_t* out = nullptr;
       uint32_t outSize = 0;
       if (ArchiveGetEntry(&out, &outSize, n->name, &image, password)) {

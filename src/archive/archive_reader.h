@@ -28,12 +28,24 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead);
 
 // Fetches the entry called name into a new malloc block. Returns 1 with
 // *outData/*outSize set (the caller frees the block), or 0 with them null/0.
-// password may be null; an empty one is the same as none.
+// password may be null; an empty one is the same as none. The first entry
+// with an equal name is the one returned.
+// In a solid archive a successful request keeps its window and decoder
+// state, so that a request for a later entry of the same image with the
+// same password continues from there: asking for entries in archive order
+// decodes each one once. The image's bytes must not change while it is
+// kept; ArchiveFreeList, a request on another image or
+// ArchiveReleaseSolidState release it.
 int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
                     const char* password);
 
-// Frees a chain from ArchiveListEntries; null does nothing.
+// Frees a chain from ArchiveListEntries (null frees none) and releases
+// the state kept for solid requests.
 void ArchiveFreeList(EntryListNode* head);
+
+// Releases the window and state a solid get request kept; the next request
+// starts from the first entry.
+void ArchiveReleaseSolidState();
 
 // True when the two names denote the same entry: ASCII case, backslash,
 // slash and underscore do not matter; every other byte must match.

@@ -1,19 +1,22 @@
 #include <cstring>
 
 #include "archive/archive_reader.h"
+#include "archive/solid_progress.h"
 
 namespace {
 
-// Folds one name into its comparable form: separators and underscore alike,
-// ASCII letters upper case, every other byte kept. Bounded by the buffer.
+// The comparable form of one byte: separators and underscore alike, ASCII
+// letters upper case, every other byte kept.
+char FoldChar(char c) {
+  if (c == '\\' || c == '/') return '_';
+  if (c >= 'a' && c <= 'z') return char(c - 'a' + 'A');
+  return c;
+}
+
+// Folds one name into its comparable form, bounded by the buffer.
 void FoldName(const char* name, char (&out)[512]) {
   size_t i = 0;
-  for (; i < sizeof out - 1 && name[i] != '\0'; i++) {
-    char c = name[i];
-    if (c == '\\' || c == '/') c = '_';
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    out[i] = c;
-  }
+  for (; i < sizeof out - 1 && name[i] != '\0'; i++) out[i] = FoldChar(name[i]);
   out[i] = '\0';
 }
 
@@ -24,4 +27,16 @@ bool EntryNamesEqual(const char* a, const char* b) {
   FoldName(a, fa);
   FoldName(b, fb);
   return std::strcmp(fa, fb) == 0;
+}
+
+uint32_t EntryNameHash(const char* name) {
+  char folded[512];
+  FoldName(name, folded);
+  uint32_t h = 2166136261u;  // FNV-1a
+  for (const char* c = folded; *c != '\0'; c++) h = (h ^ uint8_t(*c)) * 16777619u;
+  // Spread every byte over both halves: each half picks a filter bit.
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  return h;
 }

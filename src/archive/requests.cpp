@@ -1,5 +1,7 @@
-// The listing and get requests: each starts again at offset 0 of the image,
-// keeps nothing from the one before and clears the password at its end.
+// The listing and get requests. Each opens the image again and clears the
+// password at its end; a get request on a solid archive continues from the
+// state the previous one left when it asks for a later entry of the same
+// image with the same password, and starts from the first entry otherwise.
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +10,7 @@
 #include "archive/crc32.h"
 #include "archive/reader_memory.h"
 #include "archive/reader_state.h"
+#include "archive/solid_progress.h"
 #include "unpack/unpack_entry.h"
 
 ReaderState readerState;
@@ -85,12 +88,17 @@ bool DecodeEntry() {
   return crc == e.dataCrc;
 }
 
-int ExtractWanted() {
+// Walks from the current offset to the wanted entry, decoding on the way
+// what a solid archive needs. On success returns 1 with the offset from
+// which the walk found the entry in *walkFrom.
+int ExtractWanted(uint32_t* walkFrom) {
   ReaderState& r = readerState;
   const bool solid = (r.archiveHeader.flags & MainFlagSolid) != 0;
-  int32_t result = NextEntryHeader();
   for (;;) {
+    *walkFrom = r.image->offset;
+    const int32_t result = NextEntryHeader();
     if (result <= 0 || r.entry.blockType == BlockEnd) return 0;
+    NotePassedName(r.entry.name);
     const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
     r.outputEnabled = match;
     if (match) {
@@ -102,7 +110,6 @@ int ExtractWanted() {
     if ((solid || match) && !DecodeEntry()) return 0;
     r.image->offset = r.nextBlock;
     if (match) return 1;
-    result = NextEntryHeader();
   }
 }
 
@@ -110,6 +117,8 @@ int ExtractWanted() {
 
 int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   std::memset(readerState.password, 0, sizeof readerState.password);
+  // A listing of the image being extracted leaves the kept state alone.
+  if (image != solidProgress.image) ReleaseSolidProgress();
   if (!StartRequest(image)) {
     EndRequest();
     return 0;
@@ -157,16 +166,24 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   *outSize = 0;
 
   int ok = 0;
+  uint32_t walkFrom = 0;
   if (StartRequest(image)) {
-    r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
-    if (r.window != nullptr) {
+    if (!ResumeSolidProgress()) {
+      ReleaseSolidProgress();
+      r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
       r.windowFresh = true;
-      ok = ExtractWanted();
+      ForgetPassedNames();
+      image->offset = MarkerSize + r.archiveHeader.headerSize;
     }
+    if (r.window != nullptr) ok = ExtractWanted(&walkFrom);
   }
+  // Only a success in a solid archive leaves a state the next request can
+  // continue from; anything else starts that one from the first entry.
+  if (ok && (r.archiveHeader.flags & MainFlagSolid) != 0)
+    KeepSolidProgress(walkFrom);
+  else
+    ReleaseSolidProgress();
   EndRequest();
-  std::free(r.window);
-  r.window = nullptr;
   if (ok) {
     *outData = r.output;
   } else {
@@ -181,10 +198,15 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
 }
 
 void ArchiveFreeList(EntryListNode* head) {
+  ReleaseSolidProgress();
   while (head != nullptr) {
     EntryListNode* next = head->next;
     std::free(head->name);
     std::free(head);
     head = next;
   }
+}
+
+void ArchiveReleaseSolidState() {
+  ReleaseSolidProgress();
 }

@@ -8,6 +8,7 @@
 #include "unpack/rar20_decoder.h"
 
 Rar20Decoder decoder;
+uint64_t decodedByteCount = 0;
 
 namespace {
 
@@ -116,6 +117,9 @@ void CopyMatch(uint32_t length, uint32_t distance) {
 void FlushWindow() {
   Rar20Decoder& d = decoder;
   ReaderState& r = readerState;
+  // Every byte written since the last flush is pending now: no pass writes
+  // a whole window's worth between two flushes.
+  decodedByteCount += (d.writePos - d.flushPos) & WindowMask;
   if (r.outputEnabled && r.output != nullptr && r.outputCount != nullptr) {
     const uint32_t pending = (d.writePos - d.flushPos) & WindowMask;
     const uint32_t count = *r.outputCount;

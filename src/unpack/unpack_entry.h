@@ -7,3 +7,8 @@
 #include <cstdint>
 
 void UnpackEntry(uint8_t* window);
+
+// Bytes the decoder has written into the window since the program started,
+// or since a test or benchmark set it to 0: the work the requests did, to
+// set beside the bytes they delivered.
+extern uint64_t decodedByteCount;

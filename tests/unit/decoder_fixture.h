@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/archive_reader.h"
 #include "archive/reader_state.h"
 #include "unpack/rar20_decoder.h"
 #include "unpack/unpack_entry.h"
@@ -17,6 +18,9 @@ struct DecodeRun {
 
   // Points the reader at `bytes` as the current entry's packed data.
   void Feed(const std::vector<uint8_t>& bytes) {
+    // Decoding outside a request changes the decoder under what a solid
+    // request kept.
+    ArchiveReleaseSolidState();
     packed = bytes;
     image = ArchiveImage{packed.data(), uint32_t(packed.size()), 0};
     readerState.image = &image;

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "install_fixture.h"
+#include "pack_support.h"
+#include "unpack/unpack_entry.h"
 
 namespace {
 
@@ -288,6 +290,45 @@ TEST_F(InstallRun, WithoutAnArchiveTheClosingStepsStillRun) {
   bool exists = false;
   ReadHostFile("c:\\Orbivue\\Orbivue.ini", &exists);
   EXPECT_TRUE(exists);
+}
+
+TEST_F(InstallRun, SolidCompressedProductIsDecodedAboutOnceWhateverTheModules) {
+  // The product's shape packed as the embedded archive is: solid,
+  // compressed, folders first; with contents large enough to matter.
+  std::vector<packer::PackItem> items;
+  for (const char* dir : {"Modules\\boot\\24", "Modules\\boot", "Modules", "Filters"})
+    items.push_back(FolderItem(dir));
+  uint64_t payload = 0, seed = 0;
+  for (const auto& [name, ignored] : ProductFiles()) {
+    seed++;
+    items.push_back(FileItem(name, seed % 3 == 0 ? SoundData(40000 + seed * 3000, 2, seed)
+                                                 : TextData(60000 + seed * 7000, seed)));
+    payload += items.back().data.size();
+  }
+  packer::ArchiveSettings settings;
+  settings.setupLayout = true;
+  hostWizard.archive = PackOrFail(items, settings);
+  hostWizard.hasArchive = true;
+  const uint64_t before = decodedByteCount;
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  const uint64_t decoded = decodedByteCount - before;
+  EXPECT_TRUE(hostWizard.messageBoxes.empty());
+  for (const packer::PackItem& item : items) {
+    if (item.directory) continue;
+    bool exists = false;
+    const std::string got = ReadHostFile("c:\\Orbivue\\" + item.name, &exists);
+    const bool skipped = item.name.find("IrBridge") != std::string::npos ||
+                         item.name.find("Beacon") != std::string::npos;
+    EXPECT_EQ(exists, !skipped) << item.name;
+    if (!skipped) {
+      EXPECT_TRUE(got == std::string(item.data.begin(), item.data.end())) << item.name;
+    }
+  }
+  // Every entry, wanted or passed over, is decoded once: no more than 5%
+  // above the product's own size.
+  EXPECT_GE(decoded, payload);
+  EXPECT_LE(double(decoded), 1.05 * double(payload));
 }
 
 }  // namespace

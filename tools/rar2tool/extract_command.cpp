@@ -102,6 +102,8 @@ int ExtractCommand(const std::vector<std::string>& argsIn) {
     }
     std::free(data);
   }
+  // The window kept for solid requests goes with the archive.
+  ArchiveReleaseSolidState();
   if (walk.truncated) return Fail(args[0] + ": truncated archive (data runs past the end)");
   if (walk.damaged) return Fail(args[0] + ": damaged block header");
   return failed == 0 ? 0 : 1;

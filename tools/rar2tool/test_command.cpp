@@ -33,6 +33,8 @@ int TestCommand(const std::vector<std::string>& argsIn) {
     }
     std::free(data);
   }
+  // The window kept for solid requests goes with the archive.
+  ArchiveReleaseSolidState();
   std::printf("%d passed, %d failed\n", passed, failed);
   if (walk.truncated) return Fail(args[0] + ": truncated archive (data runs past the end)");
   if (walk.damaged) return Fail(args[0] + ": damaged block header");
