@@ -6,11 +6,11 @@
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
-#include "request_budget.h"
+#include "fuzz_requests.h"
 
 namespace {
 // What one input may make the decoder produce, over all its requests.
-constexpr uint64_t InputBudget = 2u << 20;
+constexpr uint64_t InputBudget = 48u << 10;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // In archive order, one password at a time, as rar2tool asks.
   for (const char* password : {static_cast<const char*>(nullptr), "password"}) {
     for (const EntryListNode* n = head; n != nullptr; n = n->next) {
-      if (!budget.Take(n->name)) continue;
+      if (!budget.Take(n->name, password)) continue;
       // A request returns the first entry with an equal name; that is the
       // one whose size a success delivers.
       const EntryListNode* first = head;
@@ -37,6 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::free(out);
     }
   }
-  ArchiveFreeList(head);
+  FreeListKeepingWindow(head);
   return 0;
 }

@@ -30,21 +30,22 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead);
 // *outData/*outSize set (the caller frees the block), or 0 with them null/0.
 // password may be null; an empty one is the same as none. The first entry
 // with an equal name is the one returned.
-// In a solid archive a successful request keeps its window and decoder
-// state, so that a request for a later entry of the same image with the
-// same password continues from there: asking for entries in archive order
-// decodes each one once. The image's bytes must not change while it is
-// kept; ArchiveFreeList, a request on another image or
-// ArchiveReleaseSolidState release it.
+// Requests share one 1 MiB window, kept from one to the next. In a solid
+// archive a successful request also keeps the decoder's state, so that a
+// request for a later entry of the same image with the same password
+// continues from there: asking for entries in archive order decodes each
+// one once. The image's bytes must not change while that state is kept.
+// A request or listing on another image drops the state; ArchiveFreeList
+// and ArchiveReleaseSolidState free the window as well.
 int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
                     const char* password);
 
-// Frees a chain from ArchiveListEntries (null frees none) and releases
-// the state kept for solid requests.
+// Frees a chain from ArchiveListEntries (null frees none), and the window
+// and state the get requests kept.
 void ArchiveFreeList(EntryListNode* head);
 
-// Releases the window and state a solid get request kept; the next request
-// starts from the first entry.
+// Frees the window and state the get requests kept, as freeing a list or
+// listing another image does; the next request starts from the first entry.
 void ArchiveReleaseSolidState();
 
 // True when the two names denote the same entry: ASCII case, backslash,

@@ -118,7 +118,7 @@ int ExtractWanted(uint32_t* walkFrom) {
 int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   std::memset(readerState.password, 0, sizeof readerState.password);
   // A listing of the image being extracted leaves the kept state alone.
-  if (image != solidProgress.image) ReleaseSolidProgress();
+  if (image != solidProgress.image) ForgetSolidProgress();
   if (!StartRequest(image)) {
     EndRequest();
     return 0;
@@ -169,8 +169,10 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   uint32_t walkFrom = 0;
   if (StartRequest(image)) {
     if (!ResumeSolidProgress()) {
-      ReleaseSolidProgress();
-      r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
+      ForgetSolidProgress();
+      // One window serves request after request: its contents count for
+      // nothing until the first entry decoded resets it.
+      if (r.window == nullptr) r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
       r.windowFresh = true;
       ForgetPassedNames();
       image->offset = MarkerSize + r.archiveHeader.headerSize;
@@ -182,7 +184,7 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   if (ok && (r.archiveHeader.flags & MainFlagSolid) != 0)
     KeepSolidProgress(walkFrom);
   else
-    ReleaseSolidProgress();
+    ForgetSolidProgress();
   EndRequest();
   if (ok) {
     *outData = r.output;

@@ -87,12 +87,16 @@ void KeepSolidProgress(uint32_t walkFrom) {
   std::memcpy(p.password, r.password, sizeof p.password);
 }
 
-void ReleaseSolidProgress() {
+void ForgetSolidProgress() {
   SolidProgress& p = solidProgress;
-  std::free(readerState.window);
-  readerState.window = nullptr;
   p.kept = false;
   p.image = nullptr;
   p.data = nullptr;
   std::memset(p.password, 0, sizeof p.password);
+}
+
+void ReleaseSolidProgress() {
+  ForgetSolidProgress();
+  std::free(readerState.window);
+  readerState.window = nullptr;
 }

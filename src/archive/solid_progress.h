@@ -43,7 +43,11 @@ bool ResumeSolidProgress();
 // found by a walk from walkFrom.
 void KeepSolidProgress(uint32_t walkFrom);
 
-// Frees the window and forgets everything kept, the password included.
+// Forgets the kept state, the password included, so that the next request
+// starts from the first entry; the window stays for it to reuse.
+void ForgetSolidProgress();
+
+// Forgets the kept state and frees the window.
 void ReleaseSolidProgress();
 
 // Folds a name as the name comparison does and hashes the result, so that
