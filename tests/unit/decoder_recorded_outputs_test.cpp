@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -183,6 +184,9 @@ std::string DataDir() {
 class Recorder {
  public:
   explicit Recorder(const std::string& file) {
+    // Stale input bytes and table slots take part in decoding broken data:
+    // start from the state of a fresh process, whatever ran before.
+    std::memset(&decoder, 0, sizeof decoder);
     const char* dir = std::getenv("ORBIVUE_RECORD_DECODER_OUTPUTS");
     if (dir) {
       recordPath_ = std::string(dir) + "/" + file;
