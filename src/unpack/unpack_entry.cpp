@@ -81,31 +81,21 @@ inline uint32_t ExtraBits(const uint8_t* buffer, uint32_t* bits, uint32_t n) {
   return v;
 }
 
-void DecodeAudioSymbol() {
-  Rar20Decoder& d = decoder;
-  const uint32_t s = DecodeSymbol(&d.audioTables[d.currentChannel]);
-  if (s == 256) {
-    ReadBlockTables();
-    return;
-  }
-  d.window[d.writePos] = DecodeAudioByte(s);
-  d.writePos = (d.writePos + 1) & WindowMask;
-  if (++d.currentChannel == d.channelCount) d.currentChannel = 0;
-  readerState.remaining--;
-}
-
-// The passes of the loop. The input position (in bits), the write position
-// and the count left live in locals; they are stored back before anything
-// that reads them from the state (a slide, a delivery, a block header, an
-// audio symbol) and taken up again after it.
+// The passes of the loop. The input position (in bits), the write position,
+// the count left and the flush position live in locals; they are stored
+// back before anything that reads them from the state (a slide, a delivery,
+// a block header) and taken up again after it.
 void DecodeLoop() {
   Rar20Decoder& d = decoder;
   ReaderState& r = readerState;
   const uint8_t* const buffer = d.input.buffer;
   uint8_t* const w = d.window;
-  uint32_t bits = d.input.bytePos * 8 + d.input.bitPos;
-  uint32_t writePos = d.writePos & WindowMask;
-  int32_t remaining = r.remaining;
+  uint32_t bits = 0, writePos = 0, flushPos = 0;
+  int32_t remaining = 0;
+  bool audio = false;
+  // While the position stays at or below this bit, a pass needs neither a
+  // slide nor the data-end test.
+  uint32_t quietBits = 0;
   auto store = [&] {
     d.input.bytePos = bits >> 3;
     d.input.bitPos = bits & 7;
@@ -115,30 +105,48 @@ void DecodeLoop() {
   auto load = [&] {
     bits = d.input.bytePos * 8 + d.input.bitPos;
     writePos = d.writePos & WindowMask;
+    flushPos = d.flushPos;
     remaining = r.remaining;
+    audio = d.audioMode;
+    const uint32_t slideBits = LoopSlideAt * 8 + 7;
+    const uint32_t endBits = d.input.dataEnd * 8;
+    quietBits = slideBits < endBits ? slideBits : endBits;
   };
+  load();
 
   while (remaining >= 0 && !d.dataError) {
-    if ((bits >> 3) > LoopSlideAt) {
-      store();
-      SlideInput();
-      load();
+    // The pending bytes are within FlushMargin of filling the window.
+    const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
+    if (bits > quietBits || flushDue) {
+      if ((bits >> 3) > LoopSlideAt) {
+        store();
+        SlideInput();
+        load();
+      }
+      // Intact data never runs out before the entry's size is reached; on
+      // broken data this also bounds passes that produce no bytes.
+      if (bits > d.input.dataEnd * 8) {
+        d.dataError = true;
+        break;
+      }
+      if (flushDue) {
+        store();
+        FlushWindow();
+        load();
+      }
     }
-    // Intact data never runs out before the entry's size is reached; on
-    // broken data this also bounds passes that produce no bytes.
-    if (bits > d.input.dataEnd * 8) {
-      d.dataError = true;
-      break;
-    }
-    if (d.flushPos != writePos && ((d.flushPos - writePos) & WindowMask) < FlushMargin) {
-      store();
-      FlushWindow();
-      load();
-    }
-    if (d.audioMode) {
-      store();
-      DecodeAudioSymbol();
-      load();
+    if (audio) {
+      const uint32_t s = DecodeSymbolAt(&d.audioTables[d.currentChannel], buffer, &bits);
+      if (s == 256) {
+        store();
+        ReadBlockTables();
+        load();
+        continue;
+      }
+      w[writePos] = DecodeAudioByte(s);
+      writePos = (writePos + 1) & WindowMask;
+      if (++d.currentChannel == d.channelCount) d.currentChannel = 0;
+      remaining--;
       continue;
     }
     const uint32_t s = DecodeSymbolAt(&d.literalTable, buffer, &bits);
