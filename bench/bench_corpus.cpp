@@ -29,32 +29,6 @@ class Random {
   uint64_t s_;
 };
 
-bool ReadPrefix(const std::string& path, size_t limit, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->resize(limit);
-  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(limit));
-  out->resize(size_t(in.gcount()));
-  return !out->empty();
-}
-
-void ListFiles(const std::string& dir, std::vector<std::string>* files) {
-  DIR* d = opendir(dir.c_str());
-  if (!d) return;
-  std::vector<std::string> names;
-  while (dirent* e = readdir(d))
-    if (e->d_name[0] != '.') names.push_back(e->d_name);
-  closedir(d);
-  std::sort(names.begin(), names.end());
-  for (const std::string& n : names) {
-    const std::string path = dir + "/" + n;
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) ListFiles(path, files);
-    if (S_ISREG(st.st_mode)) files->push_back(path);
-  }
-}
-
 // The C++ library headers, in path order, up to limit bytes.
 std::vector<uint8_t> HeaderText(size_t limit) {
   std::vector<std::string> files;
@@ -234,6 +208,32 @@ std::vector<int16_t> Speech(size_t frames, int rate, uint64_t seed) {
 
 }  // namespace
 
+bool ReadPrefix(const std::string& path, size_t limit, std::vector<uint8_t>* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out->resize(limit);
+  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(limit));
+  out->resize(size_t(in.gcount()));
+  return !out->empty();
+}
+
+void ListFiles(const std::string& dir, std::vector<std::string>* files) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d))
+    if (e->d_name[0] != '.') names.push_back(e->d_name);
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (const std::string& n : names) {
+    const std::string path = dir + "/" + n;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) ListFiles(path, files);
+    if (S_ISREG(st.st_mode)) files->push_back(path);
+  }
+}
+
 std::vector<CorpusFile> BuildCorpus(std::string* notes) {
   std::vector<CorpusFile> corpus;
   const struct {
@@ -262,4 +262,15 @@ std::vector<CorpusFile> BuildCorpus(std::string* notes) {
   corpus.push_back({"music-mono8.wav", "sound", Wave(1, 8, 22050, Music(1500000, 1, 22050, 5))});
   corpus.push_back({"speech-mono16.wav", "sound", Wave(1, 16, 22050, Speech(1100000, 22050, 6))});
   return corpus;
+}
+
+std::vector<packer::PackItem> Items(const std::vector<CorpusFile>& corpus) {
+  std::vector<packer::PackItem> items;
+  for (size_t i = 0; i < corpus.size(); i++) {
+    packer::PackItem item;
+    item.name = "file" + std::to_string(i);
+    item.data = corpus[i].data;
+    items.push_back(std::move(item));
+  }
+  return items;
 }

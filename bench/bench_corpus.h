@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "archive_writer.h"
+
 struct CorpusFile {
   std::string name;
   std::string kind;  // "executable", "text", "bitmap", "sound"
@@ -16,3 +18,12 @@ struct CorpusFile {
 
 // Returns the files; missing system files are reported in *notes and left out.
 std::vector<CorpusFile> BuildCorpus(std::string* notes);
+
+// The first limit bytes of a file; false when it cannot be read or is empty.
+bool ReadPrefix(const std::string& path, size_t limit, std::vector<uint8_t>* out);
+
+// Regular files under dir, recursively, in path order (links are not followed).
+void ListFiles(const std::string& dir, std::vector<std::string>* files);
+
+// The files as packer items named file0, file1, ...
+std::vector<packer::PackItem> Items(const std::vector<CorpusFile>& corpus);

@@ -2,6 +2,8 @@
 option(ORBIVUE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ORBIVUE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 option(ORBIVUE_BENCH "Build the benchmarks" OFF)
+# Off for the 32-bit benchmark build, which has no 32-bit GoogleTest to link.
+option(ORBIVUE_UNIT_TESTS "Build the unit tests" ON)
 
 function(orbivue_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)

@@ -31,26 +31,6 @@ void SlideInput() {
   }
 }
 
-uint32_t PeekBits16() {
-  const BitInput& in = decoder.input;
-  const uint8_t* b = in.buffer + in.bytePos;
-  const uint32_t v = uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
-  return (v >> (8 - in.bitPos)) & 0xFFFF;
-}
-
-void SkipBits(uint32_t n) {
-  BitInput& in = decoder.input;
-  in.bitPos += n;
-  in.bytePos += in.bitPos >> 3;
-  in.bitPos &= 7;
-}
-
-uint32_t ReadBits(uint32_t n) {
-  const uint32_t v = PeekBits16() >> (16 - n);
-  SkipBits(n);
-  return v;
-}
-
 bool InputExhausted() {
   const BitInput& in = decoder.input;
   return in.bytePos > in.dataEnd || (in.bytePos == in.dataEnd && in.bitPos > 0);

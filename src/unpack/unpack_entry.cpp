@@ -16,54 +16,183 @@ constexpr uint32_t LoopSlideAt = 8162;
 // More than the longest write of one pass (260 bytes), so that a pass never
 // overwrites bytes still waiting for delivery.
 constexpr uint32_t FlushMargin = 270;
+constexpr uint32_t WindowSize = WindowMask + 1;
 
-void DecodeLzSymbol(uint32_t s) {
-  Rar20Decoder& d = decoder;
-  if (s < 256) {
-    d.window[d.writePos] = uint8_t(s);
-    d.writePos = (d.writePos + 1) & WindowMask;
-    readerState.remaining--;
-  } else if (s == 256) {
-    CopyMatch(d.prevMatchLength, d.prevMatchDistance);
-  } else if (s < 261) {
-    const uint32_t distance = d.recentDistances[(d.recentCount - (s - 256)) & 3];
-    const uint32_t r = DecodeSymbol(&d.repLengthTable);
-    uint32_t length = lengthBase[r] + 2u;
-    if (lengthBits[r] > 0) length += ReadBits(lengthBits[r]);
-    if (distance >= 0x40000) length++;
-    if (distance >= 0x2000) length++;
-    if (distance >= 0x101) length++;
-    CopyMatch(length, distance);
-  } else if (s < 269) {
-    const uint32_t k = s - 261;
-    const uint32_t distance = shortBase[k] + 1u + ReadBits(shortBits[k]);
-    CopyMatch(2, distance);
-  } else if (s == 269) {
-    ReadBlockTables();
-  } else {
-    const uint32_t k = s - 270;
-    uint32_t length = lengthBase[k] + 3u;
-    if (lengthBits[k] > 0) length += ReadBits(lengthBits[k]);
-    const uint32_t slot = DecodeSymbol(&d.distanceTable);
-    uint32_t distance = distanceBase[slot] + 1u;
-    if (distanceBits[slot] > 0) distance += ReadBits(distanceBits[slot]);
-    if (distance >= 0x40000) length++;
-    if (distance >= 0x2000) length++;
-    CopyMatch(length, distance);
-  }
+inline void Copy8(uint8_t* to, const uint8_t* from) {
+  uint64_t v;
+  std::memcpy(&v, from, 8);
+  std::memcpy(to, &v, 8);
 }
 
-void DecodeAudioSymbol() {
-  Rar20Decoder& d = decoder;
-  const uint32_t s = DecodeSymbol(&d.audioTables[d.currentChannel]);
-  if (s == 256) {
-    ReadBlockTables();
-    return;
+inline void Copy4(uint8_t* to, const uint8_t* from) {
+  uint32_t v;
+  std::memcpy(&v, from, 4);
+  std::memcpy(to, &v, 4);
+}
+
+// Copies length bytes from distance back to dst, with the effect of a
+// forward byte-at-a-time copy over the wrapping window; returns the new
+// write position. Nothing outside the length bytes is written: bytes ahead
+// of dst are the oldest of the window and later matches may still read them.
+inline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, uint32_t distance) {
+  const uint32_t src = (dst - distance) & WindowMask;
+  // Neither side wraps, and the source lies wholly behind the destination or
+  // at least length bytes ahead of it (a distance near the window size puts
+  // the wrapped source just ahead).
+  if (dst + length <= WindowSize && src + length <= WindowSize && distance <= WindowSize - length) {
+    uint8_t* to = w + dst;
+    const uint8_t* from = w + src;
+    if (distance >= 8 && length >= 8) {
+      // Each step reads bytes at least 8 back, all written already; the
+      // last step ends exactly at the match end, rewriting equal bytes.
+      uint32_t i = 0;
+      do {
+        Copy8(to + i, from + i);
+        i += 8;
+      } while (i + 8 < length);
+      Copy8(to + length - 8, from + length - 8);
+    } else if (distance >= length && length >= 4) {
+      Copy4(to, from);
+      Copy4(to + length - 4, from + length - 4);
+    } else if (distance == 1) {
+      std::memset(to, *from, length);
+    } else {
+      for (uint32_t i = 0; i < length; i++) to[i] = from[i];
+    }
+    return (dst + length) & WindowMask;
   }
-  d.window[d.writePos] = DecodeAudioByte(s);
-  d.writePos = (d.writePos + 1) & WindowMask;
-  if (++d.currentChannel == d.channelCount) d.currentChannel = 0;
-  readerState.remaining--;
+  for (uint32_t i = 0, s = src; i < length; i++) {
+    w[dst] = w[s];
+    dst = (dst + 1) & WindowMask;
+    s = (s + 1) & WindowMask;
+  }
+  return dst;
+}
+
+inline void PushDistance(Rar20Decoder& d, uint32_t length, uint32_t distance) {
+  d.recentDistances[d.recentCount & 3] = distance;
+  d.recentCount++;
+  d.prevMatchDistance = distance;
+  d.prevMatchLength = length;
+}
+
+inline uint32_t ExtraBits(const uint8_t* buffer, uint32_t* bits, uint32_t n) {
+  const uint32_t v = PeekBitsAt(buffer, *bits) >> (16 - n);
+  *bits += n;
+  return v;
+}
+
+// The passes of the loop. The input position (in bits), the write position,
+// the count left and the flush position live in locals; they are stored
+// back before anything that reads them from the state (a slide, a delivery,
+// a block header) and taken up again after it.
+void DecodeLoop() {
+  Rar20Decoder& d = decoder;
+  ReaderState& r = readerState;
+  const uint8_t* const buffer = d.input.buffer;
+  uint8_t* const w = d.window;
+  uint32_t bits = 0, writePos = 0, flushPos = 0;
+  int32_t remaining = 0;
+  bool audio = false;
+  // While the position stays at or below this bit, a pass needs neither a
+  // slide nor the data-end test.
+  uint32_t quietBits = 0;
+  auto store = [&] {
+    d.input.bytePos = bits >> 3;
+    d.input.bitPos = bits & 7;
+    d.writePos = writePos;
+    r.remaining = remaining;
+  };
+  auto load = [&] {
+    bits = d.input.bytePos * 8 + d.input.bitPos;
+    writePos = d.writePos & WindowMask;
+    flushPos = d.flushPos;
+    remaining = r.remaining;
+    audio = d.audioMode;
+    const uint32_t slideBits = LoopSlideAt * 8 + 7;
+    const uint32_t endBits = d.input.dataEnd * 8;
+    quietBits = slideBits < endBits ? slideBits : endBits;
+  };
+  load();
+
+  while (remaining >= 0 && !d.dataError) {
+    // The pending bytes are within FlushMargin of filling the window.
+    const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
+    if (bits > quietBits || flushDue) {
+      if ((bits >> 3) > LoopSlideAt) {
+        store();
+        SlideInput();
+        load();
+      }
+      // Intact data never runs out before the entry's size is reached; on
+      // broken data this also bounds passes that produce no bytes.
+      if (bits > d.input.dataEnd * 8) {
+        d.dataError = true;
+        break;
+      }
+      if (flushDue) {
+        store();
+        FlushWindow();
+        load();
+      }
+    }
+    if (audio) {
+      const uint32_t s = DecodeSymbolAt(&d.audioTables[d.currentChannel], buffer, &bits);
+      if (s == 256) {
+        store();
+        ReadBlockTables();
+        load();
+        continue;
+      }
+      w[writePos] = DecodeAudioByte(s);
+      writePos = (writePos + 1) & WindowMask;
+      if (++d.currentChannel == d.channelCount) d.currentChannel = 0;
+      remaining--;
+      continue;
+    }
+    const uint32_t s = DecodeSymbolAt(&d.literalTable, buffer, &bits);
+    if (s < 256) {
+      w[writePos] = uint8_t(s);
+      writePos = (writePos + 1) & WindowMask;
+      remaining--;
+      continue;
+    }
+    uint32_t length, distance;
+    if (s >= 270) {
+      const uint32_t k = s - 270;
+      length = lengthBase[k] + 3u;
+      if (lengthBits[k] > 0) length += ExtraBits(buffer, &bits, lengthBits[k]);
+      const uint32_t slot = DecodeSymbolAt(&d.distanceTable, buffer, &bits);
+      distance = distanceBase[slot] + 1u;
+      if (distanceBits[slot] > 0) distance += ExtraBits(buffer, &bits, distanceBits[slot]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+    } else if (s == 256) {
+      length = d.prevMatchLength;
+      distance = d.prevMatchDistance;
+    } else if (s < 261) {
+      distance = d.recentDistances[(d.recentCount - (s - 256)) & 3];
+      const uint32_t k = DecodeSymbolAt(&d.repLengthTable, buffer, &bits);
+      length = lengthBase[k] + 2u;
+      if (lengthBits[k] > 0) length += ExtraBits(buffer, &bits, lengthBits[k]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+      if (distance >= 0x101) length++;
+    } else if (s < 269) {
+      const uint32_t k = s - 261;
+      distance = shortBase[k] + 1u + ExtraBits(buffer, &bits, shortBits[k]);
+      length = 2;
+    } else {
+      store();
+      ReadBlockTables();
+      load();
+      continue;
+    }
+    PushDistance(d, length, distance);
+    remaining -= int32_t(length);
+    writePos = CopyWindowBytes(w, writePos, length, distance);
+  }
+  store();
 }
 
 }  // namespace
@@ -89,29 +218,9 @@ void ResetDecoder(bool solid) {
 
 void CopyMatch(uint32_t length, uint32_t distance) {
   Rar20Decoder& d = decoder;
-  d.recentDistances[d.recentCount & 3] = distance;
-  d.recentCount++;
-  d.prevMatchDistance = distance;
-  d.prevMatchLength = length;
+  PushDistance(d, length, distance);
   readerState.remaining -= int32_t(length);
-  uint8_t* w = d.window;
-  uint32_t dst = d.writePos;
-  uint32_t src = (dst - distance) & WindowMask;
-  // Far enough from the window's end and from its own source to copy as one block.
-  // The source must not reach the destination from either side: a distance
-  // near the window size puts the wrapped source just ahead of it.
-  if (distance >= length && WindowMask + 1 - distance >= length && dst + length <= WindowMask &&
-      src + length <= WindowMask) {
-    std::memcpy(w + dst, w + src, length);
-    d.writePos = dst + length;
-    return;
-  }
-  for (uint32_t i = 0; i < length; i++) {
-    w[dst] = w[src];
-    dst = (dst + 1) & WindowMask;
-    src = (src + 1) & WindowMask;
-  }
-  d.writePos = dst;
+  d.writePos = CopyWindowBytes(d.window, d.writePos & WindowMask, length, distance);
 }
 
 void FlushWindow() {
@@ -164,22 +273,7 @@ void UnpackEntry(uint8_t* window) {
     d.dataError = true;
   else
     r.remaining--;
-  while (r.remaining >= 0 && !d.dataError) {
-    d.writePos &= WindowMask;
-    if (d.input.bytePos > LoopSlideAt) SlideInput();
-    // Intact data never runs out before the entry's size is reached; on
-    // broken data this also bounds passes that produce no bytes.
-    if (InputExhausted()) {
-      d.dataError = true;
-      break;
-    }
-    if (d.flushPos != d.writePos && ((d.flushPos - d.writePos) & WindowMask) < FlushMargin)
-      FlushWindow();
-    if (d.audioMode)
-      DecodeAudioSymbol();
-    else
-      DecodeLzSymbol(DecodeSymbol(&d.literalTable));
-  }
+  DecodeLoop();
   if (d.dataError) r.remaining = -1;
   ReadTrailingTables();
   FlushWindow();

@@ -3,6 +3,7 @@
 
 #include "bit_writer.h"
 #include "decoder_fixture.h"
+#include "pack_support.h"
 
 namespace {
 
@@ -86,6 +87,38 @@ TEST(HuffTable, EmptyTableDecodesStaleOrZeroSymbolsAndTakesFifteenBits) {
   FeedBits(run, w);
   EXPECT_EQ(DecodeSymbol(&t), 0u);
   EXPECT_EQ(decoder.input.bitPos + 8 * decoder.input.bytePos, 15u);
+}
+
+TEST(HuffTable, QuickLookupAgreesWithTheLimitSearchOnEveryPeek) {
+  // Complete, holed and overfull codes, each built over the stale slots of
+  // an earlier build: for every 16-bit peek the symbol and the bits taken
+  // are those of the plain search over the per-length limits.
+  TestRandom r(99);
+  for (int round = 0; round < 60; round++) {
+    const int sizes[] = {19, 28, 48, 257, 298};
+    const int n = sizes[round % 5];
+    HuffTable t{};
+    for (int build = 0; build < 2; build++) {
+      std::vector<uint8_t> lengths(size_t(n), 0);
+      const uint32_t longest = 1 + r.Below(15);
+      for (uint8_t& l : lengths) l = r.Below(3) ? uint8_t(1 + r.Below(longest)) : 0;
+      BuildHuffTable(lengths.data(), n, &t);
+    }
+    DecodeRun run;
+    for (uint32_t peek = 0; peek < 0x10000; peek++) {
+      const uint32_t v = peek & 0xFFFE;
+      uint32_t len = 1;
+      while (len < 15 && v >= t.limit[len]) len++;
+      uint32_t i = t.firstIndex[len] + ((v - t.limit[len - 1]) >> (16 - len));
+      if (i >= uint32_t(n)) i = 0;
+      decoder.input.buffer[0] = uint8_t(peek >> 8);
+      decoder.input.buffer[1] = uint8_t(peek);
+      decoder.input.buffer[2] = uint8_t(r.Next());
+      decoder.input.bytePos = decoder.input.bitPos = 0;
+      ASSERT_EQ(DecodeSymbol(&t), t.symbols[i]) << "round " << round << " peek " << peek;
+      ASSERT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, len) << "peek " << peek;
+    }
+  }
 }
 
 }  // namespace

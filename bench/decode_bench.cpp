@@ -1,0 +1,207 @@
+// Decoding and CRC-32 speed against zlib's inflate and libdeflate on the
+// same data in one run: the benchmark corpus and about 64 MiB of real files
+// of this machine (programs, Python sources, documentation, joined like a
+// tar). With a rar2tool path and a scratch folder it also times
+// `rar2tool test` of a solid archive of many real files against the same
+// files packed non-solid.
+//   decode_bench [RAR2TOOL SCRATCH-DIR]
+#include <libdeflate.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "archive/archive_reader.h"
+#include "archive/crc32.h"
+#include "archive_writer.h"
+#include "bench_corpus.h"
+#include "bench_timing.h"
+#include "decode_speed.h"
+
+namespace {
+
+constexpr size_t MiB = 1u << 20;
+
+// Files from the machine's own folders, in path order, each source giving up
+// to its share of bytes; names ending in suffix only when one is given.
+void TakeFiles(const std::string& dir, const std::string& suffix, size_t share, size_t maxFiles,
+               std::vector<CorpusFile>* out) {
+  std::vector<std::string> paths;
+  ListFiles(dir, &paths);
+  size_t taken = 0, files = 0;
+  for (const std::string& p : paths) {
+    if (!suffix.empty() &&
+        (p.size() < suffix.size() || p.compare(p.size() - suffix.size(), suffix.size(), suffix)))
+      continue;
+    CorpusFile f;
+    if (!ReadPrefix(p, std::min<size_t>(share - taken, 4 * MiB), &f.data)) continue;
+    f.name = p;
+    f.kind = "real";
+    taken += f.data.size();
+    out->push_back(std::move(f));
+    if (taken >= share || ++files >= maxFiles) break;
+  }
+}
+
+// The real files joined into one tar-like stream: a 512-byte header with the
+// name and size before each file, each padded to 512 bytes.
+CorpusFile RealTar(size_t* fileCount) {
+  std::vector<CorpusFile> files;
+  TakeFiles("/usr/bin", "", 24 * MiB, 100000, &files);
+  TakeFiles("/usr/lib/python3.11", ".py", 20 * MiB, 100000, &files);
+  TakeFiles("/usr/share/doc", "", 20 * MiB, 100000, &files);
+  CorpusFile tar{"real-files.tar", "real", {}};
+  for (const CorpusFile& f : files) {
+    std::vector<uint8_t> header(512, 0);
+    const std::string head = f.name.substr(0, 99) + '\0' + std::to_string(f.data.size());
+    std::copy(head.begin(), head.end(), header.begin());
+    tar.data.insert(tar.data.end(), header.begin(), header.end());
+    tar.data.insert(tar.data.end(), f.data.begin(), f.data.end());
+    tar.data.resize((tar.data.size() + 511) / 512 * 512);
+  }
+  *fileCount = files.size();
+  return tar;
+}
+
+std::vector<uint8_t> Pack(const std::vector<packer::PackItem>& items, int level, bool solid) {
+  packer::ArchiveSettings settings;
+  settings.level = level;
+  settings.solid = solid;
+  std::vector<uint8_t> archive;
+  std::string error;
+  if (!packer::BuildArchive(items, settings, &archive, &error)) {
+    std::fprintf(stderr, "decode_bench: %s\n", error.c_str());
+    std::exit(1);
+  }
+  return archive;
+}
+
+// Our decoder (-m3, non-solid) against inflate and libdeflate (level 6)
+// on the same files.
+void DecodeFigures(const char* label, const std::vector<CorpusFile>& corpus) {
+  uint64_t total = 0;
+  for (const CorpusFile& f : corpus) total += f.data.size();
+  const std::vector<packer::PackItem> items = Items(corpus);
+  const std::vector<uint8_t> archive = Pack(items, 3, false);
+  std::vector<std::vector<uint8_t>> zlibStreams, deflateStreams;
+  libdeflate_compressor* c = libdeflate_alloc_compressor(6);
+  for (const CorpusFile& f : corpus) {
+    uLongf n = compressBound(uLong(f.data.size()));
+    std::vector<uint8_t> out(n);
+    compress2(out.data(), &n, f.data.data(), uLong(f.data.size()), 6);
+    out.resize(n);
+    zlibStreams.push_back(std::move(out));
+    out.resize(libdeflate_zlib_compress_bound(c, f.data.size()));
+    out.resize(libdeflate_zlib_compress(c, f.data.data(), f.data.size(), out.data(), out.size()));
+    deflateStreams.push_back(std::move(out));
+  }
+  libdeflate_free_compressor(c);
+
+  std::vector<std::string> names;
+  for (const packer::PackItem& item : items) names.push_back(item.name);
+  const DecodeSpeeds v = MeasureDecodeSpeeds(archive, names, corpus, zlibStreams, deflateStreams);
+  std::printf(
+      "%-22s %5.1f MiB  ours %6.1f MB/s  inflate %6.1f MB/s (%6.1f into one kept buffer)"
+      "  libdeflate %6.1f MB/s  ratio %.2f of inflate, %.2f of libdeflate\n",
+      label, total / double(MiB), v.ours, v.inflate, v.inflateReused, v.libdeflate,
+      v.ours / v.inflate, v.ours / v.libdeflate);
+}
+
+void CrcFigures(const std::vector<uint8_t>& data) {
+  BuildCrc32Table();
+  uint32_t ours = 0, zlib = 0, deflate = 0;
+  const uint64_t n = data.size();
+  const double oursSpeed = DecodeSpeed(
+      n,
+      [&] {
+        ours = ~UpdateCrc32(0xFFFFFFFFu, data.data(), uint32_t(n));
+        return true;
+      },
+      5);
+  const double zlibSpeed = DecodeSpeed(
+      n,
+      [&] {
+        zlib = uint32_t(crc32(0, data.data(), uInt(n)));
+        return true;
+      },
+      5);
+  const double deflateSpeed = DecodeSpeed(
+      n,
+      [&] {
+        deflate = libdeflate_crc32(0, data.data(), n);
+        return true;
+      },
+      5);
+  std::printf(
+      "CRC-32 of %.1f MiB: ours %.0f MB/s (target 1000: %s), zlib %.0f MB/s, "
+      "libdeflate %.0f MB/s%s\n",
+      n / double(MiB), oursSpeed, oursSpeed >= 1000 ? "met" : "NOT MET", zlibSpeed, deflateSpeed,
+      ours == zlib && zlib == deflate ? "" : "  (VALUES DIFFER)");
+}
+
+// Runs `rar2tool test archive`; returns the child's processor seconds.
+double TimeTest(const std::string& tool, const std::string& archive, double* wall) {
+  timeval start, end;
+  gettimeofday(&start, nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!std::freopen("/dev/null", "w", stdout)) _exit(127);
+    execl(tool.c_str(), tool.c_str(), "test", archive.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  gettimeofday(&end, nullptr);
+  *wall = double(end.tv_sec - start.tv_sec) + (end.tv_usec - start.tv_usec) * 1e-6;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "decode_bench: rar2tool test %s failed\n", archive.c_str());
+    std::exit(1);
+  }
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+void SolidFigures(const std::string& tool, const std::string& scratch) {
+  std::vector<CorpusFile> files;
+  TakeFiles("/usr/lib/python3.11", ".py", 8 * MiB, 600, &files);
+  uint64_t total = 0;
+  for (const CorpusFile& f : files) total += f.data.size();
+  std::vector<packer::PackItem> items = Items(files);
+  double seconds[2], wall[2];
+  for (int solid = 0; solid < 2; solid++) {
+    const std::vector<uint8_t> archive = Pack(items, 3, solid == 1);
+    const std::string path = scratch + (solid ? "/solid.rar" : "/non-solid.rar");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(archive.data()), std::streamsize(archive.size()));
+    seconds[solid] = TimeTest(tool, path, &wall[solid]);
+  }
+  std::printf(
+      "rar2tool test of %zu Python sources (%.1f MiB, -m3): solid %.2f s, non-solid "
+      "%.2f s (processor time; wall %.2f s / %.2f s): %.1fx (target 1.5x: %s)\n",
+      files.size(), total / double(MiB), seconds[1], seconds[0], wall[1], wall[0],
+      seconds[1] / seconds[0], seconds[1] <= 1.5 * seconds[0] ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::printf("decode_bench, %s code\n", sizeof(void*) == 4 ? "32-bit (i686)" : "64-bit");
+  std::string notes;
+  const std::vector<CorpusFile> corpus = BuildCorpus(&notes);
+  size_t realFiles = 0;
+  const CorpusFile tar = RealTar(&realFiles);
+  if (!notes.empty()) std::printf("corpus notes: %s\n", notes.c_str());
+  DecodeFigures("bench corpus", corpus);
+  DecodeFigures(("real files (" + std::to_string(realFiles) + ")").c_str(), {tar});
+  CrcFigures(tar.data);
+  if (argc == 3) SolidFigures(argv[1], argv[2]);
+  return 0;
+}
