@@ -32,7 +32,8 @@ void ResetHostSystem(const std::string& sandboxFolder);
 
 // The real path of a Windows path inside the sandbox. Paths without a
 // drive resolve against c:\work (the current folder); profile files named
-// without any folder resolve to the Windows folder, as Windows does.
+// without any folder resolve to the Windows folder, as Windows does. Files
+// and folders of every other operation, deletion included, never do.
 std::string HostPath(const std::string& windowsPath, bool profileFile = false);
 
 std::string ReadHostFile(const std::string& windowsPath, bool* exists = nullptr);

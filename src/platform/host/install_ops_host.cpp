@@ -156,7 +156,9 @@ void CreateFolder(const char* path) {
 }
 
 bool DeleteFileAt(const char* path) {
-  return unlink(HostPath(path, true).c_str()) == 0;
+  // DeleteFileA resolves a bare name against the current folder, unlike the
+  // profile functions, which look for it in the Windows folder.
+  return unlink(HostPath(path).c_str()) == 0;
 }
 
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
