@@ -21,6 +21,13 @@ struct HostSystem {
   std::vector<std::string> processes;  // command lines, in start order
   bool processesStart = true;
   int comInitialisations = 0;
+  // A process killed part-way: the operations that change the machine
+  // (folders, files, deletions, profile writes, links, registry) are
+  // counted, and those after the first killAfter of them do nothing, as
+  // after the end of the process. A file write that the kill interrupts
+  // leaves the file created and empty. -1: never killed.
+  int killAfter = -1;
+  int changes = 0;
 };
 
 extern HostSystem hostSystem;
