@@ -74,5 +74,8 @@ uint32_t TotalPhysicalBytes() {
   MEMORYSTATUS status = {};
   status.dwLength = sizeof status;
   GlobalMemoryStatus(&status);
-  return uint32_t(status.dwTotalPhys);
+  // A 32-bit build is told at most 4 GiB; a 64-bit one (built for checks
+  // only) is held to the same.
+  const uint64_t total = status.dwTotalPhys;
+  return total > UINT32_MAX ? UINT32_MAX : uint32_t(total);
 }
