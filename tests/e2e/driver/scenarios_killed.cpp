@@ -39,28 +39,11 @@ struct Found {
   std::vector<std::wstring> folders, files;
 };
 
-void Walk(const std::wstring& folder, Found& found) {
-  WIN32_FIND_DATAW item;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &item);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::wstring name = item.cFileName;
-    if (name == L"." || name == L"..") continue;
-    std::wstring path = folder + L"\\" + name;
-    if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      found.folders.push_back(Normal(path));
-      Walk(path, found);
-    } else {
-      found.files.push_back(Normal(path));
-    }
-  } while (FindNextFileW(search, &item));
-  FindClose(search);
-}
-
 void Look(const std::wstring& folder, Found& found) {
   if (!PathExists(folder)) return;
   found.folders.push_back(Normal(folder));
-  Walk(folder, found);
+  for (const auto& [path, what] : SnapshotOf(folder))
+    (what == L"folder" ? found.folders : found.files).push_back(Normal(path));
 }
 
 bool Listed(const std::vector<std::wstring>& records, const std::wstring& path) {
