@@ -84,8 +84,10 @@ uint8_t InstallEntry(bool isDirectory, const char* name) {
     return ShowWriteError(name);
   }
   if (isDirectory) {
-    CreateFolder(target);
+    // Recorded first, as files are: a run ended in between leaves no
+    // folder unlisted.
     uninstallLog.AddRecord(target, "Dirs");
+    CreateFolder(target);
     return 0;
   }
   uint8_t* data = nullptr;

@@ -32,16 +32,19 @@ void MoveProgress(int position) {
 }
 
 // The four fixed folders, made before the entries because a folder is
-// made one level at a time and the archive lists the deepest first.
+// made one level at a time and the archive lists the deepest first. The
+// destination holds the log, so it is made first; every later folder is
+// recorded before it is made, so that a run ended at any moment (a crash,
+// power) leaves no folder that the log does not list.
 void MakeFixedFolders() {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
   CreateFolder(dest);
+  uninstallLog.AddRecord(dest, "Dirs");
   CopyText(path, dest, sizeof path);
   AppendText(path, "Modules", sizeof path);
-  CreateFolder(path);
-  uninstallLog.AddRecord(dest, "Dirs");
   uninstallLog.AddRecord(path, "Dirs");
+  CreateFolder(path);
   AppendText(path, "\\boot", sizeof path);
   uninstallLog.AddRecord(path, "Dirs");
   CreateFolder(path);

@@ -30,16 +30,18 @@ void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   bool fits = AppendText(target, targetFile, sizeof target);
   if (!onDesktop) {
     fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
-    CreateFolder(link);
+    // Records come before what they record: a run ended in between leaves
+    // nothing that the log does not list.
     uninstallLog.AddRecord(link, "Dirs");
+    CreateFolder(link);
   } else {
     fits = AppendText(link, "\\", sizeof link) && fits;
   }
   fits = AppendText(link, linkFile, sizeof link) && fits;
   // A path that does not fit is never saved half-made; it is still logged
-  // as the algorithm logs every shortcut it tried.
-  if (fits) CreateShellLink(target, link, "", arguments, 0);
+  // as every shortcut tried is.
   uninstallLog.AddRecord(link, "Files");
+  if (fits) CreateShellLink(target, link, "", arguments, 0);
 }
 
 bool RegisterFilter(const char* fileName) {

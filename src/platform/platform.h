@@ -29,7 +29,15 @@ void DestroyDialog(Window window);
 void ShowDialog(Window window);
 void SetSmallIcon(Window window, int iconId);
 
-// Controls of a dialog, named by control id.
+// The language of the texts the program shows from here on. Its Russian
+// texts are in code page 1251 on any system; its English ones are ASCII and
+// may carry a path in the system's ANSI code page. Loaded strings, control
+// texts, list rows, message boxes and the browser's title and caption are
+// read that way. Russian until told otherwise.
+void ShowTextsInRussian(bool russian);
+
+// Controls of a dialog, named by control id. An edit holds what the user
+// types, paths and numbers, in the system's ANSI code page both ways.
 void ShowControl(Window dialog, int id, bool visible);
 void EnableControl(Window dialog, int id, bool enabled);
 void SetControlText(Window dialog, int id, const char* text);

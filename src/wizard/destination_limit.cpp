@@ -8,14 +8,13 @@
 #include "wizard/text_buffers.h"
 #include "wizard/wizard_texts.h"
 
-static_assert(MaxDestinationLength + sizeof "timeshift.dat" - 1 <= LongestPath,
+static_assert(MaxDestinationLength + 1 + sizeof "timeshift.dat" - 1 <= LongestPath,
               "the proposed timeshift file must fit below the longest destination");
 
 bool DestinationFits(const char* dir) {
   size_t length = std::strlen(dir);
-  if (length == 0) return true;
-  size_t withBackslash = length + (EndsWithBackslash(dir) ? 0 : 1);
-  return withBackslash <= size_t(MaxDestinationLength);
+  size_t withoutBackslash = length - (EndsWithBackslash(dir) ? 1 : 0);
+  return withoutBackslash <= size_t(MaxDestinationLength);
 }
 
 void ShowDestinationTooLong() {

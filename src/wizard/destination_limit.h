@@ -7,12 +7,15 @@
 
 constexpr int LongestPath = 259;
 constexpr int LongestEntryName = 80;
-// Counted with the trailing backslash that the installation adds when it is missing.
-constexpr int MaxDestinationLength = LongestPath - LongestEntryName;
+// The folder's characters without a trailing backslash, which is how the
+// refusal states it: the installation always ends the folder with one, so
+// the same folder counts the same whether typed with it or without it.
+constexpr int MaxDestinationLength = LongestPath - LongestEntryName - 1;
 
 // True when every path the installation builds below dir fits. An empty dir
 // (the current folder) fits.
 bool DestinationFits(const char* dir);
 
-// Shows the refusal of a destination that does not fit, in the chosen language.
+// Shows the refusal of a destination that does not fit, in the chosen
+// language, with MaxDestinationLength in it.
 void ShowDestinationTooLong();

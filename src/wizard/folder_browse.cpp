@@ -25,9 +25,10 @@ void BrowseCallback(FolderBrowser browser, BrowserEvent event, BrowseItem select
       break;
     }
     case BrowserEvent::SelectionChanged:
-      // The user sees the folder that will be used; a folder whose result
-      // would not fit shows an empty status line.
-      if (!BrowseItemPath(selected, browseBuffer) || !AppendProductFolder(browseBuffer)) {
+      // The user sees the folder that will be used; a folder that the
+      // options page would refuse shows an empty status line.
+      if (!BrowseItemPath(selected, browseBuffer) || !AppendProductFolder(browseBuffer) ||
+          !DestinationFits(browseBuffer)) {
         browseBuffer[0] = '\0';
       }
       SetBrowserStatusText(browser, browseBuffer);
@@ -64,7 +65,9 @@ bool BrowseForDestination(char* path) {
   bool hasPath = BrowseItemPath(chosen, folder);
   ReleaseBrowseItem(chosen);
   if (!hasPath) return false;
-  if (!AppendProductFolder(folder)) {
+  // Refused at the pick with the options page's own rule and message, so
+  // that the user learns it at once and not on Next.
+  if (!AppendProductFolder(folder) || !DestinationFits(folder)) {
     ShowDestinationTooLong();
     return false;
   }

@@ -13,6 +13,7 @@ const char FinishCaption[] = "OK";
 
 void SetFrameCaptions(uint8_t language) {
   const FrameCaptions& captions = language == Russian ? RussianCaptions : EnglishCaptions;
+  ShowTextsInRussian(language == Russian);
   SetControlText(frameWindow, ID_NEXT, captions.next);
   SetControlText(frameWindow, ID_BACK, captions.back);
   SetControlText(frameWindow, ID_CANCEL, captions.cancel);

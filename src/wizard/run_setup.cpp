@@ -60,6 +60,7 @@ void ShowStepPage() {
     pageWindow = nullptr;
   }
   int step = installChoices.step;
+  ShowTextsInRussian(installChoices.language == Russian);
   if (step == StepFinish) SoundSimpleBeep();
   pageWindow = CreatePageDialog(StepPageResource(step, installChoices.language), frameWindow);
   ShowDialog(frameWindow);

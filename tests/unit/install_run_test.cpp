@@ -179,6 +179,29 @@ TEST_F(InstallRun, EmptyDestinationInstallsIntoTheCurrentFolder) {
   EXPECT_EQ(Lines("c:\\windows\\Orbivue.ini")[1], "Language=English");
 }
 
+// The log of an empty destination lives in the Windows folder, where the
+// deletion at the start of a run does not look: a second run numbers on
+// after the first run's records instead of starting a fresh log.
+TEST_F(InstallRun, EmptyDestinationLogOfAnEarlierRunIsNumberedOn) {
+  GiveArchive(ProductArchive());
+  InstallTo("");
+  RunToTheEnd();
+  const std::vector<std::string> first = Lines("c:\\windows\\Uninstall.ini");
+  ASSERT_GT(first.size(), 3u);
+  ASSERT_EQ(first[1].rfind("count=", 0), 0u);
+  const int dirs = std::stoi(first[1].substr(6));
+  ResetInstallChoices();
+  for (ModuleEntry& entry : ModuleTable) entry = ModuleEntry();
+  ResetHostWizard();
+  GiveArchive(ProductArchive());
+  InstallTo("");
+  RunToTheEnd();
+  const std::vector<std::string> second = Lines("c:\\windows\\Uninstall.ini");
+  EXPECT_EQ(second[1], "count=" + std::to_string(2 * dirs));
+  EXPECT_EQ(second[2], "1=");
+  EXPECT_EQ(second[2 + dirs], std::to_string(dirs + 1) + "=");
+}
+
 TEST_F(InstallRun, SecondInstallationStartsAFreshLog) {
   GiveArchive(ProductArchive());
   InstallTo("c:\\Orbivue\\");

@@ -36,6 +36,22 @@ TEST_F(UninstallLogTest, ResetDeletesAnEarlierLog) {
   EXPECT_FALSE(exists);
 }
 
+// With an empty destination the log's name has no folder: the profile
+// functions then use the Windows folder, while the deletion at the start
+// looks in the current folder, as DeleteFileA does.
+TEST_F(UninstallLogTest, ABareNameIsDeletedFromTheCurrentFolderNotTheWindowsFolder) {
+  WriteWholeFile("c:\\work\\Uninstall.ini", reinterpret_cast<const uint8_t*>("x"), 1);
+  WriteProfileValue("Files", "count", "1", "Uninstall.ini");
+  UninstallLog log;
+  EXPECT_TRUE(log.Reset(""));
+  bool inCurrentFolder = true, inWindowsFolder = false;
+  ReadHostFile("c:\\work\\Uninstall.ini", &inCurrentFolder);
+  ReadHostFile("c:\\windows\\Uninstall.ini", &inWindowsFolder);
+  EXPECT_FALSE(inCurrentFolder);
+  EXPECT_TRUE(inWindowsFolder);
+  EXPECT_FALSE(log.Reset(""));  // nothing left there to delete
+}
+
 TEST_F(UninstallLogTest, CountIsReadAsLeadingDigitsAndAsZeroWhenThereAreNone) {
   UninstallLog log;
   log.Reset("c:\\");

@@ -3,6 +3,7 @@
 // would not fit.
 #include <cstring>
 
+#include "wizard/destination_limit.h"
 #include "wizard/folder_browse.h"
 #include "wizard_fixture.h"
 
@@ -131,6 +132,42 @@ TEST_F(FolderBrowse, AFolderTooLongForTheProductFolderIsRefused) {
   EXPECT_EQ(hostWizard.messageBoxes[0].caption, "Orbivue");
   EXPECT_EQ(edit, "c:\\Orbivue\\");
   EXPECT_EQ(hostWizard.browseItemsOut, 0);
+}
+
+// The pick is held to the options page's own rule at once: the longest
+// folder that Next would take is taken, one character more is refused with
+// the options page's message, and its status line stays empty.
+TEST_F(FolderBrowse, APickIsHeldToTheDestinationLimitAtOnce) {
+  for (bool russian : {false, true}) {
+    for (size_t extra : {0u, 1u}) {
+      SetUp();
+      // "\Orbivue" after the folder, then the trailing backslash that does not count.
+      std::string folder = "D:\\" + std::string(size_t(MaxDestinationLength) - 8 - 3 + extra, 'q');
+      std::string edit;
+      if (russian) ChooseRussian();
+      BrowseFrom("c:\\Orbivue\\", {{folder}, false});
+      UserDoes([&] { edit = PageControl(ID_DESTINATION).text; });
+      Next();
+      Cancel();
+      RunWizard();
+      ASSERT_EQ(hostWizard.browsers.size(), 1u);
+      if (extra == 0) {
+        EXPECT_EQ(edit, folder + "\\Orbivue\\");
+        EXPECT_EQ(hostWizard.browsers[0].statusTexts, std::vector<std::string>{edit});
+        EXPECT_TRUE(hostWizard.messageBoxes.empty());  // nor on Next
+        EXPECT_EQ(installChoices.destinationDir, edit);
+        continue;
+      }
+      EXPECT_EQ(edit, "c:\\Orbivue\\");
+      EXPECT_EQ(hostWizard.browsers[0].statusTexts, std::vector<std::string>{""});
+      ASSERT_EQ(hostWizard.messageBoxes.size(), 1u);
+      std::string refusal =
+          ResourceString(russian ? STRING_DESTINATION_TOO_LONG_RU : STRING_DESTINATION_TOO_LONG_EN);
+      refusal.replace(refusal.find("%d"), 2, std::to_string(MaxDestinationLength));
+      EXPECT_EQ(hostWizard.messageBoxes[0].text, refusal);
+      EXPECT_STREQ(installChoices.destinationDir, "c:\\Orbivue\\");
+    }
+  }
 }
 
 TEST_F(FolderBrowse, AnItemWithoutAFolderPathChangesNothing) {

@@ -1,12 +1,42 @@
 // The options page: what it shows on every visit, what Next stores, and the
 // refusal of a destination too long for the installation's paths.
+#include <cstdlib>
+
 #include "wizard/destination_limit.h"
 #include "wizard/device_table.h"
 #include "wizard_fixture.h"
 
 namespace {
 
-using OptionsPage = WizardTest;
+std::string Folder(size_t length, bool backslash);
+
+struct NextResult {
+  bool movedOn = false;
+  std::string refusal;
+};
+
+class OptionsPage : public WizardTest {
+ protected:
+  // Types folder on the options page and presses Next, in a fresh wizard;
+  // tells whether the wizard moved on, and what a refusal said.
+  NextResult TryDestination(const std::string& folder, bool russian) {
+    SetUp();
+    int stepAfter = 0;
+    if (russian) ChooseRussian();
+    Next();
+    UserTypes(ID_DESTINATION, folder);
+    Next();
+    UserDoes([&] { stepAfter = installChoices.step; });
+    Cancel();
+    RunWizard();
+    NextResult result;
+    result.movedOn = stepAfter != StepOptions;
+    if (!hostWizard.messageBoxes.empty()) result.refusal = hostWizard.messageBoxes[0].text;
+    EXPECT_LE(hostWizard.messageBoxes.size(), 1u);
+    EXPECT_EQ(result.movedOn, result.refusal.empty()) << folder.size();
+    return result;
+  }
+};
 
 const std::vector<std::string> EnglishDevices = {
     "Sky Star 1 Hard mode (need TechnoTrend 2.x driver)",
@@ -125,18 +155,26 @@ std::string Folder(size_t length, bool backslash) {
   return backslash ? folder + "\\" : folder;
 }
 
+// The number of characters that the refusal names.
+int NamedLimit(const std::string& refusal) {
+  size_t digits = refusal.find_first_of("0123456789");
+  return digits == std::string::npos ? -1 : std::atoi(refusal.c_str() + digits);
+}
+
 TEST_F(OptionsPage, TheLongestDestinationIsTaken) {
-  ASSERT_EQ(MaxDestinationLength, 179);
-  std::string folder = Folder(179, true);
-  Next();
-  UserTypes(ID_DESTINATION, folder);
-  Next();
-  NotePage();
-  Cancel();
-  RunWizard();
-  EXPECT_TRUE(hostWizard.messageBoxes.empty());
-  EXPECT_EQ(installChoices.destinationDir, folder);
-  EXPECT_EQ(pagesSeen, std::vector<int>{DIALOG_MODULES_EN});
+  for (std::string folder : {Folder(179, true), Folder(178, false)}) {
+    SetUp();
+    pagesSeen.clear();
+    Next();
+    UserTypes(ID_DESTINATION, folder);
+    Next();
+    NotePage();
+    Cancel();
+    RunWizard();
+    EXPECT_TRUE(hostWizard.messageBoxes.empty()) << folder;
+    EXPECT_EQ(installChoices.destinationDir, folder);
+    EXPECT_EQ(pagesSeen, std::vector<int>{DIALOG_MODULES_EN});
+  }
 }
 
 TEST_F(OptionsPage, ALongerDestinationIsRefusedAndNothingStored) {
@@ -160,8 +198,8 @@ TEST_F(OptionsPage, ALongerDestinationIsRefusedAndNothingStored) {
     ASSERT_EQ(hostWizard.messageBoxes.size(), 1u) << folder.size();
     const HostMessageBox& box = hostWizard.messageBoxes[0];
     EXPECT_EQ(box.text,
-              "The destination directory is too long. Please choose one of at most 179 "
-              "characters.");
+              "The destination directory is too long. Please choose one of at most 178 "
+              "characters, not counting a trailing backslash.");
     EXPECT_EQ(box.caption, "Orbivue");
     EXPECT_EQ(stepAfter, StepOptions);
     EXPECT_EQ(pageAfter, pageBefore);
@@ -181,7 +219,34 @@ TEST_F(OptionsPage, TheRefusalSpeaksRussianAfterRussian) {
   ASSERT_EQ(hostWizard.messageBoxes.size(), 1u);
   EXPECT_EQ(hostWizard.messageBoxes[0].text,
             Ansi(u8"Слишком длинный путь директории для инсталляции. Выберите путь не длиннее "
-                 u8"179 символов."));
+                 u8"178 символов, не считая обратной косой черты в конце."));
+}
+
+// Whatever the number, the refusal in either language must state the rule
+// exactly: a folder of that many characters is taken with or without its
+// trailing backslash, one character more is refused either way.
+TEST_F(OptionsPage, TheRefusalStatesExactlyTheRuleItApplies) {
+  for (bool russian : {false, true}) {
+    const int limit = NamedLimit(TryDestination(Folder(250, true), russian).refusal);
+    ASSERT_GT(limit, 3) << russian;
+    EXPECT_TRUE(TryDestination(Folder(size_t(limit), false), russian).movedOn) << russian;
+    EXPECT_TRUE(TryDestination(Folder(size_t(limit) + 1, true), russian).movedOn) << russian;
+    NextResult oneMore = TryDestination(Folder(size_t(limit) + 1, false), russian);
+    EXPECT_FALSE(oneMore.movedOn) << russian;
+    EXPECT_EQ(NamedLimit(oneMore.refusal), limit) << russian;
+    EXPECT_FALSE(TryDestination(Folder(size_t(limit) + 2, true), russian).movedOn) << russian;
+  }
+}
+
+// Below the longest destination there is room for the deepest entry names.
+TEST(DestinationLimit, EveryPathBelowTheLongestDestinationFits) {
+  std::string longest = Folder(size_t(MaxDestinationLength), false);
+  ASSERT_TRUE(DestinationFits(longest.c_str()));
+  std::string deepest = longest + "\\" + std::string(size_t(LongestEntryName), 'n');
+  EXPECT_LE(deepest.size(), size_t(LongestPath));
+  EXPECT_TRUE(DestinationFits(""));
+  EXPECT_TRUE(DestinationFits((longest + "\\").c_str()));
+  EXPECT_FALSE(DestinationFits((longest + "x").c_str()));
 }
 
 TEST_F(OptionsPage, TypingStopsAtTheBufferSoNothingIsCutWhenRead) {

@@ -64,8 +64,24 @@ void ShowControl(Window dialog, int id, bool visible) {
 void EnableControl(Window dialog, int id, bool enabled) {
   ControlOf(dialog, id).enabled = enabled;
 }
+void ShowTextsInRussian(bool russian) {
+  hostWizard.textsRussian = russian;
+}
+
+void NoteShownText(const std::string& text) {
+  if (hostWizard.textsRussian) return;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      hostWizard.misreadTexts.push_back(text);
+      return;
+    }
+  }
+}
+
 void SetControlText(Window dialog, int id, const char* text) {
-  ControlOf(dialog, id).text = text;
+  HostControl& control = ControlOf(dialog, id);
+  if (control.kind != ControlKind::Edit) NoteShownText(text);
+  control.text = text;
 }
 
 void GetControlText(Window dialog, int id, char* text, int capacity) {
@@ -93,6 +109,7 @@ void ClearComboList(Window dialog, int id) {
 }
 
 void AddComboItem(Window dialog, int id, const char* text) {
+  NoteShownText(text);
   ControlOf(dialog, id).rows.push_back(text);
 }
 
@@ -118,6 +135,7 @@ void InsertListViewColumn(Window dialog, int id, int width) {
 }
 
 int InsertListViewItem(Window dialog, int id, int position, const char* text) {
+  NoteShownText(text);
   HostControl& list = ControlOf(dialog, id);
   size_t at = position < 0 ? 0 : size_t(position);
   if (at > list.items.size()) at = list.items.size();

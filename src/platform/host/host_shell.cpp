@@ -31,6 +31,7 @@ int LoadResourceString(int id, char* text, int capacity) {
     if (capacity > 0) text[0] = '\0';
     return 0;
   }
+  NoteShownText(value);
   return CopyBounded(value, text, capacity);
 }
 
@@ -43,8 +44,9 @@ bool FindArchiveResource(int, const uint8_t** data, uint32_t* size) {
 void ShowMessageBox(Window owner, const char* text, const char* caption) {
   bool onScreen = frameWindow != nullptr && AsDialog(frameWindow)->visible;
   // Without a caption Windows shows its default one, "Error".
-  hostWizard.messageBoxes.push_back(
-      {owner, text, caption != nullptr ? caption : "Error", installChoices.step, onScreen});
+  NoteShownText(text);
+  hostWizard.messageBoxes.push_back({owner, text, caption != nullptr ? caption : "Error",
+                                     installChoices.step, onScreen, hostWizard.textsRussian});
 }
 
 void SoundSimpleBeep() {
@@ -65,6 +67,7 @@ BrowseItem RunFolderBrowser(const char* title, char* displayName, BrowserCallbac
   }
   HostBrowserScript script = hostWizard.browserScripts.front();
   hostWizard.browserScripts.pop_front();
+  NoteShownText(title);
   hostWizard.browsers.push_back(HostBrowserRecord{title, "", "", {}});
   FolderBrowser browser = reinterpret_cast<FolderBrowser>(&hostWizard.browsers.back());
   callback(browser, BrowserEvent::Initialized, nullptr);
@@ -98,6 +101,7 @@ void ReleaseBrowseItem(BrowseItem item) {
 }
 
 void SetBrowserCaption(FolderBrowser browser, const char* caption) {
+  NoteShownText(caption);
   reinterpret_cast<HostBrowserRecord*>(browser)->caption = caption;
 }
 

@@ -21,6 +21,13 @@ struct HostSystem {
   std::vector<std::string> processes;  // command lines, in start order
   bool processesStart = true;
   int comInitialisations = 0;
+  // A process killed part-way: the operations that change the machine
+  // (folders, files, deletions, profile writes, links, registry) are
+  // counted, and those after the first killAfter of them do nothing, as
+  // after the end of the process. A file write that the kill interrupts
+  // leaves the file created and empty. -1: never killed.
+  int killAfter = -1;
+  int changes = 0;
 };
 
 extern HostSystem hostSystem;
@@ -32,7 +39,8 @@ void ResetHostSystem(const std::string& sandboxFolder);
 
 // The real path of a Windows path inside the sandbox. Paths without a
 // drive resolve against c:\work (the current folder); profile files named
-// without any folder resolve to the Windows folder, as Windows does.
+// without any folder resolve to the Windows folder, as Windows does. Files
+// and folders of every other operation, deletion included, never do.
 std::string HostPath(const std::string& windowsPath, bool profileFile = false);
 
 std::string ReadHostFile(const std::string& windowsPath, bool* exists = nullptr);

@@ -56,6 +56,7 @@ struct HostMessageBox {
   std::string text, caption;
   int step;             // the wizard's step when it was shown
   bool wizardOnScreen;  // the frame was still shown under it
+  bool textsRussian;    // shown in code page 1251 (ShowTextsInRussian)
 };
 
 // The user's moves in the folder browser: the folders passed through, then
@@ -85,6 +86,11 @@ struct HostWizard {
   std::vector<HostBrowserRecord> browsers;
   int browseItemsOut = 0;  // items handed out and not yet released
   ModuleInstance instance = nullptr;
+  // The language that ShowTextsInRussian last set, and the texts beyond
+  // ASCII that were loaded or shown while it was English: on a Windows
+  // whose code page is not 1251 they would be misread.
+  bool textsRussian = true;
+  std::vector<std::string> misreadTexts;
 };
 
 extern HostWizard hostWizard;
@@ -99,6 +105,9 @@ HostControl& ControlOf(Window dialog, int id);
 HostDialog DialogTemplate(int resourceId);
 // A string of the string table; throws when there is none.
 std::string ResourceString(int id);
+// Notes a text of the program loaded or shown (not an edit's: those are
+// paths in the system's code page) under the language last set.
+void NoteShownText(const std::string& text);
 
 // The user's actions, performed one per PumpMessages call in script order.
 // A click on a hidden or disabled control does nothing, as with a person.

@@ -103,6 +103,16 @@ bool SaveProfile(const std::string& real, const ProfileFile& file) {
   return bool(out);
 }
 
+enum class Change { Made, Interrupted, AfterTheEnd };
+
+// Counts one change of the machine; tells whether the process still lives
+// to make it, dies while making it, or is already gone.
+Change NextChange() {
+  const int made = hostSystem.changes++;
+  if (hostSystem.killAfter < 0 || made < hostSystem.killAfter) return Change::Made;
+  return made == hostSystem.killAfter ? Change::Interrupted : Change::AfterTheEnd;
+}
+
 }  // namespace
 
 void ResetHostSystem(const std::string& sandboxFolder) {
@@ -152,14 +162,21 @@ std::string ReadHostFile(const std::string& windowsPath, bool* exists) {
 }
 
 void CreateFolder(const char* path) {
+  if (NextChange() != Change::Made) return;
   mkdir(HostPath(path).c_str(), 0777);
 }
 
 bool DeleteFileAt(const char* path) {
-  return unlink(HostPath(path, true).c_str()) == 0;
+  if (NextChange() != Change::Made) return false;
+  // DeleteFileA resolves a bare name against the current folder, unlike the
+  // profile functions, which look for it in the Windows folder.
+  return unlink(HostPath(path).c_str()) == 0;
 }
 
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return false;
+  if (change == Change::Interrupted) size = 0;  // created, and nothing written yet
   const std::string real = HostPath(path);
   if (IsFolder(real)) return false;
   // A read-only file in the way can't be replaced, as on Windows (root
@@ -169,7 +186,7 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   FILE* f = std::fopen(real.c_str(), "wb");
   if (f == nullptr) return false;
   const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
+  return std::fclose(f) == 0 && ok && change == Change::Made;
 }
 
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
@@ -193,6 +210,7 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
 }
 
 void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
+  if (NextChange() != Change::Made) return;
   const std::string real = HostPath(file, true);
   ProfileFile p;
   LoadProfile(real, &p);
@@ -221,6 +239,7 @@ void WriteProfileValue(const char* section, const char* key, const char* value, 
 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
                           int count) {
+  if (NextChange() != Change::Made) return;
   std::string parentPath = Upper(parent);
   while (!parentPath.empty() && parentPath.back() == '\\') parentPath.pop_back();
   if (hostSystem.registry.count(parentPath) == 0) return;
@@ -264,6 +283,7 @@ void InitializeCom() {
 
 int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
                       const char* arguments, int iconIndex, const char* linkPath) {
+  if (NextChange() != Change::Made) return int32_t(0x80004005u);  // E_FAIL
   hostSystem.shortcuts.push_back({target, workingFolder, description, arguments ? arguments : "",
                                   linkPath, arguments != nullptr, iconIndex});
   const std::string content = std::string("shortcut to ") + target;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/shown_text.h"
 #include "platform/win32/win32_handles.h"
 
 INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -19,13 +20,17 @@ void RememberModuleInstance(ModuleInstance instance) {
   programInstance = reinterpret_cast<HINSTANCE>(instance);
 }
 
+// The dialogs are made with the wide function, so that the texts of the
+// templates (stored as UTF-16) reach the controls unconverted: made with the
+// ANSI one, a Russian page passes through the system's code page and is
+// garbage on a Windows whose ANSI code page is not 1251.
 Window CreateFrameDialog(int resourceId) {
   return ToWindow(
-      CreateDialogParamA(programInstance, MAKEINTRESOURCEA(resourceId), nullptr, FrameProc, 0));
+      CreateDialogParamW(programInstance, MAKEINTRESOURCEW(resourceId), nullptr, FrameProc, 0));
 }
 
 Window CreatePageDialog(int resourceId, Window frame) {
-  return ToWindow(CreateDialogParamA(programInstance, MAKEINTRESOURCEA(resourceId), ToHwnd(frame),
+  return ToWindow(CreateDialogParamW(programInstance, MAKEINTRESOURCEW(resourceId), ToHwnd(frame),
                                      PageProc, 0));
 }
 
@@ -49,8 +54,21 @@ void EnableControl(Window dialog, int id, bool enabled) {
   EnableWindow(GetDlgItem(ToHwnd(dialog), id), enabled);
 }
 
+namespace {
+bool IsEdit(HWND control) {
+  char name[16] = "";
+  GetClassNameA(control, name, sizeof name);
+  return lstrcmpiA(name, "Edit") == 0;
+}
+}  // namespace
+
 void SetControlText(Window dialog, int id, const char* text) {
-  SetWindowTextA(GetDlgItem(ToHwnd(dialog), id), text);
+  HWND control = GetDlgItem(ToHwnd(dialog), id);
+  // An edit gets the same code page that GetControlText reads back.
+  if (IsEdit(control))
+    SetWindowTextA(control, text);
+  else
+    SetWindowTextW(control, ShownText(text).Wide());
 }
 
 void GetControlText(Window dialog, int id, char* text, int capacity) {

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "platform/platform.h"
+#include "platform/win32/shown_text.h"
 #include "platform/win32/win32_handles.h"
 
 namespace {
@@ -27,17 +28,23 @@ BrowseItem RunFolderBrowser(const char* title, char* displayName, BrowserCallbac
   CoInitialize(nullptr);  // the shell's browser wants COM; the program never leaves it
   LPITEMIDLIST root = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &root))) root = nullptr;
-  BROWSEINFOA info = {};
+  // The wide browser shows the title as the program means it in either
+  // language; the paths that pass through it stay in the ANSI code page.
+  ShownText wideTitle(title);
+  WCHAR wideName[MAX_PATH] = L"";
+  BROWSEINFOW info = {};
   info.hwndOwner = nullptr;
   info.pidlRoot = root;
-  info.pszDisplayName = displayName;
-  info.lpszTitle = title;
+  info.pszDisplayName = wideName;
+  info.lpszTitle = wideTitle.Wide();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
   info.lpfn = BrowseProc;
   info.lParam = 0;
   activeCallback = callback;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   activeCallback = nullptr;
+  if (WideCharToMultiByte(CP_ACP, 0, wideName, -1, displayName, MAX_PATH, nullptr, nullptr) == 0)
+    displayName[0] = '\0';
   if (root != nullptr) CoTaskMemFree(root);
   return reinterpret_cast<BrowseItem>(chosen);
 }
@@ -53,8 +60,11 @@ void ReleaseBrowseItem(BrowseItem item) {
 }
 
 void SetBrowserCaption(FolderBrowser browser, const char* caption) {
-  SetWindowTextA(reinterpret_cast<HWND>(browser), caption);
+  SetWindowTextW(reinterpret_cast<HWND>(browser), ShownText(caption).Wide());
 }
+
+// The selection and the status line are paths: the browser takes them in
+// the ANSI code page, whichever kind of browser it is.
 
 void SelectBrowserFolder(FolderBrowser browser, const char* path) {
   SendMessageA(reinterpret_cast<HWND>(browser), BFFM_SETSELECTIONA, TRUE,

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/platform.h"
+#include "platform/win32/shown_text.h"
 #include "platform/win32/win32_handles.h"
 
 namespace {
@@ -17,7 +18,8 @@ void ClearComboList(Window dialog, int id) {
 }
 
 void AddComboItem(Window dialog, int id, const char* text) {
-  SendToItem(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  ShownText row(text);
+  SendDlgItemMessageW(ToHwnd(dialog), id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.Wide()));
 }
 
 void SelectComboItem(Window dialog, int id, int index) {
@@ -41,11 +43,12 @@ void InsertListViewColumn(Window dialog, int id, int width) {
 }
 
 int InsertListViewItem(Window dialog, int id, int position, const char* text) {
-  LVITEMA item = {};
+  ShownText row(text);
+  LVITEMW item = {};
   item.mask = LVIF_TEXT;
   item.iItem = position;
-  item.pszText = const_cast<char*>(text);
-  return int(SendToItem(dialog, id, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  item.pszText = const_cast<WCHAR*>(row.Wide());
+  return int(SendToItem(dialog, id, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void SetListViewStateImage(Window dialog, int id, int index, int image) {

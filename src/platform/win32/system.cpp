@@ -2,17 +2,20 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/shown_text.h"
 #include "platform/win32/win32_handles.h"
 
 bool PumpMessages() {
   bool took = false;
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  // Wide, as the dialogs are: a character typed in any language reaches an
+  // edit as it was typed.
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     took = true;
     // Offered to the dialog manager first, as a modeless wizard does.
-    if (!IsDialogMessageA(nullptr, &message)) {
+    if (!IsDialogMessageW(nullptr, &message)) {
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
   }
   return took;
@@ -23,8 +26,18 @@ void SleepMilliseconds(int milliseconds) {
 }
 
 int LoadResourceString(int id, char* text, int capacity) {
+  // The string table holds UTF-16; LoadStringA would turn a Russian string
+  // into question marks on a system whose code page is not 1251.
   text[0] = '\0';
-  return LoadStringA(ProgramInstance(), id, text, capacity);
+  if (capacity <= 0) return 0;
+  WCHAR wide[1024];
+  int length = LoadStringW(ProgramInstance(), id, wide, sizeof wide / sizeof wide[0]);
+  if (length <= 0) return 0;
+  if (length > capacity - 1) length = capacity - 1;  // cut as LoadStringA cuts
+  int n = WideCharToMultiByte(ShownTextCodePage(), 0, wide, length, text, capacity - 1, nullptr,
+                              nullptr);
+  text[n > 0 ? n : 0] = '\0';
+  return n > 0 ? n : 0;
 }
 
 bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size) {
@@ -41,7 +54,12 @@ bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size) {
 }
 
 void ShowMessageBox(Window owner, const char* text, const char* caption) {
-  MessageBoxA(ToHwnd(owner), text, caption, MB_OK);
+  ShownText wideText(text);
+  if (caption == nullptr) {
+    MessageBoxW(ToHwnd(owner), wideText.Wide(), nullptr, MB_OK);  // the system's own caption
+    return;
+  }
+  MessageBoxW(ToHwnd(owner), wideText.Wide(), ShownText(caption).Wide(), MB_OK);
 }
 
 void SoundSimpleBeep() {
@@ -56,5 +74,8 @@ uint32_t TotalPhysicalBytes() {
   MEMORYSTATUS status = {};
   status.dwLength = sizeof status;
   GlobalMemoryStatus(&status);
-  return uint32_t(status.dwTotalPhys);
+  // A 32-bit build is told at most 4 GiB; a 64-bit one (built for checks
+  // only) is held to the same.
+  const uint64_t total = status.dwTotalPhys;
+  return total > UINT32_MAX ? UINT32_MAX : uint32_t(total);
 }

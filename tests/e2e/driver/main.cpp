@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   // a folder made just before the browser opens can reach it as a change
   // notice while it shows its first selection, which then collapses.
   MakeFolders(L"C:\\e2e\\pick\\tv");
+  MakeFolders(LongPickFolder());
 
   int failed = 0, ran = 0;
   for (const Scenario* scenario = scenarios.data(); scenario != scenarios.data() + scenarios.size();

@@ -16,6 +16,8 @@ void WalkEveryPage(const DriverSettings&, const PageTexts&, bool);
 void RowZeroPassesOverTimeshift(const DriverSettings&, const PageTexts&, bool);
 void BrowseForFolder(const DriverSettings&, const PageTexts&, bool);
 void RefuseTooLongDestination(const DriverSettings&, const PageTexts&, bool);
+// The folder too long to pick that the browser scenario offers; made early.
+std::wstring LongPickFolder();
 
 // Leaving the wizard.
 void CancelOnLanguagePage(const DriverSettings&, const PageTexts&, bool);

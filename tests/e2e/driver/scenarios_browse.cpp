@@ -36,8 +36,14 @@ void WaitForBrowserGone(SetupSession& s, HWND browser) {
 
 }  // namespace
 
+// 172 characters: with "\Orbivue" 180, two more than a destination may have.
+std::wstring LongPickFolder() {
+  return L"C:\\e2e\\long\\" + std::wstring(160, L'n');
+}
+
 void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool russian) {
   MakeFolders(L"C:\\e2e\\pick\\tv");
+  MakeFolders(LongPickFolder());
   SetupSession s(settings);
   HWND page = NextToOptions(s, russian);
 
@@ -67,6 +73,20 @@ void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool ru
   WaitForBrowserGone(s, browser);
   WaitForText(s, page, ids::Destination, L"C:\\Orbivue\\");
 
+  // A folder whose product folder would be longer than a destination may
+  // be is refused when it is picked, with the options page's message.
+  s.Type(page, ids::Destination, LongPickFolder() + L"\\");
+  s.Press(page, ids::Browse);
+  browser = s.WaitForBrowser();
+  WaitForSelection(s, browser, LongPickFolder().substr(LongPickFolder().rfind(L'\\') + 1), L"");
+  s.Press(browser, ids::BrowserOk);
+  HWND box = s.WaitForMessageBox();
+  CHECK_TEXT(s.MessageText(box), t.tooLong);
+  s.Picture(box, "8-browser-too-long");
+  s.Press(box, ids::MessageOk);
+  CHECK(WaitUntil([&] { return s.FindMessageBox() == nullptr; }));
+  WaitForText(s, page, ids::Destination, LongPickFolder() + L"\\");
+
   // Cancelling the browser keeps the typed text.
   s.Type(page, ids::Destination, L"C:\\keep me\\");
   s.Press(page, ids::Browse);
@@ -82,7 +102,7 @@ void BrowseForFolder(const DriverSettings& settings, const PageTexts& t, bool ru
 void RefuseTooLongDestination(const DriverSettings& settings, const PageTexts& t, bool russian) {
   SetupSession s(settings);
   HWND page = NextToOptions(s, russian);
-  // 180 characters with the trailing backslash: one more than the limit.
+  // 179 characters and the trailing backslash: one more than the limit.
   std::wstring tooLong = L"C:\\" + std::wstring(176, L'a') + L"\\";
   CHECK_EQ_INT(tooLong.size(), 180);
   s.Type(page, ids::Destination, tooLong);
@@ -97,14 +117,14 @@ void RefuseTooLongDestination(const DriverSettings& settings, const PageTexts& t
   CHECK(s.Page() == page);
   CHECK_TEXT(s.Text(page, ids::Destination), tooLong);
 
-  // 179 characters without the backslash count as 180 too.
+  // 179 characters without the backslash are refused as well.
   s.Type(page, ids::Destination, tooLong.substr(0, 179));
   s.Press(s.Frame(), ids::Next);
   box = s.WaitForMessageBox();
   s.Press(box, ids::MessageOk);
   CHECK(WaitUntil([&] { return s.FindMessageBox() == nullptr; }));
 
-  // 179 characters with the backslash are taken.
+  // 178 characters and the trailing backslash are taken.
   std::wstring longest = L"C:\\" + std::wstring(175, L'b') + L"\\";
   s.Type(page, ids::Destination, longest);
   s.Click(s.Frame(), ids::Next);

@@ -36,14 +36,14 @@ struct Answers {
   bool pictures = false;  // the demo's pictures of every page
 };
 
+}  // namespace
+
 std::wstring ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = L"";
   SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
   return path;
 }
 
-// What an earlier scenario left outside its destination: the uninstall key,
-// the filters' classes, the shortcuts and INI files of an empty destination.
 void ClearInstalledTraces() {
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, UninstallKey);
   for (const wchar_t* id : FilterClasses) {
@@ -60,6 +60,8 @@ void ClearInstalledTraces() {
   DeleteFileW((windows + L"\\Uninstall.ini").c_str());
   DeleteFileW((windows + L"\\Orbivue.ini").c_str());
 }
+
+namespace {
 
 void PictureOf(const DriverSettings& settings, HWND window, const std::string& name) {
   Sleep(500);  // let Wine put the painted window on the screen
@@ -453,6 +455,10 @@ void InstallRussianWithFilters(const DriverSettings& settings, const PageTexts& 
 
 const std::vector<Scenario>& InstallScenarios(bool russian) {
   static const std::vector<Scenario> english = {
+      {"install-killed-before-entries", KilledBeforeTheEntries},
+      {"install-killed-between-entries", KilledBetweenEntries},
+      {"install-killed-during-an-entry", KilledDuringAnEntry},
+      {"install-killed-during-shortcuts", KilledDuringTheShortcuts},
       {"install-default", InstallDefault},
       {"install-without-backslash", InstallWithoutBackslash},
       {"install-empty-destination", InstallIntoEmptyDestination},

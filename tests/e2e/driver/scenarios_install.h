@@ -8,3 +8,18 @@
 #include "scenarios.h"
 
 const std::vector<Scenario>& InstallScenarios(bool russian);
+
+// What an earlier scenario left outside its destination: the uninstall key,
+// the filters' classes, the shortcuts and INI files of an empty destination.
+void ClearInstalledTraces();
+// A folder of the shell (CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, ...).
+std::wstring ShellFolder(int csidl);
+
+// Setup killed part-way through an installation: before its first entry,
+// between two entries, while an entry is made, and while it makes the
+// shortcuts. Each checks that the uninstall log lists every folder and file
+// on disk, under the destination, in the program group and on the desktop.
+void KilledBeforeTheEntries(const DriverSettings&, const PageTexts&, bool);
+void KilledBetweenEntries(const DriverSettings&, const PageTexts&, bool);
+void KilledDuringAnEntry(const DriverSettings&, const PageTexts&, bool);
+void KilledDuringTheShortcuts(const DriverSettings&, const PageTexts&, bool);

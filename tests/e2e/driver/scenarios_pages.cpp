@@ -1,5 +1,6 @@
 // Walking the wizard's pages: what each shows on arrival and how its
 // controls answer.
+#include <cstdint>
 #include <cstdio>
 
 #include "check.h"
@@ -23,7 +24,9 @@ int MemoryLimitMegabytes() {
   MEMORYSTATUS status = {};
   status.dwLength = sizeof status;
   GlobalMemoryStatus(&status);
-  return int((status.dwTotalPhys >> 20) / 2);
+  // Held to 32 bits as Setup holds it, should either be built for 64.
+  const uint64_t total = status.dwTotalPhys;
+  return int(((total > UINT32_MAX ? UINT32_MAX : total) >> 20) / 2);
 }
 
 // Texts of a page's static controls, read without asking Setup (it may be held).

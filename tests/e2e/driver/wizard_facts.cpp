@@ -21,7 +21,8 @@ const PageTexts& EnglishTexts() {
       L"Run Orbivue",
       L"Select directory for installation .",
       L"Installation terminated by user !",
-      L"The destination directory is too long. Please choose one of at most 179 characters.",
+      L"The destination directory is too long. Please choose one of at most 178 characters, not "
+      L"counting a trailing backslash.",
   };
   return texts;
 }
@@ -49,7 +50,8 @@ const PageTexts& RussianTexts() {
       L"Запустить Orbivue сейчас.",
       L"Выберете директорию для инсталляции.",
       L"Инсталляция прервана пользователем !",
-      L"Слишком длинный путь директории для инсталляции. Выберите путь не длиннее 179 символов.",
+      L"Слишком длинный путь директории для инсталляции. Выберите путь не длиннее 178 символов, не "
+      L"считая обратной косой черты в конце.",
   };
   return texts;
 }

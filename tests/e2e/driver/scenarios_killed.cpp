@@ -1,0 +1,146 @@
+// Setup killed part-way through an installation (a crash, the task manager,
+// power): whatever it made must be in Uninstall.ini, so that the
+// uninstaller can take it away again. The driver ends the Setup process it
+// started, by its handle, at a chosen moment and compares the log with the
+// disk.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <vector>
+
+#include "check.h"
+#include "disk.h"
+#include "progress_watch.h"
+#include "scenarios_install.h"
+
+namespace {
+
+std::wstring Normal(std::wstring path) {
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  for (wchar_t& c : path) c = wchar_t(std::towlower(c));
+  return path;
+}
+
+std::vector<std::wstring> Records(const std::wstring& log, const wchar_t* section) {
+  std::vector<std::wstring> records;
+  int count = int(GetPrivateProfileIntW(section, L"count", 0, log.c_str()));
+  for (int i = 1; i <= count; i++) {
+    wchar_t value[1024] = L"";
+    GetPrivateProfileStringW(section, std::to_wstring(i).c_str(), L"", value, 1024, log.c_str());
+    records.push_back(Normal(value));
+  }
+  return records;
+}
+
+struct Found {
+  std::vector<std::wstring> folders, files;
+};
+
+void Look(const std::wstring& folder, Found& found) {
+  if (!PathExists(folder)) return;
+  found.folders.push_back(Normal(folder));
+  for (const auto& [path, what] : SnapshotOf(folder))
+    (what == L"folder" ? found.folders : found.files).push_back(Normal(path));
+}
+
+bool Listed(const std::vector<std::wstring>& records, const std::wstring& path) {
+  return std::find(records.begin(), records.end(), path) != records.end();
+}
+
+std::wstring Group() {
+  return ShellFolder(CSIDL_PROGRAMS) + L"\\Orbivue";
+}
+std::wstring DesktopLink() {
+  return ShellFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Orbivue.lnk";
+}
+
+// The destination given, then the modules page; Next starts the run.
+void WalkToModules(SetupSession& s, const std::wstring& destination, bool russian) {
+  HWND page = NextToOptions(s, russian);
+  s.Type(page, ids::Destination, destination + L"\\");
+  s.PickRow(page, ids::Devices, 0);  // passes over the timeshift page
+  s.Click(s.Frame(), ids::Next);
+  s.WaitForPage(ids::Modules);
+}
+
+void Kill(SetupSession& s) {
+  CHECK(TerminateProcess(s.Process(), 1));
+  CHECK(WaitForSingleObject(s.Process(), 15000) == WAIT_OBJECT_0);
+}
+
+// Every folder and file on disk is in the log (the log itself and the
+// viewer's settings, written last and not among the records, aside).
+void CheckLogged(const std::wstring& destination, const ProgressRecord& progress) {
+  std::wstring log = destination + L"\\Uninstall.ini";
+  std::vector<std::wstring> dirs = Records(log, L"Dirs"), files = Records(log, L"Files");
+  Found found;
+  Look(destination, found);
+  Look(Group(), found);
+  if (PathExists(DesktopLink())) found.files.push_back(Normal(DesktopLink()));
+  for (const std::wstring& folder : found.folders) {
+    if (!Listed(dirs, folder)) Fail(__FILE__, __LINE__, "folder not in the log: " + Narrow(folder));
+  }
+  for (const std::wstring& file : found.files) {
+    if (file == Normal(log) || file == Normal(destination + L"\\Orbivue.ini")) continue;
+    if (!Listed(files, file)) Fail(__FILE__, __LINE__, "file not in the log: " + Narrow(file));
+  }
+  std::printf(
+      "  killed after %ld entries: %zu folders and %zu files on disk, all in the log "
+      "(%zu Dirs and %zu Files records)\n",
+      long(progress.lastPosition), found.folders.size(), found.files.size(), dirs.size(),
+      files.size());
+}
+
+// Runs Setup to its modules page and starts the installation; kill decides
+// when to end it and does so.
+template <typename KillWhen>
+void KilledRun(const DriverSettings& settings, const std::wstring& destination, LONG holdAt,
+               KillWhen killWhen) {
+  ClearInstalledTraces();
+  SetupSession s(settings);
+  WalkToModules(s, destination, false);
+  ProgressWatch watch(s, settings, holdAt);
+  s.Click(s.Frame(), ids::Next);
+  killWhen(watch);
+  Kill(s);
+  CheckLogged(destination, watch.Read());
+}
+
+}  // namespace
+
+// As soon as the destination folder is there: while the fixed folders and
+// the first records are made.
+void KilledBeforeTheEntries(const DriverSettings& settings, const PageTexts&, bool) {
+  const std::wstring destination = L"C:\\e2e\\killed-early";
+  KilledRun(settings, destination, 0, [&](ProgressWatch& watch) {
+    CHECK(WaitUntil([&] { return PathExists(destination); }, 60000));
+    CHECK(watch.Read().lastPosition == 0);
+  });
+}
+
+// Held by the progress hook after the 95th entry of 189.
+void KilledBetweenEntries(const DriverSettings& settings, const PageTexts&, bool) {
+  constexpr LONG KillAt = 95;
+  KilledRun(settings, L"C:\\e2e\\killed-between", KillAt, [&](ProgressWatch& watch) {
+    watch.WaitHeld();
+    CHECK_EQ_INT(watch.Read().lastPosition, KillAt);
+  });
+}
+
+// Not held: ended as soon as the 150th entry is passed, so that the kill
+// lands while a later entry is unpacked or written.
+void KilledDuringAnEntry(const DriverSettings& settings, const PageTexts&, bool) {
+  KilledRun(settings, L"C:\\e2e\\killed-during", 0, [&](ProgressWatch& watch) {
+    CHECK(WaitUntil([&] { return watch.Read().lastPosition >= 150; }, InstallationTimeoutMs));
+  });
+}
+
+// As soon as the program group's folder is there: among the shortcuts.
+void KilledDuringTheShortcuts(const DriverSettings& settings, const PageTexts&, bool) {
+  KilledRun(settings, L"C:\\e2e\\killed-shortcuts", 0, [&](ProgressWatch&) {
+    CHECK(WaitUntil([&] { return PathExists(Group()); }, InstallationTimeoutMs));
+  });
+}
