@@ -170,7 +170,7 @@ void RewriteLog(const char* logPath, const AcceptedRecords& accepted,
       WriteProfileValue(section.name, number, section.records[i].c_str(), fresh);
     }
   }
-  if (!ReplaceFile(fresh, logPath)) RemoveFile(fresh);  // the old log still lists more
+  if (!PutFileInPlace(fresh, logPath)) RemoveFile(fresh);  // the old log still lists more
 }
 
 // Removed only when it is this installation's: its command names the

@@ -65,7 +65,7 @@ bool RemoveEmptyFolder(const char* path) {
   return true;
 }
 
-bool ReplaceFile(const char* from, const char* to) {
+bool PutFileInPlace(const char* from, const char* to) {
   if (std::rename(HostPath(from).c_str(), HostPath(to).c_str()) != 0) return false;
   hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
   return true;
