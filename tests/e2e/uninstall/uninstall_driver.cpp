@@ -23,6 +23,7 @@
 namespace {
 
 constexpr int MessageTextId = 0xFFFF;  // the static of a message box
+constexpr int ProgressBarId = 1002;    // the bar of the uninstaller's progress window
 constexpr DWORD WindowTimeoutMs = 60000;
 
 std::wstring language = L"en", pictures;
@@ -55,11 +56,12 @@ bool IsOurs(HWND window) {
 bool IsQuestion(HWND w) {
   return IsOurs(w) && GetDlgItem(w, IDYES) != nullptr && GetDlgItem(w, IDNO) != nullptr;
 }
-bool IsMessage(HWND w) {
-  return IsOurs(w) && GetDlgItem(w, MessageTextId) != nullptr && GetDlgItem(w, IDYES) == nullptr;
-}
 bool IsProgress(HWND w) {
-  return IsOurs(w) && GetDlgItem(w, 1002) != nullptr;
+  return IsOurs(w) && GetDlgItem(w, ProgressBarId) != nullptr;
+}
+bool IsMessage(HWND w) {
+  return IsOurs(w) && GetDlgItem(w, MessageTextId) != nullptr && GetDlgItem(w, IDYES) == nullptr &&
+         GetDlgItem(w, ProgressBarId) == nullptr;
 }
 
 BOOL CALLBACK TakeWanted(HWND w, LPARAM p) {
