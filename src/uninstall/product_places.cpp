@@ -123,7 +123,8 @@ PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlac
 void SetProductPlaces(ProductPlaces* places, const char* programPath, const char* programsFolder,
                       const char* desktopFolder) {
   const char* slash = std::strrchr(programPath, '\\');
-  const size_t folderLength = slash == nullptr ? 0 : size_t(slash - programPath);
+  size_t folderLength = slash == nullptr ? 0 : size_t(slash - programPath);
+  while (folderLength > 0 && programPath[folderLength - 1] == '\\') folderLength--;  // "c:\\x.exe"
   // A drive's root is nobody's product folder: "c:\" would make every path
   // of the drive the product's.
   if (folderLength > 2)

@@ -120,6 +120,10 @@ TEST_F(PathCheck, AProgramInADrivesRootHasNoProductFolder) {
   SetProductPlaces(&places, "C:\\Uninstall.exe", "C:\\users\\test\\Start Menu\\Programs",
                    "C:\\users\\test\\Desktop");
   EXPECT_STREQ(places.destination, "");
+  SetProductPlaces(&places, "C:\\\\Uninstall.exe", "", "");  // the root behind a doubled "\\"
+  EXPECT_STREQ(places.destination, "");
+  SetProductPlaces(&places, "C:\\Uninstall.exe", "C:\\users\\test\\Start Menu\\Programs",
+                   "C:\\users\\test\\Desktop");
   EXPECT_EQ(CheckRecordPath("C:\\windows\\win.ini", RecordKind::File, places),
             PathVerdict::OutsideProduct);
   EXPECT_EQ(CheckRecordPath("C:\\", RecordKind::Folder, places), PathVerdict::OutsideProduct);
