@@ -131,6 +131,30 @@ TEST_F(UninstallRun, AFileInUseStaysListedWithTheEntryAndASecondRunFinishes) {
   EXPECT_FALSE(EntryListed());
 }
 
+TEST_F(UninstallRun, ALongListInTheMessageNamesTwelveAndCountsTheRest) {
+  Install();
+  const char* log = "c:\\Orbivue\\Uninstall.ini";
+  for (int i = 0; i < 15; i++) {
+    const std::string path = "c:\\Orbivue\\held" + std::to_string(i) + ".txt";
+    PutFile(path, "x");
+    WriteProfileValue("Files", std::to_string(100 + i).c_str(), path.c_str(), log);
+    hostUninstall.heldFiles.push_back(path);
+  }
+  EXPECT_EQ(RunUninstall(false), ExitLeftOver);
+  const std::string& m = hostUninstall.messages[0];
+  EXPECT_NE(m.find("    c:\\Orbivue\\held11.txt\n    ... and 3 more\n"), std::string::npos) << m;
+  EXPECT_EQ(m.find("held12.txt"), std::string::npos);
+  // [Dirs], its count and the folder; [Files], its count, the uninstaller and the 15 held files.
+  EXPECT_EQ(Lines(log).size(), 3u + 2u + 16u);
+}
+
+TEST_F(UninstallRun, AFilesRecordThatNamesAFolderIsNotAFileToDelete) {
+  Install();
+  WriteProfileValue("Files", "100", "c:\\Orbivue\\Modules", "c:\\Orbivue\\Uninstall.ini");
+  EXPECT_EQ(RunUninstall(true), ExitRemoved);
+  EXPECT_FALSE(Exists("c:\\Orbivue"));
+}
+
 TEST_F(UninstallRun, AFilterThatWontUnregisterKeepsItsFileAndItsRecord) {
   Install("c:\\Orbivue\\", true, false);
   hostUninstall.failingFilters = {"c:\\Orbivue\\Filters\\mlcom.ax"};
