@@ -213,6 +213,8 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   if (folder[0] != '\0') DeleteProductFile(folder, "Orbivue.ini", outcome);
   progress.Step();
 
+  if (!outcome->LeftOver() && folder[0] != '\0')
+    DeleteProductFile(folder, "Uninstall.ini", outcome);
   PathList productLeft = outcome->filesLeft;
   char moved[PathCapacity] = "";
   if (outcome->LeftOver()) {
@@ -220,7 +222,6 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
     productLeft.push_back(programPath);
     productLeft.push_back(logPath);
   } else {
-    if (folder[0] != '\0') DeleteProductFile(folder, "Uninstall.ini", outcome);
     // A running program can't delete its file, but may move it: out of the
     // product's folder into the temporary folder, gone at the next restart.
     outcome->programMoved = MoveProgramToTemp(programPath, moved, sizeof moved);

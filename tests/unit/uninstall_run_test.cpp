@@ -155,6 +155,16 @@ TEST_F(UninstallRun, AFilesRecordThatNamesAFolderIsNotAFileToDelete) {
   EXPECT_FALSE(Exists("c:\\Orbivue"));
 }
 
+TEST_F(UninstallRun, ALogThatCantBeDeletedKeepsTheUninstallerBesideIt) {
+  Install();
+  hostUninstall.heldFiles = {"c:\\Orbivue\\Uninstall.ini"};
+  EXPECT_EQ(RunUninstall(true), ExitLeftOver);
+  EXPECT_TRUE(Exists("c:\\Orbivue\\uninstall.exe"));
+  EXPECT_EQ(JournalAt("move", true), -1);
+  EXPECT_TRUE(EntryListed());
+  EXPECT_FALSE(Exists("c:\\Orbivue\\Orbivue.exe"));
+}
+
 TEST_F(UninstallRun, AFilterThatWontUnregisterKeepsItsFileAndItsRecord) {
   Install("c:\\Orbivue\\", true, false);
   hostUninstall.failingFilters = {"c:\\Orbivue\\Filters\\mlcom.ax"};
