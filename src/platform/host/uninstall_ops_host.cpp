@@ -1,0 +1,169 @@
+// The uninstaller's operations on the host: real files and folders in the
+// stand-in's sandbox, its in-memory registry, and recorded processes and
+// windows. Every change goes into the journal.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "platform/host/host_system.h"
+#include "platform/host/host_uninstall.h"
+#include "platform/uninstall_platform.h"
+
+HostUninstall hostUninstall;
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = char(c - 32);
+  return s;
+}
+
+bool Listed(const std::vector<std::string>& list, const std::string& path) {
+  for (const std::string& p : list)
+    if (Upper(p) == Upper(path)) return true;
+  return false;
+}
+
+std::string KeyPath(const char* parent, const char* key) {
+  std::string p = Upper(parent);
+  while (!p.empty() && p.back() == '\\') p.pop_back();
+  return p + "\\" + Upper(key);
+}
+
+bool CopyOut(const std::string& text, char* out, int capacity) {
+  if (int(text.size()) >= capacity) return false;
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+bool GetProgramPath(char* out, int capacity) {
+  return CopyOut(hostUninstall.programPath, out, capacity);
+}
+
+PathKind QueryPath(const char* path) {
+  struct stat st;
+  if (stat(HostPath(path).c_str(), &st) != 0) return PathKind::Missing;
+  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+bool RemoveFile(const char* path) {
+  if (Listed(hostUninstall.heldFiles, path)) return false;
+  if (unlink(HostPath(path).c_str()) != 0) return false;
+  hostUninstall.journal.push_back(std::string("delete ") + path);
+  return true;
+}
+
+bool RemoveEmptyFolder(const char* path) {
+  if (rmdir(HostPath(path).c_str()) != 0) return false;
+  hostUninstall.journal.push_back(std::string("rmdir ") + path);
+  return true;
+}
+
+bool PutFileInPlace(const char* from, const char* to) {
+  if (std::rename(HostPath(from).c_str(), HostPath(to).c_str()) != 0) return false;
+  hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
+  return true;
+}
+
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
+  // Lines of the section, as Windows gives them: "key=value", without
+  // comments and blank lines; a section name is matched without case.
+  std::ifstream in(HostPath(file, true), std::ios::binary);
+  std::string line, body;
+  bool inside = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == ';') continue;
+    if (line[first] == '[') {
+      const size_t end = line.find(']', first);
+      inside = end != std::string::npos &&
+               Upper(line.substr(first + 1, end - first - 1)) == Upper(section);
+      continue;
+    }
+    if (inside) body += line.substr(first) + '\0';
+  }
+  if (capacity < 2) return 0;
+  if (int(body.size()) > capacity - 2) {  // cut as Windows does: the last text may be partial
+    body.resize(size_t(capacity - 2));
+  }
+  std::memcpy(out, body.data(), body.size());
+  out[body.size()] = '\0';
+  out[body.size() + 1] = '\0';
+  return int(body.size());
+}
+
+bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,
+                           int capacity) {
+  const auto k = hostSystem.registry.find(KeyPath(parent, key));
+  if (k == hostSystem.registry.end()) return false;
+  const auto v = k->second.find(name);
+  return v != k->second.end() && CopyOut(v->second, out, capacity);
+}
+
+bool DeleteLocalMachineKey(const char* parent, const char* key) {
+  if (hostSystem.registry.erase(KeyPath(parent, key)) == 0) return false;
+  hostUninstall.journal.push_back("delete key " + KeyPath(parent, key));
+  return true;
+}
+
+bool RunHiddenToEnd(const char* commandLine, int, uint32_t* exitCode) {
+  hostUninstall.commands.push_back(commandLine);
+  if (!hostSystem.processesStart || hostUninstall.filtersHang) return false;
+  // The stand-in knows one program: regsvr32 /u /s "PATH".
+  std::string filter = commandLine;
+  const size_t open = filter.rfind(" \"");
+  filter = open == std::string::npos ? "" : filter.substr(open + 2);
+  if (!filter.empty() && filter.back() == '"') filter.pop_back();
+  *exitCode = Listed(hostUninstall.failingFilters, filter) ? 5 : 0;
+  if (*exitCode == 0) hostUninstall.journal.push_back("unregister " + filter);
+  return true;
+}
+
+bool MoveProgramToTemp(const char* program, char* moved, int capacity) {
+  if (!hostUninstall.programMovable) return false;
+  mkdir(HostPath("c:\\windows\\temp").c_str(), 0777);
+  const std::string target = "c:\\windows\\temp\\oun1.tmp";
+  if (!CopyOut(target, moved, capacity) ||
+      std::rename(HostPath(program).c_str(), HostPath(target).c_str()) != 0)
+    return false;
+  hostUninstall.journal.push_back(std::string("move ") + program + " -> " + target);
+  return true;
+}
+
+bool DeleteAtRestart(const char* path) {
+  hostUninstall.journal.push_back(std::string("at restart ") + path);
+  return true;
+}
+
+bool AskYesNo(const char*, const char* question) {
+  hostUninstall.questions.push_back(question);
+  return hostUninstall.answerYes;
+}
+
+void ShowUninstallMessage(const char*, const MessagePart* parts, int count, bool warning) {
+  std::string text;
+  for (int i = 0; i < count; i++) text += parts[i].text;
+  hostUninstall.messages.push_back(text);
+  hostUninstall.messageWarnings.push_back(warning);
+}
+
+void OpenProgressWindow(const char*, const char*) {
+  hostUninstall.progressOpen = true;
+  hostUninstall.progressOpened++;
+}
+
+void SetProgressWindow(int position, int maximum) {
+  hostUninstall.progressPosition = position;
+  hostUninstall.progressMaximum = maximum;
+}
+
+void CloseProgressWindow() {
+  hostUninstall.progressOpen = false;
+}

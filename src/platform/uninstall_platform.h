@@ -1,0 +1,56 @@
+// What the uninstaller needs of the operating system beyond the
+// installation's operations (install_platform.h): its own path, removal of
+// files, folders and the uninstall entry, unregistering filters, moving its
+// own file out of the way, and its few windows. Texts of the program are in
+// code page 1251; paths are in the system's ANSI code page.
+#pragma once
+
+#include <cstdint>
+
+// The running program's full path in its long form; false when unknown.
+bool GetProgramPath(char* out, int capacity);
+
+enum class PathKind { Missing, File, Folder };
+PathKind QueryPath(const char* path);
+
+// Deletes one file; false when it stays (in use, read-only, no rights).
+bool RemoveFile(const char* path);
+// Removes a folder when it is empty; false when it stays.
+bool RemoveEmptyFolder(const char* path);
+// Puts from in the place of to, replacing it; false when nothing moved.
+bool PutFileInPlace(const char* from, const char* to);
+
+// The whole of one section of a profile file as "key=value" texts, each
+// ending in a zero, the last followed by a second zero. Returns the bytes
+// used without the final zero; capacity - 2 means the section did not fit.
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file);
+
+// One REG_SZ value of HKEY_LOCAL_MACHINE\parent\key; false when missing.
+bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,
+                           int capacity);
+// Deletes HKEY_LOCAL_MACHINE\parent\key (a key without subkeys).
+bool DeleteLocalMachineKey(const char* parent, const char* key);
+
+// Starts a command line hidden and waits for it to end, at most
+// milliseconds. True with its exit code when it ran to its end.
+bool RunHiddenToEnd(const char* commandLine, int milliseconds, uint32_t* exitCode);
+
+// Moves the running program's file into the temporary folder under a name
+// of its own; moved receives the new path. False when it could not.
+bool MoveProgramToTemp(const char* program, char* moved, int capacity);
+// Has the system delete the file at the next restart.
+bool DeleteAtRestart(const char* path);
+
+// The uninstaller's windows. Texts in code page 1251 are shown through the
+// wide calls so that they read right under any system code page; parts
+// marked as paths are taken in the ANSI code page.
+struct MessagePart {
+  const char* text;
+  bool isPath;
+};
+bool AskYesNo(const char* caption, const char* question);
+void ShowUninstallMessage(const char* caption, const MessagePart* parts, int count, bool warning);
+// The progress window: open, move, close. Pumps its messages when moved.
+void OpenProgressWindow(const char* caption, const char* text);
+void SetProgressWindow(int position, int maximum);
+void CloseProgressWindow();

@@ -1,0 +1,103 @@
+// The uninstaller's operations on Windows: kernel32 files, folders, profile
+// sections and processes, advapi32 registry.
+#include <windows.h>
+
+#include "platform/uninstall_platform.h"
+
+bool GetProgramPath(char* out, int capacity) {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  // Started through an 8.3 path (the shortcut's target is one), the program
+  // still compares its folder with the long paths that Setup logged.
+  const DWORD m = GetLongPathNameA(path, out, DWORD(capacity));
+  if (m > 0 && m < DWORD(capacity)) return true;
+  return lstrcpynA(out, path, capacity) != nullptr && n < DWORD(capacity);
+}
+
+PathKind QueryPath(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+bool RemoveFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+bool RemoveEmptyFolder(const char* path) {
+  return RemoveDirectoryA(path) != 0;
+}
+
+bool PutFileInPlace(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
+  return int(GetPrivateProfileSectionA(section, out, DWORD(capacity), file));
+}
+
+bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,
+                           int capacity) {
+  char path[MAX_PATH];
+  if (lstrlenA(parent) + lstrlenA(key) >= MAX_PATH) return false;
+  lstrcpyA(path, parent);
+  lstrcatA(path, key);
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = DWORD(capacity - 1);
+  const LONG r =
+      RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
+  RegCloseKey(handle);
+  if (r != ERROR_SUCCESS || type != REG_SZ) return false;
+  out[size < DWORD(capacity) ? size : DWORD(capacity - 1)] = '\0';  // may lack its zero
+  return true;
+}
+
+bool DeleteLocalMachineKey(const char* parent, const char* key) {
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS)
+    return false;
+  const LONG r = RegDeleteKeyA(handle, key);
+  RegCloseKey(handle);
+  return r == ERROR_SUCCESS;
+}
+
+bool RunHiddenToEnd(const char* commandLine, int milliseconds, uint32_t* exitCode) {
+  char command[2 * MAX_PATH + 64];
+  if (lstrlenA(commandLine) >= int(sizeof command)) return false;
+  lstrcpyA(command, commandLine);  // CreateProcessA may write to it
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  const bool ended = WaitForSingleObject(process.hProcess, DWORD(milliseconds)) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  if (ended) GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  *exitCode = code;
+  return ended;
+}
+
+bool MoveProgramToTemp(const char* program, char* moved, int capacity) {
+  char folder[MAX_PATH], name[MAX_PATH];
+  const DWORD n = GetTempPathA(MAX_PATH, folder);
+  if (n == 0 || n >= MAX_PATH || GetTempFileNameA(folder, "oun", 0, name) == 0) return false;
+  // A running program's file may be renamed though not deleted; the name
+  // made for it is taken over.
+  if (lstrlenA(name) >= capacity || !MoveFileExA(program, name, MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(name);
+    return false;
+  }
+  lstrcpyA(moved, name);
+  return true;
+}
+
+bool DeleteAtRestart(const char* path) {
+  return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
