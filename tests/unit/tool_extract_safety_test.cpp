@@ -131,6 +131,16 @@ TEST_F(ToolExtractSafety, ExistingFilesAreAnErrorUnlessOverwrittenOrKept) {
   EXPECT_EQ(Read(dir_ + "/other.txt"), "other");
 }
 
+TEST_F(ToolExtractSafety, TheSecondEntryOfANameIsReportedNotWrittenOverTheFirst) {
+  const std::vector<uint8_t> bytes =
+      ArchiveBuilder().Stored("dup.txt", "one").Stored("DUP.TXT", "two").ArchiveEnd().Sealed();
+  for (bool overwrite : {false, true}) {
+    EXPECT_EQ(Extract(bytes, overwrite), ExitFailed);
+    EXPECT_EQ(Read(dir_ + "/dup.txt"), "one");
+    EXPECT_FALSE(Exists(dir_ + "/DUP.TXT"));
+  }
+}
+
 TEST_F(ToolExtractSafety, TimesComeBackForFilesAndForFoldersAfterTheirContents) {
   const uint32_t fileTime = (41u << 25) | (5u << 21) | (6u << 16) | (7u << 11) | (8u << 5) | 5u;
   const uint32_t folderTime = (40u << 25) | (1u << 21) | (2u << 16) | (3u << 11) | (4u << 5);

@@ -10,7 +10,3 @@ std::string Count(uint64_t n, const std::string& singular, const std::string& pl
   const std::string noun = n == 1 ? singular : plural.empty() ? singular + "s" : plural;
   return std::to_string(n) + " " + noun;
 }
-
-std::string EntryWord(uint64_t n) {
-  return n == 1 ? " entry" : " entries";
-}

@@ -11,6 +11,3 @@ std::string DisplayName(const std::string& storedName);
 
 // "1 file", "2 files"; plural defaults to singular + "s".
 std::string Count(uint64_t n, const std::string& singular, const std::string& plural = "");
-
-// " entry" / " entries" after a number.
-std::string EntryWord(uint64_t n);

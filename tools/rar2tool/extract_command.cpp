@@ -146,8 +146,14 @@ int ExtractCommand(ToolOptions options) {
     }
     const std::string folderPath = parent.empty() ? dir : dir + "/" + parent;
     const Presence presence = LookAt(folder, leaf, &inTheWay);
+    // What the headers alone tell comes first: the second entry of a name
+    // would otherwise only meet the file the first one wrote.
+    const std::string blocked = BlockedReason(walk, i, archive.image.size);
     bool go = true;
-    if (presence == Presence::InTheWay) {
+    if (!blocked.empty()) {
+      log.Entry(name + ": " + blocked);
+      go = false;
+    } else if (presence == Presence::InTheWay) {
       log.Entry(name + ": " + folderPath + "/" + leaf + ": " + inTheWay);
       go = false;
     } else if (presence == Presence::RegularFile && options.keep) {
