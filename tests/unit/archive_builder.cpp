@@ -77,18 +77,17 @@ ArchiveBuilder& ArchiveBuilder::Block(uint8_t type, uint16_t flags, uint16_t hea
 }
 
 ArchiveBuilder& ArchiveBuilder::EndBlock() {
-  headerStarts_.push_back(bytes_.size());
-  AppendU16(&bytes_, 0x3DC4);
-  bytes_.push_back(0x77);
-  AppendU16(&bytes_, 0x4000);
-  AppendU16(&bytes_, 7);
-  return *this;
+  return ShortBlock(0x77, 0x3DC4);
 }
 
 ArchiveBuilder& ArchiveBuilder::ArchiveEnd() {
+  return ShortBlock(0x7B, 0);
+}
+
+ArchiveBuilder& ArchiveBuilder::ShortBlock(uint8_t type, uint16_t crc) {
   headerStarts_.push_back(bytes_.size());
-  AppendU16(&bytes_, 0);
-  bytes_.push_back(0x7B);
+  AppendU16(&bytes_, crc);
+  bytes_.push_back(type);
   AppendU16(&bytes_, 0x4000);
   AppendU16(&bytes_, 7);
   return *this;

@@ -42,6 +42,7 @@ class ArchiveBuilder {
   ArchiveImage Image() const;
 
  private:
+  ArchiveBuilder& ShortBlock(uint8_t type, uint16_t crc);  // a 7-byte block with no data
   std::vector<uint8_t> bytes_;
   std::vector<size_t> headerStarts_;  // after the main header
 };

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr uint16_t FlagEncrypted = 0x0004;
-constexpr uint16_t FlagSolid = 0x0010;
 constexpr size_t MaxRequestName = 259;
 
 bool VersionSupported(uint8_t v) {
@@ -33,9 +31,9 @@ std::string DecodeFailure(const EntryFetcher& f, size_t index) {
                " needs unsupported version " + std::to_string(earlier.unpackVersion);
     }
   }
-  const bool encrypted = (e.flags & FlagEncrypted) != 0;
+  const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
   if (encrypted && f.password == nullptr) return "encrypted, password needed";
-  if (walk.solid && (e.flags & FlagSolid) && e.method != 0x30 && f.damagedInRun != SIZE_MAX)
+  if (walk.solid && (e.flags & EntryFlagSolid) && e.method != 0x30 && f.damagedInRun != SIZE_MAX)
     return "not decoded: the earlier solid entry " + Quoted(walk.entries[f.damagedInRun]) +
            " is damaged";
   if (encrypted) return "CRC mismatch (wrong password or damaged data)";
@@ -68,7 +66,7 @@ bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
   *data = nullptr;
   *size = 0;
   // A compressed entry without the solid bit starts the decoder afresh.
-  if (e.method != 0x30 && !(e.flags & FlagSolid)) f->damagedInRun = SIZE_MAX;
+  if (e.method != 0x30 && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
   *reason = BlockedReason(*f->walk, index, f->archive->image.size);
   if (!reason->empty()) return false;
   const std::string requested = e.name.substr(0, MaxRequestName);

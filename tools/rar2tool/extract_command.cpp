@@ -105,11 +105,7 @@ int ExtractCommand(ToolOptions options) {
   if (base < 0) return Fail(dir + ": " + std::strerror(errno));
 
   uint64_t totalBytes = 0, totalFiles = 0;
-  for (const WalkedEntry& e : walk.entries)
-    if (!IsDirectoryEntry(e)) {
-      totalBytes += e.unpackedSize;
-      totalFiles++;
-    }
+  CountFiles(walk, &totalBytes, &totalFiles);
   ProgressLine progress(!options.quiet, "extracting", totalBytes, totalFiles);
   EntryFetcher fetcher{&archive, &walk,
                        options.password.given ? options.password.password.c_str() : nullptr};

@@ -39,7 +39,7 @@ struct Walker {
   }
 
   std::string Where(uint32_t at, uint8_t type, const std::string& name = "") const {
-    std::string kind = type == BlockTypeFile ? std::string("file header") : "type " + Hex(type);
+    std::string kind = type == BlockFile ? std::string("file header") : "type " + Hex(type);
     if (!name.empty()) kind += " '" + DisplayName(name) + "'";
     return "block " + std::to_string(blockNumber) + " at offset " + std::to_string(at) + " (" +
            kind + ")";
@@ -52,11 +52,11 @@ struct Walker {
                   uint64_t dataSize) const {
     const uint8_t* p = data + at;
     if (HeaderCrcMatches(p, headerSize)) return true;
-    if (type == BlockTypeFile && (flags & EntryFlagComment)) {
+    if (type == BlockFile && (flags & EntryFlagComment)) {
       const uint32_t nameEnd = FileFixedSize + LoadU16(p + 26);
       if (nameEnd <= headerSize && HeaderCrcMatches(p, nameEnd)) return true;
     }
-    if (type != BlockTypeFile && dataSize > 0 && uint64_t(at) + headerSize + dataSize <= size)
+    if (type != BlockFile && dataSize > 0 && uint64_t(at) + headerSize + dataSize <= size)
       return HeaderCrcMatches(p, headerSize + dataSize);
     return false;
   }
@@ -78,7 +78,7 @@ struct Walker {
       Stop(WalkEnd::Damaged, "damaged header: the main header");
       return false;
     }
-    walk->solid = (walk->mainFlags & 0x0008) != 0;
+    walk->solid = (walk->mainFlags & MainFlagSolid) != 0;
     walk->volume = (walk->mainFlags & MainFlagVolume) != 0;
     walk->endBlockWritten = (walk->mainFlags & MainFlagEndBlockWritten) != 0;
     if (walk->mainFlags & MainFlagEncryptedHeaders) {
@@ -109,7 +109,7 @@ struct Walker {
     e.attributes = LoadU32(p + 28);
     if (FileFixedSize + nameLength > headerSize) {
       Stop(WalkEnd::Damaged,
-           "damaged header: " + Where(at, BlockTypeFile) + ", its name runs past the header");
+           "damaged header: " + Where(at, BlockFile) + ", its name runs past the header");
       return false;
     }
     e.name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
@@ -142,7 +142,7 @@ struct Walker {
       const uint8_t type = p[2];
       const uint16_t flags = LoadU16(p + 3);
       const uint32_t headerSize = LoadU16(p + 5);
-      const uint32_t fixed = type == BlockTypeFile ? FileFixedSize : (flags & FlagHasData) ? 11 : 7;
+      const uint32_t fixed = type == BlockFile ? FileFixedSize : (flags & FlagHasData) ? 11 : 7;
       if (headerSize < fixed) {
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type) + ", size " +
                                    std::to_string(headerSize) + " is too small");
@@ -158,7 +158,7 @@ struct Walker {
         // The name as it stands, which may itself be what was damaged.
         std::string name;
         const uint32_t nameLength = LoadU16(p + 26);
-        if (type == BlockTypeFile && FileFixedSize + nameLength <= headerSize)
+        if (type == BlockFile && FileFixedSize + nameLength <= headerSize)
           name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type, name));
         return;
@@ -173,7 +173,7 @@ struct Walker {
           walk->end = WalkEnd::EndBlock;
         return;
       }
-      if (type == BlockTypeFile && !Entry(start, headerSize, next, pastStop)) return;
+      if (type == BlockFile && !Entry(start, headerSize, next, pastStop)) return;
       if (type == BlockTypeInstallerStop) pastStop = true;
       if (next > size) {
         Stop(WalkEnd::Truncated,
@@ -200,6 +200,15 @@ bool WalkArchive(const ArchiveImage& image, ArchiveWalk* walk) {
 
 bool WalkFailed(const ArchiveWalk& walk) {
   return walk.end != WalkEnd::Complete && walk.end != WalkEnd::EndBlock;
+}
+
+void CountFiles(const ArchiveWalk& walk, uint64_t* bytes, uint64_t* files) {
+  *bytes = *files = 0;
+  for (const WalkedEntry& e : walk.entries)
+    if (!IsDirectoryEntry(e)) {
+      *bytes += e.unpackedSize;
+      ++*files;
+    }
 }
 
 bool IsDirectoryEntry(uint8_t hostSystem, uint32_t attributes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/archive_image.h"
+#include "archive/block_headers.h"
 
 enum : uint16_t {
   MainFlagVolume = 0x0001,
@@ -25,9 +26,8 @@ enum : uint16_t {
 };
 
 enum : uint8_t {
-  BlockTypeFile = 0x74,
-  BlockTypeInstallerStop = 0x77,  // the installer's walk ends here
-  BlockTypeEnd = 0x7B,
+  BlockTypeInstallerStop = BlockEnd,  // the installer's walk ends here
+  BlockTypeEnd = 0x7B,                // the end block of archivers
 };
 
 struct WalkedEntry {
@@ -72,6 +72,9 @@ bool WalkArchive(const ArchiveImage& image, ArchiveWalk* walk);
 
 // True for an archive whose walk found damage, a cut or trailing bytes.
 bool WalkFailed(const ArchiveWalk& walk);
+
+// The file entries' count and unpacked bytes, folders left out.
+void CountFiles(const ArchiveWalk& walk, uint64_t* bytes, uint64_t* files);
 
 bool IsDirectoryEntry(uint8_t hostSystem, uint32_t attributes);
 inline bool IsDirectoryEntry(const WalkedEntry& e) {

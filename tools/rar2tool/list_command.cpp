@@ -19,7 +19,7 @@ int ListCommand(const ToolOptions& options) {
   for (const WalkedEntry& e : walk.entries) {
     const bool folder = IsDirectoryEntry(e);
     // "file*": encrypted, as rar marks it.
-    const char* type = folder ? "dir" : (e.flags & 0x0004) ? "file*" : "file";
+    const char* type = folder ? "dir" : (e.flags & EntryFlagEncrypted) ? "file*" : "file";
     std::printf("%-5s %10u %10u %-6s %3u %08X %-19s %s\n", type, e.unpackedSize, e.packedSize,
                 folder ? "-" : MethodName(e.method).c_str(), e.unpackVersion, e.dataCrc,
                 FormatDosTime(e.modifiedTime).c_str(), DisplayName(e.name).c_str());

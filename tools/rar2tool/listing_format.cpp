@@ -31,7 +31,7 @@ std::string ArchiveTraits(const ArchiveWalk& walk) {
   if (walk.solid) add("solid");
   if (walk.volume) add("volume of a multi-volume set");
   for (const WalkedEntry& e : walk.entries)
-    if (e.flags & 0x0004) {
+    if (e.flags & EntryFlagEncrypted) {
       add("encrypted entries: file*");
       break;
     }

@@ -32,11 +32,7 @@ int TestCommand(ToolOptions options) {
   if (!OpenForCommand(options.archive, &archive, &walk)) return ExitFailed;
 
   uint64_t totalBytes = 0, totalFiles = 0;
-  for (const WalkedEntry& e : walk.entries)
-    if (!IsDirectoryEntry(e)) {
-      totalBytes += e.unpackedSize;
-      totalFiles++;
-    }
+  CountFiles(walk, &totalBytes, &totalFiles);
   ProgressLine progress(!options.quiet, "testing", totalBytes, totalFiles);
   EntryFetcher fetcher{&archive, &walk,
                        options.password.given ? options.password.password.c_str() : nullptr};
