@@ -157,14 +157,14 @@ struct Walker {
       if (!CrcMatches(start, type, flags, headerSize, dataSize)) {
         // The name as it stands, which may itself be what was damaged.
         std::string name;
-        const uint32_t nameLength = LoadU16(p + 26);
-        if (type == BlockFile && FileFixedSize + nameLength <= headerSize)
+        const uint32_t nameLength = type == BlockFile ? LoadU16(p + 26) : 0;
+        if (nameLength > 0 && FileFixedSize + nameLength <= headerSize)
           name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type, name));
         return;
       }
       const uint64_t next = uint64_t(start) + headerSize + dataSize;
-      if (type == BlockTypeEnd) {
+      if (type == BlockTypeEnd && next <= size) {
         if (next < size)
           Stop(WalkEnd::TrailingData,
                "trailing data after the end block: " + std::to_string(size - next) +
