@@ -26,7 +26,7 @@ done
 check "not an archive message" grep -q "not a RAR archive" <(
   "$tool" test "$work/text.rar" 2>&1)
 "$tool" frobnicate 2> "$work/err"
-check "unknown command exits 1" test $? -eq 1
+check "unknown command exits 2" test $? -eq 2
 
 if [ -d "$data/rar" ]; then
   "$tool" list "$data/rar/lz-wav-unpack20.rar" > "$work/out"

@@ -42,6 +42,7 @@ ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::strin
 
 ArchiveBuilder& ArchiveBuilder::Entry(const TestEntry& e) {
   const uint32_t headerSize = 32 + uint32_t(e.name.size()) + e.extraHeaderBytes;
+  headerStarts_.push_back(bytes_.size());
   AppendU16(&bytes_, 0);
   bytes_.push_back(0x74);
   AppendU16(&bytes_, e.flags);
@@ -65,6 +66,7 @@ ArchiveBuilder& ArchiveBuilder::Entry(const TestEntry& e) {
 ArchiveBuilder& ArchiveBuilder::Block(uint8_t type, uint16_t flags, uint16_t headerSize,
                                       uint32_t packedSize, size_t bodyBytes) {
   const size_t start = bytes_.size();
+  headerStarts_.push_back(start);
   AppendU16(&bytes_, 0);
   bytes_.push_back(type);
   AppendU16(&bytes_, flags);
@@ -75,11 +77,35 @@ ArchiveBuilder& ArchiveBuilder::Block(uint8_t type, uint16_t flags, uint16_t hea
 }
 
 ArchiveBuilder& ArchiveBuilder::EndBlock() {
-  AppendU16(&bytes_, 0x3DC4);
-  bytes_.push_back(0x77);
+  return ShortBlock(0x77, 0x3DC4);
+}
+
+ArchiveBuilder& ArchiveBuilder::ArchiveEnd() {
+  return ShortBlock(0x7B, 0);
+}
+
+ArchiveBuilder& ArchiveBuilder::ShortBlock(uint8_t type, uint16_t crc) {
+  headerStarts_.push_back(bytes_.size());
+  AppendU16(&bytes_, crc);
+  bytes_.push_back(type);
   AppendU16(&bytes_, 0x4000);
   AppendU16(&bytes_, 7);
   return *this;
+}
+
+std::vector<uint8_t> ArchiveBuilder::Sealed() const {
+  std::vector<uint8_t> b = bytes_;
+  BuildCrc32Table();
+  auto seal = [&](size_t start, size_t covered) {
+    if (start + covered > b.size()) return;
+    const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, b.data() + start + 2, uint32_t(covered - 2));
+    b[start] = uint8_t(crc);
+    b[start + 1] = uint8_t(crc >> 8);
+  };
+  seal(7, 13);
+  for (size_t start : headerStarts_)
+    if (start + 7 <= b.size()) seal(start, LoadU16(b.data() + start + 5));
+  return b;
 }
 
 ArchiveBuilder& ArchiveBuilder::Raw(const std::vector<uint8_t>& bytes) {

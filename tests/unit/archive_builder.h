@@ -32,12 +32,19 @@ class ArchiveBuilder {
   ArchiveBuilder& Block(uint8_t type, uint16_t flags, uint16_t headerSize, uint32_t packedSize,
                         size_t bodyBytes);
   ArchiveBuilder& EndBlock();
+  // The end block that archivers write to close an archive (type 0x7B).
+  ArchiveBuilder& ArchiveEnd();
   ArchiveBuilder& Raw(const std::vector<uint8_t>& bytes);
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  // The bytes with every header's CRC filled in the way archivers write it
+  // (the installer's reader ignores header CRCs; rar2tool checks them).
+  std::vector<uint8_t> Sealed() const;
   ArchiveImage Image() const;
 
  private:
+  ArchiveBuilder& ShortBlock(uint8_t type, uint16_t crc);  // a 7-byte block with no data
   std::vector<uint8_t> bytes_;
+  std::vector<size_t> headerStarts_;  // after the main header
 };
 
 uint32_t Crc32Of(const std::vector<uint8_t>& bytes);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint8_t Marker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr uint16_t MainSolid = 0x0008;
+constexpr uint16_t MainEndBlockWritten = 0x0400;
 constexpr uint16_t FileHasData = 0x8000;
 constexpr uint16_t FileSolid = 0x0010;
 constexpr uint16_t FileEncrypted = 0x0004;
@@ -103,63 +104,102 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
       return Depth(a->name) > Depth(b->name);
     });
 
-  // Packed data of every file.
+  // Packed data of every file, and whether it is stored.
   std::vector<std::vector<uint8_t>> packed(files.size());
+  std::vector<bool> stored(files.size(), settings.level == 0);
   EncodeSettings encode;
   encode.level = settings.level;
   encode.audio = settings.audio;
   encode.guardEntryEnds = !settings.password.empty();
-  if (settings.level == 0) {
-    for (size_t i = 0; i < files.size(); i++) packed[i] = files[i]->data;
-  } else if (solid) {
-    uint64_t total = 0;
-    for (const PackItem* f : files) total += f->data.size();
-    if (total > 0xFFFFFFFFull - MatchPadding) {
-      *error = "solid stream larger than 4 GiB";
-      return false;
+  uint64_t total = 0;
+  for (const PackItem* f : files) total += f->data.size();
+  if (solid && settings.level > 0 && total > 0xFFFFFFFFull - MatchPadding) {
+    *error = "solid stream larger than 4 GiB";
+    return false;
+  }
+  // Encryption pads to whole 16-byte blocks, so sizes compare padded.
+  const bool padded = !settings.password.empty();
+  auto notSmaller = [&](size_t i) {
+    const uint64_t plain = files[i]->data.size(), made = packed[i].size();
+    return padded ? (plain + 15) / 16 <= (made + 15) / 16 : plain <= made;
+  };
+  const bool fallBack = !settings.setupLayout;
+  uint64_t progressTotal = total, progressBase = 0;
+  auto tell = [&](uint64_t done) {
+    if (settings.progress) settings.progress(progressBase + done, progressTotal);
+  };
+  if (settings.level > 0 && solid) {
+    // Stored files stay out of the stream: the reader passes them over
+    // without the decoder, which then continues from the file before.
+    for (int pass = 0; pass < 3; pass++) {
+      std::vector<uint8_t> stream;
+      std::vector<StreamEntry> entries;
+      std::vector<size_t> members;
+      for (size_t i = 0; i < files.size(); i++) {
+        if (stored[i]) continue;
+        entries.push_back({uint32_t(stream.size()), uint32_t(files[i]->data.size())});
+        members.push_back(i);
+        stream.insert(stream.end(), files[i]->data.begin(), files[i]->data.end());
+      }
+      if (members.empty()) break;
+      const uint32_t size = uint32_t(stream.size());
+      stream.resize(stream.size() + MatchPadding, 0);
+      encode.progress = [&](uint32_t done) { tell(done); };
+      sum.encoding = EncodeReport{};
+      std::vector<std::vector<uint8_t>> out =
+          EncodeStream(stream.data(), size, entries, encode, &sum.encoding);
+      bool more = false;
+      for (size_t k = 0; k < members.size(); k++) {
+        packed[members[k]].swap(out[k]);
+        if (fallBack && notSmaller(members[k])) more = true;
+      }
+      if (!more || pass == 2) break;
+      for (size_t i : members)
+        if (notSmaller(i)) stored[i] = true;
+      progressBase += size;
+      progressTotal += size;
     }
-    std::vector<uint8_t> stream;
-    stream.reserve(size_t(total) + MatchPadding);
-    std::vector<StreamEntry> entries;
-    for (const PackItem* f : files) {
-      entries.push_back({uint32_t(stream.size()), uint32_t(f->data.size())});
-      stream.insert(stream.end(), f->data.begin(), f->data.end());
-    }
-    stream.resize(size_t(total) + MatchPadding, 0);
-    if (!entries.empty())
-      packed = EncodeStream(stream.data(), uint32_t(total), entries, encode, &sum.encoding);
-  } else {
+  } else if (settings.level > 0) {
     for (size_t i = 0; i < files.size(); i++) {
       std::vector<uint8_t> stream(files[i]->data);
       const uint32_t size = uint32_t(stream.size());
       stream.resize(stream.size() + MatchPadding, 0);
       EncodeReport report;
+      encode.progress = [&](uint32_t done) { tell(done); };
       packed[i] = EncodeStream(stream.data(), size, {{0, size}}, encode, &report)[0];
+      progressBase += size;
       sum.encoding.lzBlocks += report.lzBlocks;
       sum.encoding.audioBlocks += report.audioBlocks;
       sum.encoding.audioChannelsUsed |= report.audioChannelsUsed;
       for (int k = 0; k < SymbolKinds; k++) sum.encoding.symbols[k] += report.symbols[k];
+      if (fallBack && notSmaller(i)) stored[i] = true;
     }
   }
+  for (size_t i = 0; i < files.size(); i++)
+    if (stored[i]) packed[i] = files[i]->data;
 
   BuildCrc32Table();
   if (!settings.password.empty())
     for (auto& p : packed)
       if (!p.empty()) Encrypt(&p, settings.password);
 
-  const uint8_t method = settings.setupLayout ? 0x35 : uint8_t(0x30 + settings.level);
+  const uint8_t levelMethod = settings.setupLayout ? 0x35 : uint8_t(0x30 + settings.level);
   std::vector<uint8_t>& a = *out;
   a.assign(Marker, Marker + 7);
   const size_t mainStart = a.size();
   AppendU16(&a, 0);
   a.push_back(0x73);
-  AppendU16(&a, solid ? MainSolid : 0);
+  // Outside the setup layout the archive closes with an end block, and says
+  // so, so that a copy cut at an entry boundary can be told from a whole one.
+  AppendU16(&a,
+            uint16_t((solid ? MainSolid : 0) | (settings.setupLayout ? 0 : MainEndBlockWritten)));
   AppendU16(&a, 13);
   AppendU16(&a, 0);
   AppendU32(&a, 0);
   SealHeader(&a, mainStart);
 
-  auto writeEntry = [&](const PackItem& item, uint16_t flags, const std::vector<uint8_t>& data) {
+  auto writeEntry = [&](const PackItem& item, uint16_t flags, const std::vector<uint8_t>& data,
+                        uint8_t method) {
     const size_t start = a.size();
     AppendU16(&a, 0);
     a.push_back(0x74);
@@ -180,15 +220,20 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   };
   const std::vector<uint8_t> none;
   for (const PackItem* folder : folders) {
-    writeEntry(*folder, FileHasData | FileDirectory, none);
+    writeEntry(*folder, FileHasData | FileDirectory, none, levelMethod);
     sum.folders++;
   }
+  // A compressed file continues the decoder state when a compressed file
+  // came before it; the first one starts it afresh.
+  bool streamStarted = false;
   for (size_t i = 0; i < files.size(); i++) {
     uint16_t flags = FileHasData | FileWindow1M;
-    if (solid && i > 0) flags |= FileSolid;
+    if (solid && streamStarted) flags |= FileSolid;
+    if (!stored[i]) streamStarted = true;
     if (!settings.password.empty()) flags |= FileEncrypted;
-    writeEntry(*files[i], flags, packed[i]);
+    writeEntry(*files[i], flags, packed[i], stored[i] ? 0x30 : levelMethod);
     sum.files++;
+    if (stored[i] && settings.level > 0) sum.storedFiles++;
     sum.unpackedBytes += files[i]->data.size();
     sum.packedBytes += packed[i].size();
     if (a.size() > MaxArchive) {

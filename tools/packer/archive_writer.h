@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ArchiveSettings {
   AudioChoice audio = AudioChoice::Automatic;
   std::string password;  // empty: no encryption
   bool setupLayout = false;
+  // Told the input bytes compressed so far and the bytes to compress in
+  // all; the total grows when a solid stream is compressed again.
+  std::function<void(uint64_t done, uint64_t total)> progress;
 };
 
 struct PackSummary {
@@ -33,12 +37,15 @@ struct PackSummary {
   uint32_t folders = 0;
   uint64_t unpackedBytes = 0;
   uint64_t packedBytes = 0;  // data areas only
+  uint32_t storedFiles = 0;  // files kept as they are: compressing made them no smaller
   EncodeReport encoding;
 };
 
-// Builds the whole archive into out. Returns false with a one-line reason
-// (settings that contradict each other, a name the reader could not find
-// again, sizes past the format's 32-bit fields).
+// Builds the whole archive into out. A file that compression would not make
+// smaller is stored (method 0x30), in a solid archive too, where it is left
+// out of the compressed stream; the setup layout keeps one method for all. Returns false with a
+// one-line reason (settings that contradict each other, a name the reader could not find again,
+// sizes past the format's 32-bit fields).
 bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
                   std::vector<uint8_t>* out, std::string* error, PackSummary* summary = nullptr);
 

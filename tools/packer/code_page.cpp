@@ -1,100 +1,74 @@
 #include "code_page.h"
 
-#include <cstdint>
+#include <iconv.h>
+
+#include <cerrno>
 
 namespace packer {
 
 namespace {
 
-// Unicode of the bytes 0x80..0xFF; 0 where the code page has no character.
-const uint16_t UpperHalf[128] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
-    0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
-    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB,
-    0x0458, 0x0405, 0x0455, 0x0457, 0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423,
-    0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
-    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
+enum class Outcome { Done, Invalid, Unmappable };
 
-// Decodes one UTF-8 character at i; -1 when the bytes are not UTF-8.
-int32_t NextCodePoint(const std::string& s, size_t* i) {
-  const uint8_t b0 = uint8_t(s[*i]);
-  int extra;
-  int32_t cp;
-  if (b0 < 0x80) {
-    (*i)++;
-    return b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    return -1;
+// Runs one iconv conversion over the whole text. On failure *at is the
+// offset of the input byte that stopped it.
+Outcome Convert(const char* to, const char* from, const std::string& in, std::string* out,
+                size_t* at) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return Outcome::Invalid;
+  out->clear();
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  Outcome outcome = Outcome::Done;
+  char buffer[256];
+  while (srcLeft > 0) {
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out->append(buffer, size_t(dst - buffer));
+    if (r != size_t(-1)) continue;
+    if (errno == E2BIG) continue;
+    // EILSEQ is both a malformed sequence and a character with no form in
+    // the target; the caller tells them apart.
+    outcome = errno == EILSEQ ? Outcome::Unmappable : Outcome::Invalid;
+    break;
   }
-  if (*i + size_t(extra) >= s.size()) return -1;
-  for (int k = 1; k <= extra; k++) {
-    const uint8_t b = uint8_t(s[*i + size_t(k)]);
-    if ((b & 0xC0) != 0x80) return -1;
-    cp = cp << 6 | (b & 0x3F);
-  }
-  static const int32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-  if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-  *i += size_t(extra) + 1;
-  return cp;
+  *at = size_t(src - in.data());
+  iconv_close(cd);
+  return outcome;
+}
+
+bool IsUtf8(const std::string& text) {
+  std::string ignored;
+  size_t at = 0;
+  return Convert("UTF-32LE", "UTF-8", text, &ignored, &at) == Outcome::Done;
 }
 
 }  // namespace
 
 bool Utf8ToCp1251(const std::string& utf8, std::string* cp1251) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const int32_t cp = NextCodePoint(utf8, &i);
-    if (cp < 0) {
-      *cp1251 = utf8;  // not UTF-8: already 8-bit text
-      return true;
-    }
-    if (cp < 0x80) {
-      out += char(cp);
-      continue;
-    }
-    int found = -1;
-    for (int b = 0; b < 128 && found < 0; b++)
-      if (UpperHalf[b] == cp) found = b;
-    if (found < 0) return false;
-    out += char(0x80 + found);
+  if (!IsUtf8(utf8)) {
+    *cp1251 = utf8;  // not UTF-8: already 8-bit text
+    return true;
   }
+  size_t at = 0;
+  std::string out;
+  if (Convert("CP1251", "UTF-8", utf8, &out, &at) != Outcome::Done) return false;
   *cp1251 = out;
   return true;
 }
 
 std::string Cp1251ToUtf8(const std::string& cp1251) {
-  std::string out;
-  for (unsigned char c : cp1251) {
-    const uint32_t cp = c < 0x80 ? c : UpperHalf[c - 0x80];
-    if (cp == 0) {
-      out += '?';
-    } else if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | cp >> 6);
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xE0 | cp >> 12);
-      out += char(0x80 | (cp >> 6 & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
+  std::string result, part;
+  std::string rest = cp1251;
+  for (;;) {
+    size_t at = 0;
+    const Outcome outcome = Convert("UTF-8", "CP1251", rest, &part, &at);
+    result += part;
+    if (outcome == Outcome::Done) return result;
+    result += '?';  // a byte the code page leaves unassigned
+    rest.erase(0, at + 1);
   }
-  return out;
 }
 
 }  // namespace packer

@@ -1,5 +1,5 @@
 // Entry names in code page 1251, the installer's ANSI code page: file names
-// on the build machine are UTF-8 and are converted character by character.
+// on the build machine are UTF-8. The conversion is glibc's iconv, both ways.
 #pragma once
 
 #include <string>
@@ -11,7 +11,8 @@ namespace packer {
 // character has no code page 1251 form.
 bool Utf8ToCp1251(const std::string& utf8, std::string* cp1251);
 
-// The other way, for messages and listings on the build machine.
+// The other way, for names written, listed and shown on the build machine.
+// The code page's one unassigned byte (0x98) becomes '?'.
 std::string Cp1251ToUtf8(const std::string& cp1251);
 
 }  // namespace packer

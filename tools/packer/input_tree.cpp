@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "code_page.h"
+#include "windows_names.h"
 
 namespace packer {
 
@@ -25,26 +26,24 @@ struct Walk {
   std::vector<PackItem>* items;
   std::set<FileId> openFolders;  // on the current path: a link back is a loop
   std::string error;
+  std::vector<std::string> problems;  // names Windows cannot take; the walk goes on
 };
 
 std::string Reason(const std::string& path, const std::string& why) {
   return path + ": " + why;
 }
 
-// Converts one name component; rejects what Windows cannot hold.
-bool ArchiveComponent(const std::string& path, const std::string& component, std::string* out,
-                      std::string* error) {
+// Converts one name component and notes every rule of Windows file names
+// that it breaks; the component is kept either way so the walk goes on.
+void ArchiveComponent(Walk* walk, const std::string& path, const std::string& component,
+                      std::string* out) {
   if (!Utf8ToCp1251(component, out)) {
-    *error = Reason(path, "name has characters outside code page 1251");
-    return false;
+    walk->problems.push_back(Reason(path, "name has characters outside code page 1251"));
+    *out = component;
+    return;
   }
-  for (unsigned char c : *out) {
-    if (c < 0x20 || std::strchr("<>:\"|?*\\", c) != nullptr) {
-      *error = Reason(path, "name has a character that Windows file names cannot hold");
-      return false;
-    }
-  }
-  return true;
+  std::string why;
+  if (!WindowsNameProblem(*out, &why)) walk->problems.push_back(Reason(path, why));
 }
 
 bool AddPath(Walk* walk, const std::string& path, const std::string& name);
@@ -89,7 +88,7 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
       const bool isFolder = stat(childPath.c_str(), &cs) == 0 && S_ISDIR(cs.st_mode);
       if (isFolder != (pass == 1)) continue;
       std::string component;
-      if (!ArchiveComponent(childPath, child, &component, &walk->error)) return false;
+      ArchiveComponent(walk, childPath, child, &component);
       if (!AddPath(walk, childPath, name + "\\" + component)) return false;
     }
   }
@@ -212,13 +211,17 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
   for (const std::string& path : paths) {
     std::string base, name;
     if (!BaseName(path, &base, error)) return false;
-    if (!ArchiveComponent(path, base, &name, error)) return false;
+    ArchiveComponent(&walk, path, base, &name);
     if (!AddPath(&walk, path, name)) {
-      *error = walk.error;
-      return false;
+      walk.problems.push_back(walk.error);
+      break;
     }
   }
-  return true;
+  NoteWindowsCollisions(*items, &walk.problems);
+  if (walk.problems.empty()) return true;
+  *error = walk.problems[0];
+  for (size_t i = 1; i < walk.problems.size(); i++) *error += "\n" + walk.problems[i];
+  return false;
 }
 
 }  // namespace packer

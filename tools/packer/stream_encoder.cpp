@@ -75,6 +75,7 @@ class Encoder {
         pos = pieceEnd;
       }
       for (const Run& run : runs_) EmitRun(run);
+      if (settings_.progress) settings_.progress(pos);
     }
     while (entry_ < entries_.size()) FinishEntry(entry_++);
     std::vector<std::vector<uint8_t>> packed(entries_.size());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace packer {
@@ -18,6 +19,8 @@ struct EncodeSettings {
   // Each entry that gets packed bits ends with a harmless symbol, so that
   // padding after it (the cipher's 16-byte blocks) never reads as a header.
   bool guardEntryEnds = false;
+  // Told the bytes of the stream done so far, after each segment.
+  std::function<void(uint32_t)> progress;
 };
 
 struct StreamEntry {

@@ -1,19 +1,25 @@
-// The subcommands of rar2tool. Each returns the process exit status and
-// prints failures as one line on standard error.
+// The subcommands of rar2tool. Each returns the process exit status; it
+// prints each failure cause as one line on standard error.
 #pragma once
 
 #include <string>
-#include <vector>
 
-int ListCommand(const std::vector<std::string>& args);
-int TestCommand(const std::vector<std::string>& args);
-int ExtractCommand(const std::vector<std::string>& args);
-int PackCommand(const std::vector<std::string>& args);
+#include "options.h"
 
-// Prints "rar2tool: message" on standard error and returns 1.
+int ListCommand(const ToolOptions& options);
+int TestCommand(ToolOptions options);
+int ExtractCommand(ToolOptions options);
+int PackCommand(ToolOptions options);
+
+// Prints "rar2tool: message" on standard error and returns ExitFailed.
 int Fail(const std::string& message);
 
-// Loads and opens an archive for a command; prints the failure itself.
+// Loads an archive and walks its headers for a command; prints the failure
+// itself when it is no archive at all.
 struct LoadedArchive;
 struct ArchiveWalk;
 bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk* walk);
+
+// Prints the walk's problem, if any, as the command's last line; returns
+// whether there was one.
+bool ReportWalkProblem(const std::string& path, const ArchiveWalk& walk);

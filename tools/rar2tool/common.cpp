@@ -2,10 +2,11 @@
 
 #include "archive_file.h"
 #include "commands.h"
+#include "header_walk.h"
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "rar2tool: %s\n", message.c_str());
-  return 1;
+  return ExitFailed;
 }
 
 bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk* walk) {
@@ -14,9 +15,18 @@ bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk
     Fail(error);
     return false;
   }
-  if (!WalkArchive(&archive->image, walk)) {
+  if (!WalkArchive(archive->image, walk)) {
     Fail(path + ": not a RAR archive");
     return false;
   }
+  // Setup.exe's archive has no end block by design; its size is the
+  // resource's, so a cut shows as a short entry instead.
+  if (archive->embedded && walk->end == WalkEnd::MissingEndBlock) walk->end = WalkEnd::Complete;
+  return true;
+}
+
+bool ReportWalkProblem(const std::string& path, const ArchiveWalk& walk) {
+  if (!WalkFailed(walk)) return false;
+  Fail(path + ": " + walk.problem);
   return true;
 }

@@ -1,110 +1,206 @@
+// rar2tool extract: writes every entry below DIR. Names come back from code
+// page 1251 to UTF-8, times are restored (folders' after their contents), no
+// symbolic link is ever followed, and existing files are replaced or kept
+// only when asked.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <vector>
 
-#include "archive/archive_reader.h"
 #include "archive_file.h"
 #include "commands.h"
+#include "entry_fetch.h"
+#include "entry_names.h"
 #include "entry_path.h"
-#include "failure_reason.h"
-#include "options.h"
+#include "header_walk.h"
+#include "progress_line.h"
+#include "safe_output.h"
 
 namespace {
 
-// Creates every folder of path (relative to base); false with errno set.
-bool MakeFolders(const std::string& base, const std::string& relative) {
-  std::string path = base;
+// Failures of the file system are told once per cause, with the number of
+// entries they stopped; a failure of one entry is told on its own line.
+class FailureLog {
+ public:
+  void Entry(const std::string& line) {
+    Fail(line);
+    count_++;
+  }
+  void Cause(const std::string& cause) {
+    if (counts_.count(cause) == 0) order_.push_back(cause);
+    counts_[cause]++;
+    count_++;
+  }
+  void PrintCauses() const {
+    for (const std::string& cause : order_)
+      Fail(cause + " (" + Count(counts_.at(cause), "entry", "entries") + " not extracted)");
+  }
+  int count() const { return count_; }
+
+ private:
+  std::vector<std::string> order_;
+  std::map<std::string, uint64_t> counts_;
+  int count_ = 0;
+};
+
+void Record(FailureLog* log, const std::string& entryName, const OutputFailure& f) {
+  if (f.entryOnly)
+    log->Entry(entryName + ": " + f.where + ": " + f.what);
+  else
+    log->Cause(f.where + ": " + f.what);
+}
+
+// Makes DIR and its parents, following links as the user's own path may.
+bool MakeDestination(const std::string& dir, std::string* error) {
+  std::string path;
   size_t start = 0;
-  while (start <= relative.size()) {
-    size_t slash = relative.find('/', start);
-    if (slash == std::string::npos) slash = relative.size();
-    path += '/' + relative.substr(start, slash - start);
-    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  while (start <= dir.size()) {
+    size_t slash = dir.find('/', start);
+    if (slash == std::string::npos) slash = dir.size();
+    path = dir.substr(0, slash);
     start = slash + 1;
+    if (path.empty()) continue;
+    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+      *error = path + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    *error = dir + ": not a folder";
+    return false;
   }
   return true;
 }
 
-std::string ParentOf(const std::string& relative) {
+struct FolderTime {
+  std::string relative;
+  std::time_t modified;
+};
+
+void SplitLeaf(const std::string& relative, std::string* parent, std::string* leaf) {
   const size_t slash = relative.rfind('/');
-  return slash == std::string::npos ? std::string() : relative.substr(0, slash);
-}
-
-bool WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size,
-                    std::string* error) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  const bool wrote = size == 0 || std::fwrite(data, 1, size, f) == size;
-  const int writeErrno = errno;
-  if (std::fclose(f) != 0 || !wrote) {
-    *error = std::strerror(wrote ? errno : writeErrno);
-    return false;
-  }
-  return true;
+  *parent = slash == std::string::npos ? "" : relative.substr(0, slash);
+  *leaf = slash == std::string::npos ? relative : relative.substr(slash + 1);
 }
 
 }  // namespace
 
-int ExtractCommand(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  PasswordOption option;
+int ExtractCommand(ToolOptions options) {
   std::string error;
-  if (!TakePasswordOption(&args, &option, &error)) return Fail(error);
-  if (args.size() != 2) return Fail("usage: rar2tool extract [-p PASSWORD] ARCHIVE DIR");
+  if (!ResolvePassword(&options.password, false, &error)) return Fail(error);
   LoadedArchive archive;
   ArchiveWalk walk;
-  if (!OpenForCommand(args[0], &archive, &walk)) return 1;
-  const std::string& dir = args[1];
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-    return Fail(dir + ": " + std::strerror(errno));
+  if (!OpenForCommand(options.archive, &archive, &walk)) return ExitFailed;
+  const std::string& dir = options.dir;
+  if (!MakeDestination(dir, &error)) return Fail(error);
+  const int base = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (base < 0) return Fail(dir + ": " + std::strerror(errno));
 
-  int failed = 0;
+  uint64_t totalBytes = 0, totalFiles = 0;
+  CountFiles(walk, &totalBytes, &totalFiles);
+  ProgressLine progress(!options.quiet, "extracting", totalBytes, totalFiles);
+  EntryFetcher fetcher{&archive, &walk,
+                       options.password.given ? options.password.password.c_str() : nullptr};
+  FailureLog log;
+  std::vector<FolderTime> folderTimes;
+  uint64_t written = 0, kept = 0;
   for (size_t i = 0; i < walk.entries.size(); i++) {
-    const EntryHeader& e = walk.entries[i].header;
+    const WalkedEntry& e = walk.entries[i];
+    const std::string name = DisplayName(e.name);
     std::string relative, reason;
-    if (!EntryRelativePath(e.name, &relative, &reason)) {
-      Fail(std::string(e.name) + ": refused, " + reason);
-      failed++;
+    progress.Clear();
+    if (!EntryRelativePath(name, &relative, &reason)) {
+      log.Entry(name + ": refused, " + reason);
       continue;
     }
-    if (IsDirectoryEntry(e.hostSystem, e.attributes)) {
-      if (!MakeFolders(dir, relative)) {
-        Fail(dir + "/" + relative + ": " + std::strerror(errno));
-        failed++;
+    OutputFailure failure;
+    if (IsDirectoryEntry(e)) {
+      const int fd = OpenFolderBelow(base, dir, relative, true, &failure);
+      if (fd < 0) {
+        Record(&log, name, failure);
+        continue;
       }
+      close(fd);
+      folderTimes.push_back({relative, DosTimeToUnix(e.modifiedTime)});
       continue;
     }
-    const std::string parent = ParentOf(relative);
-    if (!parent.empty() && !MakeFolders(dir, parent)) {
-      Fail(dir + "/" + parent + ": " + std::strerror(errno));
-      failed++;
+    std::string parent, leaf, inTheWay;
+    SplitLeaf(relative, &parent, &leaf);
+    const int folder = OpenFolderBelow(base, dir, parent, true, &failure);
+    if (folder < 0) {
+      Record(&log, name, failure);
+      progress.Advance(e.unpackedSize, 1);
       continue;
     }
-    uint8_t* data = nullptr;
-    uint32_t size = 0;
-    const char* password = option.given ? option.password.c_str() : nullptr;
-    if (!ArchiveGetEntry(&data, &size, e.name, &archive.image, password)) {
-      Fail(std::string(e.name) + ": " + FailureReason(walk, i, option.given));
-      failed++;
-      continue;
+    const std::string folderPath = parent.empty() ? dir : dir + "/" + parent;
+    const Presence presence = LookAt(folder, leaf, &inTheWay);
+    // What the headers alone tell comes first: the second entry of a name
+    // would otherwise only meet the file the first one wrote.
+    const std::string blocked = BlockedReason(walk, i, archive.image.size);
+    bool go = true;
+    if (!blocked.empty()) {
+      log.Entry(name + ": " + blocked);
+      go = false;
+    } else if (presence == Presence::InTheWay) {
+      log.Entry(name + ": " + folderPath + "/" + leaf + ": " + inTheWay);
+      go = false;
+    } else if (presence == Presence::RegularFile && options.keep) {
+      kept++;
+      go = false;
+    } else if (presence == Presence::RegularFile && !options.overwrite) {
+      log.Entry(name + ": " + folderPath + "/" + leaf + ": exists (-o overwrites, -k keeps)");
+      go = false;
     }
-    if (!WriteWholeFile(dir + "/" + relative, data, size, &error)) {
-      Fail(dir + "/" + relative + ": " + error);
-      failed++;
-    } else {
-      std::printf("%s\n", relative.c_str());
+    if (go) {
+      uint8_t* data = nullptr;
+      uint32_t size = 0;
+      if (!FetchEntry(&fetcher, i, &data, &size, &reason)) {
+        log.Entry(name + ": " + reason);
+      } else if (!WriteFileIn(folder, folderPath, leaf, data, size, DosTimeToUnix(e.modifiedTime),
+                              presence == Presence::RegularFile, &failure)) {
+        Record(&log, name, failure);
+      } else {
+        std::printf("%s\n", relative.c_str());
+        written++;
+      }
+      std::free(data);
     }
-    std::free(data);
+    close(folder);
+    progress.Advance(e.unpackedSize, 1);
   }
+  progress.Clear();
+  // Folders' times last, deepest first, since writing into a folder moves
+  // its time.
+  std::stable_sort(folderTimes.begin(), folderTimes.end(),
+                   [](const FolderTime& a, const FolderTime& b) {
+                     return std::count(a.relative.begin(), a.relative.end(), '/') >
+                            std::count(b.relative.begin(), b.relative.end(), '/');
+                   });
+  for (const FolderTime& t : folderTimes) {
+    OutputFailure ignored;
+    const int fd = OpenFolderBelow(base, dir, t.relative, false, &ignored);
+    if (fd < 0) continue;
+    SetFolderTime(fd, t.modified);
+    close(fd);
+  }
+  close(base);
   // The window kept for solid requests goes with the archive.
   ArchiveReleaseSolidState();
-  if (walk.truncated) return Fail(args[0] + ": truncated archive (data runs past the end)");
-  if (walk.damaged) return Fail(args[0] + ": damaged block header");
-  return failed == 0 ? 0 : 1;
+  std::printf("%s extracted%s\n", Count(written, "file").c_str(),
+              kept > 0 ? (", " + Count(kept, "existing file") + " kept").c_str() : "");
+  log.PrintCauses();
+  if (walk.volume && log.count() > 0)
+    Fail(options.archive +
+         ": a volume of a multi-volume archive; entries split across volumes "
+         "are not joined");
+  const bool walkFailed = ReportWalkProblem(options.archive, walk);
+  return log.count() == 0 && !walkFailed ? ExitOk : ExitFailed;
 }

@@ -1,36 +1,14 @@
 // rar2tool: lists, tests and extracts RAR 2.x archives the way the installer
-// reads them.
-#include <cstdio>
-#include <string>
-#include <vector>
-
+// reads them, and makes them.
 #include "commands.h"
-
-namespace {
-
-const char Usage[] =
-    "usage: rar2tool list ARCHIVE\n"
-    "       rar2tool test [-p PASSWORD] ARCHIVE\n"
-    "       rar2tool extract [-p PASSWORD] ARCHIVE DIR\n"
-    "       rar2tool pack [-m0..-m5] [-s] [-mm|-mm-] [-p PASSWORD] [--setup-layout] ARCHIVE "
-    "PATH...\n";
-
-}  // namespace
+#include "options.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fputs(Usage, stderr);
-    return 1;
-  }
-  const std::string command = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
-  if (command == "list") return ListCommand(args);
-  if (command == "test") return TestCommand(args);
-  if (command == "extract") return ExtractCommand(args);
-  if (command == "pack") return PackCommand(args);
-  if (command == "-h" || command == "--help" || command == "help") {
-    std::fputs(Usage, stdout);
-    return 0;
-  }
-  return Fail("unknown command '" + command + "' (try rar2tool --help)");
+  ToolOptions options;
+  int exitCode = ExitOk;
+  if (!ParseCommandLine(argc, argv, &options, &exitCode)) return exitCode;
+  if (options.command == "list") return ListCommand(options);
+  if (options.command == "test") return TestCommand(options);
+  if (options.command == "extract") return ExtractCommand(options);
+  return PackCommand(options);
 }

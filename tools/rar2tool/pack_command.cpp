@@ -1,6 +1,7 @@
 // rar2tool pack: makes a RAR 2.x archive from files and folders. The archive
 // is written to a temporary file beside ARCHIVE and renamed over it only when
-// complete, so a failure never leaves a partial archive under its name.
+// complete, so a failure never leaves a partial archive under its name; and
+// only an archive is ever replaced, never another file.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,62 +14,11 @@
 
 #include "archive_writer.h"
 #include "commands.h"
+#include "entry_names.h"
 #include "input_tree.h"
+#include "progress_line.h"
 
 namespace {
-
-const char PackUsage[] =
-    "usage: rar2tool pack [-m0..-m5] [-s] [-mm|-mm-] [-p PASSWORD] [--setup-layout] ARCHIVE "
-    "PATH...";
-
-bool ParsePackArguments(const std::vector<std::string>& args, packer::ArchiveSettings* settings,
-                        std::string* archive, std::vector<std::string>* paths, std::string* error) {
-  size_t i = 0;
-  bool levelGiven = false;
-  for (; i < args.size(); i++) {
-    const std::string& a = args[i];
-    if (a == "--") {
-      i++;
-      break;
-    }
-    if (a.empty() || a[0] != '-' || a == "-") break;
-    if (a.size() == 3 && a[1] == 'm' && a[2] >= '0' && a[2] <= '5') {
-      settings->level = a[2] - '0';
-      levelGiven = true;
-    } else if (a == "-s") {
-      settings->solid = true;
-    } else if (a == "-mm") {
-      settings->audio = packer::AudioChoice::Always;
-    } else if (a == "-mm-") {
-      settings->audio = packer::AudioChoice::Never;
-    } else if (a == "-p") {
-      if (i + 1 >= args.size()) {
-        *error = "-p needs a password";
-        return false;
-      }
-      settings->password = args[++i];
-      if (settings->password.empty()) {
-        *error = "-p needs a non-empty password";
-        return false;
-      }
-    } else if (a.size() > 2 && a.compare(0, 2, "-p") == 0) {
-      settings->password = a.substr(2);
-    } else if (a == "--setup-layout") {
-      settings->setupLayout = true;
-    } else {
-      *error = "unknown option '" + a + "' (" + PackUsage + ")";
-      return false;
-    }
-  }
-  if (settings->setupLayout && !levelGiven) settings->level = 5;
-  if (args.size() - i < 2) {
-    *error = PackUsage;
-    return false;
-  }
-  *archive = args[i];
-  paths->assign(args.begin() + long(i) + 1, args.end());
-  return true;
-}
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -76,15 +26,37 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// ARCHIVE may be new, or an archive to replace; anything else is kept.
+bool MayReplace(const std::string& archive, std::string* error) {
+  struct stat st;
+  if (lstat(archive.c_str(), &st) != 0) return true;
+  if (S_ISLNK(st.st_mode)) {
+    *error = archive + ": is a symbolic link; not replaced";
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    *error = archive + ": is a folder";
+    return false;
+  }
+  const int fd = open(archive.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  uint8_t head[7] = {};
+  const bool read7 = fd >= 0 && read(fd, head, 7) == 7;
+  if (fd >= 0) close(fd);
+  static const uint8_t rar[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+  static const uint8_t unique[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
+  if (!S_ISREG(st.st_mode) || !read7 ||
+      (std::memcmp(head, rar, 7) != 0 && std::memcmp(head, unique, 7) != 0)) {
+    *error = archive + ": exists and is not a RAR archive; not replaced";
+    return false;
+  }
+  return true;
+}
+
 // Writes bytes to a new temporary file in ARCHIVE's folder and renames it
 // over ARCHIVE; on any failure removes the temporary file.
 bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& bytes,
                      std::string* error) {
-  struct stat st;
-  if (stat(archive.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    *error = archive + ": is a folder";
-    return false;
-  }
+  if (!MayReplace(archive, error)) return false;
   std::string temp = FolderOf(archive) + "/.rar2tool-XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
@@ -130,20 +102,50 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
 
 }  // namespace
 
-int PackCommand(const std::vector<std::string>& args) {
-  packer::ArchiveSettings settings;
-  std::string archive, error;
-  std::vector<std::string> paths;
-  if (!ParsePackArguments(args, &settings, &archive, &paths, &error)) return Fail(error);
+int PackCommand(ToolOptions options) {
+  std::string error;
+  packer::ArchiveSettings& settings = options.pack;
+  if (!ResolvePassword(&options.password, true, &error)) return Fail(error);
+  settings.password = options.password.given ? options.password.password : "";
+  // Refused before any work: an hour of compression is not wasted on it.
+  if (!MayReplace(options.archive, &error)) return Fail(error);
   std::vector<packer::PackItem> items;
-  if (!packer::CollectInputs(paths, archive, &items, &error)) return Fail(error);
+  if (!packer::CollectInputs(options.paths, options.archive, &items, &error)) {
+    // Every problem of the tree, one line each.
+    size_t start = 0;
+    while (start < error.size()) {
+      size_t end = error.find('\n', start);
+      if (end == std::string::npos) end = error.size();
+      Fail(error.substr(start, end - start));
+      start = end + 1;
+    }
+    return ExitFailed;
+  }
+  uint64_t totalBytes = 0, totalFiles = 0;
+  for (const packer::PackItem& item : items)
+    if (!item.directory) {
+      totalBytes += item.data.size();
+      totalFiles++;
+    }
+  ProgressLine progress(!options.quiet, "packing", totalBytes, totalFiles);
+  settings.progress = [&](uint64_t done, uint64_t total) {
+    progress.SetTotal(total);
+    progress.SetBytes(done);
+  };
   std::vector<uint8_t> bytes;
   packer::PackSummary summary;
-  if (!packer::BuildArchive(items, settings, &bytes, &error, &summary)) return Fail(error);
-  if (!WriteAtomically(archive, bytes, &error)) return Fail(error);
-  std::printf("%u files, %u folders, %llu bytes packed into %llu (archive %zu bytes)\n",
-              summary.files, summary.folders,
-              static_cast<unsigned long long>(summary.unpackedBytes),
-              static_cast<unsigned long long>(summary.packedBytes), bytes.size());
-  return 0;
+  const bool built = packer::BuildArchive(items, settings, &bytes, &error, &summary);
+  progress.Clear();
+  if (!built) return Fail(error);
+  if (!WriteAtomically(options.archive, bytes, &error)) return Fail(error);
+  std::string stored;
+  if (summary.storedFiles > 0)
+    stored = " (" + Count(summary.storedFiles, "file") + " stored: compression would not shrink " +
+             (summary.storedFiles == 1 ? "it" : "them") + ")";
+  std::printf("%s, %s, %s packed into %s%s, archive %s\n", Count(summary.files, "file").c_str(),
+              Count(summary.folders, "folder").c_str(),
+              Count(summary.unpackedBytes, "byte").c_str(),
+              Count(summary.packedBytes, "byte").c_str(), stored.c_str(),
+              Count(bytes.size(), "byte").c_str());
+  return ExitOk;
 }

@@ -1,42 +1,67 @@
+// rar2tool test: every file entry is fetched as the installer fetches it and
+// judged by its CRC; the headers have been checked by the walk before.
 #include <cstdio>
 #include <cstdlib>
 
-#include "archive/archive_reader.h"
 #include "archive_file.h"
 #include "commands.h"
-#include "failure_reason.h"
-#include "options.h"
+#include "entry_fetch.h"
+#include "entry_names.h"
+#include "header_walk.h"
+#include "progress_line.h"
 
-int TestCommand(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  PasswordOption option;
+namespace {
+
+// One line for a volume's entries that lie partly in other volumes.
+void ReportSplitEntries(const std::string& path, const ArchiveWalk& walk) {
+  size_t split = 0;
+  for (const WalkedEntry& e : walk.entries)
+    if (e.flags & (EntryFlagFromPreviousVolume | EntryFlagIntoNextVolume)) split++;
+  if (split > 0)
+    Fail(path + ": a volume of a multi-volume archive; " + Count(split, "entry is", "entries are") +
+         " split across volumes, which this tool does not join");
+}
+
+}  // namespace
+
+int TestCommand(ToolOptions options) {
   std::string error;
-  if (!TakePasswordOption(&args, &option, &error)) return Fail(error);
-  if (args.size() != 1) return Fail("usage: rar2tool test [-p PASSWORD] ARCHIVE");
+  if (!ResolvePassword(&options.password, false, &error)) return Fail(error);
   LoadedArchive archive;
   ArchiveWalk walk;
-  if (!OpenForCommand(args[0], &archive, &walk)) return 1;
+  if (!OpenForCommand(options.archive, &archive, &walk)) return ExitFailed;
 
+  uint64_t totalBytes = 0, totalFiles = 0;
+  CountFiles(walk, &totalBytes, &totalFiles);
+  ProgressLine progress(!options.quiet, "testing", totalBytes, totalFiles);
+  EntryFetcher fetcher{&archive, &walk,
+                       options.password.given ? options.password.password.c_str() : nullptr};
   int passed = 0, failed = 0;
   for (size_t i = 0; i < walk.entries.size(); i++) {
-    const EntryHeader& e = walk.entries[i].header;
-    if (IsDirectoryEntry(e.hostSystem, e.attributes)) continue;
+    const WalkedEntry& e = walk.entries[i];
+    if (IsDirectoryEntry(e)) continue;
     uint8_t* data = nullptr;
     uint32_t size = 0;
-    const char* password = option.given ? option.password.c_str() : nullptr;
-    if (ArchiveGetEntry(&data, &size, e.name, &archive.image, password)) {
-      std::printf("OK %s\n", e.name);
+    std::string reason;
+    const bool ok = FetchEntry(&fetcher, i, &data, &size, &reason);
+    std::free(data);
+    progress.Clear();
+    if (ok) {
+      std::printf("OK %s\n", DisplayName(e.name).c_str());
       passed++;
     } else {
-      std::printf("FAILED %s: %s\n", e.name, FailureReason(walk, i, option.given).c_str());
+      std::printf("FAILED %s: %s\n", DisplayName(e.name).c_str(), reason.c_str());
       failed++;
     }
-    std::free(data);
+    std::fflush(stdout);
+    progress.Advance(e.unpackedSize, 1);
   }
   // The window kept for solid requests goes with the archive.
   ArchiveReleaseSolidState();
+  progress.Clear();
   std::printf("%d passed, %d failed\n", passed, failed);
-  if (walk.truncated) return Fail(args[0] + ": truncated archive (data runs past the end)");
-  if (walk.damaged) return Fail(args[0] + ": damaged block header");
-  return failed == 0 ? 0 : 1;
+  std::fflush(stdout);
+  if (walk.volume) ReportSplitEntries(options.archive, walk);
+  const bool walkFailed = ReportWalkProblem(options.archive, walk);
+  return failed == 0 && !walkFailed ? ExitOk : ExitFailed;
 }

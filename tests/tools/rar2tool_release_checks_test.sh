@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# rar2tool as a careful release engineer relies on it: damage, cuts and
+# trailing bytes are caught; pack replaces only archives and reports every
+# bad name; the command line, progress line and failure lines behave like
+# the tools people know.
+# Usage: rar2tool_release_checks_test.sh RAR2TOOL
+set -uo pipefail
+tool=$1
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
+}
+
+patch_byte() {  # file, offset, byte as two hex digits
+  printf "\\x$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+
+# Twelve stored files of 8 bytes, so that every offset is known: the main
+# header ends at 20, the folder "Product" takes 32 + 7 bytes, each file
+# "Product\fNN.txt" 32 + 15 bytes of header and 8 of data.
+src="$work/Product"
+mkdir -p "$src"
+for i in $(seq -w 1 12); do printf 'line %s\n' "$i" > "$src/f$i.txt"; done
+"$tool" pack -m0 "$work/twelve.rar" "$src" > /dev/null
+check "pack twelve files" test $? -eq 0
+file_at() { echo $((20 + 39 + ($1 - 1) * 55)); }  # header offset of file N
+
+# A changed byte of a stored name: test fails naming the block, extract
+# writes no file under the wrong name.
+cp "$work/twelve.rar" "$work/name.rar"
+patch_byte "$work/name.rar" $(($(file_at 3) + 32 + 8)) 43   # "f03" becomes "C03"
+"$tool" test "$work/name.rar" > "$work/out" 2> "$work/err"
+check "damaged name: test exits 1" test $? -eq 1
+check "damaged name: one line naming the block" \
+  grep -qx "rar2tool: $work/name.rar: damaged header: block 4 at offset $(file_at 3) (file header 'Product\\\\C03.txt')" "$work/err"
+check "damaged name: entries before it tested" grep -qx "2 passed, 0 failed" "$work/out"
+"$tool" extract "$work/name.rar" "$work/x1" > /dev/null 2>&1
+check "damaged name: extract exits 1" test $? -eq 1
+check "damaged name: no file under the wrong name" test ! -e "$work/x1/Product/C03.txt"
+
+# A damaged type byte does not silently drop the entry.
+cp "$work/twelve.rar" "$work/type.rar"
+patch_byte "$work/type.rar" $(($(file_at 5) + 2)) 75
+"$tool" list "$work/type.rar" > "$work/out" 2> "$work/err"
+check "damaged type: list exits 1" test $? -eq 1
+check "damaged type: damaged header" grep -q "damaged header: block 6" "$work/err"
+
+# A damaged size does not list as 1.5 GB.
+cp "$work/twelve.rar" "$work/size.rar"
+patch_byte "$work/size.rar" $(($(file_at 7) + 14)) 5a
+"$tool" list "$work/size.rar" > "$work/out" 2> "$work/err"
+check "damaged size: list exits 1" test $? -eq 1
+check "damaged size: not listed" test "$(grep -c 'f07' "$work/out")" -eq 0
+
+# Cut exactly after the fifth file: seven files lost is "truncated".
+head -c "$(file_at 6)" "$work/twelve.rar" > "$work/cut.rar"
+"$tool" test "$work/cut.rar" > "$work/out" 2> "$work/err"
+check "cut at a boundary: exit 1" test $? -eq 1
+check "cut at a boundary: truncated" grep -q "truncated archive: it ends after 6 entries" "$work/err"
+
+# Bytes after the end block are trailing data, not damage.
+cp "$work/twelve.rar" "$work/trail.rar"
+printf 'junk' >> "$work/trail.rar"
+"$tool" test "$work/trail.rar" > "$work/out" 2> "$work/err"
+check "trailing data: exit 1" test $? -eq 1
+check "trailing data: said so" grep -q "trailing data after the end block: 4 bytes" "$work/err"
+check "trailing data: every entry passes" grep -qx "12 passed, 0 failed" "$work/out"
+
+# Setup.exe's archive has no end block by design and keeps passing.
+"$tool" pack -q --setup-layout "$work/setup.rar" "$src" > /dev/null
+"$tool" test "$work/setup.rar" > "$work/out" 2> "$work/err"
+check "setup layout without end block passes" test $? -eq 0
+
+# pack never replaces a file that is not an archive.
+echo "my notes" > "$work/notes.txt"
+"$tool" pack "$work/notes.txt" "$src" > /dev/null 2> "$work/err"
+check "pack over notes: exit 1" test $? -eq 1
+check "pack over notes: one line" test "$(wc -l < "$work/err")" -eq 1
+check "pack over notes: kept" grep -qx "my notes" "$work/notes.txt"
+"$tool" pack "$src/f01.txt" "$src" > /dev/null 2>&1
+check "pack over a file inside the packed folder: refused" test $? -eq 1
+check "that file kept" grep -qx "line 01" "$src/f01.txt"
+ln -s "$work/notes.txt" "$work/link.rar"
+"$tool" pack "$work/link.rar" "$src" > /dev/null 2>&1
+check "pack over a link: refused" test $? -eq 1
+check "the link kept" test -L "$work/link.rar"
+"$tool" pack -q "$work/twelve.rar" "$src" > /dev/null
+check "an archive is replaced" test $? -eq 0
+
+# Names Windows refuses or takes as one: every problem in one run.
+bad="$work/Bad"
+mkdir -p "$bad/sub"
+for n in CON.txt "lpt1" "ends." "Жук.txt" "жук.txt" "sub/aux" "sub/fine.txt"; do echo x > "$bad/$n"; done
+"$tool" pack "$work/bad.rar" "$bad" > /dev/null 2> "$work/err"
+check "bad names: exit 1" test $? -eq 1
+check "bad names: five lines" test "$(wc -l < "$work/err")" -eq 5
+check "bad names: the Cyrillic pair" grep -q "'Bad\\\\Жук.txt' and 'Bad\\\\жук.txt' are one name on Windows" "$work/err"
+check "bad names: no archive" test ! -e "$work/bad.rar"
+
+# Plurals, help, version, bad options.
+mkdir -p "$work/one"
+echo solo > "$work/one/solo.txt"
+"$tool" pack -q "$work/one.rar" "$work/one/solo.txt" > "$work/out"
+check "one file said so" grep -q "^1 file, 0 folders, 5 bytes packed into 5 bytes (1 file stored" "$work/out"
+"$tool" --help > "$work/out"
+check "--help exits 0" test $? -eq 0
+check "--help names the commands" grep -q "extract" "$work/out"
+"$tool" extract --help > "$work/out"
+check "extract --help shows -k" grep -q -- "--keep" "$work/out"
+"$tool" --version > "$work/out"
+check "--version" grep -q "^rar2tool " "$work/out"
+"$tool" test --frobnicate "$work/one.rar" > /dev/null 2> "$work/err"
+check "bad option: exit 2" test $? -eq 2
+check "bad option: one line" test "$(wc -l < "$work/err")" -eq 1
+
+# A bare -p with no terminal to ask on: one line, nothing packed.
+setsid -w "$tool" pack -p "$work/secret.rar" "$work/one" > /dev/null 2> "$work/err" < /dev/null
+check "-p without a terminal: exit 1" test $? -eq 1
+check "-p without a terminal: says so" grep -q "no terminal" "$work/err"
+check "-p without a terminal: no archive" test ! -e "$work/secret.rar"
+
+# Progress: nothing when standard error is not a terminal, a line when it is.
+"$tool" test "$work/twelve.rar" > /dev/null 2> "$work/err"
+check "no progress off a terminal" test ! -s "$work/err"
+script -qec "'$tool' pack -m5 '$work/tty.rar' '$src'" /dev/null > "$work/tty" 2>&1
+check "progress on a terminal" grep -q "packing: " "$work/tty"
+script -qec "'$tool' test -q '$work/twelve.rar'" /dev/null > "$work/tty" 2>&1
+check "-q silences it" test "$(grep -c 'testing: ' "$work/tty")" -eq 0
+
+# One line per failure cause: a destination nothing can be written into.
+if [ "$(id -u)" -eq 0 ]; then
+  dest=/proc/self/fdinfo
+else
+  dest="$work/readonly"
+  mkdir -p "$dest"
+  chmod 555 "$dest"
+fi
+"$tool" extract "$work/twelve.rar" "$dest" > /dev/null 2> "$work/err"
+check "unwritable DIR: exit 1" test $? -eq 1
+check "unwritable DIR: one line for 13 entries" test "$(wc -l < "$work/err")" -eq 1
+check "unwritable DIR: counted" grep -q "(13 entries not extracted)" "$work/err"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,217 @@
+#include "header_walk.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "archive/byte_order.h"
+#include "archive/crc32.h"
+#include "entry_names.h"
+
+namespace {
+
+constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
+constexpr uint32_t MainFixedSize = 13;
+constexpr uint32_t FileFixedSize = 32;
+constexpr uint16_t FlagHasData = 0x8000;
+
+// A header CRC is the low half of the CRC-32 of the bytes from the third one.
+bool HeaderCrcMatches(const uint8_t* block, uint64_t covered) {
+  const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, block + 2, uint32_t(covered - 2));
+  return uint16_t(crc) == LoadU16(block);
+}
+
+std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%02X", v);
+  return text;
+}
+
+struct Walker {
+  const uint8_t* data;
+  uint32_t size;
+  ArchiveWalk* walk;
+  uint32_t blockNumber = 0;
+
+  void Stop(WalkEnd end, const std::string& problem) {
+    walk->end = end;
+    walk->problem = problem;
+  }
+
+  std::string Where(uint32_t at, uint8_t type, const std::string& name = "") const {
+    std::string kind = type == BlockFile ? std::string("file header") : "type " + Hex(type);
+    if (!name.empty()) kind += " '" + DisplayName(name) + "'";
+    return "block " + std::to_string(blockNumber) + " at offset " + std::to_string(at) + " (" +
+           kind + ")";
+  }
+
+  // Whether the header CRC fits one of the extents that writers cover:
+  // the whole header; a file header with a comment only up to its name;
+  // an old-style subblock together with its data.
+  bool CrcMatches(uint32_t at, uint8_t type, uint16_t flags, uint32_t headerSize,
+                  uint64_t dataSize) const {
+    const uint8_t* p = data + at;
+    if (HeaderCrcMatches(p, headerSize)) return true;
+    if (type == BlockFile && (flags & EntryFlagComment)) {
+      const uint32_t nameEnd = FileFixedSize + LoadU16(p + 26);
+      if (nameEnd <= headerSize && HeaderCrcMatches(p, nameEnd)) return true;
+    }
+    if (type != BlockFile && dataSize > 0 && uint64_t(at) + headerSize + dataSize <= size)
+      return HeaderCrcMatches(p, headerSize + dataSize);
+    return false;
+  }
+
+  bool MainHeader() {
+    if (size < 7 + MainFixedSize) {
+      Stop(WalkEnd::Truncated, "truncated archive: the main header is cut short");
+      return false;
+    }
+    const uint8_t* p = data + 7;
+    const uint32_t headerSize = LoadU16(p + 5);
+    walk->mainFlags = LoadU16(p + 3);
+    // The fixed part is covered; the comment that old writers put inside
+    // the main header carries a CRC of its own.
+    const bool crcOk =
+        (headerSize >= MainFixedSize && HeaderCrcMatches(p, MainFixedSize)) ||
+        (headerSize > MainFixedSize && 7 + headerSize <= size && HeaderCrcMatches(p, headerSize));
+    if (p[2] != 0x73 || headerSize < MainFixedSize || !crcOk) {
+      Stop(WalkEnd::Damaged, "damaged header: the main header");
+      return false;
+    }
+    walk->solid = (walk->mainFlags & MainFlagSolid) != 0;
+    walk->volume = (walk->mainFlags & MainFlagVolume) != 0;
+    walk->endBlockWritten = (walk->mainFlags & MainFlagEndBlockWritten) != 0;
+    if (walk->mainFlags & MainFlagEncryptedHeaders) {
+      Stop(WalkEnd::Unsupported, "encrypted headers (a RAR 3 archive): not readable here");
+      return false;
+    }
+    if (7 + headerSize > size) {
+      Stop(WalkEnd::Truncated, "truncated archive: the main header runs past the end");
+      return false;
+    }
+    return true;
+  }
+
+  // Reads one file header that passed its checks.
+  bool Entry(uint32_t at, uint32_t headerSize, uint64_t next, bool pastStop) {
+    const uint8_t* p = data + at;
+    WalkedEntry e;
+    e.offset = at;
+    e.flags = LoadU16(p + 3);
+    e.packedSize = LoadU32(p + 7);
+    e.unpackedSize = LoadU32(p + 11);
+    e.hostSystem = p[15];
+    e.dataCrc = LoadU32(p + 16);
+    e.modifiedTime = LoadU32(p + 20);
+    e.unpackVersion = p[24];
+    e.method = p[25];
+    const uint32_t nameLength = LoadU16(p + 26);
+    e.attributes = LoadU32(p + 28);
+    if (FileFixedSize + nameLength > headerSize) {
+      Stop(WalkEnd::Damaged,
+           "damaged header: " + Where(at, BlockFile) + ", its name runs past the header");
+      return false;
+    }
+    e.name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
+    e.dataEnd = next;
+    e.pastInstallerStop = pastStop;
+    walk->entries.push_back(e);
+    return true;
+  }
+
+  void Run() {
+    if (!MainHeader()) return;
+    uint64_t at = 7 + LoadU16(data + 7 + 5);
+    bool pastStop = false;
+    for (;;) {
+      if (at == size) {
+        if (walk->endBlockWritten)
+          Stop(WalkEnd::MissingEndBlock, "truncated archive: it ends after " +
+                                             Count(walk->entries.size(), "entry", "entries") +
+                                             " without the end block its writer puts");
+        return;
+      }
+      blockNumber++;
+      const uint32_t start = uint32_t(at);
+      const uint8_t* p = data + start;
+      if (size - start < 7) {
+        Stop(WalkEnd::Truncated, "truncated archive: block " + std::to_string(blockNumber) +
+                                     " at offset " + std::to_string(start) + " is cut short");
+        return;
+      }
+      const uint8_t type = p[2];
+      const uint16_t flags = LoadU16(p + 3);
+      const uint32_t headerSize = LoadU16(p + 5);
+      const uint32_t fixed = type == BlockFile ? FileFixedSize : (flags & FlagHasData) ? 11 : 7;
+      if (headerSize < fixed) {
+        Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type) + ", size " +
+                                   std::to_string(headerSize) + " is too small");
+        return;
+      }
+      if (uint64_t(start) + headerSize > size) {
+        Stop(WalkEnd::Truncated,
+             "truncated archive: the header of " + Where(start, type) + " runs past the end");
+        return;
+      }
+      const uint64_t dataSize = (flags & FlagHasData) ? LoadU32(p + 7) : 0;
+      if (!CrcMatches(start, type, flags, headerSize, dataSize)) {
+        // The name as it stands, which may itself be what was damaged.
+        std::string name;
+        const uint32_t nameLength = type == BlockFile ? LoadU16(p + 26) : 0;
+        if (nameLength > 0 && FileFixedSize + nameLength <= headerSize)
+          name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
+        Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type, name));
+        return;
+      }
+      const uint64_t next = uint64_t(start) + headerSize + dataSize;
+      if (type == BlockTypeEnd && next <= size) {
+        if (next < size)
+          Stop(WalkEnd::TrailingData,
+               "trailing data after the end block: " + std::to_string(size - next) +
+                   " bytes from offset " + std::to_string(next));
+        else
+          walk->end = WalkEnd::EndBlock;
+        return;
+      }
+      if (type == BlockFile && !Entry(start, headerSize, next, pastStop)) return;
+      if (type == BlockTypeInstallerStop) pastStop = true;
+      if (next > size) {
+        Stop(WalkEnd::Truncated,
+             "truncated archive: the data of " + Where(start, type) + " runs past the end");
+        return;
+      }
+      at = next;
+    }
+  }
+};
+
+}  // namespace
+
+bool WalkArchive(const ArchiveImage& image, ArchiveWalk* walk) {
+  *walk = ArchiveWalk{};
+  if (image.data == nullptr || image.size < 7) return false;
+  if (std::memcmp(image.data, RarMarker, 7) != 0 && std::memcmp(image.data, UniqueMarker, 7) != 0)
+    return false;
+  BuildCrc32Table();
+  Walker walker{image.data, image.size, walk};
+  walker.Run();
+  return true;
+}
+
+bool WalkFailed(const ArchiveWalk& walk) {
+  return walk.end != WalkEnd::Complete && walk.end != WalkEnd::EndBlock;
+}
+
+void CountFiles(const ArchiveWalk& walk, uint64_t* bytes, uint64_t* files) {
+  *bytes = *files = 0;
+  for (const WalkedEntry& e : walk.entries)
+    if (!IsDirectoryEntry(e)) {
+      *bytes += e.unpackedSize;
+      ++*files;
+    }
+}
+
+bool IsDirectoryEntry(uint8_t hostSystem, uint32_t attributes) {
+  if (hostSystem == 3) return (attributes & 0xF000) == 0x4000;  // Unix mode bits
+  return (attributes & 0x10) != 0;
+}

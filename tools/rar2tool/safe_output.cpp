@@ -1,0 +1,162 @@
+#include "safe_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+namespace {
+
+std::string Join(const std::string& a, const std::string& b) {
+  return a.empty() ? b : b.empty() ? a : a + "/" + b;
+}
+
+bool WriteAll(int fd, const uint8_t* data, uint32_t size) {
+  uint32_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += uint32_t(n);
+  }
+  return true;
+}
+
+void SetTimes(int fd, std::time_t modified) {
+  if (modified < 0) return;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = modified;
+  times[1].tv_nsec = 0;
+  futimens(fd, times);
+}
+
+}  // namespace
+
+int OpenFolderBelow(int baseFd, const std::string& basePath, const std::string& relative,
+                    bool create, OutputFailure* failure) {
+  int fd = dup(baseFd);
+  std::string path = basePath;
+  size_t start = 0;
+  while (fd >= 0 && start < relative.size()) {
+    size_t slash = relative.find('/', start);
+    if (slash == std::string::npos) slash = relative.size();
+    const std::string component = relative.substr(start, slash - start);
+    start = slash + 1;
+    path = Join(path, component);
+    if (create && mkdirat(fd, component.c_str(), 0777) != 0 && errno != EEXIST) {
+      failure->entryOnly = false;
+      failure->where = path;
+      failure->what = std::string("cannot make the folder: ") + std::strerror(errno);
+      close(fd);
+      return -1;
+    }
+    const int next = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0) {
+      const int openErrno = errno;
+      failure->where = path;
+      if (openErrno == ELOOP || openErrno == ENOTDIR) {
+        std::string what;
+        const Presence presence = LookAt(fd, component, &what);
+        failure->entryOnly = true;
+        failure->what = presence == Presence::RegularFile ? "a file is in the way" : what;
+      } else {
+        failure->entryOnly = false;
+        failure->what = std::string("cannot open the folder: ") + std::strerror(openErrno);
+      }
+      close(fd);
+      return -1;
+    }
+    close(fd);
+    fd = next;
+  }
+  if (fd < 0) {
+    failure->where = basePath;
+    failure->what = std::strerror(errno);
+  }
+  return fd;
+}
+
+Presence LookAt(int folderFd, const std::string& name, std::string* what) {
+  struct stat st;
+  if (fstatat(folderFd < 0 ? AT_FDCWD : folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return Presence::Absent;
+  if (S_ISREG(st.st_mode)) return Presence::RegularFile;
+  *what = S_ISLNK(st.st_mode)   ? "a symbolic link is in the way; refused"
+          : S_ISDIR(st.st_mode) ? "a folder is in the way"
+                                : "something that is not a file is in the way";
+  return Presence::InTheWay;
+}
+
+bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string& name,
+                 const uint8_t* data, uint32_t size, std::time_t modified, bool replace,
+                 OutputFailure* failure) {
+  const std::string path = Join(folderPath, name);
+  std::string target = name;
+  if (replace) {
+    // A new file beside the old one, renamed over it when complete: the
+    // rename replaces the directory entry itself, whatever it was.
+    std::random_device random;
+    target = ".rar2tool-" + std::to_string(random()) + ".tmp";
+  }
+  const int fd =
+      openat(folderFd, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int openErrno = errno;
+    failure->where = path;
+    if (openErrno == EEXIST) {
+      failure->entryOnly = true;
+      failure->what = "exists (-o overwrites, -k keeps)";
+    } else {
+      failure->entryOnly = false;
+      failure->where = folderPath;
+      failure->what = std::string("cannot create files: ") + std::strerror(openErrno);
+    }
+    return false;
+  }
+  bool ok = WriteAll(fd, data, size);
+  int savedErrno = errno;
+  if (ok) SetTimes(fd, modified);
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    savedErrno = errno;
+  }
+  if (ok && replace && renameat(folderFd, target.c_str(), folderFd, name.c_str()) != 0) {
+    ok = false;
+    savedErrno = errno;
+  }
+  if (!ok) {
+    unlinkat(folderFd, target.c_str(), 0);
+    failure->entryOnly = false;
+    failure->where = folderPath;
+    failure->what = std::string("cannot write files: ") + std::strerror(savedErrno);
+  }
+  return ok;
+}
+
+void SetFolderTime(int folderFd, std::time_t modified) {
+  SetTimes(folderFd, modified);
+}
+
+std::time_t DosTimeToUnix(uint32_t t) {
+  if (t == 0) return -1;
+  struct tm parts {};
+  parts.tm_year = int(t >> 25) + 80;
+  parts.tm_mon = int((t >> 21) & 15) - 1;
+  parts.tm_mday = int((t >> 16) & 31);
+  parts.tm_hour = int((t >> 11) & 31);
+  parts.tm_min = int((t >> 5) & 63);
+  parts.tm_sec = int(t & 31) * 2;
+  parts.tm_isdst = -1;
+  if (parts.tm_mon < 0 || parts.tm_mon > 11 || parts.tm_mday < 1 || parts.tm_hour > 23 ||
+      parts.tm_min > 59 || parts.tm_sec > 59)
+    return -1;
+  return std::mktime(&parts);
+}
