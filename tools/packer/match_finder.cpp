@@ -10,6 +10,13 @@ constexpr uint32_t Empty = UINT32_MAX;
 constexpr int HashBits = 17;
 constexpr uint32_t SlotMask = WindowSize - 1;
 
+// Positions index their links by pos & SlotMask; a stream shorter than the
+// window never reaches a slot at or past its size, so small files need only
+// that many (the links found are the same).
+inline size_t LinkSlots(uint32_t size) {
+  return size < WindowSize ? size_t(size) + 1 : WindowSize;
+}
+
 inline uint32_t Hash3(const uint8_t* p) {
   const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
   return (v * 2654435761u) >> (32 - HashBits);
@@ -27,7 +34,7 @@ HashChains::HashChains(const uint8_t* data, uint32_t size)
     : data_(data),
       size_(size),
       head_(1u << HashBits, Empty),
-      link_(WindowSize, Empty),
+      link_(LinkSlots(size), Empty),
       head3_(1u << 16, Empty) {}
 
 void HashChains::Insert(uint32_t pos) {
@@ -79,10 +86,7 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
 }
 
 BinaryTrees::BinaryTrees(const uint8_t* data, uint32_t size)
-    : data_(data),
-      size_(size),
-      head_(1u << HashBits, Empty),
-      tree_(2 * size_t(WindowSize), Empty) {}
+    : data_(data), size_(size), head_(1u << HashBits, Empty), tree_(2 * LinkSlots(size), Empty) {}
 
 int BinaryTrees::FindAndInsert(uint32_t pos, int depth, uint32_t niceLength, Match* out) {
   if (pos + 3 > size_) return 0;
