@@ -1,8 +1,8 @@
 // Packs what the input describes and reads it back: the first bytes choose
 // the packer's settings (level, solid, audio, a password, the setup layout),
 // the rest is cut into files. Every file must come back byte for byte
-// through the installer's get request, and a wrong password must never
-// deliver anything.
+// through the installer's get request, the archive must walk soundly with
+// every header CRC right, and a wrong password must never deliver anything.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive_writer.h"
+#include "header_walk.h"
 
 namespace {
 
@@ -101,6 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int listed = ArchiveListEntries(&image, &head);
   if (listed != int(s.items.size())) std::abort();
   ArchiveFreeList(head);
+
+  // rar2tool's judgement: every header CRC right, the walk ends where the
+  // writer ended it (the setup layout has no end block by design).
+  ArchiveWalk walk;
+  if (!WalkArchive(image, &walk) || WalkFailed(walk)) std::abort();
+  if (walk.entries.size() != s.items.size() ||
+      walk.solid != (s.archive.solid || s.archive.setupLayout))
+    std::abort();
 
   const char* password = s.archive.password.empty() ? nullptr : s.archive.password.c_str();
   for (const packer::PackItem& item : s.items)

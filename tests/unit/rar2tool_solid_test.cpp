@@ -9,6 +9,7 @@
 
 #include "pack_support.h"
 #include "rar2tool/commands.h"
+#include "rar2tool/options.h"
 #include "unpack/unpack_entry.h"
 
 namespace {
@@ -35,11 +36,15 @@ class Rar2toolSolid : public ::testing::Test {
 
   // Runs a command with its output captured; returns its exit status and
   // the bytes it decoded.
-  int Command(int (*command)(const std::vector<std::string>&), const std::vector<std::string>& args,
+  int Command(int (*command)(ToolOptions), const std::string& archive, const std::string& dir,
               uint64_t* decoded, std::string* out) {
+    ToolOptions options;
+    options.archive = archive;
+    options.dir = dir;
+    options.quiet = true;
     const uint64_t before = decodedByteCount;
     testing::internal::CaptureStdout();
-    const int status = command(args);
+    const int status = command(options);
     *out = testing::internal::GetCapturedStdout();
     *decoded = decodedByteCount - before;
     return status;
@@ -53,7 +58,7 @@ class Rar2toolSolid : public ::testing::Test {
 TEST_F(Rar2toolSolid, TestDecodesEachEntryOnce) {
   uint64_t decoded = 0;
   std::string out;
-  EXPECT_EQ(Command(TestCommand, {folder_ + "/solid.rar"}, &decoded, &out), 0);
+  EXPECT_EQ(Command(TestCommand, folder_ + "/solid.rar", "", &decoded, &out), 0);
   EXPECT_NE(out.find("120 passed, 0 failed"), std::string::npos) << out;
   EXPECT_GE(decoded, payload_);
   EXPECT_LE(double(decoded), 1.05 * double(payload_));
@@ -62,7 +67,7 @@ TEST_F(Rar2toolSolid, TestDecodesEachEntryOnce) {
 TEST_F(Rar2toolSolid, ExtractWritesEveryEntryAndDecodesEachOnce) {
   uint64_t decoded = 0;
   std::string out;
-  EXPECT_EQ(Command(ExtractCommand, {folder_ + "/solid.rar", folder_ + "/x"}, &decoded, &out), 0);
+  EXPECT_EQ(Command(ExtractCommand, folder_ + "/solid.rar", folder_ + "/x", &decoded, &out), 0);
   for (const packer::PackItem& item : items_) {
     std::string path = folder_ + "/x/" + item.name;
     path[path.find('\\')] = '/';

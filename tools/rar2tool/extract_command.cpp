@@ -14,6 +14,7 @@
 #include <map>
 #include <vector>
 
+#include "archive/archive_reader.h"
 #include "archive_file.h"
 #include "commands.h"
 #include "entry_fetch.h"

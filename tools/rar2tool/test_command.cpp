@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "archive/archive_reader.h"
 #include "archive_file.h"
 #include "commands.h"
 #include "entry_fetch.h"
