@@ -141,6 +141,7 @@ void ResetDecoder(bool solid);
 void FlushWindow();
 void CopyMatch(uint32_t length, uint32_t distance);
 void ReadTrailingTables();
+void PassOverBrokenExtent(uint32_t missing);
 
 // Audio blocks.
 uint8_t DecodeAudioByte(uint32_t symbol);

@@ -201,6 +201,9 @@ void ResetDecoder(bool solid) {
   Rar20Decoder& d = decoder;
   d.input.bytePos = 0;
   d.input.bitPos = 0;
+  // A broken entry before this one has already brought the window to where
+  // it would have ended; this entry's own data and CRC decide for it.
+  d.dataError = false;
   if (solid) return;
   std::memset(d.channels, 0, sizeof d.channels);
   d.crossDelta = 0;
@@ -213,7 +216,6 @@ void ResetDecoder(bool solid) {
   std::memset(d.previousLengths, 0, sizeof d.previousLengths);
   d.flushPos = 0;
   d.writePos = 0;
-  d.dataError = false;
 }
 
 void CopyMatch(uint32_t length, uint32_t distance) {
@@ -257,6 +259,27 @@ void ReadTrailingTables() {
   }
 }
 
+// A broken entry stops early and fails. The window still moves on to where
+// the entry would have ended, its missing bytes taken as zeros and never
+// delivered, so that a solid entry after it finds its own matches at the
+// distances its writer meant; whatever it copies from the broken extent
+// fails its CRC test.
+void PassOverBrokenExtent(uint32_t missing) {
+  Rar20Decoder& d = decoder;
+  constexpr uint32_t Span = WindowMask + 1;
+  uint8_t* w = d.window;
+  const uint32_t at = d.writePos & WindowMask;
+  if (missing >= Span) {
+    std::memset(w, 0, Span);
+  } else {
+    const uint32_t tail = Span - at < missing ? Span - at : missing;
+    std::memset(w + at, 0, tail);
+    std::memset(w, 0, missing - tail);
+  }
+  d.writePos = (at + missing) & WindowMask;
+  d.flushPos = d.writePos;
+}
+
 void UnpackEntry(uint8_t* window) {
   Rar20Decoder& d = decoder;
   ReaderState& r = readerState;
@@ -269,12 +292,21 @@ void UnpackEntry(uint8_t* window) {
   FillInput();
   if (!solid) ReadBlockTables();
   // The count is signed: an entry of 2 GiB or more cannot be produced.
+  const uint32_t entrySize = uint32_t(r.remaining);
   if (r.remaining < 0)
     d.dataError = true;
   else
     r.remaining--;
   DecodeLoop();
-  if (d.dataError) r.remaining = -1;
+  uint32_t missing = 0;
+  if (d.dataError) {
+    if (entrySize >= 0x80000000u)
+      missing = entrySize;
+    else if (r.remaining >= 0)
+      missing = uint32_t(r.remaining) + 1;
+    r.remaining = -1;
+  }
   ReadTrailingTables();
   FlushWindow();
+  if (d.dataError) PassOverBrokenExtent(missing);
 }

@@ -46,19 +46,21 @@ TEST(CorruptData, IntactEntryEndingExactlyAtItsLastBitIsNotTakenForBroken) {
   EXPECT_FALSE(decoder.dataError);
 }
 
-TEST(CorruptData, BrokenEntryStaysBrokenForTheSolidEntryAfterIt) {
+TEST(CorruptData, BrokenEntryIsPassedOverToItsEndForTheSolidEntryAfterIt) {
   LzStream s;
+  s.Literal('a');
   for (int i = 0; i < 10; i++) s.RepeatLast();
   DecodeRun run;
   run.Entry(s.Bytes(), 1000, false, false);
   ASSERT_TRUE(decoder.dataError);
+  // The window stands where the 1000 bytes would have ended.
+  EXPECT_EQ(decoder.writePos, 1000u);
+  EXPECT_EQ(decoder.flushPos, 1000u);
   LzStream next(false);
   next.Literals("abc");
-  EXPECT_TRUE(run.Entry(next.Bytes(), 3, true).empty());
-  // A non-solid entry starts over.
-  LzStream fresh;
-  fresh.Literals("abc");
-  EXPECT_EQ(run.Entry(fresh.Bytes(), 3), ToVector("abc"));
+  EXPECT_EQ(run.Entry(next.Bytes(), 3, true), ToVector("abc"));
+  EXPECT_FALSE(decoder.dataError);
+  EXPECT_EQ(decoder.writePos, 1003u);
 }
 
 TEST(CorruptData, DistancesBeforeTheFirstByteReadZerosFromTheClearedWindow) {
