@@ -25,8 +25,9 @@ struct ReaderState {
   int32_t cipherVersion;
   uint32_t packedLeft;
   int32_t remaining;
-  // Set by each get request before its first entry; tells the decompressor
-  // that the window holds nothing a solid entry could continue from.
+  // Set by a get request that starts from the first entry; tells the
+  // decompressor that the window holds nothing a solid entry could continue
+  // from. A request that continues the previous one leaves it clear.
   bool windowFresh;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "archive/byte_order.h"
@@ -313,6 +314,16 @@ TEST_F(KeptState, LaterEntryContinuesAndEarlierOrEqualOneStartsOver) {
   EXPECT_EQ(Cost(9), fromStart_[9]);
   EXPECT_EQ(Cost(2), fromStart_[2]);
   EXPECT_EQ(Cost(3), Continued(2, 3));
+}
+
+TEST_F(KeptState, NameFilterHitIsCheckedByAWalkOfTheHeaders) {
+  // Every name seems passed: the headers decide, and a later entry still
+  // continues while an earlier one starts over.
+  Cost(4);
+  std::memset(solidProgress.passedNames, 0xFF, sizeof solidProgress.passedNames);
+  EXPECT_EQ(Cost(6), Continued(4, 6));
+  std::memset(solidProgress.passedNames, 0xFF, sizeof solidProgress.passedNames);
+  EXPECT_EQ(Cost(5), fromStart_[5]);
 }
 
 TEST_F(KeptState, FreeingAListReleasesTheWindow) {
