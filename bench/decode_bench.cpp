@@ -149,6 +149,7 @@ void CrcFigures(const std::vector<uint8_t>& data) {
 // Runs `rar2tool test archive`; returns the child's processor seconds.
 double TimeTest(const std::string& tool, const std::string& archive, double* wall) {
   timeval start, end;
+  std::fflush(stdout);  // or the child would write the buffered lines again
   gettimeofday(&start, nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
