@@ -3,8 +3,9 @@
 // of this machine (programs, Python sources, documentation, joined like a
 // tar). With a rar2tool path and a scratch folder it also times
 // `rar2tool test` of a solid archive of many real files against the same
-// files packed non-solid.
-//   decode_bench [RAR2TOOL SCRATCH-DIR]
+// files packed non-solid. --bench-corpus-only leaves out the real files (for
+// runs under an emulator); --probe only tells whether the program runs here.
+//   decode_bench [--probe | --bench-corpus-only | RAR2TOOL SCRATCH-DIR]
 #include <libdeflate.h>
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -149,6 +150,7 @@ void CrcFigures(const std::vector<uint8_t>& data) {
 // Runs `rar2tool test archive`; returns the child's processor seconds.
 double TimeTest(const std::string& tool, const std::string& archive, double* wall) {
   timeval start, end;
+  std::fflush(stdout);  // or the child would write the buffered lines again
   gettimeofday(&start, nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
@@ -193,9 +195,15 @@ void SolidFigures(const std::string& tool, const std::string& scratch) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string option = argc == 2 ? argv[1] : "";
+  if (option == "--probe") return 0;
   std::printf("decode_bench, %s code\n", sizeof(void*) == 4 ? "32-bit (i686)" : "64-bit");
   std::string notes;
   const std::vector<CorpusFile> corpus = BuildCorpus(&notes);
+  if (option == "--bench-corpus-only") {
+    DecodeFigures("bench corpus", corpus);
+    return 0;
+  }
   size_t realFiles = 0;
   const CorpusFile tar = RealTar(&realFiles);
   if (!notes.empty()) std::printf("corpus notes: %s\n", notes.c_str());
