@@ -65,6 +65,7 @@ bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
   const WalkedEntry& e = f->walk->entries[index];
   *data = nullptr;
   *size = 0;
+  f->causeIsEarlier = false;
   // A compressed entry without the solid bit starts the decoder afresh.
   if (e.method != 0x30 && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
   *reason = BlockedReason(*f->walk, index, f->archive->image.size);
@@ -73,6 +74,7 @@ bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
   if (ArchiveGetEntry(data, size, requested.c_str(), &f->archive->image, f->password) == 1)
     return true;
   *reason = DecodeFailure(*f, index);
+  f->causeIsEarlier = reason->compare(0, 12, "not decoded:") == 0;
   if (e.method != 0x30 && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
   return false;
 }

@@ -18,6 +18,8 @@ struct EntryFetcher {
   // The first compressed entry of the current solid run that failed: the
   // entries that continue its decoder state cannot come out right.
   size_t damagedInRun = SIZE_MAX;
+  // The last failure's cause lies in an earlier entry and may stop many.
+  bool causeIsEarlier = false;
 };
 
 // Fetches entry `index` (the caller frees *data). Call it in archive order.

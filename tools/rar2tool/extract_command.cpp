@@ -164,7 +164,10 @@ int ExtractCommand(ToolOptions options) {
       uint8_t* data = nullptr;
       uint32_t size = 0;
       if (!FetchEntry(&fetcher, i, &data, &size, &reason)) {
-        log.Entry(name + ": " + reason);
+        if (fetcher.causeIsEarlier)
+          log.Cause(reason);
+        else
+          log.Entry(name + ": " + reason);
       } else if (!WriteFileIn(folder, folderPath, leaf, data, size, DosTimeToUnix(e.modifiedTime),
                               presence == Presence::RegularFile, &failure)) {
         Record(&log, name, failure);

@@ -81,6 +81,7 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   CLI::App app{
       "rar2tool: lists, tests, extracts and makes RAR 2.x archives, and reads the "
       "archive inside a built Setup.exe"};
+  app.name("rar2tool");
   app.set_version_flag("--version", Version);
   app.require_subcommand(1);
 
@@ -107,7 +108,7 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   pack->add_option("-m", methods,
                    "-m0 stores, -m1..-m5 compress (default -m3); -mm forces "
                    "audio compression, -mm- forbids it")
-      ->type_name("")
+      ->type_name("{0..5,m,m-}")
       ->allow_extra_args(false);
   pack->add_flag("-s,--solid", o->pack.solid, "solid archive");
   pack->add_flag("--setup-layout", o->pack.setupLayout,
@@ -125,8 +126,7 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   try {
     app.parse(args);
   } catch (const CLI::CallForHelp&) {
-    CLI::App* asked = app.get_subcommands().empty() ? &app : app.get_subcommands().front();
-    std::fputs(asked->help().c_str(), stdout);
+    std::fputs(app.help().c_str(), stdout);  // the subcommand's, when one was named
     *exitCode = ExitOk;
     return false;
   } catch (const CLI::CallForVersion&) {
