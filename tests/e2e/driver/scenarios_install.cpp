@@ -459,6 +459,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-killed-between-entries", KilledBetweenEntries},
       {"install-killed-during-an-entry", KilledDuringAnEntry},
       {"install-killed-during-shortcuts", KilledDuringTheShortcuts},
+      {"install-killed-among-links", KilledAmongTheLinks},
       {"install-default", InstallDefault},
       {"install-without-backslash", InstallWithoutBackslash},
       {"install-empty-destination", InstallIntoEmptyDestination},

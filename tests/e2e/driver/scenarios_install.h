@@ -16,10 +16,11 @@ void ClearInstalledTraces();
 std::wstring ShellFolder(int csidl);
 
 // Setup killed part-way through an installation: before its first entry,
-// between two entries, while an entry is made, and while it makes the
-// shortcuts. Each checks that the uninstall log lists every folder and file
+// between two entries, while an entry is made, as the program group's folder
+// is made and among the links. Each checks that the uninstall log lists every folder and file
 // on disk, under the destination, in the program group and on the desktop.
 void KilledBeforeTheEntries(const DriverSettings&, const PageTexts&, bool);
 void KilledBetweenEntries(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringAnEntry(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringTheShortcuts(const DriverSettings&, const PageTexts&, bool);
+void KilledAmongTheLinks(const DriverSettings&, const PageTexts&, bool);
