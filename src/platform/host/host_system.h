@@ -37,6 +37,10 @@ extern HostSystem hostSystem;
 // the registry's Uninstall key.
 void ResetHostSystem(const std::string& sandboxFolder);
 
+// Windows compares names, registry keys and profile sections without
+// regard to ASCII case.
+std::string HostUpper(std::string s);
+
 // The real path of a Windows path inside the sandbox. Paths without a
 // drive resolve against c:\work (the current folder); profile files named
 // without any folder resolve to the Windows folder, as Windows does. Files

@@ -19,13 +19,13 @@
 
 HostSystem hostSystem;
 
-namespace {
-
-std::string Upper(std::string s) {
+std::string HostUpper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = char(c - 32);
   return s;
 }
+
+namespace {
 
 int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
   return remove(path);
@@ -73,7 +73,7 @@ struct ProfileFile {
   bool FindSection(const std::string& section, size_t* first, size_t* last) const {
     for (size_t i = 0; i < lines.size(); i++) {
       std::string name;
-      if (IsSection(lines[i], &name) && Upper(name) == Upper(section)) {
+      if (IsSection(lines[i], &name) && HostUpper(name) == HostUpper(section)) {
         size_t j = i + 1;
         while (j < lines.size() && !IsSection(lines[j], &name)) j++;
         *first = i + 1;
@@ -124,7 +124,7 @@ void ResetHostSystem(const std::string& sandboxFolder) {
         "/c/users/test", "/c/users/test/Start Menu", "/c/users/test/Start Menu/Programs",
         "/c/users/test/Desktop"})
     mkdir((sandboxFolder + folder).c_str(), 0777);
-  hostSystem.registry[Upper("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall")] = {};
+  hostSystem.registry[HostUpper("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall")] = {};
 }
 
 std::string HostPath(const std::string& windowsPath, bool profileFile) {
@@ -197,7 +197,7 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
   if (LoadProfile(HostPath(file, true), &p) && p.FindSection(section, &first, &last)) {
     for (size_t i = first; i < last; i++) {
       std::string k, v;
-      if (ProfileFile::KeyOf(p.lines[i], &k, &v) && Upper(k) == Upper(key)) {
+      if (ProfileFile::KeyOf(p.lines[i], &k, &v) && HostUpper(k) == HostUpper(key)) {
         value = v;
         break;
       }
@@ -224,7 +224,7 @@ void WriteProfileValue(const char* section, const char* key, const char* value, 
     for (size_t i = first; i < last; i++) {
       std::string k, v;
       if (ProfileFile::KeyOf(p.lines[i], &k, &v)) {
-        if (Upper(k) == Upper(key)) {
+        if (HostUpper(k) == HostUpper(key)) {
           p.lines[i] = k + "=" + value;  // in place, under the stored spelling
           SaveProfile(real, p);
           return;
@@ -240,10 +240,10 @@ void WriteProfileValue(const char* section, const char* key, const char* value, 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
                           int count) {
   if (NextChange() != Change::Made) return;
-  std::string parentPath = Upper(parent);
+  std::string parentPath = HostUpper(parent);
   while (!parentPath.empty() && parentPath.back() == '\\') parentPath.pop_back();
   if (hostSystem.registry.count(parentPath) == 0) return;
-  auto& stored = hostSystem.registry[parentPath + "\\" + Upper(key)];
+  auto& stored = hostSystem.registry[parentPath + "\\" + HostUpper(key)];
   for (int i = 0; i < count; i++) stored[values[i].name] = values[i].data;
 }
 

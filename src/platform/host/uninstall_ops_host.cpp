@@ -16,22 +16,16 @@ HostUninstall hostUninstall;
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = char(c - 32);
-  return s;
-}
-
 bool Listed(const std::vector<std::string>& list, const std::string& path) {
   for (const std::string& p : list)
-    if (Upper(p) == Upper(path)) return true;
+    if (HostUpper(p) == HostUpper(path)) return true;
   return false;
 }
 
 std::string KeyPath(const char* parent, const char* key) {
-  std::string p = Upper(parent);
+  std::string p = HostUpper(parent);
   while (!p.empty() && p.back() == '\\') p.pop_back();
-  return p + "\\" + Upper(key);
+  return p + "\\" + HostUpper(key);
 }
 
 bool CopyOut(const std::string& text, char* out, int capacity) {
@@ -84,7 +78,7 @@ int ReadProfileSection(const char* section, char* out, int capacity, const char*
     if (line[first] == '[') {
       const size_t end = line.find(']', first);
       inside = end != std::string::npos &&
-               Upper(line.substr(first + 1, end - first - 1)) == Upper(section);
+               HostUpper(line.substr(first + 1, end - first - 1)) == HostUpper(section);
       continue;
     }
     if (inside) body += line.substr(first) + '\0';
