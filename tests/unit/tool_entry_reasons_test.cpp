@@ -43,7 +43,7 @@ std::vector<packer::PackItem> ThreeTexts() {
           FileItem("third.txt", TextData(4000, 3))};
 }
 
-TEST(ToolEntryReasons, AnEntryAfterADamagedSolidEntryIsNotDecodedRatherThanMismatched) {
+TEST(ToolEntryReasons, AnEntryAfterADamagedSolidEntryNamesThatEntryAsTheCause) {
   packer::ArchiveSettings settings;
   settings.solid = true;
   std::vector<uint8_t> bytes = PackOrFail(ThreeTexts(), settings);
@@ -59,7 +59,7 @@ TEST(ToolEntryReasons, AnEntryAfterADamagedSolidEntryIsNotDecodedRatherThanMisma
   EXPECT_EQ(got[0].reason, "CRC mismatch");
   for (int i = 1; i < 3; i++) {
     EXPECT_FALSE(got[i].ok) << i;
-    EXPECT_EQ(got[i].reason, "not decoded: the earlier solid entry 'first.txt' is damaged") << i;
+    EXPECT_EQ(got[i].reason, "CRC mismatch after the damaged earlier solid entry 'first.txt'") << i;
   }
 }
 

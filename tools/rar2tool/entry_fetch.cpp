@@ -34,8 +34,8 @@ std::string DecodeFailure(const EntryFetcher& f, size_t index) {
   const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
   if (encrypted && f.password == nullptr) return "encrypted, password needed";
   if (walk.solid && (e.flags & EntryFlagSolid) && e.method != 0x30 && f.damagedInRun != SIZE_MAX)
-    return "not decoded: the earlier solid entry " + Quoted(walk.entries[f.damagedInRun]) +
-           " is damaged";
+    return "CRC mismatch after the damaged earlier solid entry " +
+           Quoted(walk.entries[f.damagedInRun]);
   if (encrypted) return "CRC mismatch (wrong password or damaged data)";
   if (e.method != 0x30 && e.unpackVersion < 20)
     return "CRC mismatch (compressed for unpack version " + std::to_string(e.unpackVersion) +
@@ -74,7 +74,9 @@ bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
   if (ArchiveGetEntry(data, size, requested.c_str(), &f->archive->image, f->password) == 1)
     return true;
   *reason = DecodeFailure(*f, index);
-  f->causeIsEarlier = reason->compare(0, 12, "not decoded:") == 0;
+  // A failure whose cause is an earlier entry is said once for all it hits.
+  f->causeIsEarlier = reason->compare(0, 12, "not decoded:") == 0 ||
+                      reason->find("after the damaged earlier") != std::string::npos;
   if (e.method != 0x30 && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
   return false;
 }
