@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "archive/archive_reader.h"
 #include "header_walk.h"
@@ -33,8 +34,11 @@ void CompareWithInstaller(const uint8_t* data, uint32_t size, const ArchiveWalk&
       stopped = true;
       break;
     }
-    if (n == nullptr || e.name != n->name || e.unpackedSize != n->unpackedSize ||
-        e.packedSize != n->packedSize || e.dataCrc != n->dataCrc)
+    // The installer's names end at their first NUL byte; the tool keeps
+    // every stored byte.
+    if (n == nullptr || std::string(e.name.c_str()) != n->name ||
+        e.unpackedSize != n->unpackedSize || e.packedSize != n->packedSize ||
+        e.dataCrc != n->dataCrc)
       std::abort();
     n = n->next;
   }

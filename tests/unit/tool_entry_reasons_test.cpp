@@ -122,3 +122,18 @@ TEST(ToolEntryReasons, PasswordsVersionsVolumesAndTheStopBlockHaveTheirOwnReason
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ToolEntryReasons, ANameWithANulByteIsFetchedAsTheInstallerReadsIt) {
+  // The installer reads a stored name up to its first NUL byte; the tool
+  // asks for it the same way, so the entry is found and tests right.
+  const std::vector<uint8_t> bytes =
+      ArchiveBuilder().Stored(std::string("FILE1.TXT\0x", 11), "contents").Sealed();
+  const std::vector<Outcome> got = FetchAll(bytes);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_TRUE(got[0].ok) << got[0].reason;
+  EXPECT_EQ(std::string(got[0].data.begin(), got[0].data.end()), "contents");
+}
+
+}  // namespace
