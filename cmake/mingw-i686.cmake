@@ -1,17 +1,4 @@
 # Cross compiling for 32-bit Windows with the mingw-w64 toolchain.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(ORBIVUE_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ORBIVUE_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${ORBIVUE_MINGW_PREFIX}-g++)
-set(CMAKE_RC_COMPILER ${ORBIVUE_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORBIVUE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# A static runtime: the programs need no DLLs beyond the system's.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
