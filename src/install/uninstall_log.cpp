@@ -23,27 +23,47 @@ int ParseCount(const char* text) {
   return int(negative ? -value : value);
 }
 
+void AppendRecord(const char* file, const char* value, const char* section) {
+  char countText[20];
+  ReadProfileValue(section, "count", "0", countText, sizeof countText, file);
+  int count = ParseCount(countText);
+  if (count < INT_MAX) count++;
+  char number[20];
+  std::snprintf(number, sizeof number, "%d", count);
+  WriteProfileValue(section, "count", number, file);
+  WriteProfileValue(section, number, value, file);
+}
+
 }  // namespace
 
 bool UninstallLog::Reset(const char* folder) {
-  path[0] = '\0';
+  path[0] = next[0] = '\0';
   if (!CopyText(path, folder, sizeof path) || !AppendText(path, "Uninstall.ini", sizeof path)) {
     path[0] = '\0';  // the wizard never lets such a folder through
     return false;
   }
+  // A bare name: the profile functions look for it in the Windows folder,
+  // the file functions in the current one, so the log is written directly.
+  if (folder[0] != '\0' && CopyText(next, path, sizeof next) &&
+      AppendText(next, ".new", sizeof next))
+    DeleteFileAt(next);
+  else
+    next[0] = '\0';
   return DeleteFileAt(path);
 }
 
 void UninstallLog::AddRecord(const char* value, const char* section) {
   if (path[0] == '\0') return;
-  char countText[20];
-  ReadProfileValue(section, "count", "0", countText, sizeof countText, path);
-  int count = ParseCount(countText);
-  if (count < INT_MAX) count++;
-  char number[20];
-  std::snprintf(number, sizeof number, "%d", count);
-  WriteProfileValue(section, "count", number, path);
-  WriteProfileValue(section, number, value, path);
+  // The profile functions write the whole file anew for every value, so a
+  // kill in between would leave the log empty. Before the first record
+  // there is no log to copy, and nothing to lose; when the copy or the
+  // move fails, the record still goes into the log itself.
+  if (next[0] != '\0' && CopyFileOver(path, next)) {
+    AppendRecord(next, value, section);
+    if (PutFileInPlace(next, path)) return;
+    DeleteFileAt(next);
+  }
+  AppendRecord(path, value, section);
 }
 
 void WriteUninstallKey(const char* displayName, const char* command) {

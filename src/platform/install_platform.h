@@ -14,6 +14,12 @@ bool DeleteFileAt(const char* path);
 // the whole buffer with one write. False when it can't be created or the
 // write fails; a created file stays even then.
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size);
+// Copies a file over another (replacing it); false when the source is
+// missing or the copy failed.
+bool CopyFileOver(const char* from, const char* to);
+// Puts from in the place of to in one step, replacing it; false when
+// nothing moved. Either file stands whole at every moment.
+bool PutFileInPlace(const char* from, const char* to);
 
 // Profile strings. A read copies the stored value, or def when the key or
 // the file is missing, into out (capacity bytes with the zero). A write

@@ -17,8 +17,6 @@ PathKind QueryPath(const char* path);
 bool RemoveFile(const char* path);
 // Removes a folder when it is empty; false when it stays.
 bool RemoveEmptyFolder(const char* path);
-// Puts from in the place of to, replacing it; false when nothing moved.
-bool PutFileInPlace(const char* from, const char* to);
 
 // The whole of one section of a profile file as "key=value" texts, each
 // ending in a zero, the last followed by a second zero. Returns the bytes

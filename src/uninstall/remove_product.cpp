@@ -213,8 +213,12 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   if (folder[0] != '\0') DeleteProductFile(folder, "Orbivue.ini", outcome);
   progress.Step();
 
-  if (!outcome->LeftOver() && folder[0] != '\0')
+  if (!outcome->LeftOver() && folder[0] != '\0') {
+    // With the log goes the next version of it that a killed Setup may
+    // have left beside it.
+    DeleteProductFile(folder, "Uninstall.ini.new", outcome);
     DeleteProductFile(folder, "Uninstall.ini", outcome);
+  }
   PathList productLeft = outcome->filesLeft;
   char moved[PathCapacity] = "";
   if (outcome->LeftOver()) {

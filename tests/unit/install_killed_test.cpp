@@ -1,16 +1,17 @@
 // An installation ended at any moment (a crash, the task manager, power)
 // leaves an uninstall log that lists every folder and file it made: under
-// the destination, the program group and the desktop's shortcut.
+// the destination, the program group and the desktop's shortcut; and the
+// uninstaller then takes them all away.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 
-#include "install_fixture.h"
 #include "platform/install_platform.h"
+#include "uninstall_fixture.h"
 
 namespace {
 
-using KilledInstallation = InstallTest;
+using KilledInstallation = UninstallTest;
 
 std::string Normal(std::string path) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
@@ -55,13 +56,15 @@ const char DesktopLink[] = "c:\\users\\test\\Desktop\\Orbivue.lnk";
 
 // Every change of the machine that a complete installation makes is a point
 // at which it may be killed; at each one, and while each file is written,
-// what is on disk is in the log.
-TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLog) {
+// what is on disk is in the log, and the uninstaller, run from the
+// destination (put there when the kill came before its entry), removes it.
+TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstaller) {
   GiveArchive(ProductArchive());
   InstallTo("c:\\Orbivue\\", 2, true, true);
   RunToTheEnd();
   const int changes = hostSystem.changes;
   ASSERT_GT(changes, 80);
+  int removed = 0;
   for (int killAfter = 0; killAfter <= changes; killAfter++) {
     SetUp();
     hostSystem.killAfter = killAfter;
@@ -74,10 +77,11 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLog) {
     Present(SandboxPath(), "c:\\Orbivue", &folders, &written);
     // The log lives in the destination, which is made before the log can be
     // written: killed before its record is complete, the destination alone
-    // is left unlisted, empty but for a log without it.
-    if (!Has(dirs, "c:\\orbivue") && folders.size() == 1 &&
-        (written.empty() || written == std::vector<std::string>{"c:\\orbivue\\uninstall.ini"}))
-      folders.clear();
+    // (if made at all) is left unlisted, empty but for a log without it.
+    const bool destinationAlone =
+        !Has(dirs, "c:\\orbivue") && folders.size() <= 1 &&
+        (written.empty() || written == std::vector<std::string>{"c:\\orbivue\\uninstall.ini"});
+    if (destinationAlone) folders.clear();
     Present(SandboxPath(), Group, &folders, &written);
     bool exists = false;
     ReadHostFile(DesktopLink, &exists);
@@ -85,12 +89,31 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLog) {
     for (const std::string& folder : folders)
       EXPECT_TRUE(Has(dirs, folder)) << folder << " after " << killAfter << " changes";
     for (const std::string& file : written) {
-      // The log itself, and the viewer's settings, written last, are the
-      // installation's own records and not among them.
-      if (file == "c:\\orbivue\\uninstall.ini" || file == "c:\\orbivue\\orbivue.ini") continue;
+      // The log itself, its next version while it is written, and the
+      // viewer's settings, written last, are the installation's own records
+      // and not among them.
+      if (file == "c:\\orbivue\\uninstall.ini" || file == "c:\\orbivue\\uninstall.ini.new" ||
+          file == "c:\\orbivue\\orbivue.ini")
+        continue;
       EXPECT_TRUE(Has(files, file)) << file << " after " << killAfter << " changes";
     }
+    if (destinationAlone) continue;
+
+    hostSystem.killAfter = -1;
+    hostUninstall.programPath = "c:\\Orbivue\\uninstall.exe";
+    if (!UninstallTest::Exists(hostUninstall.programPath))
+      PutFile(hostUninstall.programPath, "uninstaller");
+    EXPECT_EQ(RunUninstall(true), ExitRemoved) << "after " << killAfter << " changes";
+    std::vector<std::string> left, leftFiles;
+    Present(SandboxPath(), "c:\\Orbivue", &left, &leftFiles);
+    Present(SandboxPath(), Group, &left, &leftFiles);
+    ReadHostFile(DesktopLink, &exists);
+    EXPECT_TRUE(left.empty() && leftFiles.empty() && !exists)
+        << left.size() << " folders and " << leftFiles.size() << " files left after "
+        << killAfter << " changes";
+    removed++;
   }
+  EXPECT_GT(removed, changes - 10);
 }
 
 }  // namespace

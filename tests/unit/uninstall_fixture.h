@@ -30,6 +30,7 @@ class UninstallTest : public InstallTest {
     InstallTo(folder, 2, elecard, twinHan);
     RunToTheEnd();
     ASSERT_TRUE(hostWizard.messageBoxes.empty());
+    hostUninstall.journal.clear();  // the installation's own moves of its log
     // As the archive names it: the host's files, unlike Windows', keep case apart.
     hostUninstall.programPath = folder + "uninstall.exe";
   }

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/host/host_system.h"
+#include "platform/host/host_uninstall.h"
 #include "platform/install_platform.h"
 
 HostSystem hostSystem;
@@ -189,6 +190,25 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   return std::fclose(f) == 0 && ok && change == Change::Made;
 }
 
+bool CopyFileOver(const char* from, const char* to) {
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return false;
+  std::ifstream in(HostPath(from), std::ios::binary);
+  if (!in) return false;
+  std::ofstream out(HostPath(to), std::ios::binary | std::ios::trunc);
+  if (change == Change::Interrupted) return false;  // created, and nothing copied yet
+  out << in.rdbuf();
+  return bool(out);
+}
+
+bool PutFileInPlace(const char* from, const char* to) {
+  // A rename: killed while it is made, it has happened or it has not.
+  if (NextChange() != Change::Made) return false;
+  if (std::rename(HostPath(from).c_str(), HostPath(to).c_str()) != 0) return false;
+  hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
+  return true;
+}
+
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file) {
   ProfileFile p;
@@ -210,8 +230,14 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
 }
 
 void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
-  if (NextChange() != Change::Made) return;
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return;
   const std::string real = HostPath(file, true);
+  if (change == Change::Interrupted) {
+    // Windows writes the whole file anew: killed in between, it is empty.
+    SaveProfile(real, ProfileFile{});
+    return;
+  }
   ProfileFile p;
   LoadProfile(real, &p);
   const std::string line = std::string(key) + "=" + value;

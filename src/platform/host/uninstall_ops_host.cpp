@@ -59,12 +59,6 @@ bool RemoveEmptyFolder(const char* path) {
   return true;
 }
 
-bool PutFileInPlace(const char* from, const char* to) {
-  if (std::rename(HostPath(from).c_str(), HostPath(to).c_str()) != 0) return false;
-  hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
-  return true;
-}
-
 int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
   // Lines of the section, as Windows gives them: "key=value", without
   // comments and blank lines; a section name is matched without case.

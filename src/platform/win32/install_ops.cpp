@@ -25,6 +25,14 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   return ok != 0;
 }
 
+bool CopyFileOver(const char* from, const char* to) {
+  return CopyFileA(from, to, FALSE) != 0;
+}
+
+bool PutFileInPlace(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file) {
   GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);

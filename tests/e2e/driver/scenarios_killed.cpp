@@ -71,8 +71,9 @@ void Kill(SetupSession& s) {
   CHECK(WaitForSingleObject(s.Process(), 15000) == WAIT_OBJECT_0);
 }
 
-// Every folder and file on disk is in the log (the log itself and the
-// viewer's settings, written last and not among the records, aside).
+// Every folder and file on disk is in the log (the log itself, its next
+// version while a record is added, and the viewer's settings, written last
+// and not among the records, aside).
 void CheckLogged(const std::wstring& destination, const ProgressRecord& progress) {
   std::wstring log = destination + L"\\Uninstall.ini";
   std::vector<std::wstring> dirs = Records(log, L"Dirs"), files = Records(log, L"Files");
@@ -84,7 +85,9 @@ void CheckLogged(const std::wstring& destination, const ProgressRecord& progress
     if (!Listed(dirs, folder)) Fail(__FILE__, __LINE__, "folder not in the log: " + Narrow(folder));
   }
   for (const std::wstring& file : found.files) {
-    if (file == Normal(log) || file == Normal(destination + L"\\Orbivue.ini")) continue;
+    if (file == Normal(log) || file == Normal(log + L".new") ||
+        file == Normal(destination + L"\\Orbivue.ini"))
+      continue;
     if (!Listed(files, file)) Fail(__FILE__, __LINE__, "file not in the log: " + Narrow(file));
   }
   std::printf(

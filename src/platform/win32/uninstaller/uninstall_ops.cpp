@@ -29,10 +29,6 @@ bool RemoveEmptyFolder(const char* path) {
   return RemoveDirectoryA(path) != 0;
 }
 
-bool PutFileInPlace(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
   return int(GetPrivateProfileSectionA(section, out, DWORD(capacity), file));
 }
