@@ -1,11 +1,15 @@
 // The end-to-end driver: runs the scenarios of one language against
 // Setup.exe beside it, one fresh Setup process per scenario.
-//   e2e_driver --language en|ru --pictures FOLDER [SCENARIO...]
+//   e2e_driver --language en|ru --pictures FOLDER
+//              [--decoded-count OFFSET PAYLOAD_BYTES] [SCENARIO...]
+// OFFSET: where Setup's count of decoded bytes lies in its image; the
+// installation then reports it and holds it to 1.05 x PAYLOAD_BYTES.
 // Prints one line per scenario and exits with 1 when any failed.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,12 +69,16 @@ int main(int argc, char** argv) {
       settings.language = argv[++i];
     } else if (std::strcmp(argv[i], "--pictures") == 0 && i + 1 < argc) {
       settings.pictureDir = Widen(argv[++i]);
+    } else if (std::strcmp(argv[i], "--decoded-count") == 0 && i + 2 < argc) {
+      settings.decodedCountOffset = DWORD(std::strtoul(argv[++i], nullptr, 0));
+      settings.payloadBytes = std::strtoull(argv[++i], nullptr, 0);
     } else {
       wanted.push_back(argv[i]);
     }
   }
   if (settings.pictureDir.empty() || (settings.language != "en" && settings.language != "ru")) {
-    std::fprintf(stderr, "usage: e2e_driver --language en|ru --pictures FOLDER [SCENARIO...]\n");
+    std::fprintf(stderr, "usage: e2e_driver --language en|ru --pictures FOLDER "
+                 "[--decoded-count OFFSET PAYLOAD_BYTES] [SCENARIO...]\n");
     return 2;
   }
   bool russian = settings.language == "ru";

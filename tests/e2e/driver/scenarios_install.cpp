@@ -6,6 +6,8 @@
 
 #include <shlobj.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <psapi.h>
 
 #include <cstdio>
 
@@ -126,6 +128,22 @@ void CheckProgressComplete(const ProgressRecord& r) {
   CHECK_EQ_INT(r.outOfOrder, 0);
 }
 
+// Setup's own count of the bytes its decoder produced, read from its memory:
+// the whole installation decodes each entry of the solid archive once.
+void CheckDecodedBytes(SetupSession& s, const DriverSettings& settings) {
+  HMODULE image = nullptr;
+  DWORD needed = 0;
+  unsigned long long decoded = 0;
+  SIZE_T read = 0;
+  CHECK(EnumProcessModules(s.Process(), &image, sizeof image, &needed) && image != nullptr);
+  CHECK(ReadProcessMemory(s.Process(), reinterpret_cast<BYTE*>(image) + settings.decodedCountOffset,
+                          &decoded, sizeof decoded, &read) &&
+        read == sizeof decoded);
+  std::printf("  decoded %llu bytes for a payload of %llu bytes (%.2fx)\n", decoded,
+              settings.payloadBytes, double(decoded) / double(settings.payloadBytes));
+  CHECK(decoded > 0 && decoded * 100 <= settings.payloadBytes * 105);
+}
+
 // Runs the installation from the modules page to the finish page and checks
 // what the finish page and the progress bar show.
 HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const PageTexts& t,
@@ -159,6 +177,7 @@ HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const Page
       "  installation: %.1f s from Next to the finish page, %.1f s from the range to the "
       "last position (%.1f s of it held for a picture)\n",
       (end - start - held) / 1000.0, (r.lastTick - r.rangeTick - held) / 1000.0, held / 1000.0);
+  if (settings.decodedCountOffset != 0) CheckDecodedBytes(s, settings);
   CHECK_TEXT(s.Text(page, ids::FinishText), t.finished);
   CHECK(s.IsChecked(page, ids::RunBox));
   CHECK_TEXT(s.Text(s.Frame(), ids::Cancel), L"OK");

@@ -14,6 +14,10 @@ struct DriverSettings {
   std::wstring programDir;  // where Setup.exe and the driver's helpers are
   std::wstring pictureDir;  // where pictures go (BMP; the test script converts them)
   std::string language;     // "en" or "ru": the picture names' suffix
+  // Where Setup keeps its count of decoded bytes, from the start of its
+  // image (0: unknown), and the payload's unpacked bytes to hold it to.
+  DWORD decodedCountOffset = 0;
+  unsigned long long payloadBytes = 0;
 };
 
 class SetupSession {
