@@ -17,4 +17,5 @@ struct ProgressRecord {
   LONG holdAt;        // set by the driver: hold Setup once this position is set (0: never)
   DWORD rangeTick;    // GetTickCount when the range was set
   DWORD lastTick;     // and when the last position was
+  DWORD tickAt[256];  // GetTickCount when each position (below 256) was set
 };
