@@ -74,19 +74,19 @@ void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
   BuildQuickTable(table);
 }
 
-uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* bits) {
+uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length) {
   // The lowest bit of the peek takes no part in the search.
   v &= 0xFFFE;
-  const uint32_t len = CodeLength(table, v);
-  *bits += len;
-  return SymbolAt(table, v, len);
+  *length = CodeLength(table, v);
+  return SymbolAt(table, v, *length);
 }
 
 uint32_t DecodeSymbol(const HuffTable* table) {
-  BitInput& in = decoder.input;
-  uint32_t bits = in.bytePos * 8 + in.bitPos;
-  const uint32_t s = DecodeSymbolAt(table, in.buffer, &bits);
-  in.bytePos = bits >> 3;
-  in.bitPos = bits & 7;
-  return s;
+  const uint32_t v = PeekBits16();
+  const uint32_t e = table->quick[v >> (16 - QuickBits)];
+  uint32_t length = e >> 9;
+  uint32_t symbol = e & 0x1FF;
+  if (e == 0) symbol = DecodeLongSymbol(table, v, &length);
+  SkipBits(length);
+  return symbol;
 }

@@ -38,7 +38,10 @@ struct ChannelPredictor {
   int32_t weight1, weight2, weight3, weight4, weight5;
   int32_t delta1, delta2, delta3, delta4;
   int32_t prevDelta;
-  uint32_t errorSum[11];
+  // Entries 0..10 are the eleven sums; 11..15 stay 0 and only round the
+  // array up to two 8-lane vectors. A sum is reset every 32 bytes of its
+  // channel and adds at most 1024 + 255 a byte, so 16 bits hold it.
+  uint16_t errorSum[16];
   uint32_t sampleCount;
   int32_t prevByte;
 };
@@ -89,8 +92,7 @@ extern const uint8_t distanceBits[48];
 extern const uint8_t shortBase[8];
 extern const uint8_t shortBits[8];
 
-// Bit input. The hot loop keeps the position as one bit count (bytePos * 8 +
-// bitPos) in a register and peeks through the same helpers.
+// Bit input, one operation at a time from the position in BitInput.
 void FillInput();
 void SlideInput();
 bool InputExhausted();
@@ -119,18 +121,74 @@ inline uint32_t ReadBits(uint32_t n) {
   return v;
 }
 
+// The hot loop's bit input: the next bits of the buffer held most
+// significant first in a 64-bit register, topped up a few bytes at a time,
+// so that decoding a symbol is one table lookup and one shift. Bits of the
+// register below `count` are unused; they are either zero or the stream's
+// own next bits, so a top-up may OR the same bits in again.
+struct BitRegister {
+  uint64_t bits;
+  uint32_t count;  // bits of `bits` that are the stream's next bits
+  uint32_t next;   // buffer index of the first byte not yet in `bits`
+};
+
+// Afterwards the register holds at least 56 bits.
+inline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
+  uint64_t word;
+  std::memcpy(&word, buffer + r->next, 8);
+  r->bits |= __builtin_bswap64(word) >> r->count;
+  r->next += (63 - r->count) >> 3;
+  r->count |= 56;
+}
+
+// Starts the register at a bit position of the buffer.
+inline void LoadBitRegister(BitRegister* r, const uint8_t* buffer, uint32_t position) {
+  r->bits = 0;
+  r->count = 0;
+  r->next = position >> 3;
+  TopUpBits(r, buffer);
+  r->bits <<= position & 7;
+  r->count -= position & 7;
+}
+
+// The bit position of the next unread bit.
+inline uint32_t BitRegisterPosition(const BitRegister& r) {
+  return r.next * 8 - r.count;
+}
+
+// n = 0..16 bits as a number; n = 0 reads nothing and gives 0.
+inline uint32_t TakeBits(BitRegister* r, uint32_t n) {
+  const uint32_t v = uint32_t(r->bits >> (63 - n) >> 1);
+  r->bits <<= n;
+  r->count -= n;
+  return v;
+}
+
 // Decode tables and block headers.
 void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table);
 // Codes longer than QuickBits: v is the next 16 bits; returns the symbol and
-// adds the code's length to *bits.
-uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* bits);
+// adds the code's length to *length.
+uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length);
 
-inline uint32_t DecodeSymbolAt(const HuffTable* table, const uint8_t* buffer, uint32_t* bits) {
-  const uint32_t v = PeekBitsAt(buffer, *bits);
-  const uint32_t e = table->quick[v >> (16 - QuickBits)];
-  if (e == 0) return DecodeLongSymbol(table, v, bits);
-  *bits += e >> 9;
-  return e & 0x1FF;
+// Decoding a symbol in two steps, so that a top-up can go between them:
+// the lookup of the next QuickBits bits then need not wait for the top-up's
+// load. QuickEntry needs QuickBits bits in the register, FinishSymbol 16.
+inline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
+  return table->quick[r.bits >> (64 - QuickBits)];
+}
+
+inline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
+  uint32_t length = entry >> 9;
+  uint32_t symbol = entry & 0x1FF;
+  if (__builtin_expect(entry == 0, 0))
+    symbol = DecodeLongSymbol(table, uint32_t(r->bits >> 48), &length);
+  r->bits <<= length;
+  r->count -= length;
+  return symbol;
+}
+
+inline uint32_t TakeSymbol(const HuffTable* table, BitRegister* r) {
+  return FinishSymbol(table, r, QuickEntry(table, *r));
 }
 
 uint32_t DecodeSymbol(const HuffTable* table);
@@ -146,3 +204,65 @@ void PassOverBrokenExtent(uint32_t missing);
 // Audio blocks.
 uint8_t DecodeAudioByte(uint32_t symbol);
 void AdaptWeights(ChannelPredictor* p);
+
+// Eight 16-bit lanes: one SSE2 register on x86; other targets get plain
+// code for the same operations from the compiler.
+typedef int16_t ErrorLanes __attribute__((vector_size(16)));
+
+// errorSum[i] += |e - candidate i| for the eleven candidate predictions
+// (0, +-delta1, +-delta2, +-delta3, +-delta4, +-cross), all lanes at once.
+inline void AccumulateErrors(uint16_t* sums, int32_t e, int32_t d1, int32_t d2, int32_t d3,
+                             int32_t d4, int32_t x) {
+  const ErrorLanes zero = {};
+  const ErrorLanes history = {int16_t(d1), int16_t(d2), int16_t(d3), int16_t(d4), int16_t(x)};
+  const ErrorLanes negated = zero - history;
+  // d1, -d1, ... d4, -d4 and x, -x; then all one lane up, making room for the 0.
+  const ErrorLanes pairs = __builtin_shufflevector(history, negated, 0, 8, 1, 9, 2, 10, 3, 11);
+  const ErrorLanes last = __builtin_shufflevector(history, negated, 4, 12, 5, 13, 6, 14, 7, 15);
+  const ErrorLanes low = __builtin_shufflevector(zero, pairs, 0, 8, 9, 10, 11, 12, 13, 14);
+  const ErrorLanes high = __builtin_shufflevector(pairs, zero, 7, 8, 8, 8, 8, 8, 8, 8) |
+                          __builtin_shufflevector(zero, last, 0, 8, 9, 10, 11, 12, 13, 14);
+  const ErrorLanes used = {-1, -1, -1, 0, 0, 0, 0, 0};
+  const ErrorLanes ev = zero + int16_t(e);
+  ErrorLanes a = ev - low;
+  ErrorLanes b = (ev & used) - high;
+  a = a > -a ? a : -a;
+  b = b > -b ? b : -b;
+  ErrorLanes s0, s1;
+  std::memcpy(&s0, sums, 16);
+  std::memcpy(&s1, sums + 8, 16);
+  s0 += a;
+  s1 += b;
+  std::memcpy(sums, &s0, 16);
+  std::memcpy(sums + 8, &s1, 16);
+}
+
+// One audio byte of the channel p from its symbol; cross is the delta of the
+// last audio byte on any channel, which this byte's delta replaces. Inline:
+// the decoding loop runs it with cross in a register.
+inline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
+  const int32_t x = *cross;
+  const int32_t d1 = p->prevDelta;
+  const int32_t d2 = p->prevDelta - p->delta1;
+  const int32_t d3 = p->delta2;
+  const int32_t d4 = p->delta3;
+  p->delta1 = d1;
+  p->delta2 = d2;
+  p->delta3 = d3;
+  p->delta4 = d4;
+  p->sampleCount++;
+
+  const int32_t sum = 8 * p->prevByte + p->weight1 * d1 + p->weight2 * d2 + p->weight3 * d3 +
+                      p->weight4 * d4 + p->weight5 * x;
+  const uint8_t out = uint8_t((uint32_t(sum) >> 3) - symbol);
+
+  const int32_t e = 8 * int32_t(int8_t(uint8_t(symbol)));
+  AccumulateErrors(p->errorSum, e, d1, d2, d3, d4, x);
+
+  const int32_t delta = int8_t(uint8_t(out - uint8_t(p->prevByte)));
+  p->prevDelta = delta;
+  *cross = delta;
+  p->prevByte = out;
+  if (p->sampleCount % 32 == 0) AdaptWeights(p);
+  return out;
+}
