@@ -35,15 +35,22 @@ struct HuffTable {
 };
 
 struct ChannelPredictor {
-  int32_t weight1, weight2, weight3, weight4, weight5;
-  int32_t delta1, delta2, delta3, delta4;
-  int32_t prevDelta;
-  // Entries 0..10 are the eleven sums; 11..15 stay 0 and only round the
-  // array up to two 8-lane vectors. A sum is reset every 32 bytes of its
-  // channel and adds at most 1024 + 255 a byte, so 16 bits hold it.
-  uint16_t errorSum[16];
+  // Each delta beside its weight: stored side by side, the four deltas would
+  // be written as one vector and read back one at a time, which the
+  // processor cannot forward from its store buffer.
+  int32_t weight1, delta1;
+  int32_t weight2, delta2;
+  int32_t weight3, delta3;
+  int32_t weight4, delta4;
+  int32_t weight5, prevDelta;
+  uint32_t errorSum[11];  // the sums over this channel's bytes before those in `pending`
   uint32_t sampleCount;
   int32_t prevByte;
+  // The values each of the channel's bytes since the last adaptation compared:
+  // 8 x its symbol, then delta1..delta4 and crossDelta as it saw them, at
+  // slot (byte number mod 32). The eleven sums are added up from here once
+  // per 32 bytes, eight bytes to a vector, instead of eleven additions a byte.
+  int16_t pending[6][32];
 };
 
 constexpr int LiteralSymbols = 298;  // also the largest alphabet
@@ -166,9 +173,44 @@ inline uint32_t TakeBits(BitRegister* r, uint32_t n) {
 
 // Decode tables and block headers.
 void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table);
+// The smallest length whose limit lies above v (the limits never decrease
+// with the length); 15 when none of 1..14 does.
+inline uint32_t CodeLength(const HuffTable* table, uint32_t v) {
+  const uint32_t* limit = table->limit;
+  if (v < limit[8]) {
+    if (v < limit[4]) {
+      if (v < limit[2]) return v < limit[1] ? 1 : 2;
+      return v < limit[3] ? 3 : 4;
+    }
+    if (v < limit[6]) return v < limit[5] ? 5 : 6;
+    return v < limit[7] ? 7 : 8;
+  }
+  if (v < limit[12]) {
+    if (v < limit[10]) return v < limit[9] ? 9 : 10;
+    return v < limit[11] ? 11 : 12;
+  }
+  if (v < limit[14]) return v < limit[13] ? 13 : 14;
+  return 15;
+}
+
+// The symbol a code of length len at v stands for. A position past the
+// alphabet reads slot 0; a slot no code filled keeps what an earlier build
+// of the table left there.
+inline uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
+  uint32_t i = table->firstIndex[len] + ((v - table->limit[len - 1]) >> (16 - len));
+  if (i >= uint32_t(table->symbolCount)) i = 0;
+  return table->symbols[i];
+}
+
 // Codes longer than QuickBits: v is the next 16 bits; returns the symbol and
-// adds the code's length to *length.
-uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length);
+// sets *length to the code's length. Inline, so that the hot loops make no
+// calls and keep their state in registers.
+inline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length) {
+  // The lowest bit of the peek takes no part in the search.
+  v &= 0xFFFE;
+  *length = CodeLength(table, v);
+  return SymbolAt(table, v, *length);
+}
 
 // Decoding a symbol in two steps, so that a top-up can go between them:
 // the lookup of the next QuickBits bits then need not wait for the top-up's
@@ -205,41 +247,20 @@ void PassOverBrokenExtent(uint32_t missing);
 uint8_t DecodeAudioByte(uint32_t symbol);
 void AdaptWeights(ChannelPredictor* p);
 
-// Eight 16-bit lanes: one SSE2 register on x86; other targets get plain
-// code for the same operations from the compiler.
-typedef int16_t ErrorLanes __attribute__((vector_size(16)));
+// errorSum[i] + the errors of candidate i over the first n pending bytes,
+// into sums (which may be errorSum itself).
+void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
+// Every 32 bytes of a channel: its sums added up, then AdaptWeights.
+void AdaptChannel(ChannelPredictor* p);
 
-// errorSum[i] += |e - candidate i| for the eleven candidate predictions
-// (0, +-delta1, +-delta2, +-delta3, +-delta4, +-cross), all lanes at once.
-inline void AccumulateErrors(uint16_t* sums, int32_t e, int32_t d1, int32_t d2, int32_t d3,
-                             int32_t d4, int32_t x) {
-  const ErrorLanes zero = {};
-  const ErrorLanes history = {int16_t(d1), int16_t(d2), int16_t(d3), int16_t(d4), int16_t(x)};
-  const ErrorLanes negated = zero - history;
-  // d1, -d1, ... d4, -d4 and x, -x; then all one lane up, making room for the 0.
-  const ErrorLanes pairs = __builtin_shufflevector(history, negated, 0, 8, 1, 9, 2, 10, 3, 11);
-  const ErrorLanes last = __builtin_shufflevector(history, negated, 4, 12, 5, 13, 6, 14, 7, 15);
-  const ErrorLanes low = __builtin_shufflevector(zero, pairs, 0, 8, 9, 10, 11, 12, 13, 14);
-  const ErrorLanes high = __builtin_shufflevector(pairs, zero, 7, 8, 8, 8, 8, 8, 8, 8) |
-                          __builtin_shufflevector(zero, last, 0, 8, 9, 10, 11, 12, 13, 14);
-  const ErrorLanes used = {-1, -1, -1, 0, 0, 0, 0, 0};
-  const ErrorLanes ev = zero + int16_t(e);
-  ErrorLanes a = ev - low;
-  ErrorLanes b = (ev & used) - high;
-  a = a > -a ? a : -a;
-  b = b > -b ? b : -b;
-  ErrorLanes s0, s1;
-  std::memcpy(&s0, sums, 16);
-  std::memcpy(&s1, sums + 8, 16);
-  s0 += a;
-  s1 += b;
-  std::memcpy(sums, &s0, 16);
-  std::memcpy(sums + 8, &s1, 16);
+inline bool AdaptationDue(const ChannelPredictor* p) {
+  return p->sampleCount % 32 == 0;
 }
 
 // One audio byte of the channel p from its symbol; cross is the delta of the
 // last audio byte on any channel, which this byte's delta replaces. Inline:
-// the decoding loop runs it with cross in a register.
+// the decoding loop runs it with cross in a register. The caller adapts the
+// weights when AdaptationDue.
 inline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
   const int32_t x = *cross;
   const int32_t d1 = p->prevDelta;
@@ -250,19 +271,22 @@ inline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t sy
   p->delta2 = d2;
   p->delta3 = d3;
   p->delta4 = d4;
-  p->sampleCount++;
+  const uint32_t slot = p->sampleCount++ & 31;
 
   const int32_t sum = 8 * p->prevByte + p->weight1 * d1 + p->weight2 * d2 + p->weight3 * d3 +
                       p->weight4 * d4 + p->weight5 * x;
   const uint8_t out = uint8_t((uint32_t(sum) >> 3) - symbol);
 
-  const int32_t e = 8 * int32_t(int8_t(uint8_t(symbol)));
-  AccumulateErrors(p->errorSum, e, d1, d2, d3, d4, x);
+  p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
+  p->pending[1][slot] = int16_t(d1);
+  p->pending[2][slot] = int16_t(d2);
+  p->pending[3][slot] = int16_t(d3);
+  p->pending[4][slot] = int16_t(d4);
+  p->pending[5][slot] = int16_t(x);
 
   const int32_t delta = int8_t(uint8_t(out - uint8_t(p->prevByte)));
   p->prevDelta = delta;
   *cross = delta;
   p->prevByte = out;
-  if (p->sampleCount % 32 == 0) AdaptWeights(p);
   return out;
 }

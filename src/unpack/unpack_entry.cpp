@@ -92,6 +92,50 @@ inline void PushDistance(Rar20Decoder& d, uint32_t length, uint32_t distance) {
   d.prevMatchLength = length;
 }
 
+// Decodes up to run audio bytes into the window and returns how many; fewer
+// when a block header symbol (256) came first, which is consumed. Its own
+// function so that its state fits in registers.
+__attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* writePos,
+                                                  uint32_t* channel, int32_t* cross, uint32_t run) {
+  Rar20Decoder& d = decoder;
+  const uint8_t* const buffer = d.input.buffer;
+  uint8_t* const w = d.window;
+  const HuffTable* const tables = d.audioTables;
+  ChannelPredictor* const predictors = d.channels;
+  const uint32_t channels = d.channelCount;
+  BitRegister in = *bits;
+  uint32_t at = *writePos, ch = *channel;
+  int32_t x = *cross;
+  uint32_t done = 0;
+  // The inner loop makes no calls, so that its state stays in registers; it
+  // leaves for a channel's adaptation and resumes.
+  while (done < run) {
+    ChannelPredictor* adapt = nullptr;
+    do {
+      const HuffTable* const table = &tables[ch];
+      const uint32_t entry = QuickEntry(table, in);
+      TopUpBits(&in, buffer);
+      const uint32_t s = FinishSymbol(table, &in, entry);
+      if (s == 256) {
+        run = done;
+        break;
+      }
+      ChannelPredictor* const p = &predictors[ch];
+      w[at] = PredictAudioByte(p, &x, s);
+      at = (at + 1) & WindowMask;
+      if (++ch == channels) ch = 0;
+      done++;
+      if (AdaptationDue(p)) adapt = p;
+    } while (adapt == nullptr && done < run);
+    if (adapt != nullptr) AdaptChannel(adapt);
+  }
+  *bits = in;
+  *writePos = at;
+  *channel = ch;
+  *cross = x;
+  return done;
+}
+
 // The passes of the loop. The input bits, the write position, the count
 // left, the flush position, the current channel and the last audio delta
 // live in locals; they are stored back before anything that reads them from
@@ -162,23 +206,9 @@ void DecodeLoop() {
     if (audio) {
       uint32_t run = RunLength(quietRoom, AudioPassBits, flushRoom, 1);
       if (run > uint32_t(remaining) + 1) run = uint32_t(remaining) + 1;
-      const HuffTable* const tables = d.audioTables;
-      ChannelPredictor* const predictors = d.channels;
-      const uint32_t channels = d.channelCount;
-      do {
-        const HuffTable* const table = &tables[channel];
-        const uint32_t entry = QuickEntry(table, in);
-        TopUpBits(&in, buffer);
-        const uint32_t s = FinishSymbol(table, &in, entry);
-        if (s == 256) {
-          header = true;
-          break;
-        }
-        w[writePos] = PredictAudioByte(&predictors[channel], &cross, s);
-        writePos = (writePos + 1) & WindowMask;
-        if (++channel == channels) channel = 0;
-        remaining--;
-      } while (--run > 0);
+      const uint32_t done = DecodeAudioRun(&in, &writePos, &channel, &cross, run);
+      remaining -= int32_t(done);
+      header = done < run;
     } else {
       uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, LzPassBytes);
       do {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "bit_writer.h"
 #include "decoder_fixture.h"
@@ -38,14 +39,38 @@ TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
   EXPECT_EQ(DecodeAudioByte(0), 0);
 }
 
+// The running sums: those already added up plus the bytes still pending.
+std::vector<uint32_t> ErrorSums(const ChannelPredictor& p) {
+  std::vector<uint32_t> sums(11);
+  AddPendingErrors(&p, p.sampleCount % 32, sums.data());
+  return sums;
+}
+
 TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
   ResetAudio(1);
   ChannelPredictor& p = decoder.channels[0];
   p.prevDelta = 3;       // becomes delta1
   DecodeAudioByte(255);  // e = -8
-  EXPECT_EQ(p.errorSum[0], 8u);
-  EXPECT_EQ(p.errorSum[1], 11u);  // |-8 - 3|
-  EXPECT_EQ(p.errorSum[2], 5u);   // |-8 + 3|
+  const std::vector<uint32_t> sums = ErrorSums(p);
+  EXPECT_EQ(sums[0], 8u);
+  EXPECT_EQ(sums[1], 11u);  // |-8 - 3|
+  EXPECT_EQ(sums[2], 5u);   // |-8 + 3|
+}
+
+TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
+  ResetAudio(2);
+  ChannelPredictor& p = decoder.channels[0];
+  p.prevDelta = 5;  // delta1 5, delta2 5
+  p.delta1 = 0;
+  p.delta2 = -7;  // becomes delta3
+  p.delta3 = 20;  // becomes delta4
+  decoder.crossDelta = -30;
+  p.errorSum[4] = 1000;  // added up before: stays in the sum
+  DecodeAudioByte(2);    // e = 16
+  const std::vector<uint32_t> sums = ErrorSums(p);
+  const uint32_t expected[11] = {16, 11, 21, 11, 1021, 23, 9, 4, 36, 46, 14};
+  for (int i = 0; i < 11; i++) EXPECT_EQ(sums[i], expected[i]) << i;
+  EXPECT_EQ(p.errorSum[4], 1000u);
 }
 
 TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
@@ -78,7 +103,7 @@ TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
   for (uint32_t e : decoder.channels[0].errorSum) EXPECT_EQ(e, 0u);
   // Channel 1 has seen 31 bytes: its sums are still running.
   EXPECT_EQ(decoder.channels[1].sampleCount, 31u);
-  EXPECT_EQ(decoder.channels[1].errorSum[9], 31u * 4u);
+  EXPECT_EQ(ErrorSums(decoder.channels[1])[9], 31u * 4u);
 }
 
 TEST(AudioDecoding, AdaptationMovesOneWeightByTheSmallestSum) {
