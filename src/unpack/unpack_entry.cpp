@@ -71,7 +71,12 @@ inline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, uint3
       Copy4(to, from);
       Copy4(to + length - 4, from + length - 4);
     } else if (distance == 1) {
-      std::memset(to, *from, length);
+      // A run of one byte, filled eight at a time (no library call: the
+      // loop around this keeps its state in registers).
+      const uint64_t v = 0x0101010101010101ull * *from;
+      uint32_t i = 0;
+      for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
+      for (; i < length; i++) to[i] = uint8_t(v);
     } else {
       for (uint32_t i = 0; i < length; i++) to[i] = from[i];
     }
@@ -136,6 +141,68 @@ __attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* w
   return done;
 }
 
+// Runs up to run passes of an LZ block, while remaining stays at 0 or more;
+// returns true when it stopped at a block header symbol (269), which is
+// consumed. Its own call-free function, so that its state stays in
+// registers.
+__attribute__((noinline)) bool DecodeLzRun(BitRegister* bits, uint32_t* writePos,
+                                           int32_t* remaining, uint32_t run) {
+  Rar20Decoder& d = decoder;
+  const uint8_t* const buffer = d.input.buffer;
+  uint8_t* const w = d.window;
+  BitRegister in = *bits;
+  uint32_t at = *writePos;
+  int32_t left = *remaining;
+  bool header = false;
+  do {
+    // After the top-up the register holds at least 56 bits, 41 of them
+    // after the symbol: enough for the rest of any match.
+    const uint32_t entry = QuickEntry(&d.literalTable, in);
+    TopUpBits(&in, buffer);
+    const uint32_t s = FinishSymbol(&d.literalTable, &in, entry);
+    if (s < 256) {
+      w[at] = uint8_t(s);
+      at = (at + 1) & WindowMask;
+      left--;
+      continue;
+    }
+    uint32_t length, distance;
+    if (s >= 270) {
+      const uint32_t k = s - 270;
+      length = lengthBase[k] + 3u + TakeBits(&in, lengthBits[k]);
+      const uint32_t slot = TakeSymbol(&d.distanceTable, &in);
+      distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+    } else if (s == 256) {
+      length = d.prevMatchLength;
+      distance = d.prevMatchDistance;
+    } else if (s < 261) {
+      distance = d.recentDistances[(d.recentCount - (s - 256)) & 3];
+      const uint32_t k = TakeSymbol(&d.repLengthTable, &in);
+      length = lengthBase[k] + 2u + TakeBits(&in, lengthBits[k]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+      if (distance >= 0x101) length++;
+    } else if (s < 269) {
+      const uint32_t k = s - 261;
+      distance = shortBase[k] + 1u + TakeBits(&in, shortBits[k]);
+      length = 2;
+    } else {
+      header = true;
+      break;
+    }
+    TopUpBits(&in, buffer);
+    PushDistance(d, length, distance);
+    left -= int32_t(length);
+    at = CopyWindowBytes(w, at, length, distance);
+  } while (--run > 0 && left >= 0);
+  *bits = in;
+  *writePos = at;
+  *remaining = left;
+  return header;
+}
+
 // The passes of the loop. The input bits, the write position, the count
 // left, the flush position, the current channel and the last audio delta
 // live in locals; they are stored back before anything that reads them from
@@ -144,7 +211,6 @@ void DecodeLoop() {
   Rar20Decoder& d = decoder;
   ReaderState& r = readerState;
   const uint8_t* const buffer = d.input.buffer;
-  uint8_t* const w = d.window;
   BitRegister in{};
   uint32_t writePos = 0, flushPos = 0, channel = 0;
   int32_t remaining = 0, cross = 0;
@@ -210,50 +276,8 @@ void DecodeLoop() {
       remaining -= int32_t(done);
       header = done < run;
     } else {
-      uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, LzPassBytes);
-      do {
-        // After the top-up the register holds at least 56 bits, 41 of them
-        // after the symbol: enough for the rest of any match.
-        const uint32_t entry = QuickEntry(&d.literalTable, in);
-        TopUpBits(&in, buffer);
-        const uint32_t s = FinishSymbol(&d.literalTable, &in, entry);
-        if (s < 256) {
-          w[writePos] = uint8_t(s);
-          writePos = (writePos + 1) & WindowMask;
-          remaining--;
-          continue;
-        }
-        uint32_t length, distance;
-        if (s >= 270) {
-          const uint32_t k = s - 270;
-          length = lengthBase[k] + 3u + TakeBits(&in, lengthBits[k]);
-          const uint32_t slot = TakeSymbol(&d.distanceTable, &in);
-          distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
-          if (distance >= 0x40000) length++;
-          if (distance >= 0x2000) length++;
-        } else if (s == 256) {
-          length = d.prevMatchLength;
-          distance = d.prevMatchDistance;
-        } else if (s < 261) {
-          distance = d.recentDistances[(d.recentCount - (s - 256)) & 3];
-          const uint32_t k = TakeSymbol(&d.repLengthTable, &in);
-          length = lengthBase[k] + 2u + TakeBits(&in, lengthBits[k]);
-          if (distance >= 0x40000) length++;
-          if (distance >= 0x2000) length++;
-          if (distance >= 0x101) length++;
-        } else if (s < 269) {
-          const uint32_t k = s - 261;
-          distance = shortBase[k] + 1u + TakeBits(&in, shortBits[k]);
-          length = 2;
-        } else {
-          header = true;
-          break;
-        }
-        TopUpBits(&in, buffer);
-        PushDistance(d, length, distance);
-        remaining -= int32_t(length);
-        writePos = CopyWindowBytes(w, writePos, length, distance);
-      } while (--run > 0 && remaining >= 0);
+      const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, LzPassBytes);
+      header = DecodeLzRun(&in, &writePos, &remaining, run);
     }
     if (header) {
       store();
