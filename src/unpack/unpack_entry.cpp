@@ -97,11 +97,14 @@ inline void PushDistance(Rar20Decoder& d, uint32_t length, uint32_t distance) {
   d.prevMatchLength = length;
 }
 
-// Decodes up to run audio bytes into the window and returns how many; fewer
-// when a block header symbol (256) came first, which is consumed. Its own
-// function so that its state fits in registers.
+// Decodes up to run audio bytes into the window and returns how many. It
+// stops early after a byte that makes a channel's adaptation due (setting
+// *due to that channel, for the caller to adapt; so the loop makes no calls
+// and keeps its state in registers), or at a block header symbol (256),
+// which is consumed.
 __attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* writePos,
-                                                  uint32_t* channel, int32_t* cross, uint32_t run) {
+                                                  uint32_t* channel, int32_t* cross, uint32_t run,
+                                                  ChannelPredictor** due) {
   Rar20Decoder& d = decoder;
   const uint8_t* const buffer = d.input.buffer;
   uint8_t* const w = d.window;
@@ -112,27 +115,22 @@ __attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* w
   uint32_t at = *writePos, ch = *channel;
   int32_t x = *cross;
   uint32_t done = 0;
-  // The inner loop makes no calls, so that its state stays in registers; it
-  // leaves for a channel's adaptation and resumes.
+  *due = nullptr;
   while (done < run) {
-    ChannelPredictor* adapt = nullptr;
-    do {
-      const HuffTable* const table = &tables[ch];
-      const uint32_t entry = QuickEntry(table, in);
-      TopUpBits(&in, buffer);
-      const uint32_t s = FinishSymbol(table, &in, entry);
-      if (s == 256) {
-        run = done;
-        break;
-      }
-      ChannelPredictor* const p = &predictors[ch];
-      w[at] = PredictAudioByte(p, &x, s);
-      at = (at + 1) & WindowMask;
-      if (++ch == channels) ch = 0;
-      done++;
-      if (AdaptationDue(p)) adapt = p;
-    } while (adapt == nullptr && done < run);
-    if (adapt != nullptr) AdaptChannel(adapt);
+    const HuffTable* const table = &tables[ch];
+    const uint32_t entry = QuickEntry(table, in);
+    TopUpBits(&in, buffer);
+    const uint32_t s = FinishSymbol(table, &in, entry);
+    if (s == 256) break;
+    ChannelPredictor* const p = &predictors[ch];
+    w[at] = PredictAudioByte(p, &x, s);
+    at = (at + 1) & WindowMask;
+    if (++ch == channels) ch = 0;
+    done++;
+    if (AdaptationDue(p)) {
+      *due = p;
+      break;
+    }
   }
   *bits = in;
   *writePos = at;
@@ -272,9 +270,18 @@ void DecodeLoop() {
     if (audio) {
       uint32_t run = RunLength(quietRoom, AudioPassBits, flushRoom, 1);
       if (run > uint32_t(remaining) + 1) run = uint32_t(remaining) + 1;
-      const uint32_t done = DecodeAudioRun(&in, &writePos, &channel, &cross, run);
-      remaining -= int32_t(done);
-      header = done < run;
+      for (;;) {
+        ChannelPredictor* due;
+        const uint32_t done = DecodeAudioRun(&in, &writePos, &channel, &cross, run, &due);
+        remaining -= int32_t(done);
+        run -= done;
+        if (due == nullptr) {
+          header = run > 0;
+          break;
+        }
+        AdaptChannel(due);
+        if (run == 0) break;
+      }
     } else {
       const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, LzPassBytes);
       header = DecodeLzRun(&in, &writePos, &remaining, run);
