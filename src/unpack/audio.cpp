@@ -24,16 +24,41 @@ namespace {
 // Eight 16-bit lanes: one SSE2 register on x86; other targets get plain code
 // for the same operations from the compiler.
 typedef int16_t Lanes __attribute__((vector_size(16)));
+typedef uint16_t Sums __attribute__((vector_size(16)));
 
-inline Lanes Abs(Lanes v) {
-  return v > -v ? v : -v;
+inline Sums AbsSum(Lanes v) {
+  return Sums(v > -v ? v : -v);
+}
+
+// Lane i of the result: lanes 2i and 2i+1 summed from a for i < 4, from b
+// for i >= 4, each pair interleaved: the step of a transposing reduction.
+inline Sums FoldPairs(Sums a, Sums b) {
+  return __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11) +
+         __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
+}
+
+inline Sums FoldQuads(Sums a, Sums b) {
+  return __builtin_shufflevector(a, b, 0, 1, 8, 9, 2, 3, 10, 11) +
+         __builtin_shufflevector(a, b, 4, 5, 12, 13, 6, 7, 14, 15);
+}
+
+inline Sums FoldHalves(Sums a, Sums b) {
+  return __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11) +
+         __builtin_shufflevector(a, b, 4, 5, 6, 7, 12, 13, 14, 15);
+}
+
+// Eight vectors in, one out: lane i holds the sum of the lanes of vector i.
+inline Sums LaneTotals(const Sums* v) {
+  return FoldHalves(FoldQuads(FoldPairs(v[0], v[1]), FoldPairs(v[2], v[3])),
+                    FoldQuads(FoldPairs(v[4], v[5]), FoldPairs(v[6], v[7])));
 }
 
 }  // namespace
 
 void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
-  // A lane adds at most 4 errors of up to 1024 + 255: no 16-bit overflow.
-  Lanes total[11] = {};
+  // A lane adds the errors of four bytes, at most 1024 + 255 each, and a
+  // total of all 32 stays below 65536: 16 unsigned bits hold both.
+  Sums total[16] = {};
   const Lanes lane = {0, 1, 2, 3, 4, 5, 6, 7};
   for (uint32_t first = 0; first < 32; first += 8) {
     // Bytes from n on count as e = 0 against candidates 0.
@@ -44,17 +69,17 @@ void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
       row[k] &= keep;
     }
     const Lanes e = row[0];
-    total[0] += Abs(e);
+    total[0] += AbsSum(e);
     for (int k = 1; k < 6; k++) {
-      total[2 * k - 1] += Abs(e - row[k]);
-      total[2 * k] += Abs(e + row[k]);
+      total[2 * k - 1] += AbsSum(e - row[k]);
+      total[2 * k] += AbsSum(e + row[k]);
     }
   }
-  for (int i = 0; i < 11; i++) {
-    uint32_t sum = p->errorSum[i];
-    for (int j = 0; j < 8; j++) sum += uint16_t(total[i][j]);
-    sums[i] = sum;
-  }
+  uint16_t added[16];
+  const Sums low = LaneTotals(total), high = LaneTotals(total + 8);
+  std::memcpy(added, &low, sizeof low);
+  std::memcpy(added + 8, &high, sizeof high);
+  for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
 }
 
 void AdaptChannel(ChannelPredictor* p) {
