@@ -119,7 +119,9 @@ __attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* w
   while (done < run) {
     const HuffTable* const table = &tables[ch];
     const uint32_t entry = QuickEntry(table, in);
-    TopUpBits(&in, buffer);
+    // A top-up leaves 56 bits or more: enough for two symbols of up to 15
+    // bits and the lookup of a third.
+    if (done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == 256) break;
     ChannelPredictor* const p = &predictors[ch];
@@ -152,6 +154,10 @@ __attribute__((noinline)) bool DecodeLzRun(BitRegister* bits, uint32_t* writePos
   uint32_t at = *writePos;
   int32_t left = *remaining;
   bool header = false;
+  // Passes run only while left >= 0. A literal takes one from it, so a
+  // bound on the passes, renewed after every match, spares the literals
+  // that test.
+  if (run > uint32_t(left) + 1) run = uint32_t(left) + 1;
   do {
     // After the top-up the register holds at least 56 bits, 41 of them
     // after the symbol: enough for the rest of any match.
@@ -194,7 +200,9 @@ __attribute__((noinline)) bool DecodeLzRun(BitRegister* bits, uint32_t* writePos
     PushDistance(d, length, distance);
     left -= int32_t(length);
     at = CopyWindowBytes(w, at, length, distance);
-  } while (--run > 0 && left >= 0);
+    if (left < 0) break;
+    if (run > uint32_t(left) + 1) run = uint32_t(left) + 1;
+  } while (--run > 0);
   *bits = in;
   *writePos = at;
   *remaining = left;
