@@ -5,17 +5,21 @@
 #include "unpack/rar20_decoder.h"
 
 void AdaptWeights(ChannelPredictor* p) {
-  uint32_t best = 0;
-  for (uint32_t i = 1; i < 11; i++)
-    if (p->errorSum[i] < p->errorSum[best]) best = i;
+  // The smallest sum, ties to the lowest entry; selected without branches,
+  // as the winner changes from one adaptation to the next.
+  uint32_t best = 0, least = p->errorSum[0];
+  for (uint32_t i = 1; i < 11; i++) {
+    const uint32_t smaller = 0u - uint32_t(p->errorSum[i] < least);
+    least ^= (least ^ p->errorSum[i]) & smaller;
+    best ^= (best ^ i) & smaller;
+  }
   for (uint32_t& e : p->errorSum) e = 0;
-  int32_t* weights[5] = {&p->weight1, &p->weight2, &p->weight3, &p->weight4, &p->weight5};
-  if (best == 0) return;
-  int32_t& w = *weights[(best - 1) / 2];
-  if (best % 2 == 1) {
-    if (w >= -16) w--;
-  } else {
-    if (w < 16) w++;
+  // Entry 2k + 1 lowers weight k + 1 (not below -17), entry 2k + 2 raises
+  // it (not above 16); entry 0 moves none.
+  int32_t* const weights[5] = {&p->weight1, &p->weight2, &p->weight3, &p->weight4, &p->weight5};
+  for (uint32_t k = 0; k < 5; k++) {
+    int32_t& w = *weights[k];
+    w += int32_t(best == 2 * k + 2 && w < 16) - int32_t(best == 2 * k + 1 && w >= -16);
   }
 }
 
