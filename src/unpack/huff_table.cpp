@@ -16,7 +16,7 @@ void BuildQuickTable(HuffTable* table) {
     const uint32_t v = prefix << shift;
     while (len < 15 && v >= table->limit[len]) len++;
     table->quick[prefix] =
-        len <= QuickBits ? uint16_t(len << 9 | SymbolAt(table, v, len)) : uint16_t(0);
+        len <= QuickBits ? uint16_t(SymbolAt(table, v, len) << 6 | len) : uint16_t(0);
   }
 }
 
@@ -48,8 +48,8 @@ void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
 uint32_t DecodeSymbol(const HuffTable* table) {
   const uint32_t v = PeekBits16();
   const uint32_t e = table->quick[v >> (16 - QuickBits)];
-  uint32_t length = e >> 9;
-  uint32_t symbol = e & 0x1FF;
+  uint32_t length = e & 63;
+  uint32_t symbol = e >> 6;
   if (e == 0) symbol = DecodeLongSymbol(table, v, &length);
   SkipBits(length);
   return symbol;

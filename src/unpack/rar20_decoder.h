@@ -29,8 +29,9 @@ struct HuffTable {
   uint32_t limit[16];
   uint32_t firstIndex[16];
   uint32_t symbols[MaxTableSymbols];  // the first symbolCount entries are this table's
-  // Indexed by the next QuickBits bits: code length << 9 | symbol, or 0 when
-  // the code is longer and the limits must be searched.
+  // Indexed by the next QuickBits bits: symbol << 6 | code length, or 0 when
+  // the code is longer and the limits must be searched. The length in the
+  // low six bits lets the entry itself serve as the shift count.
   uint16_t quick[1u << QuickBits];
 };
 
@@ -220,8 +221,8 @@ inline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
 }
 
 inline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
-  uint32_t length = entry >> 9;
-  uint32_t symbol = entry & 0x1FF;
+  uint32_t length = entry & 63;
+  uint32_t symbol = entry >> 6;
   if (__builtin_expect(entry == 0, 0))
     symbol = DecodeLongSymbol(table, uint32_t(r->bits >> 48), &length);
   r->bits <<= length;
