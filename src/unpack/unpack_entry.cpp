@@ -101,44 +101,72 @@ inline void PushDistance(Rar20Decoder& d, uint32_t length, uint32_t distance) {
 // stops early after a byte that makes a channel's adaptation due (setting
 // *due to that channel, for the caller to adapt; so the loop makes no calls
 // and keeps its state in registers), or at a block header symbol (256),
-// which is consumed.
-__attribute__((noinline)) uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* writePos,
-                                                  uint32_t* channel, int32_t* cross, uint32_t run,
-                                                  ChannelPredictor** due) {
+// which is consumed. One instance per channel count: after the first round,
+// each byte's table and predictor are fixed addresses, not indexed.
+template <uint32_t Channels>
+__attribute__((noinline)) uint32_t DecodeAudioRunOf(BitRegister* bits, uint32_t* writePos,
+                                                    uint32_t* channel, int32_t* cross, uint32_t run,
+                                                    ChannelPredictor** due) {
   Rar20Decoder& d = decoder;
   const uint8_t* const buffer = d.input.buffer;
   uint8_t* const w = d.window;
-  const HuffTable* const tables = d.audioTables;
-  ChannelPredictor* const predictors = d.channels;
-  const uint32_t channels = d.channelCount;
   BitRegister in = *bits;
   uint32_t at = *writePos, ch = *channel;
   int32_t x = *cross;
   uint32_t done = 0;
   *due = nullptr;
-  while (done < run) {
-    const HuffTable* const table = &tables[ch];
+  // One byte on channel k; false when the run stops there. ch is left at
+  // the channel of the next byte.
+  auto step = [&](uint32_t k) __attribute__((always_inline)) {
+    ch = k;
+    if (done == run) return false;
+    const HuffTable* const table = &d.audioTables[k];
     const uint32_t entry = QuickEntry(table, in);
     // A top-up leaves 56 bits or more: enough for two symbols of up to 15
     // bits and the lookup of a third.
     if (done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
-    if (s == 256) break;
-    ChannelPredictor* const p = &predictors[ch];
+    if (s == 256) return false;
+    ChannelPredictor* const p = &d.channels[k];
     w[at] = PredictAudioByte(p, &x, s);
     at = (at + 1) & WindowMask;
-    if (++ch == channels) ch = 0;
     done++;
+    ch = k + 1 == Channels ? 0 : k + 1;
     if (AdaptationDue(p)) {
       *due = p;
-      break;
+      return false;
     }
+    return true;
+  };
+  // The rest of the round the run starts in, then whole rounds.
+  for (uint32_t k = ch; k != 0 && k < Channels; k++)
+    if (!step(k)) goto stop;
+  for (;;) {
+    if (!step(0)) break;
+    if (Channels > 1 && !step(1)) break;
+    if (Channels > 2 && !step(2)) break;
+    if (Channels > 3 && !step(3)) break;
   }
+stop:
   *bits = in;
   *writePos = at;
   *channel = ch;
   *cross = x;
   return done;
+}
+
+uint32_t DecodeAudioRun(BitRegister* bits, uint32_t* writePos, uint32_t* channel, int32_t* cross,
+                        uint32_t run, ChannelPredictor** due) {
+  switch (decoder.channelCount) {
+    case 1:
+      return DecodeAudioRunOf<1>(bits, writePos, channel, cross, run, due);
+    case 2:
+      return DecodeAudioRunOf<2>(bits, writePos, channel, cross, run, due);
+    case 3:
+      return DecodeAudioRunOf<3>(bits, writePos, channel, cross, run, due);
+    default:
+      return DecodeAudioRunOf<4>(bits, writePos, channel, cross, run, due);
+  }
 }
 
 // Runs up to run passes of an LZ block, while remaining stays at 0 or more;
