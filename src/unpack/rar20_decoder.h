@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
+// For the few small steps of the hot loops: inlined even where the
+// compiler's size limits would stop it, since a call there would push the
+// loops' state out of registers.
+#define HotInline inline __attribute__((always_inline))
+
 constexpr uint32_t InputBufferSize = 8192;
 // Bytes after the buffer that a peek's four-byte load may touch; the bits it
 // takes from them are never used.
@@ -141,7 +146,7 @@ struct BitRegister {
 };
 
 // Afterwards the register holds at least 56 bits.
-inline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
+HotInline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
   uint64_t word;
   std::memcpy(&word, buffer + r->next, 8);
   r->bits |= __builtin_bswap64(word) >> r->count;
@@ -165,7 +170,7 @@ inline uint32_t BitRegisterPosition(const BitRegister& r) {
 }
 
 // n = 0..16 bits as a number; n = 0 reads nothing and gives 0.
-inline uint32_t TakeBits(BitRegister* r, uint32_t n) {
+HotInline uint32_t TakeBits(BitRegister* r, uint32_t n) {
   const uint32_t v = uint32_t(r->bits >> (63 - n) >> 1);
   r->bits <<= n;
   r->count -= n;
@@ -176,7 +181,7 @@ inline uint32_t TakeBits(BitRegister* r, uint32_t n) {
 void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table);
 // The smallest length whose limit lies above v (the limits never decrease
 // with the length); 15 when none of 1..14 does.
-inline uint32_t CodeLength(const HuffTable* table, uint32_t v) {
+HotInline uint32_t CodeLength(const HuffTable* table, uint32_t v) {
   const uint32_t* limit = table->limit;
   if (v < limit[8]) {
     if (v < limit[4]) {
@@ -197,7 +202,7 @@ inline uint32_t CodeLength(const HuffTable* table, uint32_t v) {
 // The symbol a code of length len at v stands for. A position past the
 // alphabet reads slot 0; a slot no code filled keeps what an earlier build
 // of the table left there.
-inline uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
+HotInline uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
   uint32_t i = table->firstIndex[len] + ((v - table->limit[len - 1]) >> (16 - len));
   if (i >= uint32_t(table->symbolCount)) i = 0;
   return table->symbols[i];
@@ -206,7 +211,7 @@ inline uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
 // Codes longer than QuickBits: v is the next 16 bits; returns the symbol and
 // sets *length to the code's length. Inline, so that the hot loops make no
 // calls and keep their state in registers.
-inline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length) {
+HotInline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length) {
   // The lowest bit of the peek takes no part in the search.
   v &= 0xFFFE;
   *length = CodeLength(table, v);
@@ -216,11 +221,11 @@ inline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* l
 // Decoding a symbol in two steps, so that a top-up can go between them:
 // the lookup of the next QuickBits bits then need not wait for the top-up's
 // load. QuickEntry needs QuickBits bits in the register, FinishSymbol 16.
-inline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
+HotInline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
   return table->quick[r.bits >> (64 - QuickBits)];
 }
 
-inline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
+HotInline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
   uint32_t length = entry & 63;
   uint32_t symbol = entry >> 6;
   if (__builtin_expect(entry == 0, 0))
@@ -230,7 +235,7 @@ inline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t en
   return symbol;
 }
 
-inline uint32_t TakeSymbol(const HuffTable* table, BitRegister* r) {
+HotInline uint32_t TakeSymbol(const HuffTable* table, BitRegister* r) {
   return FinishSymbol(table, r, QuickEntry(table, *r));
 }
 
@@ -262,7 +267,7 @@ inline bool AdaptationDue(const ChannelPredictor* p) {
 // last audio byte on any channel, which this byte's delta replaces. Inline:
 // the decoding loop runs it with cross in a register. The caller adapts the
 // weights when AdaptationDue.
-inline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
+HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
   const int32_t x = *cross;
   const int32_t d1 = p->prevDelta;
   const int32_t d2 = p->prevDelta - p->delta1;
