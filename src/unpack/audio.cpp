@@ -30,31 +30,37 @@ namespace {
 typedef int16_t Lanes __attribute__((vector_size(16)));
 typedef uint16_t Sums __attribute__((vector_size(16)));
 
-inline Sums AbsSum(Lanes v) {
-  return Sums(v > -v ? v : -v);
+// Helpers take and give vectors through references: without SSE (the
+// 32-bit Windows build) vectors passed by value would change the calling
+// convention.
+inline void AddAbs(Sums* total, const Lanes& v) {
+  *total += Sums(v > -v ? v : -v);
 }
 
-// Lane i of the result: lanes 2i and 2i+1 summed from a for i < 4, from b
-// for i >= 4, each pair interleaved: the step of a transposing reduction.
-inline Sums FoldPairs(Sums a, Sums b) {
-  return __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11) +
+// out lane i: lanes 2i and 2i+1 summed from a for i < 4, from b for i >= 4,
+// each pair interleaved: the first step of a transposing reduction.
+inline void FoldPairs(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11) +
          __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
 }
 
-inline Sums FoldQuads(Sums a, Sums b) {
-  return __builtin_shufflevector(a, b, 0, 1, 8, 9, 2, 3, 10, 11) +
+inline void FoldQuads(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 1, 8, 9, 2, 3, 10, 11) +
          __builtin_shufflevector(a, b, 4, 5, 12, 13, 6, 7, 14, 15);
 }
 
-inline Sums FoldHalves(Sums a, Sums b) {
-  return __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11) +
+inline void FoldHalves(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11) +
          __builtin_shufflevector(a, b, 4, 5, 6, 7, 12, 13, 14, 15);
 }
 
 // Eight vectors in, one out: lane i holds the sum of the lanes of vector i.
-inline Sums LaneTotals(const Sums* v) {
-  return FoldHalves(FoldQuads(FoldPairs(v[0], v[1]), FoldPairs(v[2], v[3])),
-                    FoldQuads(FoldPairs(v[4], v[5]), FoldPairs(v[6], v[7])));
+inline void LaneTotals(const Sums* v, Sums* out) {
+  Sums pairs[4], quads[2];
+  for (int i = 0; i < 4; i++) FoldPairs(v[2 * i], v[2 * i + 1], &pairs[i]);
+  FoldQuads(pairs[0], pairs[1], &quads[0]);
+  FoldQuads(pairs[2], pairs[3], &quads[1]);
+  FoldHalves(quads[0], quads[1], out);
 }
 
 }  // namespace
@@ -73,16 +79,17 @@ void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
       row[k] &= keep;
     }
     const Lanes e = row[0];
-    total[0] += AbsSum(e);
+    AddAbs(&total[0], e);
     for (int k = 1; k < 6; k++) {
-      total[2 * k - 1] += AbsSum(e - row[k]);
-      total[2 * k] += AbsSum(e + row[k]);
+      AddAbs(&total[2 * k - 1], e - row[k]);
+      AddAbs(&total[2 * k], e + row[k]);
     }
   }
+  Sums totals[2];
+  LaneTotals(total, &totals[0]);
+  LaneTotals(total + 8, &totals[1]);
   uint16_t added[16];
-  const Sums low = LaneTotals(total), high = LaneTotals(total + 8);
-  std::memcpy(added, &low, sizeof low);
-  std::memcpy(added + 8, &high, sizeof high);
+  std::memcpy(added, totals, sizeof added);
   for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
 }
 
