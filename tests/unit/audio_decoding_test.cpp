@@ -165,4 +165,46 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
   EXPECT_EQ(decoder.currentChannel, 0u);
 }
 
+TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
+  // A 3-channel block, then a block of 1 to 4 channels that may start in
+  // the middle of a round; codes of 8, 9 and 13 bits (longer than one
+  // lookup reaches); enough bytes for input slides and many adaptations.
+  std::vector<uint8_t> lengths(257);
+  for (int s = 0; s < 257; s++) lengths[size_t(s)] = s < 120 ? 8 : s < 240 ? 9 : 13;
+  const CanonicalCode code(lengths);
+  for (uint32_t channels = 1; channels <= 4; channels++) {
+    uint32_t x = 12345 + channels;
+    auto next = [&x] { return (x = x * 1103515245u + 12345u) >> 16; };
+    const uint32_t firstBlock = 1001, secondBlock = 30000;
+    std::vector<uint32_t> symbols;
+    for (uint32_t i = 0; i < firstBlock + secondBlock; i++)
+      symbols.push_back(next() % 8 == 0 ? 240 + next() % 16 : next() % 240);
+
+    BitWriter w;
+    std::vector<uint8_t> all;
+    for (int c = 0; c < 3; c++) all.insert(all.end(), lengths.begin(), lengths.end());
+    PutBlockHeader(w, all, true, 3);
+    for (uint32_t i = 0; i < firstBlock; i++) code.Put(w, symbols[i]);
+    code.Put(w, 256);
+    all.resize(0);
+    for (uint32_t c = 0; c < channels; c++) all.insert(all.end(), lengths.begin(), lengths.end());
+    PutBlockHeader(w, all, true, int(channels));
+    for (uint32_t i = firstBlock; i < symbols.size(); i++) code.Put(w, symbols[i]);
+    DecodeRun run;
+    const std::vector<uint8_t> out = run.Entry(w.Bytes(), uint32_t(symbols.size()));
+
+    ResetAudio(3);
+    std::vector<uint8_t> expected;
+    for (uint32_t i = 0; i < symbols.size(); i++) {
+      if (i == firstBlock) {
+        decoder.channelCount = channels;
+        if (decoder.currentChannel >= channels) decoder.currentChannel = 0;
+      }
+      expected.push_back(DecodeAudioByte(symbols[i]));
+      if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
+    }
+    EXPECT_EQ(out, expected) << channels << " channels";
+  }
+}
+
 }  // namespace
