@@ -154,6 +154,14 @@ HotInline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
   r->count |= 56;
 }
 
+// Field by field: the compiler would copy the whole record through the
+// stack, and the hot loops' copy would then live there too.
+HotInline void CopyBitRegister(BitRegister* to, const BitRegister& from) {
+  to->bits = from.bits;
+  to->count = from.count;
+  to->next = from.next;
+}
+
 // Starts the register at a bit position of the buffer.
 inline void LoadBitRegister(BitRegister* r, const uint8_t* buffer, uint32_t position) {
   r->bits = 0;

@@ -110,11 +110,8 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(BitRegister* bits, uint32_t*
   Rar20Decoder& d = decoder;
   const uint8_t* const buffer = d.input.buffer;
   uint8_t* const w = d.window;
-  // Field by field: a copy of the whole record would go through the stack.
   BitRegister in;
-  in.bits = bits->bits;
-  in.count = bits->count;
-  in.next = bits->next;
+  CopyBitRegister(&in, *bits);
   uint32_t at = *writePos, ch = *channel;
   int32_t x = *cross;
   uint32_t done = 0;
@@ -152,9 +149,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(BitRegister* bits, uint32_t*
     if (Channels > 3 && !step(3)) break;
   }
 stop:
-  bits->bits = in.bits;
-  bits->count = in.count;
-  bits->next = in.next;
+  CopyBitRegister(bits, in);
   *writePos = at;
   *channel = ch;
   *cross = x;
@@ -184,11 +179,8 @@ __attribute__((noinline)) bool DecodeLzRun(BitRegister* bits, uint32_t* writePos
   Rar20Decoder& d = decoder;
   const uint8_t* const buffer = d.input.buffer;
   uint8_t* const w = d.window;
-  // Field by field: a copy of the whole record would go through the stack.
   BitRegister in;
-  in.bits = bits->bits;
-  in.count = bits->count;
-  in.next = bits->next;
+  CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
   int32_t left = *remaining;
   bool header = false;
@@ -241,9 +233,7 @@ __attribute__((noinline)) bool DecodeLzRun(BitRegister* bits, uint32_t* writePos
     if (left < 0) break;
     if (run > uint32_t(left) + 1) run = uint32_t(left) + 1;
   } while (--run > 0);
-  bits->bits = in.bits;
-  bits->count = in.count;
-  bits->next = in.next;
+  CopyBitRegister(bits, in);
   *writePos = at;
   *remaining = left;
   return header;
