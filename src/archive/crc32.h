@@ -4,10 +4,10 @@
 #include <cstdint>
 
 // Crc32Table is the classic byte table (the cipher uses it as well);
-// Crc32Slices[k] advances a byte followed by k zero bytes, so that eight
-// bytes are folded in with eight independent lookups.
+// Crc32Slices[k] advances a byte followed by k zero bytes, so that sixteen
+// bytes are folded in with sixteen independent lookups.
 extern uint32_t Crc32Table[256];
-extern uint32_t Crc32Slices[8][256];
+extern uint32_t Crc32Slices[16][256];
 
 void BuildCrc32Table();
 

@@ -1,56 +1,107 @@
 // Audio blocks: each symbol is the error of an adaptive linear prediction
 // kept per channel; the weights follow the best of eleven candidates.
-#include <cstdlib>
+#include <cstring>
 
 #include "unpack/rar20_decoder.h"
 
 void AdaptWeights(ChannelPredictor* p) {
-  uint32_t best = 0;
-  for (uint32_t i = 1; i < 11; i++)
-    if (p->errorSum[i] < p->errorSum[best]) best = i;
-  for (uint32_t& e : p->errorSum) e = 0;
-  int32_t* weights[5] = {&p->weight1, &p->weight2, &p->weight3, &p->weight4, &p->weight5};
-  if (best == 0) return;
-  int32_t& w = *weights[(best - 1) / 2];
-  if (best % 2 == 1) {
-    if (w >= -16) w--;
-  } else {
-    if (w < 16) w++;
+  // The smallest sum, ties to the lowest entry; selected without branches,
+  // as the winner changes from one adaptation to the next.
+  uint32_t best = 0, least = p->errorSum[0];
+  for (uint32_t i = 1; i < 11; i++) {
+    const uint32_t smaller = 0u - uint32_t(p->errorSum[i] < least);
+    least ^= (least ^ p->errorSum[i]) & smaller;
+    best ^= (best ^ i) & smaller;
   }
+  for (uint32_t& e : p->errorSum) e = 0;
+  // Entry 2k + 1 lowers weight k + 1 (not below -17), entry 2k + 2 raises
+  // it (not above 16); entry 0 moves none.
+  int32_t* const weights[5] = {&p->weight1, &p->weight2, &p->weight3, &p->weight4, &p->weight5};
+  for (uint32_t k = 0; k < 5; k++) {
+    int32_t& w = *weights[k];
+    w += int32_t(best == 2 * k + 2 && w < 16) - int32_t(best == 2 * k + 1 && w >= -16);
+  }
+}
+
+namespace {
+
+// Eight 16-bit lanes: one SSE2 register on x86; other targets get plain code
+// for the same operations from the compiler.
+typedef int16_t Lanes __attribute__((vector_size(16)));
+typedef uint16_t Sums __attribute__((vector_size(16)));
+
+// Helpers take and give vectors through references: without SSE (the
+// 32-bit Windows build) vectors passed by value would change the calling
+// convention.
+inline void AddAbs(Sums* total, const Lanes& v) {
+  *total += Sums(v > -v ? v : -v);
+}
+
+// out lane i: lanes 2i and 2i+1 summed from a for i < 4, from b for i >= 4,
+// each pair interleaved: the first step of a transposing reduction.
+inline void FoldPairs(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11) +
+         __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
+}
+
+inline void FoldQuads(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 1, 8, 9, 2, 3, 10, 11) +
+         __builtin_shufflevector(a, b, 4, 5, 12, 13, 6, 7, 14, 15);
+}
+
+inline void FoldHalves(const Sums& a, const Sums& b, Sums* out) {
+  *out = __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11) +
+         __builtin_shufflevector(a, b, 4, 5, 6, 7, 12, 13, 14, 15);
+}
+
+// Eight vectors in, one out: lane i holds the sum of the lanes of vector i.
+inline void LaneTotals(const Sums* v, Sums* out) {
+  Sums pairs[4], quads[2];
+  for (int i = 0; i < 4; i++) FoldPairs(v[2 * i], v[2 * i + 1], &pairs[i]);
+  FoldQuads(pairs[0], pairs[1], &quads[0]);
+  FoldQuads(pairs[2], pairs[3], &quads[1]);
+  FoldHalves(quads[0], quads[1], out);
+}
+
+}  // namespace
+
+void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
+  // A lane adds the errors of four bytes, at most 1024 + 255 each, and a
+  // total of all 32 stays below 65536: 16 unsigned bits hold both.
+  Sums total[16] = {};
+  const Lanes lane = {0, 1, 2, 3, 4, 5, 6, 7};
+  for (uint32_t first = 0; first < 32; first += 8) {
+    // Bytes from n on count as e = 0 against candidates 0.
+    const Lanes keep = lane + int16_t(first) < int16_t(n);
+    Lanes row[6];
+    for (int k = 0; k < 6; k++) {
+      std::memcpy(&row[k], &p->pending[k][first], sizeof row[k]);
+      row[k] &= keep;
+    }
+    const Lanes e = row[0];
+    AddAbs(&total[0], e);
+    for (int k = 1; k < 6; k++) {
+      AddAbs(&total[2 * k - 1], e - row[k]);
+      AddAbs(&total[2 * k], e + row[k]);
+    }
+  }
+  Sums totals[2];
+  LaneTotals(total, &totals[0]);
+  LaneTotals(total + 8, &totals[1]);
+  uint16_t added[16];
+  std::memcpy(added, totals, sizeof added);
+  for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
+}
+
+void AdaptChannel(ChannelPredictor* p) {
+  AddPendingErrors(p, 32, p->errorSum);
+  AdaptWeights(p);
 }
 
 uint8_t DecodeAudioByte(uint32_t symbol) {
   Rar20Decoder& d = decoder;
-  ChannelPredictor& p = d.channels[d.currentChannel];
-  p.sampleCount++;
-  p.delta4 = p.delta3;
-  p.delta3 = p.delta2;
-  p.delta2 = p.prevDelta - p.delta1;
-  p.delta1 = p.prevDelta;
-
-  const int32_t sum = 8 * p.prevByte + p.weight1 * p.delta1 + p.weight2 * p.delta2 +
-                      p.weight3 * p.delta3 + p.weight4 * p.delta4 + p.weight5 * d.crossDelta;
-  const uint32_t predicted = (uint32_t(sum) >> 3) & 0xFF;
-  const uint8_t out = uint8_t(predicted - symbol);
-
-  const int32_t e = 8 * int32_t(int8_t(uint8_t(symbol)));
-  const int32_t cross = d.crossDelta;
-  p.errorSum[0] += uint32_t(std::abs(e));
-  p.errorSum[1] += uint32_t(std::abs(e - p.delta1));
-  p.errorSum[2] += uint32_t(std::abs(e + p.delta1));
-  p.errorSum[3] += uint32_t(std::abs(e - p.delta2));
-  p.errorSum[4] += uint32_t(std::abs(e + p.delta2));
-  p.errorSum[5] += uint32_t(std::abs(e - p.delta3));
-  p.errorSum[6] += uint32_t(std::abs(e + p.delta3));
-  p.errorSum[7] += uint32_t(std::abs(e - p.delta4));
-  p.errorSum[8] += uint32_t(std::abs(e + p.delta4));
-  p.errorSum[9] += uint32_t(std::abs(e - cross));
-  p.errorSum[10] += uint32_t(std::abs(e + cross));
-
-  const int32_t delta = int8_t(uint8_t(out - uint8_t(p.prevByte)));
-  p.prevDelta = delta;
-  d.crossDelta = delta;
-  p.prevByte = out;
-  if (p.sampleCount % 32 == 0) AdaptWeights(&p);
+  ChannelPredictor* p = &d.channels[d.currentChannel];
+  const uint8_t out = PredictAudioByte(p, &d.crossDelta, symbol);
+  if (AdaptationDue(p)) AdaptChannel(p);
   return out;
 }

@@ -5,35 +5,6 @@
 
 namespace {
 
-// The smallest length whose limit lies above v (the limits never decrease
-// with the length); 15 when none of 1..14 does.
-uint32_t CodeLength(const HuffTable* table, uint32_t v) {
-  const uint32_t* limit = table->limit;
-  if (v < limit[8]) {
-    if (v < limit[4]) {
-      if (v < limit[2]) return v < limit[1] ? 1 : 2;
-      return v < limit[3] ? 3 : 4;
-    }
-    if (v < limit[6]) return v < limit[5] ? 5 : 6;
-    return v < limit[7] ? 7 : 8;
-  }
-  if (v < limit[12]) {
-    if (v < limit[10]) return v < limit[9] ? 9 : 10;
-    return v < limit[11] ? 11 : 12;
-  }
-  if (v < limit[14]) return v < limit[13] ? 13 : 14;
-  return 15;
-}
-
-// The symbol a code of length len at v stands for. A position past the
-// alphabet reads slot 0; a slot no code filled keeps what an earlier build
-// of the table left there.
-uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
-  uint32_t i = table->firstIndex[len] + ((v - table->limit[len - 1]) >> (16 - len));
-  if (i >= uint32_t(table->symbolCount)) i = 0;
-  return table->symbols[i];
-}
-
 // Fills the quick lookup. Limits of lengths up to QuickBits are multiples of
 // 2^(16 - QuickBits) (or saturated above every peek), so all 16-bit values
 // that share their top QuickBits bits find the same length and symbol as
@@ -45,7 +16,7 @@ void BuildQuickTable(HuffTable* table) {
     const uint32_t v = prefix << shift;
     while (len < 15 && v >= table->limit[len]) len++;
     table->quick[prefix] =
-        len <= QuickBits ? uint16_t(len << 9 | SymbolAt(table, v, len)) : uint16_t(0);
+        len <= QuickBits ? uint16_t(SymbolAt(table, v, len) << 6 | len) : uint16_t(0);
   }
 }
 
@@ -74,19 +45,12 @@ void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
   BuildQuickTable(table);
 }
 
-uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* bits) {
-  // The lowest bit of the peek takes no part in the search.
-  v &= 0xFFFE;
-  const uint32_t len = CodeLength(table, v);
-  *bits += len;
-  return SymbolAt(table, v, len);
-}
-
 uint32_t DecodeSymbol(const HuffTable* table) {
-  BitInput& in = decoder.input;
-  uint32_t bits = in.bytePos * 8 + in.bitPos;
-  const uint32_t s = DecodeSymbolAt(table, in.buffer, &bits);
-  in.bytePos = bits >> 3;
-  in.bitPos = bits & 7;
-  return s;
+  const uint32_t v = PeekBits16();
+  const uint32_t e = table->quick[v >> (16 - QuickBits)];
+  uint32_t length = e & 63;
+  uint32_t symbol = e >> 6;
+  if (e == 0) symbol = DecodeLongSymbol(table, v, &length);
+  SkipBits(length);
+  return symbol;
 }

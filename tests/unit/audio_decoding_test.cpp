@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "bit_writer.h"
 #include "decoder_fixture.h"
@@ -38,14 +39,38 @@ TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
   EXPECT_EQ(DecodeAudioByte(0), 0);
 }
 
+// The running sums: those already added up plus the bytes still pending.
+std::vector<uint32_t> ErrorSums(const ChannelPredictor& p) {
+  std::vector<uint32_t> sums(11);
+  AddPendingErrors(&p, p.sampleCount % 32, sums.data());
+  return sums;
+}
+
 TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
   ResetAudio(1);
   ChannelPredictor& p = decoder.channels[0];
   p.prevDelta = 3;       // becomes delta1
   DecodeAudioByte(255);  // e = -8
-  EXPECT_EQ(p.errorSum[0], 8u);
-  EXPECT_EQ(p.errorSum[1], 11u);  // |-8 - 3|
-  EXPECT_EQ(p.errorSum[2], 5u);   // |-8 + 3|
+  const std::vector<uint32_t> sums = ErrorSums(p);
+  EXPECT_EQ(sums[0], 8u);
+  EXPECT_EQ(sums[1], 11u);  // |-8 - 3|
+  EXPECT_EQ(sums[2], 5u);   // |-8 + 3|
+}
+
+TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
+  ResetAudio(2);
+  ChannelPredictor& p = decoder.channels[0];
+  p.prevDelta = 5;  // delta1 5, delta2 5
+  p.delta1 = 0;
+  p.delta2 = -7;  // becomes delta3
+  p.delta3 = 20;  // becomes delta4
+  decoder.crossDelta = -30;
+  p.errorSum[4] = 1000;  // added up before: stays in the sum
+  DecodeAudioByte(2);    // e = 16
+  const std::vector<uint32_t> sums = ErrorSums(p);
+  const uint32_t expected[11] = {16, 11, 21, 11, 1021, 23, 9, 4, 36, 46, 14};
+  for (int i = 0; i < 11; i++) EXPECT_EQ(sums[i], expected[i]) << i;
+  EXPECT_EQ(p.errorSum[4], 1000u);
 }
 
 TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
@@ -78,7 +103,7 @@ TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
   for (uint32_t e : decoder.channels[0].errorSum) EXPECT_EQ(e, 0u);
   // Channel 1 has seen 31 bytes: its sums are still running.
   EXPECT_EQ(decoder.channels[1].sampleCount, 31u);
-  EXPECT_EQ(decoder.channels[1].errorSum[9], 31u * 4u);
+  EXPECT_EQ(ErrorSums(decoder.channels[1])[9], 31u * 4u);
 }
 
 TEST(AudioDecoding, AdaptationMovesOneWeightByTheSmallestSum) {
@@ -138,6 +163,48 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
   EXPECT_EQ(decoder.channels[0].sampleCount, 2u);
   EXPECT_EQ(decoder.channels[1].sampleCount, 2u);
   EXPECT_EQ(decoder.currentChannel, 0u);
+}
+
+TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
+  // A 3-channel block, then a block of 1 to 4 channels that may start in
+  // the middle of a round; codes of 8, 9 and 13 bits (longer than one
+  // lookup reaches); enough bytes for input slides and many adaptations.
+  std::vector<uint8_t> lengths(257);
+  for (int s = 0; s < 257; s++) lengths[size_t(s)] = s < 120 ? 8 : s < 240 ? 9 : 13;
+  const CanonicalCode code(lengths);
+  for (uint32_t channels = 1; channels <= 4; channels++) {
+    uint32_t x = 12345 + channels;
+    auto next = [&x] { return (x = x * 1103515245u + 12345u) >> 16; };
+    const uint32_t firstBlock = 1001, secondBlock = 30000;
+    std::vector<uint32_t> symbols;
+    for (uint32_t i = 0; i < firstBlock + secondBlock; i++)
+      symbols.push_back(next() % 8 == 0 ? 240 + next() % 16 : next() % 240);
+
+    BitWriter w;
+    std::vector<uint8_t> all;
+    for (int c = 0; c < 3; c++) all.insert(all.end(), lengths.begin(), lengths.end());
+    PutBlockHeader(w, all, true, 3);
+    for (uint32_t i = 0; i < firstBlock; i++) code.Put(w, symbols[i]);
+    code.Put(w, 256);
+    all.resize(0);
+    for (uint32_t c = 0; c < channels; c++) all.insert(all.end(), lengths.begin(), lengths.end());
+    PutBlockHeader(w, all, true, int(channels));
+    for (uint32_t i = firstBlock; i < symbols.size(); i++) code.Put(w, symbols[i]);
+    DecodeRun run;
+    const std::vector<uint8_t> out = run.Entry(w.Bytes(), uint32_t(symbols.size()));
+
+    ResetAudio(3);
+    std::vector<uint8_t> expected;
+    for (uint32_t i = 0; i < symbols.size(); i++) {
+      if (i == firstBlock) {
+        decoder.channelCount = channels;
+        if (decoder.currentChannel >= channels) decoder.currentChannel = 0;
+      }
+      expected.push_back(DecodeAudioByte(symbols[i]));
+      if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
+    }
+    EXPECT_EQ(out, expected) << channels << " channels";
+  }
 }
 
 }  // namespace
