@@ -109,8 +109,8 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstall
     Present(SandboxPath(), Group, &left, &leftFiles);
     ReadHostFile(DesktopLink, &exists);
     EXPECT_TRUE(left.empty() && leftFiles.empty() && !exists)
-        << left.size() << " folders and " << leftFiles.size() << " files left after "
-        << killAfter << " changes";
+        << left.size() << " folders and " << leftFiles.size() << " files left after " << killAfter
+        << " changes";
     removed++;
   }
   EXPECT_GT(removed, changes - 10);

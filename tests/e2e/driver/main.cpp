@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
     }
   }
   if (settings.pictureDir.empty() || (settings.language != "en" && settings.language != "ru")) {
-    std::fprintf(stderr, "usage: e2e_driver --language en|ru --pictures FOLDER "
+    std::fprintf(stderr,
+                 "usage: e2e_driver --language en|ru --pictures FOLDER "
                  "[--decoded-count OFFSET PAYLOAD_BYTES] [SCENARIO...]\n");
     return 2;
   }
