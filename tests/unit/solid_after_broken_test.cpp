@@ -58,6 +58,16 @@ std::vector<uint8_t> CutEntryData() {
   return s.Bytes();
 }
 
+// A solid archive of the cut entry and one successor, "next.txt", as long
+// as expected and with its CRC; the successor fetched.
+Fetched SuccessorOfTheCutEntry(const LzStream& next, const std::string& expected) {
+  ArchiveBuilder b(MainFlagSolid);
+  b.Entry(Compressed("cut.bin", CutEntryData(), BrokenSize, 0, 0x8000));
+  b.Entry(
+      Compressed("next.txt", next.Bytes(), uint32_t(expected.size()), Crc32Of(expected), Solid));
+  return Get(b.Bytes(), "next.txt");
+}
+
 TEST(SolidAfterBroken, TheBrokenEntryItselfFails) {
   ArchiveBuilder b(MainFlagSolid);
   b.Entry(Compressed("cut.bin", CutEntryData(), BrokenSize, 0x12345678u, 0x8000));
@@ -69,10 +79,7 @@ TEST(SolidAfterBroken, TheBrokenEntryItselfFails) {
 TEST(SolidAfterBroken, LiteralSuccessorComesOutRight) {
   LzStream next(false);
   next.Literals("hello, world");
-  ArchiveBuilder b(MainFlagSolid);
-  b.Entry(Compressed("cut.bin", CutEntryData(), BrokenSize, 0, 0x8000));
-  b.Entry(Compressed("next.txt", next.Bytes(), 12, Crc32Of("hello, world"), Solid));
-  const Fetched f = Get(b.Bytes(), "next.txt");
+  const Fetched f = SuccessorOfTheCutEntry(next, "hello, world");
   EXPECT_EQ(f.ok, 1);
   EXPECT_EQ(f.data, "hello, world");
 }
@@ -83,10 +90,7 @@ TEST(SolidAfterBroken, SuccessorFindsTheIntactStartAtItsWritersDistance) {
   LzStream next(false);
   next.Literal('>');
   next.Match(3, BrokenSize + 1);
-  ArchiveBuilder b(MainFlagSolid);
-  b.Entry(Compressed("cut.bin", CutEntryData(), BrokenSize, 0, 0x8000));
-  b.Entry(Compressed("next.txt", next.Bytes(), 4, Crc32Of(">abc"), Solid));
-  const Fetched f = Get(b.Bytes(), "next.txt");
+  const Fetched f = SuccessorOfTheCutEntry(next, ">abc");
   EXPECT_EQ(f.ok, 1);
   EXPECT_EQ(f.data, ">abc");
 }
