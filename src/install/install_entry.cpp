@@ -6,6 +6,7 @@
 #include "archive/archive_reader.h"
 #include "install/installation.h"
 #include "install/uninstall_log.h"
+#include "paths/canonical_path.h"
 #include "platform/install_platform.h"
 #include "platform/platform.h"
 #include "wizard/install_choices.h"
@@ -73,6 +74,12 @@ uint8_t ShowWriteError(const char* path) {
   return 1;
 }
 
+uint8_t StopAtLink(const char* place, const char* path) {
+  char link[PathBufferSize];
+  if (!FindLinkBelow(place, path, link, sizeof link)) return 0;
+  return ShowWriteError(link);
+}
+
 uint8_t InstallEntry(bool isDirectory, const char* name) {
   if (!IsEntryWanted(name)) return 0;
   // A name that would leave the destination is treated like damaged data.
@@ -83,6 +90,10 @@ uint8_t InstallEntry(bool isDirectory, const char* name) {
     // Beyond what a path can hold: it could never be created.
     return ShowWriteError(name);
   }
+  // Looked at before anything is recorded: what is behind a link is not
+  // the product's, and the uninstaller must never be told it is.
+  if (installChoices.destinationDir[0] != '\0' && StopAtLink(installChoices.destinationDir, target))
+    return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
     // folder unlisted.

@@ -25,3 +25,8 @@ bool IsEntryWanted(const char* name);
 // drive letter or colon, without a ".." component.
 bool IsSafeEntryName(const char* name);
 uint8_t ShowWriteError(const char* path);
+// Nothing is made or written through a link below a place of the product
+// (the destination, the Programs or desktop folder): with one on the way
+// to path, the run stops with the write error naming the link. place is a
+// leading part of path ending in a backslash. Returns 0 to go on, 1 to stop.
+uint8_t StopAtLink(const char* place, const char* path);

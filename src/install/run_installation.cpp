@@ -5,7 +5,9 @@
 #include "install/product_config.h"
 #include "install/shortcuts.h"
 #include "install/uninstall_log.h"
+#include "paths/path_form.h"
 #include "platform/install_platform.h"
+#include "platform/path_platform.h"
 #include "platform/platform.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
@@ -31,26 +33,53 @@ void MoveProgress(int position) {
   PumpMessages();
 }
 
+// The destination's missing parents, outermost first: made, then
+// recorded once the destination (which holds the log) exists, so that the
+// uninstaller removes what Setup made above its folder too.
+int MakeMissingParents(const char* dest, char missing[][PathBufferSize], int capacity) {
+  char path[PathBufferSize];
+  if (!CopyText(path, dest, sizeof path)) return 0;
+  int count = 0;
+  for (;;) {
+    path[LengthWithoutTrailingBackslash(path)] = '\0';
+    const char* slash = LastBackslash(path);
+    if (slash == nullptr || slash - path <= 2) break;  // up to the drive's root
+    path[slash - path + 1] = '\0';
+    if (QueryPath(path) != PathKind::Missing || count == capacity) break;
+    CopyText(missing[count++], path, PathBufferSize);
+  }
+  for (int i = count - 1; i >= 0; i--) CreateFolder(missing[i]);
+  return count;
+}
+
 // The four fixed folders, made before the entries because a folder is
 // made one level at a time and the archive lists the deepest first. The
 // destination holds the log, so it is made first; every later folder is
 // recorded before it is made, so that a run ended at any moment (a crash,
 // power) leaves no folder that the log does not list.
-void MakeFixedFolders() {
+uint8_t MakeFixedFolders() {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
+  constexpr int MostParents = 64;
+  static char parents[MostParents][PathBufferSize];
+  const int made = dest[0] != '\0' ? MakeMissingParents(dest, parents, MostParents) : 0;
   CreateFolder(dest);
+  for (int i = made - 1; i >= 0; i--) uninstallLog.AddRecord(parents[i], "Dirs");
   uninstallLog.AddRecord(dest, "Dirs");
   CopyText(path, dest, sizeof path);
   AppendText(path, "Modules", sizeof path);
+  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
   uninstallLog.AddRecord(path, "Dirs");
   CreateFolder(path);
   AppendText(path, "\\boot", sizeof path);
+  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
   uninstallLog.AddRecord(path, "Dirs");
   CreateFolder(path);
   AppendText(path, "\\24", sizeof path);
+  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
   uninstallLog.AddRecord(path, "Dirs");
   CreateFolder(path);
+  return 0;
 }
 
 void Finish() {
@@ -77,7 +106,10 @@ void RunInstallation() {
     return;
   }
   uninstallLog.Reset(c.destinationDir);
-  MakeFixedFolders();
+  if (MakeFixedFolders() != 0) {
+    ArchiveFreeList(head);
+    return;
+  }
 
   int position = 1;
   for (EntryListNode* node = head; node != nullptr && !c.aborted; node = node->next) {
@@ -94,10 +126,11 @@ void RunInstallation() {
   }
 
   InitializeCom();
-  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "");
-  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "");
-  MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr);
-  MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr);
+  if (MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "") != 0 ||
+      MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "") != 0 ||
+      MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr) != 0 ||
+      MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr) != 0)
+    return;
 
   char command[PathBufferSize + 16];
   command[0] = '\0';
@@ -113,6 +146,10 @@ void RunInstallation() {
   if (c.registerTwinHanSource) RegisterFilter("thsource.ax");
   MoveProgress(position + 1);
 
+  char config[PathBufferSize + 16] = "";
+  if (c.destinationDir[0] != '\0' && AppendText(config, c.destinationDir, sizeof config) &&
+      AppendText(config, "Orbivue.ini", sizeof config) && StopAtLink(c.destinationDir, config))
+    return;
   WriteProductConfig();
   Finish();
 }

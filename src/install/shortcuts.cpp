@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "install/installation.h"
 #include "install/uninstall_log.h"
+#include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "wizard/install_choices.h"
 #include "wizard/text_buffers.h"
@@ -16,18 +18,27 @@ int32_t CreateShellLink(const char* target, const char* link, const char* descri
   // The working folder is the target's folder, without its last backslash.
   char workingFolder[PathBufferSize];
   if (!CopyText(workingFolder, target, sizeof workingFolder)) workingFolder[0] = '\0';
-  if (char* slash = std::strrchr(workingFolder, '\\')) *slash = '\0';
+  if (const char* slash = LastBackslash(workingFolder)) workingFolder[slash - workingFolder] = '\0';
   return SaveShellLink(target, workingFolder, description, arguments, iconIndex, link);
 }
 
-void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
-                  const char* arguments) {
+uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                     const char* arguments) {
   char target[PathBufferSize];
   if (!CopyText(target, installChoices.destinationDir, sizeof target)) target[0] = '\0';
   GetShortPath(installChoices.destinationDir, target);
   char link[PathBufferSize];
   GetShellFolderPath(link, onDesktop);
+  // The shell's folder is the place: nothing below it is followed.
+  char place[PathBufferSize];
+  if (!CopyText(place, link, sizeof place) || !AppendText(place, "\\", sizeof place))
+    place[0] = '\0';
   bool fits = AppendText(target, targetFile, sizeof target);
+  char whole[PathBufferSize];
+  if (place[0] != '\0' && CopyText(whole, place, sizeof whole) &&
+      (onDesktop || AppendText(whole, "Orbivue\\", sizeof whole)) &&
+      AppendText(whole, linkFile, sizeof whole) && StopAtLink(place, whole))
+    return 1;
   if (!onDesktop) {
     fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
     // Records come before what they record: a run ended in between leaves
@@ -42,6 +53,7 @@ void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   // as every shortcut tried is.
   uninstallLog.AddRecord(link, "Files");
   if (fits) CreateShellLink(target, link, "", arguments, 0);
+  return 0;
 }
 
 bool RegisterFilter(const char* fileName) {

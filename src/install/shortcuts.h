@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
-void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
-                  const char* arguments);
+// Returns 0 to go on, 1 when a link stood on the way to the shortcut (the
+// write error has been shown and the run stops).
+uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                     const char* arguments);
 int32_t CreateShellLink(const char* target, const char* link, const char* description,
                         const char* arguments, int iconIndex);
 void GetShellFolderPath(char* path, uint8_t onDesktop);

@@ -7,11 +7,10 @@
 
 #include <cstdint>
 
+#include "platform/path_platform.h"
+
 // The running program's full path in its long form; false when unknown.
 bool GetProgramPath(char* out, int capacity);
-
-enum class PathKind { Missing, File, Folder };
-PathKind QueryPath(const char* path);
 
 // Deletes one file; false when it stays (in use, read-only, no rights).
 bool RemoveFile(const char* path);

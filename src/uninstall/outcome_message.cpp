@@ -48,7 +48,18 @@ std::vector<std::string> OutcomeMessage(const UninstallOutcome& outcome, bool ru
   std::vector<std::string> parts;
   isPath->clear();
   MessageBuilder m(russian, &parts, isPath);
-  m.Line(outcome.LeftOver() ? TextId::PartlyRemoved : TextId::AllRemoved);
+  if (outcome.noRecordOurs) {
+    m.Line(TextId::NoRecordOurs);
+    m.Line(TextId::NothingRemoved);
+  } else {
+    m.Line(outcome.LeftOver() ? TextId::PartlyRemoved : TextId::AllRemoved);
+  }
+  if (outcome.noRecordOurs) {
+    std::vector<std::string> refused;
+    for (const RefusedRecord& r : outcome.refused) refused.push_back(r.section + ": " + r.path);
+    m.List(TextId::Refused, refused);
+    return parts;
+  }
   char counts[200];
   std::snprintf(counts, sizeof counts, Text(TextId::RemovedCounts, russian), outcome.filesRemoved,
                 outcome.foldersRemoved, outcome.filtersUnregistered);
@@ -62,6 +73,7 @@ std::vector<std::string> OutcomeMessage(const UninstallOutcome& outcome, bool ru
   if (!outcome.LeftOver() && !outcome.programMoved) m.Line(TextId::AtRestart);
   m.List(TextId::FilesLeft, outcome.filesLeft);
   m.List(TextId::FiltersLeft, outcome.filtersLeft);
+  m.List(TextId::Links, outcome.linksFound);
   m.List(TextId::FoldersKept, outcome.foldersKept);
   std::vector<std::string> refused;
   for (const RefusedRecord& r : outcome.refused) refused.push_back(r.section + ": " + r.path);

@@ -1,138 +1,173 @@
 #include "uninstall/product_places.h"
 
 #include <cstring>
-#include <initializer_list>
+#include <string>
 
+#include "paths/canonical_path.h"
+#include "uninstall/log_records.h"
 #include "wizard/text_buffers.h"
 
 namespace {
 
-char Folded(char c) {
-  return c >= 'a' && c <= 'z' ? char(c - 32) : c;
-}
-
-size_t LengthWithoutTrailingBackslash(const char* path) {
-  size_t n = std::strlen(path);
-  while (n > 0 && path[n - 1] == '\\') n--;
-  return n;
-}
-
-bool SameStart(const char* a, const char* b, size_t n) {
-  for (size_t i = 0; i < n; i++)
-    if (Folded(a[i]) != Folded(b[i])) return false;
-  return true;
-}
-
-// path is place itself, or lies below it (whole names compared).
-bool IsWithin(const char* path, const char* place, bool mayBeThePlace) {
-  if (place[0] == '\0') return false;
-  const size_t p = LengthWithoutTrailingBackslash(path), q = LengthWithoutTrailingBackslash(place);
-  if (p == q) return mayBeThePlace && SameStart(path, place, q);
-  return p > q && path[q] == '\\' && SameStart(path, place, q);
-}
-
-bool IsDeviceName(const char* name, size_t length) {
-  size_t base = 0;
-  while (base < length && name[base] != '.') base++;
-  char upper[5] = {};
-  if (base < 3 || base > 4) return false;
-  for (size_t i = 0; i < base; i++) upper[i] = Folded(name[i]);
-  for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-    if (std::strcmp(upper, device) == 0) return true;
-  return base == 4 && (std::strncmp(upper, "COM", 3) == 0 || std::strncmp(upper, "LPT", 3) == 0) &&
-         upper[3] >= '1' && upper[3] <= '9';
-}
-
-// The form alone: "X:\" then names separated by single backslashes, with at
-// most one trailing backslash for a folder.
-PathVerdict CheckForm(const char* path, bool folder) {
-  const size_t length = std::strlen(path);
-  if (length == 0) return PathVerdict::Empty;
-  if (length >= size_t(PathCapacity)) return PathVerdict::TooLong;
-  const char drive = Folded(path[0]);
-  if (length < 3 || drive < 'A' || drive > 'Z' || path[1] != ':' || path[2] != '\\')
-    return PathVerdict::NotFullPath;
-  for (size_t i = 0; i < length; i++) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (c == '/') return PathVerdict::NotFullPath;
-    if (c < 32 || std::strchr("<>\"|?*", c) != nullptr || (c == ':' && i != 1))
-      return PathVerdict::BadCharacter;
-  }
-  size_t start = 3;
-  if (start == length) return folder ? PathVerdict::Accepted : PathVerdict::NotFullPath;
-  while (start < length) {
-    size_t end = start;
-    while (end < length && path[end] != '\\') end++;
-    const size_t n = end - start;
-    const char* name = path + start;
-    if (n == 0) return PathVerdict::NotFullPath;  // "\\" inside the path
-    if (n > 255) return PathVerdict::TooLong;
-    if (name[n - 1] == '.' || name[n - 1] == ' ') return PathVerdict::DotName;
-    if (IsDeviceName(name, n)) return PathVerdict::DeviceName;
-    if (end + 1 == length && !folder) return PathVerdict::NotFullPath;  // a file ends in a name
-    start = end + 1;
-  }
-  return PathVerdict::Accepted;
-}
-
 // Copies a sound full folder path into place with one trailing backslash
-// and then suffix; leaves place empty otherwise.
-void SetPlace(char* place, const char* folder, size_t folderLength, const char* suffix) {
-  place[0] = '\0';
+// and then suffix, and its folded form into key; leaves both empty otherwise.
+void SetPlace(char* place, char* key, const char* folder, size_t folderLength, const char* suffix) {
+  place[0] = key[0] = '\0';
   char path[PathCapacity];
   if (folderLength + 1 >= sizeof path) return;
   std::memcpy(path, folder, folderLength);
   path[folderLength] = '\0';
-  if (CheckForm(path, true) != PathVerdict::Accepted) return;
+  if (CheckPathForm(path, true) != PathVerdict::Accepted) return;
   if (!EndsWithBackslash(path) && !AppendText(path, "\\", sizeof path)) return;
-  if (AppendText(path, suffix, sizeof path)) CopyText(place, path, PathCapacity);
+  if (AppendText(path, suffix, sizeof path) && FoldedCopy(path, key, PathCapacity))
+    CopyText(place, path, PathCapacity);
+  else
+    key[0] = '\0';
+}
+
+// The place's spelling of what lies below another spelling of it: place
+// and then path's part after prefix (whose length is prefixLength).
+bool Rebase(const char* path, size_t prefixLength, const char* place, char* out) {
+  const char* rest = path + prefixLength;
+  if (*rest == '\\') rest++;
+  return CopyText(out, place, PathCapacity) && AppendText(out, rest, PathCapacity);
+}
+
+bool IsFilterFile(const char* key, const char* destinationKey) {
+  for (const char* name : {"FILTERS\\MPGDEC.AX", "FILTERS\\MLCOM.AX", "FILTERS\\THSOURCE.AX"}) {
+    const size_t d = std::strlen(destinationKey);
+    if (std::strncmp(key, destinationKey, d) == 0 && std::strcmp(key + d, name) == 0) return true;
+  }
+  return false;
+}
+
+// A folder above the destination that Setup made because it was missing:
+// key is an ancestor of the destination as logged (loggedKey), and the own
+// folder has the same names below the corresponding ancestor, which is
+// what out receives. Never a drive's root.
+bool MapAncestor(const char* key, const char* loggedKey, const ProductPlaces& places, char* out) {
+  if (!FoldedWithin(loggedKey, key, false)) return false;
+  const size_t k = LengthWithoutTrailingBackslash(key);
+  const size_t l = LengthWithoutTrailingBackslash(loggedKey);
+  const size_t d = LengthWithoutTrailingBackslash(places.destinationKey);
+  const size_t tail = l - k;  // the names below the ancestor, with their first "\"
+  if (d <= tail + 2 || std::memcmp(places.destinationKey + d - tail, loggedKey + k, tail) != 0)
+    return false;
+  const size_t keep = d - tail;
+  if (keep + 2 > size_t(PathCapacity)) return false;
+  std::memcpy(out, places.destination, keep);
+  out[keep] = '\\';
+  out[keep + 1] = '\0';
+  return true;
 }
 
 }  // namespace
 
 bool LiesWithin(const char* path, const char* folder) {
-  return IsWithin(path, folder, false);
+  char a[PathCapacity], b[PathCapacity];
+  return FoldedCopy(path, a, sizeof a) && FoldedCopy(folder, b, sizeof b) &&
+         FoldedWithin(a, b, false);
 }
 
 bool SamePath(const char* a, const char* b) {
-  const size_t n = LengthWithoutTrailingBackslash(a);
-  return n == LengthWithoutTrailingBackslash(b) && SameStart(a, b, n);
+  char x[PathCapacity], y[PathCapacity];
+  return FoldedCopy(a, x, sizeof x) && FoldedCopy(b, y, sizeof y) && FoldedSame(x, y);
 }
 
-PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlaces& places) {
-  const PathVerdict form = CheckForm(path, kind == RecordKind::Folder);
+PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlaces& places,
+                            CheckedRecord* checked) {
+  const PathVerdict form = CheckPathForm(path, kind == RecordKind::Folder);
   if (form != PathVerdict::Accepted) return form;
-  bool inside = false;
-  switch (kind) {
-    case RecordKind::Folder:
-      inside =
-          IsWithin(path, places.destination, true) || IsWithin(path, places.programGroup, true);
-      break;
-    case RecordKind::File:
-      inside = IsWithin(path, places.destination, false) ||
-               IsWithin(path, places.programGroup, false) ||
-               (places.desktopLink[0] != '\0' && SamePath(path, places.desktopLink));
-      break;
-    case RecordKind::Filter:
-      inside = IsWithin(path, places.destination, false);
-      break;
+  char key[PathCapacity];
+  if (!FoldedCopy(path, key, sizeof key)) return PathVerdict::TooLong;
+  CheckedRecord local;
+  CheckedRecord& c = checked != nullptr ? *checked : local;
+  const bool folder = kind == RecordKind::Folder;
+  c.aboveDestination = false;
+  const size_t destinationLength = std::strlen(places.destination);
+
+  // Under the destination, as the own folder or as the log spells it.
+  bool underDestination = false;
+  if (FoldedWithin(key, places.destinationKey, folder)) {
+    underDestination = CopyText(c.actOn, path, sizeof c.actOn);
+  } else if (places.loggedKey[0] != '\0' && FoldedWithin(key, places.loggedKey, folder)) {
+    if (!Rebase(path, LengthWithoutTrailingBackslash(places.loggedDestination), places.destination,
+                c.actOn))
+      return PathVerdict::TooLong;
+    underDestination = true;
   }
-  return inside ? PathVerdict::Accepted : PathVerdict::OutsideProduct;
+  if (underDestination) {
+    c.placeLength = destinationLength;
+    if (kind != RecordKind::Filter) return PathVerdict::Accepted;
+    char actKey[PathCapacity];
+    if (!FoldedCopy(c.actOn, actKey, sizeof actKey)) return PathVerdict::TooLong;
+    return IsFilterFile(actKey, places.destinationKey) ? PathVerdict::Accepted
+                                                       : PathVerdict::NotAFilter;
+  }
+  if (kind == RecordKind::Filter) return PathVerdict::OutsideProduct;
+
+  if (FoldedWithin(key, places.programGroupKey, folder)) {
+    c.placeLength = std::strlen(places.programGroup);
+    return CopyText(c.actOn, path, sizeof c.actOn) ? PathVerdict::Accepted : PathVerdict::TooLong;
+  }
+  if (!folder && places.desktopLinkKey[0] != '\0' && FoldedSame(key, places.desktopLinkKey)) {
+    c.placeLength = std::strlen(places.desktopLink) - std::strlen("Orbivue.lnk");
+    return CopyText(c.actOn, path, sizeof c.actOn) ? PathVerdict::Accepted : PathVerdict::TooLong;
+  }
+  if (folder && places.destinationKey[0] != '\0') {
+    const char* logged = places.loggedKey[0] != '\0' ? places.loggedKey : places.destinationKey;
+    if (MapAncestor(key, logged, places, c.actOn)) {
+      c.placeLength = std::strlen(c.actOn);  // nothing below it is acted on through it
+      c.aboveDestination = true;
+      return PathVerdict::Accepted;
+    }
+  }
+  return PathVerdict::OutsideProduct;
 }
 
 void SetProductPlaces(ProductPlaces* places, const char* programPath, const char* programsFolder,
                       const char* desktopFolder) {
-  const char* slash = std::strrchr(programPath, '\\');
+  places->loggedDestination[0] = places->loggedKey[0] = '\0';
+  const char* slash = LastBackslash(programPath);
   size_t folderLength = slash == nullptr ? 0 : size_t(slash - programPath);
   while (folderLength > 0 && programPath[folderLength - 1] == '\\') folderLength--;  // "c:\\x.exe"
   // A drive's root is nobody's product folder: "c:\" would make every path
   // of the drive the product's.
   if (folderLength > 2)
-    SetPlace(places->destination, programPath, folderLength, "");
+    SetPlace(places->destination, places->destinationKey, programPath, folderLength, "");
   else
-    places->destination[0] = '\0';
-  SetPlace(places->programGroup, programsFolder, LengthWithoutTrailingBackslash(programsFolder),
-           "Orbivue\\");
-  SetPlace(places->desktopLink, desktopFolder, LengthWithoutTrailingBackslash(desktopFolder),
-           "Orbivue.lnk");
+    places->destination[0] = places->destinationKey[0] = '\0';
+  SetPlace(places->programGroup, places->programGroupKey, programsFolder,
+           LengthWithoutTrailingBackslash(programsFolder), "Orbivue\\");
+  SetPlace(places->desktopLink, places->desktopLinkKey, desktopFolder,
+           LengthWithoutTrailingBackslash(desktopFolder), "Orbivue.lnk");
+}
+
+void AnchorLoggedDestination(ProductPlaces* places, const LogRecords& records) {
+  places->loggedDestination[0] = places->loggedKey[0] = '\0';
+  if (places->destination[0] == '\0') return;
+  for (const std::string& file : records.files) {
+    char key[PathCapacity];
+    if (CheckPathForm(file.c_str(), false) != PathVerdict::Accepted ||
+        !FoldedCopy(file.c_str(), key, sizeof key))
+      continue;
+    const char* slash = LastBackslash(key);
+    if (slash == nullptr || std::strcmp(slash + 1, "UNINSTALL.EXE") != 0) continue;
+    const size_t folderLength = size_t(slash - key) + 1;  // with its backslash
+    if (folderLength <= 3) continue;                      // a drive's root is never the destination
+    char folderKey[PathCapacity];
+    std::memcpy(folderKey, key, folderLength);
+    folderKey[folderLength] = '\0';
+    if (FoldedSame(folderKey, places->destinationKey)) return;  // the log spells the own folder
+    bool recorded = false;
+    for (const std::string& dir : records.dirs) {
+      char dirKey[PathCapacity];
+      recorded = FoldedCopy(dir.c_str(), dirKey, sizeof dirKey) && FoldedSame(dirKey, folderKey);
+      if (recorded) break;
+    }
+    if (!recorded || places->loggedKey[0] != '\0') continue;  // the first such folder counts
+    std::memcpy(places->loggedDestination, file.c_str(), folderLength);
+    places->loggedDestination[folderLength] = '\0';
+    std::memcpy(places->loggedKey, folderKey, folderLength + 1);
+  }
 }

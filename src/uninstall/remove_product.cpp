@@ -1,11 +1,16 @@
 // The removal in its order: filters are unregistered before their files go,
 // files before the folders that hold them, folders deepest first, then the
 // uninstall entry, and last the program itself. Only records that name a
-// path inside the product's places are acted on.
+// path inside the product's places are acted on, and nothing is acted on
+// through a link below a place: such a record stays in the log, and with it
+// the uninstaller, its log, Orbivue.ini and the uninstall entry.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
+#include "paths/canonical_path.h"
 #include "platform/install_platform.h"
 #include "platform/uninstall_platform.h"
 #include "uninstall/run_uninstall.h"
@@ -18,41 +23,71 @@ const char UninstallKeyName[] = "Orbivue";
 // regsvr32 is waited for to its end; one that hangs this long is given up.
 constexpr int RegistrationWaitMs = 60000;
 
-using PathList = std::vector<std::string>;
+using PathSet = std::unordered_set<std::string>;
 
-bool Contains(const PathList& list, const std::string& path) {
-  return std::any_of(list.begin(), list.end(),
-                     [&](const std::string& p) { return SamePath(p.c_str(), path.c_str()); });
+// The folded form, the one every comparison uses.
+std::string Key(const std::string& path) {
+  char key[PathCapacity];
+  return FoldedCopy(path.c_str(), key, sizeof key) ? std::string(key) : std::string();
 }
 
-void AddUnique(PathList* list, const std::string& path) {
-  if (!Contains(*list, path)) list->push_back(path);
-}
+// Where a record is acted on, and how much of that path is the product
+// place it lies in.
+struct Target {
+  std::string path;
+  size_t placeLength;
+};
+using TargetList = std::vector<Target>;
 
 // The records that may be acted on, each once, in the log's order.
 struct AcceptedRecords {
-  PathList dirs, files, filters;
+  TargetList dirs, files, filters;
+  bool Empty() const { return dirs.empty() && files.empty() && filters.empty(); }
 };
+
+// A record spelled with 8.3 names is taken in its long form.
+std::string LongForm(const std::string& path, bool folder) {
+  char longForm[PathCapacity];
+  if (QueryPath(path.c_str()) == PathKind::Missing ||
+      !GetLongPath(path.c_str(), longForm, sizeof longForm) ||
+      CheckPathForm(longForm, folder) != PathVerdict::Accepted)
+    return path;
+  return longForm;
+}
 
 AcceptedRecords AcceptRecords(const LogRecords& records, const ProductPlaces& places,
                               UninstallOutcome* outcome) {
   AcceptedRecords accepted;
   const struct {
     const char* section;
-    const PathList& records;
+    const std::vector<std::string>& records;
     RecordKind kind;
-    PathList* into;
+    TargetList* into;
   } sections[] = {{"Dirs", records.dirs, RecordKind::Folder, &accepted.dirs},
                   {"Files", records.files, RecordKind::File, &accepted.files},
                   {"Filters", records.filters, RecordKind::Filter, &accepted.filters}};
-  for (const auto& section : sections)
-    for (const std::string& path : section.records) {
-      const PathVerdict verdict = CheckRecordPath(path.c_str(), section.kind, places);
-      if (verdict == PathVerdict::Accepted)
-        AddUnique(section.into, path);
-      else
-        outcome->refused.push_back({section.section, path, verdict});
+  for (const auto& section : sections) {
+    PathSet seen;
+    bool destinationSeen = false;
+    for (const std::string& record : section.records) {
+      const std::string path = LongForm(record, section.kind == RecordKind::Folder);
+      CheckedRecord checked;
+      PathVerdict verdict = CheckRecordPath(path.c_str(), section.kind, places, &checked);
+      // Setup records the folders it made above the destination before the
+      // destination itself; listed after it, such a folder is not its.
+      if (verdict == PathVerdict::Accepted && checked.aboveDestination && destinationSeen)
+        verdict = PathVerdict::OutsideProduct;
+      if (verdict == PathVerdict::Accepted && section.kind == RecordKind::Folder &&
+          SamePath(checked.actOn, places.destination))
+        destinationSeen = true;
+      if (verdict != PathVerdict::Accepted) {
+        outcome->refused.push_back({section.section, record, verdict});
+        continue;
+      }
+      if (seen.insert(Key(checked.actOn)).second)
+        section.into->push_back({checked.actOn, checked.placeLength});
     }
+  }
   return accepted;
 }
 
@@ -68,47 +103,69 @@ class Progress {
   int position_ = 0, maximum_;
 };
 
-bool ExistsAt(const std::string& path) {
-  return QueryPath(path.c_str()) != PathKind::Missing;
+// Looked at just before the act, so that a link made since the log was
+// read is seen too: true when a component below the target's place, or the
+// target itself, is a link. The link is named in the outcome (once).
+bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
+  char place[PathCapacity], link[PathCapacity];
+  if (target.placeLength >= sizeof place) return true;
+  std::memcpy(place, target.path.c_str(), target.placeLength);
+  place[target.placeLength] = '\0';
+  // The place itself may be a link the user chose (a destination elsewhere);
+  // a folder that is a link is never removed either (see RemoveFolders).
+  if (!FindLinkBelow(place, target.path.c_str(), link, sizeof link)) return false;
+  if (std::find(outcome->linksFound.begin(), outcome->linksFound.end(), link) ==
+      outcome->linksFound.end())
+    outcome->linksFound.push_back(link);
+  return true;
 }
 
-void UnregisterFilters(const PathList& filters, Progress& progress, UninstallOutcome* outcome) {
+void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallOutcome* outcome) {
   char system[PathCapacity];
   GetSystemFolder(system, sizeof system);
-  for (const std::string& filter : filters) {
+  for (const Target& filter : filters) {
     progress.Step();
-    if (QueryPath(filter.c_str()) != PathKind::File) continue;  // nothing left to unregister
+    // Through a link, the file registered would be someone else's.
+    if (ThroughLink(filter, outcome)) continue;
+    if (QueryPath(filter.path.c_str()) != PathKind::File) continue;  // nothing left to unregister
     char command[2 * PathCapacity + 40];
     std::snprintf(command, sizeof command, "\"%s\\regsvr32.exe\" /u /s \"%s\"", system,
-                  filter.c_str());
+                  filter.path.c_str());
     uint32_t exitCode = 1;
     if (system[0] != '\0' && RunHiddenToEnd(command, RegistrationWaitMs, &exitCode) &&
         exitCode == 0)
       outcome->filtersUnregistered++;
     else
-      outcome->filtersLeft.push_back(filter);
+      outcome->filtersLeft.push_back(filter.path);
   }
 }
 
-void DeleteFiles(const PathList& files, const char* programPath, Progress& progress,
+void DeleteFiles(const TargetList& files, const char* programPath, Progress& progress,
                  UninstallOutcome* outcome) {
-  for (const std::string& file : files) {
+  const std::string program = Key(programPath);
+  PathSet filtersLeft;
+  for (const std::string& f : outcome->filtersLeft) filtersLeft.insert(Key(f));
+  for (const Target& file : files) {
     progress.Step();
     // The running program goes last, by moving out of the folder; a filter
     // that is still registered keeps its file.
-    if (SamePath(file.c_str(), programPath) || Contains(outcome->filtersLeft, file)) continue;
-    if (QueryPath(file.c_str()) != PathKind::File) continue;  // gone already, or not a file
-    if (RemoveFile(file.c_str()))
+    const std::string key = Key(file.path);
+    if (key == program || filtersLeft.count(key) != 0) continue;
+    if (ThroughLink(file, outcome)) continue;
+    if (QueryPath(file.path.c_str()) != PathKind::File) continue;  // gone already, or not a file
+    if (RemoveFile(file.path.c_str()))
       outcome->filesRemoved++;
     else
-      outcome->filesLeft.push_back(file);
+      outcome->filesLeft.push_back(file.path);
   }
 }
 
-// Setup's own two INI files, which the log does not list.
+// Setup's own INI files and the next version of the log, which the log
+// does not list.
 void DeleteProductFile(const char* folder, const char* name, UninstallOutcome* outcome) {
   char path[PathCapacity];
   if (!CopyText(path, folder, sizeof path) || !AppendText(path, name, sizeof path)) return;
+  if (ThroughLink({path, std::strlen(folder)}, outcome)) return;
   if (QueryPath(path) != PathKind::File) return;
   if (RemoveFile(path))
     outcome->filesRemoved++;
@@ -117,65 +174,86 @@ void DeleteProductFile(const char* folder, const char* name, UninstallOutcome* o
 }
 
 size_t Depth(const std::string& path) {
-  size_t n = path.size();
-  while (n > 0 && path[n - 1] == '\\') n--;
-  return size_t(std::count(path.begin(), path.begin() + long(n), '\\'));
+  size_t n = LengthWithoutTrailingBackslash(path.c_str()), depth = 0;
+  for (const char* p = path.c_str(); p < path.c_str() + n; p = NextCharacter(p))
+    if (*p == '\\') depth++;
+  return depth;
 }
 
-void RemoveFolders(const PathList& dirs, const PathList& productLeft, Progress& progress,
-                   UninstallOutcome* outcome) {
-  PathList deepestFirst = dirs;
+// The folded folders that hold any of paths, at any depth.
+PathSet HoldersOf(const std::vector<std::string>& paths) {
+  PathSet holders;
+  for (const std::string& path : paths) {
+    const std::string key = Key(path);
+    const size_t n = LengthWithoutTrailingBackslash(key.c_str());
+    for (const char* p = key.c_str(); p < key.c_str() + n; p = NextCharacter(p))
+      if (*p == '\\') holders.insert(key.substr(0, size_t(p - key.c_str())));
+  }
+  return holders;
+}
+
+void RemoveFolders(const TargetList& dirs, const std::vector<std::string>& productLeft,
+                   Progress& progress, UninstallOutcome* outcome) {
+  TargetList deepestFirst = dirs;
   std::stable_sort(deepestFirst.begin(), deepestFirst.end(),
-                   [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
-  for (const std::string& folder : deepestFirst) {
+                   [](const Target& a, const Target& b) { return Depth(a.path) > Depth(b.path); });
+  const PathSet holdsProduct = HoldersOf(productLeft);
+  for (const Target& folder : deepestFirst) {
     progress.Step();
-    if (QueryPath(folder.c_str()) != PathKind::Folder) continue;
-    if (RemoveEmptyFolder(folder.c_str())) {
+    // A folder that is itself a link (the destination the user chose, say)
+    // stays as it is, with whatever it points at.
+    if (ThroughLink(folder, outcome)) continue;
+    if (QueryPath(folder.path.c_str()) != PathKind::Folder) continue;
+    if (RemoveEmptyFolder(folder.path.c_str())) {
       outcome->foldersRemoved++;
       continue;
     }
     // Named in the message only when what holds it is not the product's.
-    const bool holdsProduct =
-        std::any_of(productLeft.begin(), productLeft.end(),
-                    [&](const std::string& p) { return LiesWithin(p.c_str(), folder.c_str()); });
-    if (!holdsProduct) outcome->foldersKept.push_back(folder);
+    const std::string key = Key(folder.path);
+    if (holdsProduct.count(key.substr(0, LengthWithoutTrailingBackslash(key.c_str()))) == 0)
+      outcome->foldersKept.push_back(folder.path);
   }
 }
 
+void AddSection(std::string* text, const char* name, const std::vector<std::string>& records) {
+  if (records.empty()) return;
+  *text += std::string("[") + name + "]\r\ncount=" + std::to_string(records.size()) + "\r\n";
+  for (size_t i = 0; i < records.size(); i++)
+    *text += std::to_string(i + 1) + "=" + records[i] + "\r\n";
+}
+
 // Uninstall.ini anew, listing exactly what remains, so that a second run
-// finishes the job. Written beside it first and then put in its place.
+// finishes the job. Written whole beside it first and then put in its place.
 void RewriteLog(const char* logPath, const AcceptedRecords& accepted,
                 const UninstallOutcome& outcome) {
   char fresh[PathCapacity];
   if (!CopyText(fresh, logPath, sizeof fresh) || !AppendText(fresh, ".new", sizeof fresh)) return;
-  RemoveFile(fresh);
-  PathList dirs, files, filters;
-  for (const std::string& d : accepted.dirs)
-    if (QueryPath(d.c_str()) == PathKind::Folder) dirs.push_back(d);
-  for (const std::string& f : accepted.files)
-    if (ExistsAt(f)) files.push_back(f);
-  for (const std::string& f : accepted.filters)
-    if (Contains(outcome.filtersLeft, f) || ExistsAt(f)) filters.push_back(f);
-  const struct {
-    const char* name;
-    const PathList& records;
-  } sections[] = {{"Dirs", dirs}, {"Files", files}, {"Filters", filters}};
-  for (const auto& section : sections) {
-    if (section.records.empty()) continue;
-    char number[20];
-    std::snprintf(number, sizeof number, "%d", int(section.records.size()));
-    WriteProfileValue(section.name, "count", number, fresh);
-    for (size_t i = 0; i < section.records.size(); i++) {
-      std::snprintf(number, sizeof number, "%d", int(i + 1));
-      WriteProfileValue(section.name, number, section.records[i].c_str(), fresh);
-    }
-  }
-  if (!PutFileInPlace(fresh, logPath)) RemoveFile(fresh);  // the old log still lists more
+  PathSet filtersLeft;
+  for (const std::string& f : outcome.filtersLeft) filtersLeft.insert(Key(f));
+  std::vector<std::string> dirs, files, filters;
+  for (const Target& d : accepted.dirs)
+    if (QueryPath(d.path.c_str()) != PathKind::Missing) dirs.push_back(d.path);
+  for (const Target& f : accepted.files)
+    if (QueryPath(f.path.c_str()) != PathKind::Missing) files.push_back(f.path);
+  for (const Target& f : accepted.filters)
+    if (filtersLeft.count(Key(f.path)) != 0 || QueryPath(f.path.c_str()) != PathKind::Missing)
+      filters.push_back(f.path);
+  std::string text;
+  AddSection(&text, "Dirs", dirs);
+  AddSection(&text, "Files", files);
+  AddSection(&text, "Filters", filters);
+  if (QueryPath(fresh) == PathKind::File) RemoveFile(fresh);
+  if (QueryPath(fresh) != PathKind::Missing)
+    return;  // a link or a folder in the way: the old log stays
+  if (!WriteWholeFile(fresh, reinterpret_cast<const uint8_t*>(text.data()),
+                      uint32_t(text.size())) ||
+      !PutFileInPlace(fresh, logPath))
+    RemoveFile(fresh);  // the old log still lists more
 }
 
 // Removed only when it is this installation's: its command names the
-// uninstaller of this folder.
-void RemoveUninstallEntry(const char* folder, UninstallOutcome* outcome) {
+// uninstaller of this folder, under the own spelling or the log's.
+void RemoveUninstallEntry(const ProductPlaces& places, UninstallOutcome* outcome) {
   char command[PathCapacity + 2];
   if (!ReadLocalMachineValue(UninstallKeyParent, UninstallKeyName, "UninstallString", command,
                              sizeof command))
@@ -186,9 +264,14 @@ void RemoveUninstallEntry(const char* folder, UninstallOutcome* outcome) {
     path[n - 1] = '\0';
     path++;
   }
-  char ours[PathCapacity];
-  if (!CopyText(ours, folder, sizeof ours) || !AppendText(ours, "Uninstall.exe", sizeof ours) ||
-      !SamePath(path, ours)) {
+  bool ours = false;
+  for (const char* folder : {places.destination, places.loggedDestination}) {
+    char program[PathCapacity];
+    if (folder[0] != '\0' && CopyText(program, folder, sizeof program) &&
+        AppendText(program, "Uninstall.exe", sizeof program) && SamePath(path, program))
+      ours = true;
+  }
+  if (!ours) {
     outcome->entryForeign = true;
     return;
   }
@@ -200,6 +283,12 @@ void RemoveUninstallEntry(const char* folder, UninstallOutcome* outcome) {
 void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const char* programPath,
                    bool showProgress, UninstallOutcome* outcome) {
   const AcceptedRecords accepted = AcceptRecords(records, places, outcome);
+  // A log of which no record is this folder's is not this installation's
+  // under any spelling: nothing is removed, the uninstaller least of all.
+  if (accepted.Empty() && !outcome->refused.empty()) {
+    outcome->noRecordOurs = true;
+    return;
+  }
   const char* folder = places.destination;
   char logPath[PathCapacity] = "";
   if (folder[0] != '\0' && CopyText(logPath, folder, sizeof logPath))
@@ -210,16 +299,19 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
 
   UnregisterFilters(accepted.filters, progress, outcome);
   DeleteFiles(accepted.files, programPath, progress, outcome);
-  if (folder[0] != '\0') DeleteProductFile(folder, "Orbivue.ini", outcome);
   progress.Step();
 
+  // What removes the product, and the viewer's settings, go only with the
+  // last of the product's files.
   if (!outcome->LeftOver() && folder[0] != '\0') {
+    DeleteProductFile(folder, "Orbivue.ini", outcome);
     // With the log goes the next version of it that a killed Setup may
     // have left beside it.
-    DeleteProductFile(folder, "Uninstall.ini.new", outcome);
-    DeleteProductFile(folder, "Uninstall.ini", outcome);
+    if (!outcome->LeftOver()) DeleteProductFile(folder, "Uninstall.ini.new", outcome);
+    if (!outcome->LeftOver()) DeleteProductFile(folder, "Uninstall.ini", outcome);
   }
-  PathList productLeft = outcome->filesLeft;
+  std::vector<std::string> productLeft = outcome->filesLeft;
+  for (const std::string& link : outcome->linksFound) productLeft.push_back(link);
   char moved[PathCapacity] = "";
   if (outcome->LeftOver()) {
     // The uninstaller, its log and the uninstall entry stay for a second run.
@@ -239,7 +331,7 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   RemoveFolders(accepted.dirs, productLeft, progress, outcome);
   if (outcome->LeftOver() && logPath[0] != '\0') RewriteLog(logPath, accepted, *outcome);
   if (!outcome->LeftOver()) {
-    if (folder[0] != '\0') RemoveUninstallEntry(folder, outcome);
+    if (folder[0] != '\0') RemoveUninstallEntry(places, outcome);
     if (outcome->programMoved)
       DeleteAtRestart(moved);
     else if (folder[0] != '\0')
@@ -249,6 +341,7 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
 }
 
 int UninstallOutcome::ExitCode() const {
+  if (noRecordOurs) return ExitNotRemoved;
   if (LeftOver()) return ExitLeftOver;
   return refused.empty() ? ExitRemoved : ExitRefused;
 }

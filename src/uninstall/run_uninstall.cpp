@@ -68,6 +68,7 @@ int RunUninstall(bool silent) {
       Tell(russian, state == LogState::Missing ? TextId::NoLog : TextId::BadLog, logPath, true);
     return ExitNotRemoved;
   }
+  AnchorLoggedDestination(&places, records);
   if (!silent && !AskYesNo(Text(TextId::Caption, russian), Text(TextId::Confirm, russian)))
     return ExitNotRemoved;
 

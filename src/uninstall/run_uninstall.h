@@ -29,8 +29,12 @@ struct UninstallOutcome {
   std::vector<std::string> filesLeft;    // product files that could not be deleted
   std::vector<std::string> filtersLeft;  // filters that could not be unregistered
   std::vector<std::string> foldersKept;  // folders that stay, holding files not Setup's
+  std::vector<std::string> linksFound;   // links below a product place, left as they are
   std::vector<RefusedRecord> refused;
-  bool LeftOver() const { return !filesLeft.empty() || !filtersLeft.empty(); }
+  bool noRecordOurs = false;  // every record was refused: nothing was done
+  bool LeftOver() const {
+    return !filesLeft.empty() || !filtersLeft.empty() || !linksFound.empty();
+  }
   int ExitCode() const;
 };
 

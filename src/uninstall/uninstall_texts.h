@@ -24,7 +24,9 @@ enum class TextId {
   FoldersKept,
   Refused,
   AtRestart,
-  More
+  More,
+  Links,
+  NoRecordOurs
 };
 
 extern const UninstallText UninstallTexts[];

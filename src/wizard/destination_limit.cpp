@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "paths/canonical_path.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
 #include "wizard/text_buffers.h"
@@ -25,4 +26,23 @@ void ShowDestinationTooLong() {
   char text[LabelBufferSize];
   std::snprintf(text, sizeof text, format, MaxDestinationLength);
   ShowMessageBox(frameWindow, text, ProductCaption);
+}
+
+bool AcceptDestination(const char* typed, char* out) {
+  char canonical[PathBufferSize];
+  const PathVerdict verdict = CanonicalDestination(typed, canonical, sizeof canonical);
+  if (verdict == PathVerdict::TooLong ||
+      (verdict == PathVerdict::Accepted && !DestinationFits(canonical))) {
+    ShowDestinationTooLong();
+    return false;
+  }
+  if (verdict != PathVerdict::Accepted) {
+    char text[LabelBufferSize];
+    LoadResourceString(installChoices.language == Russian ? STRING_DESTINATION_REFUSED_RU
+                                                          : STRING_DESTINATION_REFUSED_EN,
+                       text, sizeof text);
+    ShowMessageBox(frameWindow, text, ProductCaption);
+    return false;
+  }
+  return CopyText(out, canonical, PathBufferSize);
 }

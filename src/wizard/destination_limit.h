@@ -19,3 +19,10 @@ bool DestinationFits(const char* dir);
 // Shows the refusal of a destination that does not fit, in the chosen
 // language, with MaxDestinationLength in it.
 void ShowDestinationTooLong();
+
+// Turns the folder the user typed into the one form both programs use (see
+// CanonicalDestination) and, when it fits, stores it in out (PathBufferSize
+// bytes). Otherwise shows the refusal, in the chosen language: a folder too
+// long, or one the uninstaller could never remove (a drive's root, a
+// relative or UNC path, a name ending in a dot or a blank, a device name).
+bool AcceptDestination(const char* typed, char* out);

@@ -33,11 +33,7 @@ void OnBrowseButton(Window page) {
 bool StoreOptionsPage(Window page) {
   char destination[PathBufferSize];
   GetControlText(page, ID_DESTINATION, destination, sizeof destination);
-  if (!DestinationFits(destination)) {
-    ShowDestinationTooLong();
-    return false;
-  }
-  CopyText(installChoices.destinationDir, destination, PathBufferSize);
+  if (!AcceptDestination(destination, installChoices.destinationDir)) return false;
   installChoices.registerElecardFilters = IsButtonChecked(page, ID_ELECARD_FILTERS);
   installChoices.registerTwinHanSource = IsButtonChecked(page, ID_TWINHAN_SOURCE);
   installChoices.deviceIndex = GetComboSelection(page, ID_DEVICE_LIST);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "paths/path_form.h"
+
 bool CopyText(char* buffer, const char* source, size_t capacity) {
   size_t length = std::strlen(source);
   if (length >= capacity) return false;
@@ -18,6 +20,8 @@ bool AppendText(char* buffer, const char* source, size_t capacity) {
 }
 
 bool EndsWithBackslash(const char* text) {
-  size_t length = std::strlen(text);
-  return length > 0 && text[length - 1] == '\\';
+  // The second byte of a two-byte character may be a backslash's byte.
+  const char* last = nullptr;
+  for (const char* p = text; *p != '\0'; p = NextCharacter(p)) last = p;
+  return last != nullptr && *last == '\\' && last[1] == '\0';
 }

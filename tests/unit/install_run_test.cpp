@@ -166,42 +166,6 @@ TEST_F(InstallRun, DestinationWithoutBackslashGetsOneFirst) {
   EXPECT_EQ(Lines("c:\\Orbivue\\Uninstall.ini")[2], "1=c:\\Orbivue\\");
 }
 
-TEST_F(InstallRun, EmptyDestinationInstallsIntoTheCurrentFolder) {
-  GiveArchive(ProductArchive());
-  InstallTo("");
-  RunToTheEnd();
-  EXPECT_EQ(ReadHostFile("c:\\work\\Orbivue.exe"), "viewer program");
-  // Profile files named without a folder live in the Windows folder.
-  std::vector<std::string> log = Lines("c:\\windows\\Uninstall.ini");
-  ASSERT_GT(log.size(), 3u);
-  EXPECT_EQ(log[2], "1=");
-  EXPECT_EQ(log[3], "2=Modules");
-  EXPECT_EQ(Lines("c:\\windows\\Orbivue.ini")[1], "Language=English");
-}
-
-// The log of an empty destination lives in the Windows folder, where the
-// deletion at the start of a run does not look: a second run numbers on
-// after the first run's records instead of starting a fresh log.
-TEST_F(InstallRun, EmptyDestinationLogOfAnEarlierRunIsNumberedOn) {
-  GiveArchive(ProductArchive());
-  InstallTo("");
-  RunToTheEnd();
-  const std::vector<std::string> first = Lines("c:\\windows\\Uninstall.ini");
-  ASSERT_GT(first.size(), 3u);
-  ASSERT_EQ(first[1].rfind("count=", 0), 0u);
-  const int dirs = std::stoi(first[1].substr(6));
-  ResetInstallChoices();
-  for (ModuleEntry& entry : ModuleTable) entry = ModuleEntry();
-  ResetHostWizard();
-  GiveArchive(ProductArchive());
-  InstallTo("");
-  RunToTheEnd();
-  const std::vector<std::string> second = Lines("c:\\windows\\Uninstall.ini");
-  EXPECT_EQ(second[1], "count=" + std::to_string(2 * dirs));
-  EXPECT_EQ(second[2], "1=");
-  EXPECT_EQ(second[2 + dirs], std::to_string(dirs + 1) + "=");
-}
-
 TEST_F(InstallRun, SecondInstallationStartsAFreshLog) {
   GiveArchive(ProductArchive());
   InstallTo("c:\\Orbivue\\");

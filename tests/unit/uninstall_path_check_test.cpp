@@ -52,8 +52,14 @@ TEST_F(PathCheck, PathsOutsideThePlacesAreRefused) {
   EXPECT_EQ(Check("c:\\windows\\win.ini"), PathVerdict::OutsideProduct);
   EXPECT_EQ(Check("C:\\Program Files\\Other\\x.exe"), PathVerdict::OutsideProduct);
   EXPECT_EQ(Check("D:\\Program Files\\Orbivue\\Orbivue.exe"), PathVerdict::OutsideProduct);
-  EXPECT_EQ(Check("C:\\Program Files", RecordKind::Folder), PathVerdict::OutsideProduct);
   EXPECT_EQ(Check("C:\\", RecordKind::Folder), PathVerdict::OutsideProduct);
+  EXPECT_EQ(Check("C:\\Program Files", RecordKind::File), PathVerdict::OutsideProduct);
+  // A folder above the destination is one Setup made when it was missing
+  // (the uninstaller removes it only when empty, and only when the log
+  // lists it before the destination); a drive's root never is.
+  EXPECT_EQ(Check("C:\\Program Files", RecordKind::Folder), PathVerdict::Accepted);
+  EXPECT_EQ(Check("C:\\Program Files\\", RecordKind::Folder), PathVerdict::Accepted);
+  EXPECT_EQ(Check("D:\\Program Files", RecordKind::Folder), PathVerdict::OutsideProduct);
   // The desktop itself and its other links are not the product's.
   EXPECT_EQ(Check("C:\\users\\test\\Desktop\\Other.lnk"), PathVerdict::OutsideProduct);
   EXPECT_EQ(Check("C:\\users\\test\\Desktop", RecordKind::Folder), PathVerdict::OutsideProduct);

@@ -118,14 +118,48 @@ TEST_F(OptionsPage, NextStoresTheAnswers) {
   EXPECT_EQ(DeviceTable[installChoices.deviceIndex].deviceFile[0], '\0');
 }
 
-TEST_F(OptionsPage, AnEmptyFolderIsStoredEmpty) {
-  Next();
-  UserTypes(ID_DESTINATION, "");
-  Next();
-  Cancel();
-  RunWizard();
-  EXPECT_STREQ(installChoices.destinationDir, "");
-  EXPECT_EQ(installChoices.step, StepEnd);
+// Folders the uninstaller could never remove are refused on Next, in the
+// chosen language, and nothing is stored.
+TEST_F(OptionsPage, FoldersTheUninstallerWouldRefuseAreRefused) {
+  const std::string english =
+      "This folder cannot hold the installation. Please choose a full path on a drive, below its "
+      "root folder, with no name that ends in a dot or a blank and no device name such as CON or "
+      "NUL.";
+  const std::string russian = Ansi(
+      u8"Эта папка не подходит для инсталляции. Выберите полный путь на диске, не корневую папку "
+      u8"диска, без имён, оканчивающихся точкой или пробелом, и без имён устройств, таких как CON "
+      u8"или NUL.");
+  for (const char* folder :
+       {"", "c:\\", "C:", "d:/", "c:\\x\\..\\", "Orbivue", "\\Orbivue\\", "c:Orbivue",
+        "\\\\server\\share\\Orbivue\\", "\\\\?\\c:\\Orbivue\\", "c:\\Orbivue \\", "c:\\Orbivue.\\",
+        "c:\\Orbivue.", "c:\\con\\", "c:\\Tools\\NUL.txt\\", "c:\\a\\COM1\\b\\", "c:\\CONIN$\\",
+        "c:\\Or|bivue\\", "c:\\Or*\\"}) {
+    for (bool inRussian : {false, true}) {
+      const NextResult result = TryDestination(folder, inRussian);
+      EXPECT_FALSE(result.movedOn) << folder;
+      EXPECT_EQ(result.refusal, inRussian ? russian : english) << folder;
+      EXPECT_STREQ(installChoices.destinationDir, "") << folder;
+    }
+  }
+}
+
+// Other spellings of a folder are stored in the one form both programs use.
+TEST_F(OptionsPage, OtherSpellingsAreStoredInOneForm) {
+  for (auto [typed, stored] : std::vector<std::pair<std::string, std::string>>{
+           {"c:/Orbivue/", "c:\\Orbivue\\"},
+           {"c:\\x\\..\\Orbivue\\", "c:\\Orbivue\\"},
+           {"c:\\.\\Orbivue", "c:\\Orbivue\\"},
+           {"c:\\\\Orbivue\\\\", "c:\\Orbivue\\"},
+           {"c:\\Program Files\\Orbivue", "c:\\Program Files\\Orbivue\\"}}) {
+    SetUp();
+    Next();
+    UserTypes(ID_DESTINATION, typed);
+    Next();
+    Cancel();
+    RunWizard();
+    EXPECT_TRUE(hostWizard.messageBoxes.empty()) << typed;
+    EXPECT_EQ(installChoices.destinationDir, stored) << typed;
+  }
 }
 
 TEST_F(OptionsPage, ReturningShowsTheStartValuesAgain) {
@@ -172,7 +206,7 @@ TEST_F(OptionsPage, TheLongestDestinationIsTaken) {
     Cancel();
     RunWizard();
     EXPECT_TRUE(hostWizard.messageBoxes.empty()) << folder;
-    EXPECT_EQ(installChoices.destinationDir, folder);
+    EXPECT_EQ(installChoices.destinationDir, folder.back() == '\\' ? folder : folder + "\\");
     EXPECT_EQ(pagesSeen, std::vector<int>{DIALOG_MODULES_EN});
   }
 }

@@ -36,8 +36,8 @@ void ToTimeshift(const std::string& destination = "c:\\Orbivue\\") {
 TEST_F(TimeshiftPage, OpensOnDisableWith2000AndTheProposedFile) {
   for (auto [destination, proposal] : std::vector<std::pair<std::string, std::string>>{
            {"c:\\Orbivue\\", "c:\\Orbivue\\timeshift.dat"},
-           {"d:\\tv", "d:\\tvtimeshift.dat"},
-           {"", "timeshift.dat"}}) {
+           {"d:\\tv", "d:\\tv\\timeshift.dat"},
+           {"d:/tv/../radio", "d:\\radio\\timeshift.dat"}}) {
     SetUp();
     TimeshiftView view;
     ToTimeshift(destination);

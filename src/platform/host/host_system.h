@@ -28,6 +28,9 @@ struct HostSystem {
   // leaves the file created and empty. -1: never killed.
   int killAfter = -1;
   int changes = 0;
+  // The ANSI code page of the stand-in: 1251 (Cyrillic letters fold) or
+  // 932 (two-byte characters, whose second byte may be a backslash's).
+  int codePage = 1251;
 };
 
 extern HostSystem hostSystem;

@@ -17,6 +17,7 @@
 #include "platform/host/host_system.h"
 #include "platform/host/host_uninstall.h"
 #include "platform/install_platform.h"
+#include "platform/path_platform.h"
 
 HostSystem hostSystem;
 
@@ -148,8 +149,15 @@ std::string HostPath(const std::string& windowsPath, bool profileFile) {
     base = hostSystem.sandbox + "/c/work";
     if (p.empty() || p[0] != '\\') p = "\\" + p;
   }
-  for (char& c : p)
-    if (c == '\\') c = '/';
+  // A backslash's byte that is the second byte of a two-byte character is
+  // part of a name, as on Windows.
+  for (size_t i = 0; i < p.size(); i++) {
+    if (IsLeadByte(static_cast<uint8_t>(p[i]))) {
+      i++;
+      continue;
+    }
+    if (p[i] == '\\') p[i] = '/';
+  }
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   return base + p;
 }
@@ -180,6 +188,9 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   if (change == Change::Interrupted) size = 0;  // created, and nothing written yet
   const std::string real = HostPath(path);
   if (IsFolder(real)) return false;
+  // Opened on the name itself: a link there is left alone, as on Windows.
+  struct stat link;
+  if (lstat(real.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return false;
   // A read-only file in the way can't be replaced, as on Windows (root
   // ignores permission bits, so look at them ourselves).
   struct stat st;

@@ -40,20 +40,21 @@ bool GetProgramPath(char* out, int capacity) {
   return CopyOut(hostUninstall.programPath, out, capacity);
 }
 
-PathKind QueryPath(const char* path) {
-  struct stat st;
-  if (stat(HostPath(path).c_str(), &st) != 0) return PathKind::Missing;
-  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
-}
-
 bool RemoveFile(const char* path) {
   if (Listed(hostUninstall.heldFiles, path)) return false;
+  // Deleted through a handle on the name itself, as on Windows: never a
+  // link (the program looks first; this is the act's own check). A
+  // read-only file is made writable first, so it goes too.
+  struct stat st;
+  if (lstat(HostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   if (unlink(HostPath(path).c_str()) != 0) return false;
   hostUninstall.journal.push_back(std::string("delete ") + path);
   return true;
 }
 
 bool RemoveEmptyFolder(const char* path) {
+  struct stat st;
+  if (lstat(HostPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   if (rmdir(HostPath(path).c_str()) != 0) return false;
   hostUninstall.journal.push_back(std::string("rmdir ") + path);
   return true;

@@ -16,13 +16,23 @@ bool DeleteFileAt(const char* path) {
 }
 
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
-  HANDLE file =
-      CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  // Opened on the name itself, never on what a link there points at: a
+  // link found on the handle is left alone and the write fails.
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, data, size, &written, nullptr);
-  CloseHandle(file);
-  return ok != 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(file, &info) != 0 &&
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && SetEndOfFile(file) != 0;
+  // A full disk may take fewer bytes than asked and still report success.
+  while (ok && size > 0) {
+    DWORD written = 0;
+    ok = WriteFile(file, data, size, &written, nullptr) != 0 && written > 0 && written <= size;
+    data += written;
+    size -= ok ? written : 0;
+  }
+  ok = CloseHandle(file) != 0 && ok;
+  return ok;
 }
 
 bool CopyFileOver(const char* from, const char* to) {

@@ -1,0 +1,116 @@
+// Setup and the file system as it is: a destination whose parents are
+// missing, and links below the product's places, which are never followed.
+#include <unistd.h>
+
+#include <fstream>
+
+#include "install_fixture.h"
+
+namespace {
+
+using InstallPaths = InstallTest;
+
+void MakeLink(const std::string& target, const std::string& windowsPath) {
+  ASSERT_EQ(symlink(HostPath(target).c_str(), HostPath(windowsPath).c_str()), 0) << windowsPath;
+}
+
+void MakeFolder(const std::string& windowsPath) {
+  ASSERT_EQ(mkdir(HostPath(windowsPath).c_str(), 0777), 0) << windowsPath;
+}
+
+std::string Message() {
+  return hostWizard.messageBoxes.empty() ? "" : hostWizard.messageBoxes[0].text;
+}
+
+TEST_F(InstallPaths, MissingParentsAreMadeAndRecordedBeforeTheDestination) {
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\New Parent\\Inner\\Orbivue\\");
+  RunToTheEnd();
+  EXPECT_EQ(Message(), "");
+  EXPECT_EQ(ReadHostFile("c:\\New Parent\\Inner\\Orbivue\\Orbivue.exe"), "viewer program");
+  const std::vector<std::string> log = Lines("c:\\New Parent\\Inner\\Orbivue\\Uninstall.ini");
+  ASSERT_GT(log.size(), 5u);
+  EXPECT_EQ(log[2], "1=c:\\New Parent\\");
+  EXPECT_EQ(log[3], "2=c:\\New Parent\\Inner\\");
+  EXPECT_EQ(log[4], "3=c:\\New Parent\\Inner\\Orbivue\\");
+  EXPECT_EQ(log[5], "4=c:\\New Parent\\Inner\\Orbivue\\Modules");
+}
+
+TEST_F(InstallPaths, AnExistingParentIsNotRecorded) {
+  MakeFolder("c:\\Tools");
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Tools\\Orbivue\\");
+  RunToTheEnd();
+  const std::vector<std::string> log = Lines("c:\\Tools\\Orbivue\\Uninstall.ini");
+  ASSERT_GT(log.size(), 3u);
+  EXPECT_EQ(log[2], "1=c:\\Tools\\Orbivue\\");
+  EXPECT_EQ(log[3], "2=c:\\Tools\\Orbivue\\Modules");
+}
+
+// A file link and a folder link in an existing destination: their targets
+// stay untouched, the run stops with the write error naming the link, and
+// the log never lists what lies behind it.
+TEST_F(InstallPaths, LinksInTheDestinationStopTheRunAndTheirTargetsStayUntouched) {
+  for (const char* link : {"c:\\Orbivue\\graphedt.exe", "c:\\Orbivue\\Filters",
+                           "c:\\Orbivue\\Modules", "c:\\Orbivue\\Orbivue.ini"}) {
+    SetUp();
+    MakeFolder("c:\\Orbivue");
+    MakeFolder("c:\\mine");
+    std::ofstream(HostPath("c:\\mine\\precious.txt")) << "mine";
+    std::ofstream(HostPath("c:\\mine\\mpgdec.ax")) << "mine";
+    const bool folder = std::string(link).find('.') == std::string::npos;
+    MakeLink(folder ? "c:\\mine" : "c:\\mine\\precious.txt", link);
+    GiveArchive(ProductArchive());
+    InstallTo("c:\\Orbivue\\");
+    RunToTheEnd();
+    EXPECT_EQ(Message(), std::string("Create file or directory error !\n\"") + link + "\"") << link;
+    EXPECT_EQ(ReadHostFile("c:\\mine\\precious.txt"), "mine") << link;
+    EXPECT_EQ(ReadHostFile("c:\\mine\\mpgdec.ax"), "mine") << link;
+    bool exists = true;
+    ReadHostFile("c:\\mine\\loader.bin", &exists);
+    EXPECT_FALSE(exists) << link;
+    for (const std::string& line : Lines("c:\\Orbivue\\Uninstall.ini"))
+      EXPECT_EQ(line.find(link), std::string::npos) << line;
+    EXPECT_TRUE(installChoices.aborted) << link;
+  }
+}
+
+TEST_F(InstallPaths, ALinkedProgramGroupStopsTheRunBeforeAnyShortcut) {
+  MakeFolder("c:\\mine");
+  MakeLink("c:\\mine", "c:\\users\\test\\Start Menu\\Programs\\Orbivue");
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  EXPECT_EQ(Message(),
+            "Create file or directory error !\n\"c:\\users\\test\\Start Menu\\Programs\\Orbivue\"");
+  EXPECT_TRUE(hostSystem.shortcuts.empty());
+}
+
+// The destination itself may be a link the user chose: it is followed.
+TEST_F(InstallPaths, ADestinationThatIsALinkIsTheUsersChoice) {
+  MakeFolder("c:\\real");
+  MakeLink("c:\\real", "c:\\Orbivue");
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  EXPECT_EQ(Message(), "");
+  EXPECT_EQ(ReadHostFile("c:\\real\\Orbivue.exe"), "viewer program");
+}
+
+// Under code page 932 the second byte of a character may be a backslash's
+// byte: "c:\<0x95 0x5C>" is a folder of one character, not "c:\" and more.
+TEST_F(InstallPaths, TwoByteCharactersAreNeverSplitAtTheirSecondByte) {
+  hostSystem.codePage = 932;
+  const std::string folder = std::string("c:\\") + "\x95\x5c";
+  GiveArchive(ProductArchive());
+  InstallTo(folder);
+  RunToTheEnd();
+  EXPECT_EQ(Message(), "");
+  EXPECT_EQ(ReadHostFile(folder + "\\Orbivue.exe"), "viewer program");
+  bool exists = true;
+  ReadHostFile("c:\\Orbivue.exe", &exists);
+  EXPECT_FALSE(exists);
+  EXPECT_EQ(Lines(folder + "\\Uninstall.ini")[2], "1=" + folder + "\\");
+}
+
+}  // namespace
