@@ -107,7 +107,8 @@ PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlac
   if (kind == RecordKind::Filter) return PathVerdict::OutsideProduct;
 
   if (FoldedWithin(key, places.programGroupKey, folder)) {
-    c.placeLength = std::strlen(places.programGroup);
+    // The place is the Programs folder: the group's own folder may be a link.
+    c.placeLength = std::strlen(places.programGroup) - std::strlen("Orbivue\\");
     return CopyText(c.actOn, path, sizeof c.actOn) ? PathVerdict::Accepted : PathVerdict::TooLong;
   }
   if (!folder && places.desktopLinkKey[0] != '\0' && FoldedSame(key, places.desktopLinkKey)) {

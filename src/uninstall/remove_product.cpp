@@ -303,6 +303,13 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
 
   // What removes the product, and the viewer's settings, go only with the
   // last of the product's files.
+  // A link in place of any of Setup's own files keeps them all.
+  if (folder[0] != '\0')
+    for (const char* name : {"Orbivue.ini", "Uninstall.ini.new", "Uninstall.ini"}) {
+      char path[PathCapacity];
+      if (CopyText(path, folder, sizeof path) && AppendText(path, name, sizeof path))
+        ThroughLink({path, std::strlen(folder)}, outcome);
+    }
   if (!outcome->LeftOver() && folder[0] != '\0') {
     DeleteProductFile(folder, "Orbivue.ini", outcome);
     // With the log goes the next version of it that a killed Setup may
