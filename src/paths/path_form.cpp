@@ -65,7 +65,13 @@ PathVerdict CheckPathForm(const char* path, bool folder) {
     return PathVerdict::NotFullPath;
   for (const char* p = path; *p != '\0'; p = NextCharacter(p)) {
     const unsigned char c = static_cast<unsigned char>(*p);
-    if (IsLead(*p)) continue;  // a two-byte character is a letter of a name
+    // A two-byte character is a letter of a name; no code page has second
+    // bytes below 0x40, so such a pair (a drive's colon, a dot, a slash) is
+    // not a character at all.
+    if (IsLead(*p)) {
+      if (static_cast<unsigned char>(p[1]) < 0x40) return PathVerdict::BadCharacter;
+      continue;
+    }
     if (c == '/') return PathVerdict::NotFullPath;
     if (c < 32 || std::strchr("<>\"|?*", c) != nullptr || (c == ':' && p != path + 1))
       return PathVerdict::BadCharacter;
