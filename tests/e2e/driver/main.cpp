@@ -28,6 +28,7 @@ const Scenario EnglishScenarios[] = {
     {"cancel-on-language-page", CancelOnLanguagePage},
     {"browse-for-folder", BrowseForFolder},
     {"refuse-too-long-destination", RefuseTooLongDestination},
+    {"refuse-unremovable-destination", RefuseUnremovableDestination},
     {"finish-with-box-cleared", FinishWithBoxCleared},
     {"finish-with-close-box", FinishWithCloseBox},
     {"cancel-during-extraction", CancelDuringExtraction},
@@ -38,6 +39,7 @@ const Scenario RussianScenarios[] = {
     {"walk-every-page", WalkEveryPage},
     {"browse-for-folder", BrowseForFolder},
     {"refuse-too-long-destination", RefuseTooLongDestination},
+    {"refuse-unremovable-destination", RefuseUnremovableDestination},
     {"cancel-during-extraction", CancelDuringExtraction},
 };
 

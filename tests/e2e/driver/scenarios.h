@@ -16,6 +16,7 @@ void WalkEveryPage(const DriverSettings&, const PageTexts&, bool);
 void RowZeroPassesOverTimeshift(const DriverSettings&, const PageTexts&, bool);
 void BrowseForFolder(const DriverSettings&, const PageTexts&, bool);
 void RefuseTooLongDestination(const DriverSettings&, const PageTexts&, bool);
+void RefuseUnremovableDestination(const DriverSettings&, const PageTexts&, bool);
 // The folder too long to pick that the browser scenario offers; made early.
 std::wstring LongPickFolder();
 

@@ -133,3 +133,33 @@ void RefuseTooLongDestination(const DriverSettings& settings, const PageTexts& t
   s.Press(s.Frame(), ids::Cancel);
   CheckEndsSilently(s);
 }
+
+// Folders the uninstaller could never remove are refused on Next with their
+// own message, and the page stays; another spelling of a sound folder is
+// taken.
+void RefuseUnremovableDestination(const DriverSettings& settings, const PageTexts& t,
+                                  bool russian) {
+  SetupSession s(settings);
+  HWND page = NextToOptions(s, russian);
+  bool first = true;
+  for (const wchar_t* folder :
+       {L"", L"C:\\", L"Orbivue", L"\\\\server\\share\\Orbivue\\", L"C:\\Orbivue \\",
+        L"C:\\Orbivue.\\", L"C:\\e2e\\CON\\", L"C:\\e2e\\conout$.txt\\"}) {
+    s.Type(page, ids::Destination, folder);
+    s.Press(s.Frame(), ids::Next);
+    HWND box = s.WaitForMessageBox();
+    CHECK_TEXT(s.MessageText(box), t.refused);
+    CHECK_TEXT(WindowText(box), L"Orbivue");
+    if (first) s.Picture(box, "9-refused");
+    first = false;
+    s.Press(box, ids::MessageOk);
+    CHECK(WaitUntil([&] { return s.FindMessageBox() == nullptr; }));
+    CHECK(s.Page() == page);
+  }
+  s.Type(page, ids::Destination, L"C:/e2e/x/../spelled");
+  s.Click(s.Frame(), ids::Next);
+  page = s.WaitForPage(ids::Modules);
+  CHECK(s.FindMessageBox() == nullptr);
+  s.Press(s.Frame(), ids::Cancel);
+  CheckEndsSilently(s);
+}

@@ -298,32 +298,8 @@ void InstallWithoutBackslash(const DriverSettings& settings, const PageTexts& t,
   FinishAndCheckViewer(s, settings, a.destination,
                        {"[Modules] CurDeviceFile=", "[Modules] StartDevice=0",
                         "[SoftwareRender] BufferSize=500", "[SoftwareRender] InMemory=0",
-                        "[SoftwareRender] FileName=C:\\e2e\\Orbivue Long Foldertimeshift.dat"},
+                        "[SoftwareRender] FileName=C:\\e2e\\Orbivue Long Folder\\timeshift.dat"},
                        false);
-}
-
-// An empty destination: every path is relative, so the product lands in
-// Setup's current folder (a copy of Setup.exe is started from its own
-// folder) and the two INI files in the Windows folder.
-void InstallIntoEmptyDestination(const DriverSettings& settings, const PageTexts& t, bool) {
-  ClearInstalledTraces();
-  std::wstring folder = L"C:\\e2e\\empty-destination";
-  MakeFolders(folder);
-  if (!CopyFileW((settings.programDir + L"\\Setup.exe").c_str(), (folder + L"\\Setup.exe").c_str(),
-                 FALSE)) {
-    Fail(__FILE__, __LINE__, "cannot copy Setup.exe into " + Narrow(folder));
-  }
-  DriverSettings here = settings;
-  here.programDir = folder;
-  Answers a;
-  a.destination = L"";
-  a.deviceRow = 0;
-  SetupSession s(here);
-  WalkToModules(s, a);
-  HWND page = InstallToFinish(s, settings, t, a);
-  UntickRunBox(s, page);
-  s.Press(s.Frame(), ids::Cancel);  // captioned OK
-  CheckEndsSilently(s);
 }
 
 // Two installations into one folder: the second, with other answers, finds
@@ -505,7 +481,6 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-killed-among-links", KilledAmongTheLinks},
       {"install-default", InstallDefault},
       {"install-without-backslash", InstallWithoutBackslash},
-      {"install-empty-destination", InstallIntoEmptyDestination},
       {"install-over-first", InstallOverFirst},
       {"install-read-only-in-the-way", ReadOnlyFileInTheWay},
       {"install-damaged-archive", DamagedArchive},

@@ -23,6 +23,9 @@ const PageTexts& EnglishTexts() {
       L"Installation terminated by user !",
       L"The destination directory is too long. Please choose one of at most 178 characters, not "
       L"counting a trailing backslash.",
+      L"This folder cannot hold the installation. Please choose a full path on a drive, below its "
+      L"root folder, with no name that ends in a dot or a blank and no device name such as CON or "
+      L"NUL.",
   };
   return texts;
 }
@@ -52,6 +55,9 @@ const PageTexts& RussianTexts() {
       L"Инсталляция прервана пользователем !",
       L"Слишком длинный путь директории для инсталляции. Выберите путь не длиннее 178 символов, не "
       L"считая обратной косой черты в конце.",
+      L"Эта папка не подходит для инсталляции. Выберите полный путь на диске, не корневую папку "
+      L"диска, без имён, оканчивающихся точкой или пробелом, и без имён устройств, таких как CON "
+      L"или NUL.",
   };
   return texts;
 }

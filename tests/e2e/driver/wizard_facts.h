@@ -25,7 +25,7 @@ struct PageTexts {
   std::wstring disable, inMemory, inFile;
   std::vector<std::wstring> modules;
   std::wstring extracting, finished, runBox;
-  std::wstring browseTitle, terminated, tooLong;
+  std::wstring browseTitle, terminated, tooLong, refused;
 };
 
 const PageTexts& EnglishTexts();
