@@ -1,5 +1,7 @@
 // The installation run, in its fixed order: archive, listing, progress,
 // folders, entries, shortcuts, uninstall entry, filters, configuration.
+#include <initializer_list>
+
 #include "archive/archive_reader.h"
 #include "install/installation.h"
 #include "install/product_config.h"
@@ -104,6 +106,16 @@ void RunInstallation() {
     ArchiveFreeList(head);
     ShowWriteError(c.destinationDir);
     return;
+  }
+  // The log and its next version are deleted first: never through a link
+  // (a deletion through a file link would delete what it points at).
+  for (const char* name : {"Uninstall.ini", "Uninstall.ini.new"}) {
+    char log[PathBufferSize + 16] = "";
+    if (c.destinationDir[0] != '\0' && AppendText(log, c.destinationDir, sizeof log) &&
+        AppendText(log, name, sizeof log) && StopAtLink(c.destinationDir, log)) {
+      ArchiveFreeList(head);
+      return;
+    }
   }
   uninstallLog.Reset(c.destinationDir);
   if (MakeFixedFolders() != 0) {

@@ -52,7 +52,8 @@ TEST_F(InstallPaths, AnExistingParentIsNotRecorded) {
 // the log never lists what lies behind it.
 TEST_F(InstallPaths, LinksInTheDestinationStopTheRunAndTheirTargetsStayUntouched) {
   for (const char* link : {"c:\\Orbivue\\graphedt.exe", "c:\\Orbivue\\Filters",
-                           "c:\\Orbivue\\Modules", "c:\\Orbivue\\Orbivue.ini"}) {
+                           "c:\\Orbivue\\Modules", "c:\\Orbivue\\Orbivue.ini",
+                           "c:\\Orbivue\\Uninstall.ini", "c:\\Orbivue\\Uninstall.ini.new"}) {
     SetUp();
     MakeFolder("c:\\Orbivue");
     MakeFolder("c:\\mine");

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/install_platform.h"
+#include "platform/win32/resolved_path.h"
 
 void CreateFolder(const char* path) {
   CreateDirectoryA(path, nullptr);
@@ -16,14 +17,25 @@ bool DeleteFileAt(const char* path) {
 }
 
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
-  // Opened on the name itself, never on what a link there points at: a
-  // link found on the handle is left alone and the write fails.
-  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+  // Opened on the name itself, never on what a link there points at: an
+  // existing file is looked at through its handle (a link found there is
+  // left alone and the write fails); a missing one is made anew, which a
+  // link left where it points to, even to nothing, never lets happen.
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(file, &info) != 0 &&
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && SetEndOfFile(file) != 0;
+  bool ok = true;
+  if (file != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    ok = GetFileInformationByHandle(file, &info) != 0 &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && HandleIsAt(file, path) &&
+         SetEndOfFile(file) != 0;
+  } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+    file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+  } else {
+    return false;
+  }
   // A full disk may take fewer bytes than asked and still report success.
   while (ok && size > 0) {
     DWORD written = 0;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/path_platform.h"
+#include "platform/win32/resolved_path.h"
 
 bool IsLeadByte(uint8_t c) {
   return IsDBCSLeadByte(c) != 0;
@@ -49,5 +50,14 @@ PathKind QueryPath(const char* path) {
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+  // A file link that the system reports as a plain file still resolves to
+  // another place than its name.
+  HANDLE file = CreateFileA(
+      path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return PathKind::File;  // held open: it is there
+  const bool here = HandleIsAt(file, path);
+  CloseHandle(file);
+  return here ? PathKind::File : PathKind::Link;
 }

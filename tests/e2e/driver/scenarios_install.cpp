@@ -379,6 +379,32 @@ void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool
   CHECK_EQ_INT(progress.positions, 11);
 }
 
+// An existing destination where run-install left a Unix symbolic link
+// (which Windows programs see as a reparse point): a folder link in place
+// of Docs, or a file link in place of graphedt.exe. Setup stops with the
+// write error naming the link before it writes anything through it.
+void InstallThroughLink(const DriverSettings& settings, const std::wstring& link) {
+  ClearInstalledTraces();
+  std::wstring folder = L"C:\\e2e\\linked";
+  CHECK(GetFileAttributesW((folder + L"\\" + link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+  Answers a;
+  a.destination = folder + L"\\";
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  ProgressRecord progress = {};
+  HWND box = InstallToMessage(s, settings, &progress);
+  CheckStopMessage(s, box, L"Create file or directory error !\n\"" + folder + L"\\" + link + L"\"",
+                   "install-through-link");
+}
+
+void InstallThroughFolderLink(const DriverSettings& settings, const PageTexts&, bool) {
+  InstallThroughLink(settings, L"Docs");
+}
+
+void InstallThroughFileLink(const DriverSettings& settings, const PageTexts&, bool) {
+  InstallThroughLink(settings, L"graphedt.exe");
+}
+
 // Setup.exe with one byte of an entry's packed data flipped (made by
 // tests/e2e/damage-setup into the "damaged" folder beside the driver).
 void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russian) {
@@ -483,6 +509,8 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-without-backslash", InstallWithoutBackslash},
       {"install-over-first", InstallOverFirst},
       {"install-read-only-in-the-way", ReadOnlyFileInTheWay},
+      {"install-through-folder-link", InstallThroughFolderLink},
+      {"install-through-file-link", InstallThroughFileLink},
       {"install-damaged-archive", DamagedArchive},
       {"install-cancel", CancelBetweenEntries},
   };

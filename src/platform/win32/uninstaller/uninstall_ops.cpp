@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/uninstall_platform.h"
+#include "platform/win32/resolved_path.h"
 
 bool GetProgramPath(char* out, int capacity) {
   char path[MAX_PATH];
@@ -30,7 +31,8 @@ bool DeleteThroughHandle(const char* path, bool folder) {
   BY_HANDLE_FILE_INFORMATION info;
   bool ok = GetFileInformationByHandle(handle, &info) != 0 &&
             (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-            ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+            ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder &&
+            HandleIsAt(handle, path);
   if (ok && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     FILE_BASIC_INFO basic = {};  // times of zero stay as they are
     basic.FileAttributes = info.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
