@@ -13,12 +13,8 @@ namespace {
 // name the user meant.
 PathVerdict CheckTypedNames(const char* typed) {
   for (const char* start = typed + 3; *start != '\0';) {
-    const char* end = start;
-    const char* last = start;
-    while (*end != '\0' && *end != '\\') {
-      last = end;
-      end = NextCharacter(end);
-    }
+    const char* last;
+    const char* end = EndOfName(start, &last);
     const size_t n = size_t(end - start);
     const bool dots = (n == 1 && start[0] == '.') || (n == 2 && start[0] == '.' && start[1] == '.');
     if (n > 0 && !dots) {

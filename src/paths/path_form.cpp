@@ -24,6 +24,16 @@ const char* NextCharacter(const char* p) {
   return p + 1;
 }
 
+const char* EndOfName(const char* start, const char** last) {
+  const char* end = start;
+  *last = start;
+  while (*end != '\0' && *end != '\\') {
+    *last = end;
+    end = NextCharacter(end);
+  }
+  return end;
+}
+
 const char* LastBackslash(const char* text) {
   const char* last = nullptr;
   for (const char* p = text; *p != '\0'; p = NextCharacter(p))
@@ -79,12 +89,8 @@ PathVerdict CheckPathForm(const char* path, bool folder) {
   const char* start = path + 3;
   if (*start == '\0') return folder ? PathVerdict::Accepted : PathVerdict::NotFullPath;
   while (*start != '\0') {
-    const char* end = start;
-    const char* lastCharacter = start;
-    while (*end != '\0' && *end != '\\') {
-      lastCharacter = end;
-      end = NextCharacter(end);
-    }
+    const char* lastCharacter;
+    const char* end = EndOfName(start, &lastCharacter);
     const size_t n = size_t(end - start);
     if (n == 0) return PathVerdict::NotFullPath;  // "\\" inside the path
     if (n > 255) return PathVerdict::TooLong;

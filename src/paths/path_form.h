@@ -27,6 +27,10 @@ enum class PathVerdict {
 // second byte; the terminating zero is never stepped over).
 const char* NextCharacter(const char* p);
 
+// The end of the name that starts at start (its backslash or the zero),
+// with the name's last character in *last (start itself for an empty name).
+const char* EndOfName(const char* start, const char** last);
+
 // The last backslash of text that is a character of its own; null if none.
 const char* LastBackslash(const char* text);
 
