@@ -1,5 +1,7 @@
 // The installation run, in its fixed order: archive, listing, progress,
 // folders, entries, shortcuts, uninstall entry, filters, configuration.
+#include <initializer_list>
+
 #include "archive/archive_reader.h"
 #include "install/installation.h"
 #include "install/product_config.h"
@@ -35,22 +37,20 @@ void MoveProgress(int position) {
 // made one level at a time and the archive lists the deepest first. The
 // destination holds the log, so it is made first; every later folder is
 // recorded before it is made, so that a run ended at any moment (a crash,
-// power) leaves no folder that the log does not list.
-void MakeFixedFolders() {
+// power) leaves no folder that the log does not list. False when a record
+// could not be written.
+bool MakeFixedFolders() {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
   CreateFolder(dest);
-  uninstallLog.AddRecord(dest, "Dirs");
+  if (!uninstallLog.AddRecord(dest, "Dirs")) return false;
   CopyText(path, dest, sizeof path);
-  AppendText(path, "Modules", sizeof path);
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
-  AppendText(path, "\\boot", sizeof path);
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
-  AppendText(path, "\\24", sizeof path);
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
+  for (const char* level : {"Modules", "\\boot", "\\24"}) {
+    AppendText(path, level, sizeof path);
+    if (!uninstallLog.AddRecord(path, "Dirs")) return false;
+    CreateFolder(path);
+  }
+  return true;
 }
 
 void Finish() {
@@ -77,7 +77,11 @@ void RunInstallation() {
     return;
   }
   uninstallLog.Reset(c.destinationDir);
-  MakeFixedFolders();
+  if (!MakeFixedFolders()) {
+    ArchiveFreeList(head);
+    ShowWriteError(uninstallLog.Path());
+    return;
+  }
 
   int position = 1;
   for (EntryListNode* node = head; node != nullptr && !c.aborted; node = node->next) {
@@ -94,10 +98,15 @@ void RunInstallation() {
   }
 
   InitializeCom();
-  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "");
-  MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "");
-  MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr);
-  MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr);
+  // A record that did not reach the log stops the run: nothing would remove
+  // what it names.
+  if (!MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "") ||
+      !MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "") ||
+      !MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr) ||
+      !MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr)) {
+    ShowWriteError(uninstallLog.Path());
+    return;
+  }
 
   char command[PathBufferSize + 16];
   command[0] = '\0';
@@ -111,8 +120,12 @@ void RunInstallation() {
     RegisterFilter("mlcom.ax");
   }
   if (c.registerTwinHanSource) RegisterFilter("thsource.ax");
+  if (!uninstallLog.Whole()) {
+    ShowWriteError(uninstallLog.Path());
+    return;
+  }
   MoveProgress(position + 1);
 
-  WriteProductConfig();
+  if (!WriteProductConfig()) return;
   Finish();
 }

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
-void MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+// Both false when a record could not go into the uninstall log; what it
+// would name is then not made. RegisterFilter is false too when regsvr32
+// could not be started.
+bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
                   const char* arguments);
 int32_t CreateShellLink(const char* target, const char* link, const char* description,
                         const char* arguments, int iconIndex);

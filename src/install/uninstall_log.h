@@ -13,13 +13,19 @@ class UninstallLog {
   bool Reset(const char* folder);
   // Appends one record: value under the next number of section. The next
   // version of the log is written beside it and then put in its place, so
-  // that a process ended at any moment leaves a whole log behind.
-  void AddRecord(const char* value, const char* section);
+  // that a process ended at any moment leaves a whole log behind. False
+  // when the record could not be written (a full disk): the log then stays
+  // as it was, and what the record names must not be made. After one such
+  // record every later one is refused too, so that the log never skips one.
+  bool AddRecord(const char* value, const char* section);
+  bool Whole() const { return !failed; }
   const char* Path() const { return path; }
 
  private:
   char path[UninstallLogPathSize] = {};
   char next[UninstallLogPathSize + 4] = {};  // path + ".new"
+  bool written = false;                      // this run has a log on disk
+  bool failed = false;                       // a record of this run did not go in
 };
 
 extern UninstallLog uninstallLog;

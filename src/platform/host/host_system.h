@@ -28,6 +28,11 @@ struct HostSystem {
   // leaves the file created and empty. -1: never killed.
   int killAfter = -1;
   int changes = 0;
+  // The bytes still free on the one disk that every drive of the sandbox
+  // shares: a file's growth takes from them, a file cut or deleted gives
+  // back. A write that needs more is cut short where the disk is full and
+  // fails, as a full disk cuts it. -1: never full.
+  long long diskFreeBytes = -1;
 };
 
 extern HostSystem hostSystem;

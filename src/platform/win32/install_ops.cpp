@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/install_platform.h"
 
 void CreateFolder(const char* path) {
@@ -19,10 +21,19 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   HANDLE file =
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, data, size, &written, nullptr);
-  CloseHandle(file);
-  return ok != 0;
+  // A full disk may take part of a write and still report success: write
+  // on from where it stopped, and give up when a write takes nothing.
+  bool whole = true;
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr) || written == 0 || written > size) {
+      whole = false;
+      break;
+    }
+    data += written;
+    size -= written;
+  }
+  return CloseHandle(file) != 0 && whole;
 }
 
 bool CopyFileOver(const char* from, const char* to) {
@@ -38,8 +49,39 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
   GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);
 }
 
-void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
-  WritePrivateProfileStringA(section, key, value, file);
+namespace {
+
+// The value as the profile functions hand it back: without the blanks
+// around it, and without one pair of enclosing quotes.
+void StoredForm(const char* value, const char** start, int* length) {
+  const char* a = value;
+  while (*a == ' ' || *a == '\t') a++;
+  int n = lstrlenA(a);
+  while (n > 0 && (a[n - 1] == ' ' || a[n - 1] == '\t')) n--;
+  if (n >= 2 && (a[0] == '"' || a[0] == '\'') && a[n - 1] == a[0]) {
+    a++;
+    n -= 2;
+  }
+  *start = a;
+  *length = n;
+}
+
+}  // namespace
+
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
+  if (!WritePrivateProfileStringA(section, key, value, file)) return false;
+  // The system writes the whole file anew without looking at how much of it
+  // reached the disk, and answers later reads from its cached copy. So the
+  // copy is dropped and the value read back from the file itself; a line
+  // break can't be a value, so it marks a missing key.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
+  char stored[1024];
+  const DWORD n = GetPrivateProfileStringA(section, key, "\n", stored, sizeof stored, file);
+  const char* expected;
+  int length;
+  StoredForm(value, &expected, &length);
+  return int(n) == length && length < int(sizeof stored) - 1 &&
+         std::memcmp(stored, expected, size_t(length)) == 0;
 }
 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
