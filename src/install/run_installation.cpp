@@ -109,9 +109,7 @@ void RunInstallation() {
   }
 
   char command[PathBufferSize + 16];
-  command[0] = '\0';
-  AppendText(command, c.destinationDir, sizeof command);
-  AppendText(command, "Uninstall.exe", sizeof command);
+  UninstallCommand(c.destinationDir, command, sizeof command);
   WriteUninstallKey("Orbivue", command);
   MoveProgress(position);
 

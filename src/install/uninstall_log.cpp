@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/install_platform.h"
 #include "wizard/text_buffers.h"
@@ -72,6 +73,15 @@ bool UninstallLog::AddRecord(const char* value, const char* section) {
   written = written || added;
   failed = !added;
   return added;
+}
+
+void UninstallCommand(const char* folder, char* command, size_t capacity) {
+  const bool quoted = std::strchr(folder, ' ') != nullptr || std::strchr(folder, '\t') != nullptr;
+  command[0] = '\0';
+  if (!AppendText(command, quoted ? "\"" : "", capacity) ||
+      !AppendText(command, folder, capacity) || !AppendText(command, "Uninstall.exe", capacity) ||
+      !AppendText(command, quoted ? "\"" : "", capacity))
+    command[0] = '\0';
 }
 
 void WriteUninstallKey(const char* displayName, const char* command) {
