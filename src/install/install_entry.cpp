@@ -96,15 +96,18 @@ uint8_t InstallEntry(bool isDirectory, const char* name) {
     return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
-    // folder unlisted.
-    uninstallLog.AddRecord(target, "Dirs");
+    // folder unlisted, and what could not be recorded is not made.
+    if (!uninstallLog.AddRecord(target, "Dirs")) return ShowWriteError(uninstallLog.Path());
     CreateFolder(target);
     return 0;
   }
   uint8_t* data = nullptr;
   uint32_t size = 0;
   if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return ShowExtractError();
-  uninstallLog.AddRecord(target, "Files");
+  if (!uninstallLog.AddRecord(target, "Files")) {
+    std::free(data);
+    return ShowWriteError(uninstallLog.Path());
+  }
   const bool written = WriteWholeFile(target, data, size);
   std::free(data);
   if (!written) return ShowWriteError(target);

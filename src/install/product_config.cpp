@@ -1,19 +1,37 @@
 #include "install/product_config.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "install/installation.h"
 #include "platform/install_platform.h"
 #include "wizard/device_table.h"
 #include "wizard/install_choices.h"
 #include "wizard/text_buffers.h"
 
-void WriteProductConfig() {
+namespace {
+
+// Whether a value read back is the one written, as the profile functions
+// hand values back: without the blanks around it, and on Windows without
+// one pair of enclosing quotes.
+bool ReadsBackAs(const char* stored, const char* value) {
+  while (*value == ' ' || *value == '\t') value++;
+  size_t n = std::strlen(value);
+  while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) n--;
+  if (std::strlen(stored) == n && std::strncmp(stored, value, n) == 0) return true;
+  return n >= 2 && (value[0] == '"' || value[0] == '\'') && value[n - 1] == value[0] &&
+         std::strlen(stored) == n - 2 && std::strncmp(stored, value + 1, n - 2) == 0;
+}
+
+}  // namespace
+
+bool WriteProductConfig() {
   const InstallChoices& c = installChoices;
   char path[PathBufferSize + 16];
   path[0] = '\0';
   if (!AppendText(path, c.destinationDir, sizeof path) ||
       !AppendText(path, "Orbivue.ini", sizeof path))
-    return;
+    return ShowWriteError("Orbivue.ini") == 0;
   const int row =
       c.deviceIndex >= 0 && c.deviceIndex < DeviceCount ? c.deviceIndex : DeviceCount - 1;
   const DeviceRow& device = DeviceTable[row];
@@ -23,13 +41,28 @@ void WriteProductConfig() {
   else
     std::snprintf(buffer, sizeof buffer, "%d", int(c.timeshiftBufferMB));
 
-  WriteProfileValue("Options", "Language", c.language == Russian ? "Russian" : "English", path);
-  WriteProfileValue("Modules", "CurDeviceFile", device.deviceFile, path);
-  WriteProfileValue("Modules", "CurDeviceID", device.deviceId, path);
-  WriteProfileValue("Modules", "StartDevice", row + 1 < DeviceCount ? "1" : "0", path);
-  WriteProfileValue("SoftwareRender", "BufferSize", buffer, path);
-  WriteProfileValue("SoftwareRender", "InMemory",
-                    c.timeshiftInMemory || c.timeshiftDisabled ? "1" : "0", path);
-  WriteProfileValue("SoftwareRender", "FileName", c.timeshiftFile, path);
-  WriteProfileValue("DisabledModules", "Beacon.Module", "1", path);
+  const struct {
+    const char *section, *key, *value;
+  } keys[] = {
+      {"Options", "Language", c.language == Russian ? "Russian" : "English"},
+      {"Modules", "CurDeviceFile", device.deviceFile},
+      {"Modules", "CurDeviceID", device.deviceId},
+      {"Modules", "StartDevice", row + 1 < DeviceCount ? "1" : "0"},
+      {"SoftwareRender", "BufferSize", buffer},
+      {"SoftwareRender", "InMemory", c.timeshiftInMemory || c.timeshiftDisabled ? "1" : "0"},
+      {"SoftwareRender", "FileName", c.timeshiftFile},
+      {"DisabledModules", "Beacon.Module", "1"},
+  };
+  bool whole = true;
+  for (const auto& k : keys) whole = WriteProfileValue(k.section, k.key, k.value, path) && whole;
+  // Every write puts the whole file anew, so a later one that the disk cut
+  // short can lose a key an earlier one wrote: each is read back at the
+  // end. A line break can't be a value, so it marks a missing key.
+  char stored[PathBufferSize + 16];
+  for (const auto& k : keys) {
+    ReadProfileValue(k.section, k.key, "\n", stored, sizeof stored, path);
+    whole = whole && ReadsBackAs(stored, k.value);
+  }
+  if (!whole) ShowWriteError(path);
+  return whole;
 }

@@ -2,4 +2,6 @@
 // with the answers of the wizard.
 #pragma once
 
-void WriteProductConfig();
+// Writes the eight keys and reads each back from the file; false when one
+// is not there as written (the write error has then been shown).
+bool WriteProductConfig();

@@ -58,30 +58,27 @@ int MakeMissingParents(const char* dest, char missing[][PathBufferSize], int cap
 // made one level at a time and the archive lists the deepest first. The
 // destination holds the log, so it is made first; every later folder is
 // recorded before it is made, so that a run ended at any moment (a crash,
-// power) leaves no folder that the log does not list.
-uint8_t MakeFixedFolders() {
+// power) leaves no folder that the log does not list. False when a record
+// could not be written, or a link stood on the way (its write error has
+// then been shown).
+bool MakeFixedFolders() {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
   constexpr int MostParents = 64;
   static char parents[MostParents][PathBufferSize];
   const int made = dest[0] != '\0' ? MakeMissingParents(dest, parents, MostParents) : 0;
   CreateFolder(dest);
-  for (int i = made - 1; i >= 0; i--) uninstallLog.AddRecord(parents[i], "Dirs");
-  uninstallLog.AddRecord(dest, "Dirs");
+  for (int i = made - 1; i >= 0; i--)
+    if (!uninstallLog.AddRecord(parents[i], "Dirs")) return false;
+  if (!uninstallLog.AddRecord(dest, "Dirs")) return false;
   CopyText(path, dest, sizeof path);
-  AppendText(path, "Modules", sizeof path);
-  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
-  AppendText(path, "\\boot", sizeof path);
-  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
-  AppendText(path, "\\24", sizeof path);
-  if (dest[0] != '\0' && StopAtLink(dest, path)) return 1;
-  uninstallLog.AddRecord(path, "Dirs");
-  CreateFolder(path);
-  return 0;
+  for (const char* level : {"Modules", "\\boot", "\\24"}) {
+    AppendText(path, level, sizeof path);
+    if (dest[0] != '\0' && StopAtLink(dest, path)) return false;
+    if (!uninstallLog.AddRecord(path, "Dirs")) return false;
+    CreateFolder(path);
+  }
+  return true;
 }
 
 void Finish() {
@@ -118,8 +115,9 @@ void RunInstallation() {
     }
   }
   uninstallLog.Reset(c.destinationDir);
-  if (MakeFixedFolders() != 0) {
+  if (!MakeFixedFolders()) {
     ArchiveFreeList(head);
+    if (!c.errorReported) ShowWriteError(uninstallLog.Path());
     return;
   }
 
@@ -138,16 +136,18 @@ void RunInstallation() {
   }
 
   InitializeCom();
-  if (MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "") != 0 ||
-      MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "") != 0 ||
-      MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr) != 0 ||
-      MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr) != 0)
+  // A record that did not reach the log stops the run: nothing would remove
+  // what it names. So does a link on the way to a shortcut.
+  if (!MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "") ||
+      !MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "") ||
+      !MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr) ||
+      !MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr)) {
+    if (!c.errorReported) ShowWriteError(uninstallLog.Path());
     return;
+  }
 
   char command[PathBufferSize + 16];
-  command[0] = '\0';
-  AppendText(command, c.destinationDir, sizeof command);
-  AppendText(command, "Uninstall.exe", sizeof command);
+  UninstallCommand(c.destinationDir, command, sizeof command);
   WriteUninstallKey("Orbivue", command);
   MoveProgress(position);
 
@@ -156,12 +156,16 @@ void RunInstallation() {
     RegisterFilter("mlcom.ax");
   }
   if (c.registerTwinHanSource) RegisterFilter("thsource.ax");
+  if (!uninstallLog.Whole()) {
+    ShowWriteError(uninstallLog.Path());
+    return;
+  }
   MoveProgress(position + 1);
 
   char config[PathBufferSize + 16] = "";
   if (c.destinationDir[0] != '\0' && AppendText(config, c.destinationDir, sizeof config) &&
       AppendText(config, "Orbivue.ini", sizeof config) && StopAtLink(c.destinationDir, config))
     return;
-  WriteProductConfig();
+  if (!WriteProductConfig()) return;
   Finish();
 }

@@ -22,8 +22,8 @@ int32_t CreateShellLink(const char* target, const char* link, const char* descri
   return SaveShellLink(target, workingFolder, description, arguments, iconIndex, link);
 }
 
-uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
-                     const char* arguments) {
+bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                  const char* arguments) {
   char target[PathBufferSize];
   if (!CopyText(target, installChoices.destinationDir, sizeof target)) target[0] = '\0';
   GetShortPath(installChoices.destinationDir, target);
@@ -38,12 +38,12 @@ uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDes
   if (place[0] != '\0' && CopyText(whole, place, sizeof whole) &&
       (onDesktop || AppendText(whole, "Orbivue\\", sizeof whole)) &&
       AppendText(whole, linkFile, sizeof whole) && StopAtLink(place, whole))
-    return 1;
+    return false;
   if (!onDesktop) {
     fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
     // Records come before what they record: a run ended in between leaves
     // nothing that the log does not list.
-    uninstallLog.AddRecord(link, "Dirs");
+    if (!uninstallLog.AddRecord(link, "Dirs")) return false;
     CreateFolder(link);
   } else {
     fits = AppendText(link, "\\", sizeof link) && fits;
@@ -51,9 +51,9 @@ uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDes
   fits = AppendText(link, linkFile, sizeof link) && fits;
   // A path that does not fit is never saved half-made; it is still logged
   // as every shortcut tried is.
-  uninstallLog.AddRecord(link, "Files");
+  if (!uninstallLog.AddRecord(link, "Files")) return false;
   if (fits) CreateShellLink(target, link, "", arguments, 0);
-  return 0;
+  return true;
 }
 
 bool RegisterFilter(const char* fileName) {
@@ -68,7 +68,6 @@ bool RegisterFilter(const char* fileName) {
                     AppendText(command, "\\regsvr32 /s \"", sizeof command) &&
                     AppendText(command, filterPath, sizeof command) &&
                     AppendText(command, "\"", sizeof command);
-  uninstallLog.AddRecord(filterPath, "Filters");
-  if (!fits) return false;
+  if (!uninstallLog.AddRecord(filterPath, "Filters") || !fits) return false;
   return StartHiddenAndWait(command, 2000);
 }

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-// Returns 0 to go on, 1 when a link stood on the way to the shortcut (the
-// write error has been shown and the run stops).
-uint8_t MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
-                     const char* arguments);
+// Both false when a record could not go into the uninstall log; what it
+// would name is then not made. MakeShortcut is false too when a link stood
+// on the way to the shortcut (its write error has been shown); RegisterFilter
+// when regsvr32 could not be started.
+bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
+                  const char* arguments);
 int32_t CreateShellLink(const char* target, const char* link, const char* description,
                         const char* arguments, int iconIndex);
 void GetShellFolderPath(char* path, uint8_t onDesktop);

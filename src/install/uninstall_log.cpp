@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/install_platform.h"
 #include "wizard/text_buffers.h"
@@ -23,21 +24,22 @@ int ParseCount(const char* text) {
   return int(negative ? -value : value);
 }
 
-void AppendRecord(const char* file, const char* value, const char* section) {
+bool AppendRecord(const char* file, const char* value, const char* section) {
   char countText[20];
   ReadProfileValue(section, "count", "0", countText, sizeof countText, file);
   int count = ParseCount(countText);
   if (count < INT_MAX) count++;
   char number[20];
   std::snprintf(number, sizeof number, "%d", count);
-  WriteProfileValue(section, "count", number, file);
-  WriteProfileValue(section, number, value, file);
+  return WriteProfileValue(section, "count", number, file) &&
+         WriteProfileValue(section, number, value, file);
 }
 
 }  // namespace
 
 bool UninstallLog::Reset(const char* folder) {
   path[0] = next[0] = '\0';
+  written = failed = false;
   if (!CopyText(path, folder, sizeof path) || !AppendText(path, "Uninstall.ini", sizeof path)) {
     path[0] = '\0';  // the wizard never lets such a folder through
     return false;
@@ -52,18 +54,34 @@ bool UninstallLog::Reset(const char* folder) {
   return DeleteFileAt(path);
 }
 
-void UninstallLog::AddRecord(const char* value, const char* section) {
-  if (path[0] == '\0') return;
+bool UninstallLog::AddRecord(const char* value, const char* section) {
+  if (path[0] == '\0' || failed) return false;
   // The profile functions write the whole file anew for every value, so a
-  // kill in between would leave the log empty. Before the first record
-  // there is no log to copy, and nothing to lose; when the copy or the
-  // move fails, the record still goes into the log itself.
-  if (next[0] != '\0' && CopyFileOver(path, next)) {
-    AppendRecord(next, value, section);
-    if (PutFileInPlace(next, path)) return;
+  // kill in between, or a disk that fills up, would leave the log cut
+  // short. Before this run's first record there is no log to copy, and
+  // nothing to lose; after it the log itself is never written in place.
+  if (next[0] != '\0' && written) {
+    if (CopyFileOver(path, next) && AppendRecord(next, value, section) &&
+        PutFileInPlace(next, path))
+      return true;
     DeleteFileAt(next);
+    failed = true;
+    return false;
   }
-  AppendRecord(path, value, section);
+  // A bare name is always written where the profile functions find it.
+  const bool added = AppendRecord(path, value, section);
+  written = written || added;
+  failed = !added;
+  return added;
+}
+
+void UninstallCommand(const char* folder, char* command, size_t capacity) {
+  const bool quoted = std::strchr(folder, ' ') != nullptr || std::strchr(folder, '\t') != nullptr;
+  command[0] = '\0';
+  if (!AppendText(command, quoted ? "\"" : "", capacity) ||
+      !AppendText(command, folder, capacity) || !AppendText(command, "Uninstall.exe", capacity) ||
+      !AppendText(command, quoted ? "\"" : "", capacity))
+    command[0] = '\0';
 }
 
 void WriteUninstallKey(const char* displayName, const char* command) {

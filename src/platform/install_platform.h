@@ -11,8 +11,9 @@ void CreateFolder(const char* path);
 // Deletes a file; false when it could not be deleted.
 bool DeleteFileAt(const char* path);
 // Creates the file anew (truncating one that exists), not shared, and writes
-// the whole buffer with one write. False when it can't be created or the
-// write fails; a created file stays even then.
+// the whole buffer, writing on after a short write until every byte is there.
+// False when it can't be created, a write fails, or a write makes no progress
+// (a full disk); a created file stays even then, as far as it got.
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size);
 // Copies a file over another (replacing it); false when the source is
 // missing or the copy failed.
@@ -24,10 +25,12 @@ bool PutFileInPlace(const char* from, const char* to);
 // Profile strings. A read copies the stored value, or def when the key or
 // the file is missing, into out (capacity bytes with the zero). A write
 // creates the file, the section or the key as needed, replaces an existing
-// key's value in place, and appends missing sections and keys at the end.
+// key's value in place, and appends missing sections and keys at the end;
+// it is true only when the file on disk then holds the value (the system
+// writes the file anew and does not tell when a full disk cut it short).
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file);
-void WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 
 // Opens HKEY_LOCAL_MACHINE\parent with full access, creates or opens key
 // under it, sets each value as REG_SZ with its terminator, then flushes and

@@ -80,8 +80,17 @@ bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size);
 void ShowMessageBox(Window owner, const char* text, const char* caption);
 void SoundSimpleBeep();
 
-// Starts a program from a command line, shown, without waiting.
-void StartProgram(const char* commandLine);
+// Starts the program at programPath, shown, without arguments and without
+// waiting. The path is handed over as the program's name, never parsed as a
+// command line, so that no other program can start in its place (such as
+// "C:\Program.exe" for a path in "C:\Program Files\").
+void StartProgram(const char* programPath);
+
+// One Setup at a time: claims the right to run for this process, for as
+// long as it lives; false when another Setup holds it. A second Setup then
+// brings the first one's window to the front and ends.
+bool ClaimSingleInstance();
+void BringRunningSetupToFront();
 
 // Total physical memory as the system reports it to a 32-bit program.
 uint32_t TotalPhysicalBytes();

@@ -26,10 +26,10 @@ void ShowClosingMessage() {
 }
 
 void StartInstalledProgram() {
-  char commandLine[PathBufferSize + 16];  // the destination and "Orbivue.exe"
-  CopyText(commandLine, installChoices.destinationDir, sizeof commandLine);
-  AppendText(commandLine, ProductProgram, sizeof commandLine);
-  StartProgram(commandLine);
+  char program[PathBufferSize + 16];  // the destination and "Orbivue.exe"
+  if (CopyText(program, installChoices.destinationDir, sizeof program) &&
+      AppendText(program, ProductProgram, sizeof program))
+    StartProgram(program);
 }
 
 }  // namespace
@@ -71,6 +71,12 @@ void ShowStepPage() {
 }
 
 int RunSetup(ModuleInstance instance) {
+  // A second Setup beside a running one would install into the same place
+  // at the same time, each half of the other's log: it hands over instead.
+  if (!ClaimSingleInstance()) {
+    BringRunningSetupToFront();
+    return 0;
+  }
   RememberModuleInstance(instance);
   frameWindow = CreateFrameDialog(DIALOG_FRAME);
   if (frameWindow == nullptr) return 0;  // no frame, no wizard: nothing to wait for

@@ -30,6 +30,9 @@ class HostSandbox {
     nftw(
         path.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); },
         16, FTW_DEPTH | FTW_PHYS);
+    // A later test without a sandbox of its own gets a fresh machine, not
+    // this removed folder or its full disk.
+    hostSystem = HostSystem{};
   }
   std::string path;
 };

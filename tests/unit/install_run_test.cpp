@@ -94,14 +94,34 @@ TEST_F(InstallRun, ShortcutsTargetTheShortFormAndStartInItsFolder) {
   EXPECT_EQ(hostSystem.comInitialisations, 1);
 }
 
-TEST_F(InstallRun, UninstallEntryNamesTheUninstallerVerbatim) {
+TEST_F(InstallRun, UninstallEntryNamesTheUninstallerVerbatimWithoutABlank) {
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Orbivue");
+  RunToTheEnd();
+  const auto& key =
+      hostSystem.registry["SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\ORBIVUE"];
+  EXPECT_EQ(key.at("DisplayName"), "Orbivue");
+  EXPECT_EQ(key.at("UninstallString"), "c:\\Orbivue\\Uninstall.exe");
+}
+
+// Unquoted, "c:\Program Files\..." would start c:\Program.exe when there is one.
+TEST_F(InstallRun, UninstallEntryQuotesTheUninstallerWhenItsPathHoldsABlank) {
   GiveArchive(ProductArchive());
   InstallTo("c:\\Program Files\\Orbivue");
   RunToTheEnd();
   const auto& key =
       hostSystem.registry["SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\ORBIVUE"];
-  EXPECT_EQ(key.at("DisplayName"), "Orbivue");
-  EXPECT_EQ(key.at("UninstallString"), "c:\\Program Files\\Orbivue\\Uninstall.exe");
+  EXPECT_EQ(key.at("UninstallString"), "\"c:\\Program Files\\Orbivue\\Uninstall.exe\"");
+}
+
+// The platform gets the viewer's path as the program to start, never a
+// command line in which "c:\Program" could be read as the program.
+TEST_F(InstallRun, TheViewerIsStartedByItsFullPathInAFolderWithBlanks) {
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Program Files\\Orbivue\\");
+  RunToTheEnd();
+  EXPECT_EQ(hostWizard.startedPrograms,
+            std::vector<std::string>{"c:\\Program Files\\Orbivue\\Orbivue.exe"});
 }
 
 TEST_F(InstallRun, ChosenFiltersAreRegisteredInOrderAndRecorded) {

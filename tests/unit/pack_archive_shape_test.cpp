@@ -141,6 +141,36 @@ TEST(PackArchiveShape, SetupLayoutIsTheEmbeddedArchivesShape) {
   }
 }
 
+// A stopped or cancelled installation has unpacked the files before the
+// stop: the uninstaller comes first among them, whatever the given order.
+TEST(PackArchiveShape, SetupLayoutPutsTheUninstallerFirstAmongTheFiles) {
+  packer::ArchiveSettings settings;
+  settings.level = 3;
+  settings.setupLayout = true;
+  std::vector<packer::PackItem> items = PayloadLike();
+  items.push_back(FileItem("Modules\\uninstall.exe", TextData(300, 4)));  // not the product's
+  items.push_back(FileItem("Uninstall.EXE", TextData(900, 5)));
+  items.push_back(FileItem("graphedt.exe", TextData(700, 6)));
+  const std::vector<uint8_t> a = PackOrFail(items, settings);
+  std::vector<std::string> names;
+  for (const Block& b : Blocks(a)) names.push_back(b.name);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{
+                "", "Modules\\boot\\24", "Modules\\boot", "Modules", "Filters", "Uninstall.EXE",
+                "Orbivue.exe", "Filters\\mpgdec.ax", "Modules\\Agenda.Module",
+                "Modules\\boot\\24\\empty.cfg", "Modules\\uninstall.exe", "graphedt.exe"}));
+  for (const packer::PackItem& item : items) {
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(FetchEntry(a, item.name, &out)) << item.name;
+    EXPECT_EQ(out, item.data);
+  }
+  // Without the setup layout the files keep the order given.
+  settings.setupLayout = false;
+  const std::vector<Block> plain = Blocks(PackOrFail(items, settings));
+  EXPECT_EQ(plain[5].name, "Orbivue.exe");
+  EXPECT_EQ(plain[plain.size() - 3].name, "Uninstall.EXE");
+}
+
 TEST(PackArchiveShape, EncryptedEntriesAreFlaggedAndPaddedToWholeBlocks) {
   packer::ArchiveSettings settings;
   settings.level = 0;

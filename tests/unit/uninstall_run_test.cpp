@@ -291,6 +291,19 @@ TEST_F(UninstallRun, TheEntryOfAnotherInstallationIsLeftAlone) {
   EXPECT_NE(hostUninstall.messages[0].find("belongs to another installation"), std::string::npos);
 }
 
+// Setup quotes the command of a folder with blanks; it is still this
+// uninstaller's entry.
+TEST_F(UninstallRun, TheQuotedEntryOfAFolderWithBlanksIsRecognisedAndRemoved) {
+  Install("c:\\Program Files\\Orbivue\\");
+  ASSERT_TRUE(EntryListed());
+  EXPECT_EQ(hostSystem.registry[HostUpper("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                                          "Uninstall\\Orbivue")]["UninstallString"],
+            "\"c:\\Program Files\\Orbivue\\Uninstall.exe\"");
+  EXPECT_EQ(RunUninstall(false), ExitRemoved);
+  EXPECT_FALSE(EntryListed());
+  EXPECT_FALSE(Exists("c:\\Program Files\\Orbivue"));
+}
+
 TEST_F(UninstallRun, AProgramThatCantMoveGoesAtTheRestartWithItsFolder) {
   Install();
   hostUninstall.programMovable = false;

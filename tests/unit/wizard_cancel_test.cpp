@@ -104,7 +104,7 @@ TEST_F(WizardLeaving, AnErrorAlreadyReportedGetsNoClosingMessage) {
 
 TEST_F(WizardLeaving, OkWithRunTickedStartsTheInstalledViewer) {
   Next();
-  UserTypes(ID_DESTINATION, "d:\\tv\\");
+  UserTypes(ID_DESTINATION, "c:\\tv\\");
   Next();
   Next();
   WaitForFinishPage();
@@ -114,7 +114,7 @@ TEST_F(WizardLeaving, OkWithRunTickedStartsTheInstalledViewer) {
   EXPECT_EQ(RunWizard(), 0);
   EXPECT_TRUE(ticked);
   EXPECT_TRUE(installChoices.runAfterSetup);
-  EXPECT_EQ(hostWizard.startedPrograms, std::vector<std::string>{"d:\\tv\\Orbivue.exe"});
+  EXPECT_EQ(hostWizard.startedPrograms, std::vector<std::string>{"c:\\tv\\Orbivue.exe"});
   EXPECT_TRUE(hostWizard.messageBoxes.empty());
 }
 
@@ -143,13 +143,13 @@ TEST_F(WizardLeaving, CloseBoxOnTheFinishPageStartsNothing) {
 
 TEST_F(WizardLeaving, ViewerStartsFromTheDestinationWithItsBackslash) {
   Next();
-  UserTypes(ID_DESTINATION, "d:\\tv");
+  UserTypes(ID_DESTINATION, "c:\\tv");
   Next();
   Next();
   WaitForFinishPage();
   Cancel();
   RunWizard();
-  EXPECT_EQ(hostWizard.startedPrograms, std::vector<std::string>{"d:\\tv\\Orbivue.exe"});
+  EXPECT_EQ(hostWizard.startedPrograms, std::vector<std::string>{"c:\\tv\\Orbivue.exe"});
 }
 
 }  // namespace

@@ -99,10 +99,16 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     }
     (item.directory ? folders : files).push_back(&item);
   }
-  if (settings.setupLayout)
+  if (settings.setupLayout) {
     std::stable_sort(folders.begin(), folders.end(), [](const PackItem* a, const PackItem* b) {
       return Depth(a->name) > Depth(b->name);
     });
+    // The uninstaller is the first file, so that an installation stopped
+    // or cancelled at any later entry leaves it beside its log.
+    std::stable_partition(files.begin(), files.end(), [](const PackItem* f) {
+      return EntryNameKey(f->name) == EntryNameKey(SetupUninstaller);
+    });
+  }
 
   // Packed data of every file, and whether it is stored.
   std::vector<std::vector<uint8_t>> packed(files.size());

@@ -21,6 +21,9 @@ struct PackItem {
   uint32_t modifiedTime = 0;  // MS-DOS date and time
 };
 
+// The installed product's uninstaller, in the root of the archive.
+constexpr char SetupUninstaller[] = "uninstall.exe";
+
 struct ArchiveSettings {
   int level = 3;  // 0 stores, 1..5 compress
   bool solid = false;

@@ -53,8 +53,16 @@ void SoundSimpleBeep() {
   hostWizard.beepSteps.push_back(installChoices.step);
 }
 
-void StartProgram(const char* commandLine) {
-  hostWizard.startedPrograms.push_back(commandLine);
+void StartProgram(const char* programPath) {
+  hostWizard.startedPrograms.push_back(programPath);
+}
+
+bool ClaimSingleInstance() {
+  return !hostWizard.otherSetupRunning;
+}
+
+void BringRunningSetupToFront() {
+  hostWizard.runningSetupBroughtToFront++;
 }
 
 uint32_t TotalPhysicalBytes() {

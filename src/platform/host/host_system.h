@@ -31,6 +31,11 @@ struct HostSystem {
   // The ANSI code page of the stand-in: 1251 (Cyrillic letters fold) or
   // 932 (two-byte characters, whose second byte may be a backslash's).
   int codePage = 1251;
+  // The bytes still free on the one disk that every drive of the sandbox
+  // shares: a file's growth takes from them, a file cut or deleted gives
+  // back. A write that needs more is cut short where the disk is full and
+  // fails, as a full disk cuts it. -1: never full.
+  long long diskFreeBytes = -1;
 };
 
 extern HostSystem hostSystem;

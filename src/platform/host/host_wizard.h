@@ -91,6 +91,10 @@ struct HostWizard {
   // whose code page is not 1251 they would be misread.
   bool textsRussian = true;
   std::vector<std::string> misreadTexts;
+  // Another Setup holds the claim to run (ClaimSingleInstance), and how
+  // often the running one was asked to come to the front.
+  bool otherSetupRunning = false;
+  int runningSetupBroughtToFront = 0;
 };
 
 extern HostWizard hostWizard;

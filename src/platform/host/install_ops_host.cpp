@@ -98,11 +98,43 @@ bool LoadProfile(const std::string& real, ProfileFile* file) {
   return true;
 }
 
+long long FileSize(const std::string& real) {
+  struct stat st;
+  return stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size)
+                                                             : 0;
+}
+
+// How many of size bytes fit in a file written anew over one of oldSize
+// bytes; takes them from the disk's free bytes.
+size_t RoomFor(long long oldSize, size_t size) {
+  if (hostSystem.diskFreeBytes < 0) return size;
+  const long long room = hostSystem.diskFreeBytes + oldSize;
+  const size_t fits = static_cast<long long>(size) < room ? size : size_t(room > 0 ? room : 0);
+  hostSystem.diskFreeBytes = room - static_cast<long long>(fits);
+  return fits;
+}
+
+// Gives the disk back the bytes of a file that went.
+void Freed(long long size) {
+  if (hostSystem.diskFreeBytes >= 0) hostSystem.diskFreeBytes += size;
+}
+
+// Writes the file anew with as much of data as the disk takes; true when
+// all of it went.
+bool WriteAsFarAsItFits(const std::string& real, const std::string& data) {
+  const long long oldSize = FileSize(real);
+  FILE* f = std::fopen(real.c_str(), "wb");
+  if (f == nullptr) return false;
+  const size_t n = RoomFor(oldSize, data.size());
+  const bool ok = n == 0 || std::fwrite(data.data(), 1, n, f) == n;
+  return std::fclose(f) == 0 && ok && n == data.size();
+}
+
 bool SaveProfile(const std::string& real, const ProfileFile& file) {
   if (!IsFolder(ParentOf(real))) return false;
-  std::ofstream out(real, std::ios::binary | std::ios::trunc);
-  for (const std::string& line : file.lines) out << line << "\r\n";
-  return bool(out);
+  std::string content;
+  for (const std::string& line : file.lines) content += line + "\r\n";
+  return WriteAsFarAsItFits(real, content);
 }
 
 enum class Change { Made, Interrupted, AfterTheEnd };
@@ -179,7 +211,11 @@ bool DeleteFileAt(const char* path) {
   if (NextChange() != Change::Made) return false;
   // DeleteFileA resolves a bare name against the current folder, unlike the
   // profile functions, which look for it in the Windows folder.
-  return unlink(HostPath(path).c_str()) == 0;
+  const std::string real = HostPath(path);
+  const long long size = FileSize(real);
+  if (unlink(real.c_str()) != 0) return false;
+  Freed(size);
+  return true;
 }
 
 bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
@@ -195,10 +231,9 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   // ignores permission bits, so look at them ourselves).
   struct stat st;
   if (stat(real.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) return false;
-  FILE* f = std::fopen(real.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok && change == Change::Made;
+  const bool whole =
+      WriteAsFarAsItFits(real, std::string(reinterpret_cast<const char*>(data), size));
+  return whole && change == Change::Made;
 }
 
 bool CopyFileOver(const char* from, const char* to) {
@@ -206,16 +241,20 @@ bool CopyFileOver(const char* from, const char* to) {
   if (change == Change::AfterTheEnd) return false;
   std::ifstream in(HostPath(from), std::ios::binary);
   if (!in) return false;
-  std::ofstream out(HostPath(to), std::ios::binary | std::ios::trunc);
-  if (change == Change::Interrupted) return false;  // created, and nothing copied yet
-  out << in.rdbuf();
-  return bool(out);
+  std::stringstream content;
+  content << in.rdbuf();
+  // Killed while it is made, the copy is created with nothing in it yet.
+  return WriteAsFarAsItFits(HostPath(to), change == Change::Made ? content.str() : "") &&
+         change == Change::Made;
 }
 
 bool PutFileInPlace(const char* from, const char* to) {
   // A rename: killed while it is made, it has happened or it has not.
   if (NextChange() != Change::Made) return false;
-  if (std::rename(HostPath(from).c_str(), HostPath(to).c_str()) != 0) return false;
+  const std::string real = HostPath(to);
+  const long long replaced = FileSize(real);
+  if (std::rename(HostPath(from).c_str(), real.c_str()) != 0) return false;
+  Freed(replaced);
   hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
   return true;
 }
@@ -240,14 +279,14 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
   out[n] = '\0';
 }
 
-void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   const Change change = NextChange();
-  if (change == Change::AfterTheEnd) return;
+  if (change == Change::AfterTheEnd) return false;
   const std::string real = HostPath(file, true);
   if (change == Change::Interrupted) {
     // Windows writes the whole file anew: killed in between, it is empty.
     SaveProfile(real, ProfileFile{});
-    return;
+    return false;
   }
   ProfileFile p;
   LoadProfile(real, &p);
@@ -263,15 +302,14 @@ void WriteProfileValue(const char* section, const char* key, const char* value, 
       if (ProfileFile::KeyOf(p.lines[i], &k, &v)) {
         if (HostUpper(k) == HostUpper(key)) {
           p.lines[i] = k + "=" + value;  // in place, under the stored spelling
-          SaveProfile(real, p);
-          return;
+          return SaveProfile(real, p);
         }
       }
       if (!ProfileFile::Trim(p.lines[i]).empty()) insertAt = i + 1;
     }
     p.lines.insert(p.lines.begin() + long(insertAt), line);
   }
-  SaveProfile(real, p);
+  return SaveProfile(real, p);
 }
 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/install_platform.h"
 #include "platform/win32/resolved_path.h"
 
@@ -60,8 +62,39 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
   GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);
 }
 
-void WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
-  WritePrivateProfileStringA(section, key, value, file);
+namespace {
+
+// The value as the profile functions hand it back: without the blanks
+// around it, and without one pair of enclosing quotes.
+void StoredForm(const char* value, const char** start, int* length) {
+  const char* a = value;
+  while (*a == ' ' || *a == '\t') a++;
+  int n = lstrlenA(a);
+  while (n > 0 && (a[n - 1] == ' ' || a[n - 1] == '\t')) n--;
+  if (n >= 2 && (a[0] == '"' || a[0] == '\'') && a[n - 1] == a[0]) {
+    a++;
+    n -= 2;
+  }
+  *start = a;
+  *length = n;
+}
+
+}  // namespace
+
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
+  if (!WritePrivateProfileStringA(section, key, value, file)) return false;
+  // The system writes the whole file anew without looking at how much of it
+  // reached the disk, and answers later reads from its cached copy. So the
+  // copy is dropped and the value read back from the file itself; a line
+  // break can't be a value, so it marks a missing key.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
+  char stored[1024];
+  const DWORD n = GetPrivateProfileStringA(section, key, "\n", stored, sizeof stored, file);
+  const char* expected;
+  int length;
+  StoredForm(value, &expected, &length);
+  return int(n) == length && length < int(sizeof stored) - 1 &&
+         std::memcmp(stored, expected, size_t(length)) == 0;
 }
 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,

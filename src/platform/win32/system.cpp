@@ -66,8 +66,26 @@ void SoundSimpleBeep() {
   MessageBeep(0xFFFFFFFF);
 }
 
-void StartProgram(const char* commandLine) {
-  WinExec(commandLine, SW_SHOW);
+void StartProgram(const char* programPath) {
+  // The program is named by its path; its command line only repeats that
+  // path, quoted, as the program's own first argument.
+  char commandLine[MAX_PATH + 3];
+  const int length = lstrlenA(programPath);
+  if (length + 3 > int(sizeof commandLine)) return;
+  commandLine[0] = '"';
+  CopyMemory(commandLine + 1, programPath, length);
+  commandLine[length + 1] = '"';
+  commandLine[length + 2] = '\0';
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 }
 
 uint32_t TotalPhysicalBytes() {

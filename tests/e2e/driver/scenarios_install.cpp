@@ -27,17 +27,6 @@ const wchar_t* const FilterClasses[] = {L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D01}
                                         L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D03}"};
 const wchar_t* const FilterFiles[] = {L"mpgdec.ax", L"mlcom.ax", L"thsource.ax"};
 
-struct Answers {
-  bool russian = false;
-  bool typeDestination = true;  // false: keep the proposal "c:\Orbivue\"
-  std::wstring destination;     // typed as it stands
-  int deviceRow = 2;
-  bool elecard = false, twinhan = false;
-  enum { LeaveTimeshift, InMemory, InFile } timeshift = LeaveTimeshift;
-  std::wstring bufferSize;
-  bool pictures = false;  // the demo's pictures of every page
-};
-
 }  // namespace
 
 std::wstring ShellFolder(int csidl) {
@@ -71,6 +60,8 @@ void PictureOf(const DriverSettings& settings, HWND window, const std::string& n
                     settings.pictureDir + L"\\" + std::wstring(name.begin(), name.end()) + L"-" +
                         std::wstring(settings.language.begin(), settings.language.end()) + L".bmp");
 }
+
+}  // namespace
 
 // From the language page to the modules page with the given answers.
 HWND WalkToModules(SetupSession& s, const Answers& a) {
@@ -120,6 +111,8 @@ HWND WaitForFinishOrMessage(SetupSession& s, HWND* box) {
   return s.WaitForPage(ids::RunBox);
 }
 
+namespace {
+
 void CheckProgressComplete(const ProgressRecord& r) {
   CHECK_EQ_INT(r.rangeMin, 0);
   CHECK_EQ_INT(r.rangeMax, DemoEntryCount + 2);
@@ -166,6 +159,8 @@ void PrintStretches(const ProgressRecord& r, DWORD end) {
       (r.tickAt[entries + 2] - r.tickAt[entries + 1]) / 1000.0,
       (end - r.tickAt[entries + 2]) / 1000.0);
 }
+
+}  // namespace
 
 // Runs the installation from the modules page to the finish page and checks
 // what the finish page and the progress bar show.
@@ -262,6 +257,8 @@ HWND InstallToMessage(SetupSession& s, const DriverSettings& settings, ProgressR
   return box;
 }
 
+namespace {
+
 // ---- The scenarios ----
 
 // English, the proposed destination c:\Orbivue\, no filters, device row 2,
@@ -341,7 +338,7 @@ void InstallOverFirst(const DriverSettings& settings, const PageTexts& t, bool) 
                        false);
 }
 
-// A read-only file where the third file of the archive goes. Wine maps the
+// A read-only file where the fourth file of the archive goes. Wine maps the
 // read-only attribute to the file's Unix permissions, which do not stop a
 // test run as root; so the file is also held open without sharing, as a
 // running program holds its files, which stops every writer.
@@ -374,9 +371,10 @@ void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool
   std::wstring text =
       russian ? L"Ошибка при создании файла или директории ." : L"Create file or directory error !";
   CheckStopMessage(s, box, text + L"\n\"" + blocked + L"\"", "install-read-only");
-  // Nine folders and two files went before; the bar moved for them only.
-  CHECK_EQ_INT(progress.lastPosition, 11);
-  CHECK_EQ_INT(progress.positions, 11);
+  // Nine folders and three files (the uninstaller first) went before; the
+  // bar moved for them only.
+  CHECK_EQ_INT(progress.lastPosition, 12);
+  CHECK_EQ_INT(progress.positions, 12);
 }
 
 // An existing destination where run-install left a Unix symbolic link: a
@@ -514,6 +512,9 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-through-file-link", InstallThroughFileLink},
       {"install-damaged-archive", DamagedArchive},
       {"install-cancel", CancelBetweenEntries},
+      {"install-full-disk", InstallOnAFullDisk},
+      {"install-two-at-once", TwoSetupsAtOnce},
+      {"install-program-files", InstallIntoProgramFiles},
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},

@@ -3,11 +3,44 @@
 // what it left on disk and in the registry before the next one starts.
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "../progress_record.h"
 #include "scenarios.h"
 
 const std::vector<Scenario>& InstallScenarios(bool russian);
+
+// The answers a scenario gives the wizard.
+struct Answers {
+  bool russian = false;
+  bool typeDestination = true;  // false: keep the proposal "c:\Orbivue\"
+  std::wstring destination;     // typed as it stands
+  int deviceRow = 2;
+  bool elecard = false, twinhan = false;
+  enum { LeaveTimeshift, InMemory, InFile } timeshift = LeaveTimeshift;
+  std::wstring bufferSize;
+  bool pictures = false;  // the demo's pictures of every page
+};
+
+// Shared steps of the installation scenarios.
+// From the language page to the modules page with the given answers.
+HWND WalkToModules(SetupSession& s, const Answers& a);
+// Waits while the installation runs: for the finish page (returned) or for
+// a message box (into *box).
+HWND WaitForFinishOrMessage(SetupSession& s, HWND* box);
+// Next on the modules page, then the finish page with its checks.
+HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const PageTexts& t,
+                     const Answers& a);
+// OK with "Run Orbivue" ticked: the viewer in folder starts and shows those lines.
+void FinishAndCheckViewer(SetupSession& s, const DriverSettings& settings,
+                          const std::wstring& folder, const std::vector<std::string>& shown,
+                          bool picture);
+void UntickRunBox(SetupSession& s, HWND finishPage);
+// A message box that stops the installation: its text, OK, and Setup's silent end.
+void CheckStopMessage(SetupSession& s, HWND box, const std::wstring& text, const char* picture);
+// Next on the modules page, until a message box shows (returned).
+HWND InstallToMessage(SetupSession& s, const DriverSettings& settings, ProgressRecord* progress);
 
 // What an earlier scenario left outside its destination: the uninstall key,
 // the filters' classes, the shortcuts and INI files of an empty destination.
@@ -24,3 +57,10 @@ void KilledBetweenEntries(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringAnEntry(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringTheShortcuts(const DriverSettings&, const PageTexts&, bool);
 void KilledAmongTheLinks(const DriverSettings&, const PageTexts&, bool);
+
+// Safety: a full disk (drive E: is a small one) stops the run at the file
+// it cut; a second Setup started during an installation hands over to the
+// first; a destination in "C:\Program Files\" starts no "C:\Program.exe".
+void InstallOnAFullDisk(const DriverSettings&, const PageTexts&, bool);
+void TwoSetupsAtOnce(const DriverSettings&, const PageTexts&, bool);
+void InstallIntoProgramFiles(const DriverSettings&, const PageTexts&, bool);
