@@ -7,7 +7,9 @@
 #include "install/installation.h"
 #include "install/uninstall_log.h"
 #include "paths/canonical_path.h"
+#include "paths/path_form.h"
 #include "platform/install_platform.h"
+#include "platform/path_platform.h"
 #include "platform/platform.h"
 #include "wizard/install_choices.h"
 #include "wizard/module_table.h"
@@ -80,6 +82,24 @@ uint8_t StopAtLink(const char* place, const char* path) {
   return ShowWriteError(link);
 }
 
+// The folders above an entry that are not there yet, outermost first: each
+// recorded, then made, so that an entry installs whatever the order of the
+// archive's folder entries (which list the deepest first). For a tree whose
+// folders all stand already, nothing is added.
+static uint8_t MakeMissingLevels(char* target) {
+  const size_t start = std::strlen(installChoices.destinationDir);
+  for (char* p = target + start; *p != '\0'; p = const_cast<char*>(NextCharacter(p))) {
+    if (*p != '\\') continue;
+    *p = '\0';
+    const bool missing = QueryPath(target) == PathKind::Missing;
+    const bool recorded = !missing || uninstallLog.AddRecord(target, "Dirs");
+    if (recorded && missing) CreateFolder(target);
+    *p = '\\';
+    if (!recorded) return ShowWriteError(uninstallLog.Path());
+  }
+  return 0;
+}
+
 uint8_t InstallEntry(bool isDirectory, const char* name) {
   if (!IsEntryWanted(name)) return 0;
   // A name that would leave the destination is treated like damaged data.
@@ -94,6 +114,7 @@ uint8_t InstallEntry(bool isDirectory, const char* name) {
   // the product's, and the uninstaller must never be told it is.
   if (installChoices.destinationDir[0] != '\0' && StopAtLink(installChoices.destinationDir, target))
     return 1;
+  if (installChoices.destinationDir[0] != '\0' && MakeMissingLevels(target) != 0) return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
     // folder unlisted, and what could not be recorded is not made.

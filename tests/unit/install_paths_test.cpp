@@ -115,3 +115,43 @@ TEST_F(InstallPaths, TwoByteCharactersAreNeverSplitAtTheirSecondByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// Folders two levels deep, listed deepest first as the setup layout lists
+// them, and a file whose folders have no entries at all: every missing
+// level is recorded, then made, outermost first.
+TEST_F(InstallPaths, EveryMissingLevelOfAnEntrysFolderIsRecordedThenMade) {
+  ArchiveBuilder b = ProductArchive();
+  for (const char* dir : {"Docs\\more", "Docs"}) {
+    TestEntry d;
+    d.name = dir;
+    d.flags = 0x80E0;
+    d.method = 0x35;
+    d.attributes = 0x10;
+    b.Entry(d);
+  }
+  b.Stored("Docs\\more\\notes.txt", "notes");
+  b.Stored("Extra\\deep\\x.txt", "x");
+  GiveArchive(b);
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  EXPECT_EQ(Message(), "");
+  EXPECT_EQ(ReadHostFile("c:\\Orbivue\\Docs\\more\\notes.txt"), "notes");
+  EXPECT_EQ(ReadHostFile("c:\\Orbivue\\Extra\\deep\\x.txt"), "x");
+  std::vector<std::string> dirs;
+  for (const std::string& line : Lines("c:\\Orbivue\\Uninstall.ini"))
+    if (line.find("=c:\\Orbivue\\Docs") != std::string::npos ||
+        line.find("=c:\\Orbivue\\Extra") != std::string::npos)
+      dirs.push_back(line.substr(line.find('=') + 1));
+  const std::vector<std::string> expected = {"c:\\Orbivue\\Docs",
+                                             "c:\\Orbivue\\Docs\\more",
+                                             "c:\\Orbivue\\Docs",
+                                             "c:\\Orbivue\\Extra",
+                                             "c:\\Orbivue\\Extra\\deep",
+                                             "c:\\Orbivue\\Docs\\more\\notes.txt",
+                                             "c:\\Orbivue\\Extra\\deep\\x.txt"};
+  EXPECT_EQ(dirs, expected);
+}
+
+}  // namespace
