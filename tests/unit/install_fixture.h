@@ -46,17 +46,20 @@ class InstallTest : public WizardTest {
   void TearDown() override { sandbox_.reset(); }
   std::string SandboxPath() const { return sandbox_->path; }
 
+  // A folder entry as the setup layout writes it.
+  static TestEntry FolderEntry(const char* name) {
+    TestEntry d;
+    d.name = name;
+    d.flags = 0x80E0;
+    d.method = 0x35;
+    d.attributes = 0x10;
+    return d;
+  }
   // The shape the installer expects: directory entries first, then files.
   static ArchiveBuilder ProductArchive() {
     ArchiveBuilder b(0x0008);
-    for (const char* dir : {"Modules\\boot\\24", "Modules\\boot", "Modules", "Filters"}) {
-      TestEntry d;
-      d.name = dir;
-      d.flags = 0x80E0;
-      d.method = 0x35;
-      d.attributes = 0x10;
-      b.Entry(d);
-    }
+    for (const char* dir : {"Modules\\boot\\24", "Modules\\boot", "Modules", "Filters"})
+      b.Entry(FolderEntry(dir));
     for (const auto& [name, contents] : ProductFiles()) b.Stored(name, contents);
     return b;
   }

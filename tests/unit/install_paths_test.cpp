@@ -123,14 +123,7 @@ namespace {
 // level is recorded, then made, outermost first.
 TEST_F(InstallPaths, EveryMissingLevelOfAnEntrysFolderIsRecordedThenMade) {
   ArchiveBuilder b = ProductArchive();
-  for (const char* dir : {"Docs\\more", "Docs"}) {
-    TestEntry d;
-    d.name = dir;
-    d.flags = 0x80E0;
-    d.method = 0x35;
-    d.attributes = 0x10;
-    b.Entry(d);
-  }
+  for (const char* dir : {"Docs\\more", "Docs"}) b.Entry(FolderEntry(dir));
   b.Stored("Docs\\more\\notes.txt", "notes");
   b.Stored("Extra\\deep\\x.txt", "x");
   GiveArchive(b);
