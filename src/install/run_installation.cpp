@@ -6,6 +6,7 @@
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
+#include "install/uninstall_entry.h"
 #include "install/uninstall_log.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"

@@ -8,6 +8,8 @@
 #include "wizard/text_buffers.h"
 
 UninstallLog uninstallLog;
+uint64_t uninstallLogWriteCount = 0;
+uint64_t uninstallLogByteCount = 0;
 
 namespace {
 
@@ -73,19 +75,4 @@ bool UninstallLog::AddRecord(const char* value, const char* section) {
   written = written || added;
   failed = !added;
   return added;
-}
-
-void UninstallCommand(const char* folder, char* command, size_t capacity) {
-  const bool quoted = std::strchr(folder, ' ') != nullptr || std::strchr(folder, '\t') != nullptr;
-  command[0] = '\0';
-  if (!AppendText(command, quoted ? "\"" : "", capacity) ||
-      !AppendText(command, folder, capacity) || !AppendText(command, "Uninstall.exe", capacity) ||
-      !AppendText(command, quoted ? "\"" : "", capacity))
-    command[0] = '\0';
-}
-
-void WriteUninstallKey(const char* displayName, const char* command) {
-  const RegistryValue values[] = {{"DisplayName", displayName}, {"UninstallString", command}};
-  WriteLocalMachineKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", "Orbivue",
-                       values, 2);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 constexpr int UninstallLogPathSize = 288;
 
@@ -32,10 +33,8 @@ class UninstallLog {
 
 extern UninstallLog uninstallLog;
 
-// The uninstall entry's command for the uninstaller in folder (which ends
-// in a backslash, or is empty): between double quotes when it holds a blank,
-// so that no shorter path up to the blank can be taken for the program
-// ("C:\Program.exe" for "C:\Program Files\..."); as it stands otherwise,
-// as readers of the entry have always found it. Empty when it does not fit.
-void UninstallCommand(const char* folder, char* command, size_t capacity);
-void WriteUninstallKey(const char* displayName, const char* command);
+// How many times this process wrote the log (each whole version put in its
+// place counts once), and the bytes of those versions: what an installation
+// costs in log writes, whatever the number of its files.
+extern uint64_t uninstallLogWriteCount;
+extern uint64_t uninstallLogByteCount;

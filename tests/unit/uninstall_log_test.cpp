@@ -1,5 +1,6 @@
 // The uninstall log's numbering, and the host profile file behaving as
 // Windows does where the program relies on it.
+#include "install/uninstall_entry.h"
 #include "install/uninstall_log.h"
 
 #include <ftw.h>
