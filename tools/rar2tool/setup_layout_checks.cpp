@@ -1,9 +1,11 @@
 #include "setup_layout_checks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <map>
 #include <set>
+#include <string>
 
 #include "archive/archive_reader.h"
 #include "commands.h"
