@@ -200,7 +200,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::tim
 }
 
 bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,
-                   std::vector<PackItem>* items, std::string* error) {
+                   std::vector<PackItem>* items, std::string* error, bool* readWhole) {
+  if (readWhole != nullptr) *readWhole = false;
   Walk walk;
   walk.items = items;
   struct stat ex;
@@ -217,6 +218,7 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
       break;
     }
   }
+  if (readWhole != nullptr) *readWhole = walk.error.empty();
   NoteWindowsCollisions(*items, &walk.problems);
   if (walk.problems.empty()) return true;
   *error = walk.problems[0];

@@ -17,6 +17,7 @@
 #include "entry_names.h"
 #include "input_tree.h"
 #include "progress_line.h"
+#include "setup_layout_checks.h"
 
 namespace {
 
@@ -110,7 +111,10 @@ int PackCommand(ToolOptions options) {
   // Refused before any work: an hour of compression is not wasted on it.
   if (!MayReplace(options.archive, &error)) return Fail(error);
   std::vector<packer::PackItem> items;
-  if (!packer::CollectInputs(options.paths, options.archive, &items, &error)) {
+  bool readWhole = false;
+  const bool collected =
+      packer::CollectInputs(options.paths, options.archive, &items, &error, &readWhole);
+  if (!collected) {
     // Every problem of the tree, one line each.
     size_t start = 0;
     while (start < error.size()) {
@@ -119,8 +123,11 @@ int PackCommand(ToolOptions options) {
       Fail(error.substr(start, end - start));
       start = end + 1;
     }
-    return ExitFailed;
   }
+  // What the installation would fail on, told with the tree's problems.
+  const bool layoutFailed =
+      settings.setupLayout && ReportSetupLayoutProblems(options.archive, items, readWhole);
+  if (!collected || layoutFailed) return ExitFailed;
   uint64_t totalBytes = 0, totalFiles = 0;
   for (const packer::PackItem& item : items)
     if (!item.directory) {
