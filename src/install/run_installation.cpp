@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
+#include "install/archive_check.h"
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
@@ -92,8 +93,13 @@ void Finish() {
 void RunInstallation() {
   InstallChoices& c = installChoices;
   LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
+  if (!ArchiveMatchesItsCheck(programArchive)) {
+    ShowDamagedInstaller();
+    return;
+  }
   EntryListNode* head = nullptr;
   const int count = ArchiveListEntries(&programArchive, &head);
+  const uint32_t installedKilobytes = InstalledKilobytes(head);
   SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
   PumpMessages();
 
@@ -147,9 +153,7 @@ void RunInstallation() {
     return;
   }
 
-  char command[PathBufferSize + 16];
-  UninstallCommand(c.destinationDir, command, sizeof command);
-  WriteUninstallKey("Orbivue", command);
+  WriteUninstallEntry(c.destinationDir, installedKilobytes);
   MoveProgress(position);
 
   if (c.registerElecardFilters) {
