@@ -62,8 +62,14 @@ set_source_files_properties(resources/setup.rc PROPERTIES
 # same in both: the symbols lie after every section).
 add_custom_command(TARGET Setup POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Setup> ${CMAKE_BINARY_DIR}/Setup.symbols.exe
-  COMMAND ${CMAKE_STRIP} $<TARGET_FILE:Setup>)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/generated")
+  # strip writes the time into the PE header unless SOURCE_DATE_EPOCH pins
+  # it: zero, as the linker leaves it.
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} $<TARGET_FILE:Setup>)
+# The resource compiler finds the icon, the manifest and the shared version
+# resource in resources/. As include folders (not flags) they are quoted,
+# so that a build in a folder whose path holds a blank works.
+set(ORBIVUE_RC_INCLUDES $<$<COMPILE_LANGUAGE:RC>:${CMAKE_SOURCE_DIR}/resources>)
+target_include_directories(Setup PRIVATE ${ORBIVUE_RC_INCLUDES})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
