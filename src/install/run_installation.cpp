@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
+#include "install/archive_check.h"
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
@@ -116,6 +117,7 @@ void Finish() {
 // The run up to its end or its stop; RunInstallation then ends the log.
 void RunSteps(EntryListNode* head, int count) {
   InstallChoices& c = installChoices;
+  const uint32_t installedKilobytes = InstalledKilobytes(head);
   SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
   PumpMessages();
 
@@ -172,9 +174,7 @@ void RunSteps(EntryListNode* head, int count) {
     return;
   }
 
-  char command[PathBufferSize + 16];
-  UninstallCommand(c.destinationDir, command, sizeof command);
-  WriteUninstallKey("Orbivue", command);
+  WriteUninstallEntry(c.destinationDir, installedKilobytes);
   MoveProgress(position);
 
   RegisterFilters(Pass::Make);
@@ -196,6 +196,10 @@ void RunSteps(EntryListNode* head, int count) {
 
 void RunInstallation() {
   LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
+  if (!ArchiveMatchesItsCheck(programArchive)) {
+    ShowDamagedInstaller();
+    return;
+  }
   EntryListNode* head = nullptr;
   const int count = ArchiveListEntries(&programArchive, &head);
   RunSteps(head, count);

@@ -196,6 +196,8 @@ check "test --help shows --setup-layout" grep -q -- "--setup-layout" "$work/out"
 check "extract --help shows -k" grep -q -- "--keep" "$work/out"
 "$tool" --version > "$work/out"
 check "--version" grep -q "^rar2tool " "$work/out"
+release=$(head -1 "$(dirname "$0")/../../VERSION")
+check "--version names the release of VERSION" grep -qF "(Orbivue $release)" "$work/out"
 "$tool" test --frobnicate "$work/one.rar" > /dev/null 2> "$work/err"
 check "bad option: exit 2" test $? -eq 2
 check "bad option: one line" test "$(wc -l < "$work/err")" -eq 1

@@ -165,7 +165,7 @@ TEST_F(UninstallLogTest, ProfileWriteIntoAMissingFolderFails) {
 
 TEST_F(UninstallLogTest, UninstallKeyNeedsItsParentKey) {
   hostSystem.registry.clear();
-  WriteUninstallKey("Orbivue", "c:\\Orbivue\\Uninstall.exe");
+  WriteUninstallEntry("c:\\Orbivue\\", 1);
   EXPECT_TRUE(hostSystem.registry.empty());
 }
 

@@ -10,10 +10,12 @@
 #include <cstring>
 
 #include "commands.h"
+#include "release/release_identity.h"
 
 namespace {
 
-const char Version[] = "rar2tool 2.0";
+// The tool's own version, and the product release it was built with.
+const char Version[] = "rar2tool 2.0 (" RELEASE_PRODUCT_NAME " " RELEASE_VERSION_TEXT ")";
 
 bool AskPassword(PasswordOption* option, bool confirm, std::string* error);
 
