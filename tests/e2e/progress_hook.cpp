@@ -56,7 +56,7 @@ void Note(UINT message, WPARAM wParam, LPARAM lParam) {
   record->positions++;
   record->lastPosition = position;
   record->lastTick = GetTickCount();
-  if (position >= 0 && position < 256) record->tickAt[position] = record->lastTick;
+  if (position >= 0 && position < ProgressTicks) record->tickAt[position] = record->lastTick;
   if (position == record->holdAt) Hold();
 }
 }  // namespace
