@@ -8,8 +8,8 @@ constexpr wchar_t ProgressMemoryPrefix[] = L"OrbivueE2E.Progress.";
 constexpr wchar_t ProgressHeldPrefix[] = L"OrbivueE2E.ProgressHeld.";
 constexpr wchar_t ProgressReleasePrefix[] = L"OrbivueE2E.ProgressRelease.";
 
-// Positions below this have the moment they were set noted: an archive
-// holds fewer entries than the bar's 16-bit range allows.
+// Positions below this have the moment they were set noted (the products
+// of the scenarios and benchmarks stay well below).
 constexpr LONG ProgressTicks = 65538;
 
 struct ProgressRecord {
