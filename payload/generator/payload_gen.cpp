@@ -1,12 +1,17 @@
 // Writes the generated part of the demo product into a folder: help texts,
 // channel lists, firmware images, skin bitmaps and sounds. The same bytes
 // on every run, so that the archive and its figures are reproducible.
+// Larger products for the installation's tests and benchmarks add to the
+// same tree: many small notes in folders nested several levels deep, and
+// one large recording.
+//   payload_gen FOLDER [--extra-files N] [--large-file MEGABYTES]
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -197,11 +202,86 @@ std::vector<uint8_t> Sound(Random& r, uint32_t samples, uint32_t bits, uint32_t 
   return b;
 }
 
+// Small notes spread over folders up to four levels deep: a few under
+// Docs\more\ and Docs\more\deeper\, the rest 20 to a folder under
+// Data\setNNN\partNN\. Drawn from a generator of their own, so that the
+// demo's files stay the same whatever the count.
+void WriteExtraFiles(long count) {
+  if (count == 0) return;
+  Random r{0x5EED0F0170E5ull};
+  char name[96];
+  MakeFolder("Docs/more");
+  MakeFolder("Docs/more/deeper");
+  MakeFolder("Data");
+  for (long i = 0; i < count; i++) {
+    if (i < 8) {
+      std::snprintf(name, sizeof name, "Docs/more/note%ld.txt", i);
+    } else if (i < 16) {
+      std::snprintf(name, sizeof name, "Docs/more/deeper/note%ld.txt", i);
+    } else {
+      const long k = i - 16, set = k / 200, part = k / 20 % 10;
+      std::snprintf(name, sizeof name, "Data/set%03ld", set);
+      if (k % 200 == 0) MakeFolder(name);
+      std::snprintf(name, sizeof name, "Data/set%03ld/part%02ld", set, part);
+      if (k % 20 == 0) MakeFolder(name);
+      std::snprintf(name, sizeof name, "Data/set%03ld/part%02ld/item%06ld.txt", set, part, k);
+    }
+    std::string text = "Note " + std::to_string(i + 1) + "\r\n";
+    const uint32_t sentences = 1 + r.Below(6);
+    for (uint32_t s = 0; s < sentences; s++) text += Sentence(r) + "\r\n";
+    WriteText(name, text);
+  }
+}
+
+// One recording of the given size: a 64 KiB block of noise repeated with a
+// counter in every copy, so that it packs quickly yet is no run of one byte.
+void WriteLargeFile(long megabytes) {
+  MakeFolder("Recordings");
+  const std::string path = root + "/Recordings/recording.ts";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  Random r{0x7EC0AD1F11Eull};
+  std::vector<uint8_t> block(65536);
+  for (uint8_t& b : block) b = uint8_t(r.Next());
+  bool ok = f != nullptr;
+  for (long i = 0; ok && i < megabytes * 16; i++) {
+    std::memcpy(block.data(), &i, sizeof i);
+    ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
+  }
+  if (f == nullptr || std::fclose(f) != 0 || !ok) {
+    std::fprintf(stderr, "payload_gen: %s: %s\n", path.c_str(), std::strerror(errno));
+    failures++;
+  }
+}
+
+// A count given on the command line: digits only, up to limit.
+bool ReadCount(const char* text, long limit, long* count) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (text[0] < '0' || text[0] > '9' || *end != '\0' || errno != 0 || value > limit) return false;
+  *count = value;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: payload_gen FOLDER\n");
+  long extraFiles = 0, largeMegabytes = 0;
+  bool usage = argc < 2;
+  for (int i = 2; i < argc && !usage; i += 2) {
+    if (i + 1 >= argc)
+      usage = true;
+    else if (std::strcmp(argv[i], "--extra-files") == 0)
+      usage = !ReadCount(argv[i + 1], 200000, &extraFiles);
+    else if (std::strcmp(argv[i], "--large-file") == 0)
+      usage = !ReadCount(argv[i + 1], 4000, &largeMegabytes);
+    else
+      usage = true;
+  }
+  if (usage) {
+    std::fprintf(stderr,
+                 "usage: payload_gen FOLDER [--extra-files N (up to 200000)] "
+                 "[--large-file MEGABYTES (up to 4000)]\n");
     return 1;
   }
   root = argv[1];
@@ -244,5 +324,7 @@ int main(int argc, char** argv) {
     std::snprintf(name, sizeof name, "Channels/sat%03d.ini", i * 7 % 360);
     WriteText(name, ChannelList(r, i * 7 % 360));
   }
+  WriteExtraFiles(extraFiles);
+  if (largeMegabytes > 0) WriteLargeFile(largeMegabytes);
   return failures == 0 ? 0 : 1;
 }

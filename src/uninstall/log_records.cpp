@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <new>
 
 #include "platform/uninstall_platform.h"
 
 namespace {
 
-// Room for one section: the demo product's largest is about 14 KB.
-constexpr int SectionCapacity = 1 << 20;
-char sectionText[SectionCapacity];
+// Room for one section at first: the demo product's largest is about
+// 14 KB; a product of 20,000 files needs over a megabyte, and the room is
+// doubled until the section fits.
+constexpr size_t FirstSectionCapacity = size_t(1) << 20;
 
 // Record numbers beyond this are not Setup's (it numbers from 1 upwards).
 constexpr long MaxRecordNumber = 1000000;
@@ -53,7 +56,7 @@ std::vector<std::string> RecordsOfSection(const char* text, int length) {
   return records;
 }
 
-LogState ReadLogRecords(const char* path, LogRecords* records) {
+LogState ReadLogRecords(const char* path, LogRecords* records, size_t mostSectionBytes) {
   *records = LogRecords{};
   if (QueryPath(path) != PathKind::File) return LogState::Missing;
   struct {
@@ -62,12 +65,21 @@ LogState ReadLogRecords(const char* path, LogRecords* records) {
   } sections[] = {
       {"Dirs", &records->dirs}, {"Files", &records->files}, {"Filters", &records->filters}};
   for (auto& section : sections) {
-    const int used = ReadProfileSection(section.name, sectionText, SectionCapacity, path);
-    if (used >= SectionCapacity - 2) {
-      *records = LogRecords{};
-      return LogState::TooLarge;
+    // The profile reader fills all but two bytes of the room when the
+    // section did not fit: then it is read again into twice the room.
+    for (size_t capacity = std::min(FirstSectionCapacity, mostSectionBytes);; capacity *= 2) {
+      std::unique_ptr<char[]> text(new (std::nothrow) char[capacity]);
+      const int used =
+          text ? ReadProfileSection(section.name, text.get(), int(capacity), path) : int(capacity);
+      if (used < int(capacity) - 2) {
+        *section.records = RecordsOfSection(text.get(), std::max(used, 0));
+        break;
+      }
+      if (capacity * 2 > mostSectionBytes) {
+        *records = LogRecords{};
+        return LogState::TooLarge;
+      }
     }
-    *section.records = RecordsOfSection(sectionText, std::max(used, 0));
   }
   return records->Empty() ? LogState::NoRecords : LogState::Read;
 }

@@ -3,6 +3,7 @@
 // taken in the order of their numbers, whatever "count" claims.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,15 @@ struct LogRecords {
 
 enum class LogState { Read, Missing, NoRecords, TooLarge };
 
-// Reads the three sections of the log at path into records.
-LogState ReadLogRecords(const char* path, LogRecords* records);
+// The most room one section may take: a million records (the most Setup
+// numbers) of a full path each. A larger log is not Setup's, and is not
+// used at all.
+constexpr size_t MostLogSectionBytes = size_t(1) << 28;
+
+// Reads the three sections of the log at path into records; TooLarge, with
+// nothing read, when a section needs more than mostSectionBytes.
+LogState ReadLogRecords(const char* path, LogRecords* records,
+                        size_t mostSectionBytes = MostLogSectionBytes);
 
 // The records of one section's text as the profile reader gives it
 // ("key=value" texts, each ending in a zero): the values of the keys that

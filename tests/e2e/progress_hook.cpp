@@ -45,9 +45,9 @@ void Hold() {
 }
 
 void Note(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == PBM_SETRANGE) {
-    record->rangeMin = LOWORD(lParam);
-    record->rangeMax = HIWORD(lParam);
+  if (message == PBM_SETRANGE || message == PBM_SETRANGE32) {
+    record->rangeMin = message == PBM_SETRANGE ? LOWORD(lParam) : LONG(wParam);
+    record->rangeMax = message == PBM_SETRANGE ? HIWORD(lParam) : LONG(lParam);
     record->rangeTick = GetTickCount();
     return;
   }
@@ -56,7 +56,7 @@ void Note(UINT message, WPARAM wParam, LPARAM lParam) {
   record->positions++;
   record->lastPosition = position;
   record->lastTick = GetTickCount();
-  if (position >= 0 && position < 256) record->tickAt[position] = record->lastTick;
+  if (position >= 0 && position < ProgressTicks) record->tickAt[position] = record->lastTick;
   if (position == record->holdAt) Hold();
 }
 }  // namespace
@@ -65,7 +65,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     ProgressHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if ((call->message == PBM_SETRANGE || call->message == PBM_SETPOS) &&
+    if ((call->message == PBM_SETRANGE || call->message == PBM_SETRANGE32 ||
+         call->message == PBM_SETPOS) &&
         IsProgressBar(call->hwnd)) {
       if (!opened) Open();
       if (record != nullptr) Note(call->message, call->wParam, call->lParam);

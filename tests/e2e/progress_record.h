@@ -8,6 +8,10 @@ constexpr wchar_t ProgressMemoryPrefix[] = L"OrbivueE2E.Progress.";
 constexpr wchar_t ProgressHeldPrefix[] = L"OrbivueE2E.ProgressHeld.";
 constexpr wchar_t ProgressReleasePrefix[] = L"OrbivueE2E.ProgressRelease.";
 
+// Positions below this have the moment they were set noted (the products
+// of the scenarios and benchmarks stay well below).
+constexpr LONG ProgressTicks = 65538;
+
 struct ProgressRecord {
   LONG rangeMin;
   LONG rangeMax;
@@ -17,5 +21,5 @@ struct ProgressRecord {
   LONG holdAt;        // set by the driver: hold Setup once this position is set (0: never)
   DWORD rangeTick;    // GetTickCount when the range was set
   DWORD lastTick;     // and when the last position was
-  DWORD tickAt[256];  // GetTickCount when each position (below 256) was set
+  DWORD tickAt[ProgressTicks];  // GetTickCount when each position was set
 };

@@ -91,14 +91,30 @@ TEST_F(LogFile, ALogOfAnotherEncodingGivesNoRecordsOfItsOwn) {
   EXPECT_TRUE(records.Empty());
 }
 
-TEST_F(LogFile, ALogTooLargeToReadWholeIsNotUsedAtAll) {
+// A Files section of 1.3 MB: a product of some 9,000 files in long paths.
+std::string LargeLog() {
   std::string text = "[Dirs]\r\n1=c:\\Orbivue\\\r\n[Files]\r\n";
   for (int i = 1; i <= 9000; i++)
-    text += std::to_string(i) + "=c:\\Orbivue\\" + std::string(120, 'f') + "\r\n";
-  Write(text);
+    text +=
+        std::to_string(i) + "=c:\\Orbivue\\" + std::to_string(i) + std::string(120, 'f') + "\r\n";
+  return text;
+}
+
+TEST_F(LogFile, ALogTooLargeToReadWholeIsNotUsedAtAll) {
+  Write(LargeLog());
   LogRecords records;
-  EXPECT_EQ(ReadLogRecords(path_, &records), LogState::TooLarge);
+  EXPECT_EQ(ReadLogRecords(path_, &records, size_t(1) << 20), LogState::TooLarge);
   EXPECT_TRUE(records.Empty());
+}
+
+TEST_F(LogFile, ALogOfMoreThanAMegabyteIsReadWhole) {
+  Write(LargeLog());
+  LogRecords records;
+  ASSERT_EQ(ReadLogRecords(path_, &records), LogState::Read);
+  ASSERT_EQ(records.files.size(), 9000u);
+  EXPECT_EQ(records.files.front(), "c:\\Orbivue\\1" + std::string(120, 'f'));
+  EXPECT_EQ(records.files.back(), "c:\\Orbivue\\9000" + std::string(120, 'f'));
+  EXPECT_EQ(records.dirs, Strings({"c:\\Orbivue\\"}));
 }
 
 }  // namespace

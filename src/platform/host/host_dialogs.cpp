@@ -155,7 +155,7 @@ int GetListViewStateImage(Window dialog, int id, int index) {
 }
 
 void SetProgressRange(Window dialog, int id, int maximum) {
-  ControlOf(dialog, id).rangeMaximum = maximum & 0xFFFF;  // carried as 16 bits
+  ControlOf(dialog, id).rangeMaximum = maximum;  // carried whole, as PBM_SETRANGE32 does
 }
 
 void SetProgressPosition(Window dialog, int id, int position) {

@@ -63,8 +63,9 @@ int GetListViewStateImage(Window dialog, int id, int index) {
   return int((state & LVIS_STATEIMAGEMASK) >> 12);
 }
 
+// The 32-bit form: a product may hold more entries than 16 bits count.
 void SetProgressRange(Window dialog, int id, int maximum) {
-  SendToItem(dialog, id, PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
+  SendToItem(dialog, id, PBM_SETRANGE32, 0, maximum);
 }
 
 void SetProgressPosition(Window dialog, int id, int position) {

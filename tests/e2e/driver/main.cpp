@@ -1,9 +1,16 @@
 // The end-to-end driver: runs the scenarios of one language against
 // Setup.exe beside it, one fresh Setup process per scenario.
-//   e2e_driver --language en|ru --pictures FOLDER
-//              [--decoded-count OFFSET PAYLOAD_BYTES] [SCENARIO...]
+//   e2e_driver --language en|ru --pictures FOLDER [--setup-dir FOLDER]
+//              [--entries FILE] [--decoded-count OFFSET PAYLOAD_BYTES]
+//              [--log-counts WRITES_OFFSET BYTES_OFFSET]
+//              [--installation-timeout SECONDS] [SCENARIO...]
+// --setup-dir: where Setup.exe is (beside the driver when not given).
+// --entries: the archive's entries in order, "dir NAME" or "file NAME" a
+// line; the installation scenarios take their counts and positions from it.
 // OFFSET: where Setup's count of decoded bytes lies in its image; the
 // installation then reports it and holds it to 1.05 x PAYLOAD_BYTES.
+// WRITES_OFFSET, BYTES_OFFSET: where its counts of the uninstall log's
+// writes and bytes lie; the installation reports them.
 // Prints one line per scenario and exits with 1 when any failed.
 #include <windows.h>
 
@@ -71,19 +78,35 @@ int main(int argc, char** argv) {
       settings.language = argv[++i];
     } else if (std::strcmp(argv[i], "--pictures") == 0 && i + 1 < argc) {
       settings.pictureDir = Widen(argv[++i]);
+    } else if (std::strcmp(argv[i], "--setup-dir") == 0 && i + 1 < argc) {
+      settings.setupDir = Widen(argv[++i]);
+    } else if (std::strcmp(argv[i], "--entries") == 0 && i + 1 < argc) {
+      std::string error;
+      if (!ReadProductEntries(Widen(argv[++i]), &settings.entries, &error)) {
+        std::fprintf(stderr, "e2e_driver: %s: %s\n", argv[i], error.c_str());
+        return 2;
+      }
     } else if (std::strcmp(argv[i], "--decoded-count") == 0 && i + 2 < argc) {
       settings.decodedCountOffset = DWORD(std::strtoul(argv[++i], nullptr, 0));
       settings.payloadBytes = std::strtoull(argv[++i], nullptr, 0);
+    } else if (std::strcmp(argv[i], "--installation-timeout") == 0 && i + 1 < argc) {
+      settings.installationTimeoutMs = DWORD(std::strtoul(argv[++i], nullptr, 0)) * 1000;
+    } else if (std::strcmp(argv[i], "--log-counts") == 0 && i + 2 < argc) {
+      settings.logWriteCountOffset = DWORD(std::strtoul(argv[++i], nullptr, 0));
+      settings.logByteCountOffset = DWORD(std::strtoul(argv[++i], nullptr, 0));
     } else {
       wanted.push_back(argv[i]);
     }
   }
   if (settings.pictureDir.empty() || (settings.language != "en" && settings.language != "ru")) {
     std::fprintf(stderr,
-                 "usage: e2e_driver --language en|ru --pictures FOLDER "
-                 "[--decoded-count OFFSET PAYLOAD_BYTES] [SCENARIO...]\n");
+                 "usage: e2e_driver --language en|ru --pictures FOLDER [--setup-dir FOLDER] "
+                 "[--entries FILE] [--decoded-count OFFSET PAYLOAD_BYTES] "
+                 "[--log-counts WRITES_OFFSET BYTES_OFFSET] [--installation-timeout SECONDS] "
+                 "[SCENARIO...]\n");
     return 2;
   }
+  if (settings.setupDir.empty()) settings.setupDir = settings.programDir;
   bool russian = settings.language == "ru";
   const PageTexts& texts = russian ? RussianTexts() : EnglishTexts();
   std::vector<Scenario> scenarios(

@@ -18,9 +18,6 @@
 
 namespace {
 
-// The demo product's archive: 189 entries, so the bar runs from 0 to 191.
-constexpr LONG DemoEntryCount = 189;
-
 const wchar_t UninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orbivue";
 const wchar_t* const FilterClasses[] = {L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D01}",
                                         L"{6F0A2D31-5A71-4C2E-9B0D-1E7C2A3B4D02}",
@@ -104,7 +101,7 @@ HWND WaitForFinishOrMessage(SetupSession& s, HWND* box) {
         page = s.Page();
         return (page != nullptr && GetDlgItem(page, ids::RunBox) != nullptr) || s.HasEnded();
       },
-      InstallationTimeoutMs);
+      s.Settings().installationTimeoutMs);
   if (!ended) Fail(__FILE__, __LINE__, "the installation did not end");
   if (*box != nullptr) return nullptr;
   if (s.HasEnded()) Fail(__FILE__, __LINE__, "Setup ended during the installation");
@@ -113,11 +110,13 @@ HWND WaitForFinishOrMessage(SetupSession& s, HWND* box) {
 
 namespace {
 
-void CheckProgressComplete(const ProgressRecord& r) {
+// The bar runs from 0 to the archive's entries plus two (the shortcuts
+// and the uninstall entry, the filters), one position at a time.
+void CheckProgressComplete(const ProgressRecord& r, LONG entries) {
   CHECK_EQ_INT(r.rangeMin, 0);
-  CHECK_EQ_INT(r.rangeMax, DemoEntryCount + 2);
-  CHECK_EQ_INT(r.positions, DemoEntryCount + 2);
-  CHECK_EQ_INT(r.lastPosition, DemoEntryCount + 2);
+  CHECK_EQ_INT(r.rangeMax, entries + 2);
+  CHECK_EQ_INT(r.positions, entries + 2);
+  CHECK_EQ_INT(r.lastPosition, entries + 2);
   CHECK_EQ_INT(r.outOfOrder, 0);
 }
 
@@ -137,13 +136,44 @@ void CheckDecodedBytes(SetupSession& s, const DriverSettings& settings) {
   CHECK(decoded > 0 && decoded * 100 <= settings.payloadBytes * 105);
 }
 
+// How often the run wrote its uninstall log, and how many bytes: the cost
+// of the log, which should not grow with the square of the entries.
+void PrintLogCounts(SetupSession& s, const DriverSettings& settings) {
+  HMODULE image = nullptr;
+  DWORD needed = 0;
+  unsigned long long counts[2] = {};
+  const DWORD offsets[2] = {settings.logWriteCountOffset, settings.logByteCountOffset};
+  CHECK(EnumProcessModules(s.Process(), &image, sizeof image, &needed) && image != nullptr);
+  for (int i = 0; i < 2; i++) {
+    SIZE_T read = 0;
+    CHECK(ReadProcessMemory(s.Process(), reinterpret_cast<BYTE*>(image) + offsets[i], &counts[i],
+                            sizeof counts[i], &read) &&
+          read == sizeof counts[i]);
+  }
+  std::printf("  uninstall log: written %llu times, %llu bytes in all, for %ld entries\n",
+              counts[0], counts[1], long(settings.EntryCount()));
+}
+
+// The most memory Setup held at once so far: what a product of large
+// entries asks of the machine.
+void PrintPeakMemory(SetupSession& s) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(s.Process(), &counters, sizeof counters)) {
+    std::printf("  peak memory: not known (%lu)\n", static_cast<unsigned long>(GetLastError()));
+    return;
+  }
+  std::printf("  peak memory: %.1f MB in use, %.1f MB committed\n",
+              double(counters.PeakWorkingSetSize) / 1048576.0,
+              double(counters.PeakPagefileUsage) / 1048576.0);
+}
+
 // Where an installation's time went, from the ticks of its progress bar:
 // the entries (position 1 to the last entry's), the shortcuts and the
 // uninstall entry (one more), the filters (one more), and the settings and
 // the finish page.
-void PrintStretches(const ProgressRecord& r, DWORD end) {
-  const LONG entries = DemoEntryCount;
-  if (r.lastPosition != entries + 2 || entries + 2 >= 256) return;
+void PrintStretches(const ProgressRecord& r, LONG entries, DWORD end) {
+  if (r.lastPosition != entries + 2 || entries + 2 >= ProgressTicks) return;
   // Before the first entry: the range, set once the archive is listed.
   auto took = [&](LONG i) { return r.tickAt[i] - (i == 1 ? r.rangeTick : r.tickAt[i - 1]); };
   LONG slowest = 1;
@@ -166,10 +196,12 @@ void PrintStretches(const ProgressRecord& r, DWORD end) {
 // what the finish page and the progress bar show.
 HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const PageTexts& t,
                      const Answers& a) {
-  // For the picture, Setup is held half-way (at entry 120 of 189), then
-  // held again once its page has painted that position.
-  constexpr LONG PictureAt = 120;
-  ProgressWatch watch(s, settings, a.pictures ? PictureAt : 0);
+  // For the picture, Setup is held two thirds of the way, then held again
+  // once its page has painted that position.
+  const LONG entries = settings.EntryCount();
+  if (entries == 0) Fail(__FILE__, __LINE__, "no list of the archive's entries (--entries)");
+  const LONG pictureAt = entries * 2 / 3 > 0 ? entries * 2 / 3 : 1;
+  ProgressWatch watch(s, settings, a.pictures ? pictureAt : 0);
   DWORD start = GetTickCount();
   DWORD held = 0;
   s.Click(s.Frame(), ids::Next);
@@ -190,13 +222,16 @@ HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const Page
   }
   DWORD end = GetTickCount();
   ProgressRecord r = watch.Read();
-  CheckProgressComplete(r);
+  CheckProgressComplete(r, entries);
   std::printf(
       "  installation: %.1f s from Next to the finish page, %.1f s from the range to the "
       "last position (%.1f s of it held for a picture)\n",
       (end - start - held) / 1000.0, (r.lastTick - r.rangeTick - held) / 1000.0, held / 1000.0);
-  if (!a.pictures) PrintStretches(r, end);
+  if (!a.pictures) PrintStretches(r, entries, end);
   if (settings.decodedCountOffset != 0) CheckDecodedBytes(s, settings);
+  if (settings.logWriteCountOffset != 0 && settings.logByteCountOffset != 0)
+    PrintLogCounts(s, settings);
+  PrintPeakMemory(s);
   CHECK_TEXT(s.Text(page, ids::FinishText), t.finished);
   CHECK(s.IsChecked(page, ids::RunBox));
   CHECK_TEXT(s.Text(s.Frame(), ids::Cancel), L"OK");
@@ -371,10 +406,12 @@ void ReadOnlyFileInTheWay(const DriverSettings& settings, const PageTexts&, bool
   std::wstring text =
       russian ? L"Ошибка при создании файла или директории ." : L"Create file or directory error !";
   CheckStopMessage(s, box, text + L"\n\"" + blocked + L"\"", "install-read-only");
-  // Nine folders and three files (the uninstaller first) went before; the
-  // bar moved for them only.
-  CHECK_EQ_INT(progress.lastPosition, 12);
-  CHECK_EQ_INT(progress.positions, 12);
+  // The entries before the blocked file went (the demo's nine folders and
+  // three files, the uninstaller first); the bar moved for them only.
+  const LONG before = IndexOfEntry(settings.entries, "Channels\\sat014.ini");
+  if (before < 0) Fail(__FILE__, __LINE__, "the archive has no Channels\\sat014.ini");
+  CHECK_EQ_INT(progress.lastPosition, before);
+  CHECK_EQ_INT(progress.positions, before);
 }
 
 // An existing destination where run-install left a Unix symbolic link: a
@@ -409,9 +446,9 @@ void InstallThroughFileLink(const DriverSettings& settings, const PageTexts&, bo
 void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russian) {
   ClearInstalledTraces();
   DriverSettings damaged = settings;
-  damaged.programDir = settings.programDir + L"\\damaged";
-  if (!PathExists(damaged.programDir + L"\\Setup.exe")) {
-    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.programDir));
+  damaged.setupDir = settings.setupDir + L"\\damaged";
+  if (!PathExists(damaged.setupDir + L"\\Setup.exe")) {
+    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.setupDir));
   }
   Answers a;
   a.russian = russian;
@@ -424,7 +461,7 @@ void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russi
                    russian ? L"Ошибка при распаковке файла. Возможно, инсталлятор повреждён."
                            : L"Extract file error !",
                    "install-damaged");
-  CHECK(progress.lastPosition < DemoEntryCount);
+  CHECK(progress.lastPosition < settings.EntryCount());
   std::printf("  stopped after %ld entries\n", long(progress.lastPosition));
 }
 
@@ -524,6 +561,38 @@ void InstallRussianWithFilters(const DriverSettings& settings, const PageTexts& 
   CHECK(CompareFileTime(&written[1], &written[2]) < 0);
 }
 
+// A generated product (tests/e2e/build-products, a Setup.exe of its own)
+// into a destination of its own, with the default installation's answers
+// and the viewer left unstarted; check-install compares what it made and
+// removes it again with the uninstaller.
+void InstallProduct(const DriverSettings& settings, const PageTexts& t,
+                    const std::wstring& destination) {
+  ClearInstalledTraces();
+  Answers a;
+  a.destination = destination;
+  SetupSession s(settings);
+  WalkToModules(s, a);
+  UntickRunBox(s, InstallToFinish(s, settings, t, a));
+  s.Press(s.Frame(), ids::Cancel);  // captioned OK
+  CheckEndsSilently(s);
+}
+
+// Folders nested four levels deep, folder entries in any order, files
+// whose folders have no entry.
+void InstallNestedProduct(const DriverSettings& settings, const PageTexts& t, bool) {
+  InstallProduct(settings, t, L"C:\\e2e\\nested\\");
+}
+
+// A few thousand files, into a folder with a blank in its name.
+void InstallManyFiles(const DriverSettings& settings, const PageTexts& t, bool) {
+  InstallProduct(settings, t, L"C:\\e2e\\many files\\");
+}
+
+// Any product into C:\e2e\product\: the benchmark's installation.
+void InstallAnyProduct(const DriverSettings& settings, const PageTexts& t, bool) {
+  InstallProduct(settings, t, L"C:\\e2e\\product\\");
+}
+
 }  // namespace
 
 const std::vector<Scenario>& InstallScenarios(bool russian) {
@@ -545,6 +614,9 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-full-disk", InstallOnAFullDisk},
       {"install-two-at-once", TwoSetupsAtOnce},
       {"install-program-files", InstallIntoProgramFiles},
+      {"install-nested-product", InstallNestedProduct},
+      {"install-many-files", InstallManyFiles},
+      {"install-product", InstallAnyProduct},
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},

@@ -124,20 +124,23 @@ void KilledBeforeTheEntries(const DriverSettings& settings, const PageTexts&, bo
   });
 }
 
-// Held by the progress hook after the 95th entry of 189.
+// Held by the progress hook after the middle entry of the archive.
 void KilledBetweenEntries(const DriverSettings& settings, const PageTexts&, bool) {
-  constexpr LONG KillAt = 95;
-  KilledRun(settings, L"C:\\e2e\\killed-between", KillAt, [&](ProgressWatch& watch) {
+  const LONG killAt = settings.EntryCount() / 2;
+  if (killAt < 1) Fail(__FILE__, __LINE__, "no list of the archive's entries (--entries)");
+  KilledRun(settings, L"C:\\e2e\\killed-between", killAt, [&](ProgressWatch& watch) {
     watch.WaitHeld();
-    CHECK_EQ_INT(watch.Read().lastPosition, KillAt);
+    CHECK_EQ_INT(watch.Read().lastPosition, killAt);
   });
 }
 
-// Not held: ended as soon as the 150th entry is passed, so that the kill
-// lands while a later entry is unpacked or written.
+// Not held: ended as soon as four fifths of the entries are passed, so that
+// the kill lands while a later entry is unpacked or written.
 void KilledDuringAnEntry(const DriverSettings& settings, const PageTexts&, bool) {
+  const LONG killAfter = settings.EntryCount() * 4 / 5;
+  if (killAfter < 1) Fail(__FILE__, __LINE__, "no list of the archive's entries (--entries)");
   KilledRun(settings, L"C:\\e2e\\killed-during", 0, [&](ProgressWatch& watch) {
-    CHECK(WaitUntil([&] { return watch.Read().lastPosition >= 150; }, InstallationTimeoutMs));
+    CHECK(WaitUntil([&] { return watch.Read().lastPosition >= killAfter; }, InstallationTimeoutMs));
   });
 }
 

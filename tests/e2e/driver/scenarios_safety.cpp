@@ -72,13 +72,13 @@ void TwoSetupsAtOnce(const DriverSettings& settings, const PageTexts& t, bool) {
   first.Click(first.Frame(), ids::Next);
   watch.WaitHeld();
 
-  const std::wstring program = settings.programDir + L"\\Setup.exe";
+  const std::wstring program = settings.setupDir + L"\\Setup.exe";
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION second = {};
   if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      settings.programDir.c_str(), &startup, &second)) {
+                      settings.setupDir.c_str(), &startup, &second)) {
     Fail(__FILE__, __LINE__, "cannot start a second Setup");
   }
   const DWORD start = GetTickCount();

@@ -101,12 +101,12 @@ std::wstring ClassName(HWND window) {
 }
 
 SetupSession::SetupSession(const DriverSettings& settings) : settings_(settings) {
-  std::wstring program = settings_.programDir + L"\\Setup.exe";
+  std::wstring program = settings_.setupDir + L"\\Setup.exe";
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      settings_.programDir.c_str(), &startup, &process_)) {
+                      settings_.setupDir.c_str(), &startup, &process_)) {
     Fail(__FILE__, __LINE__, "cannot start " + Narrow(program));
   }
   frame_ = WaitForFrame();

@@ -7,17 +7,29 @@
 #include <string>
 #include <vector>
 
+#include "product_entries.h"
+
 // How long an installation may take before the finish page shows.
 constexpr DWORD InstallationTimeoutMs = 180000;
 
 struct DriverSettings {
-  std::wstring programDir;  // where Setup.exe and the driver's helpers are
+  std::wstring programDir;  // where the driver's helpers are
+  std::wstring setupDir;    // where Setup.exe is: programDir, or a product's own folder
   std::wstring pictureDir;  // where pictures go (BMP; the test script converts them)
   std::string language;     // "en" or "ru": the picture names' suffix
   // Where Setup keeps its count of decoded bytes, from the start of its
   // image (0: unknown), and the payload's unpacked bytes to hold it to.
   DWORD decodedCountOffset = 0;
   unsigned long long payloadBytes = 0;
+  // Where Setup keeps its counts of the uninstall log's writes and of their
+  // bytes (0: unknown); reported beside the decoded bytes.
+  DWORD logWriteCountOffset = 0, logByteCountOffset = 0;
+  // The entries of the archive Setup carries, in order (empty: not given).
+  std::vector<ProductEntry> entries;
+  LONG EntryCount() const { return LONG(entries.size()); }
+  // How long an installation may take before its finish page shows; a
+  // benchmark of a large product gives more.
+  DWORD installationTimeoutMs = InstallationTimeoutMs;
 };
 
 class SetupSession {
@@ -27,6 +39,7 @@ class SetupSession {
   SetupSession(const SetupSession&) = delete;
   SetupSession& operator=(const SetupSession&) = delete;
 
+  const DriverSettings& Settings() const { return settings_; }
   HANDLE Process() const { return process_.hProcess; }
   DWORD ThreadId() const { return process_.dwThreadId; }
   HWND Frame() const { return frame_; }
