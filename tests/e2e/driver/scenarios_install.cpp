@@ -545,6 +545,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-full-disk", InstallOnAFullDisk},
       {"install-two-at-once", TwoSetupsAtOnce},
       {"install-program-files", InstallIntoProgramFiles},
+      {"install-beside-planted-dlls", InstallBesidePlantedDlls},
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "text_fit_watch.h"
 
 // How long an installation may take before the finish page shows.
 constexpr DWORD InstallationTimeoutMs = 180000;
@@ -78,7 +81,9 @@ class SetupSession {
   DWORD WaitForExit();
   bool HasEnded() const;
 
-  // A picture of a window of Setup, named NAME-LANGUAGE.bmp in the picture folder.
+  // A picture of a window of Setup, named NAME-LANGUAGE.bmp in the picture
+  // folder. A picture of the frame also checks that every text on it fits
+  // its control (fails naming the cut ones).
   void Picture(HWND window, const std::string& name);
 
   // Holds Setup at the first moment its progress bar has been painted (a
@@ -99,6 +104,7 @@ class SetupSession {
   HMODULE hookModule_ = nullptr;
   HANDLE heldEvent_ = nullptr;
   HANDLE releaseEvent_ = nullptr;
+  std::unique_ptr<TextFitWatch> textFit_;
 };
 
 // Polls condition every 10 ms until it holds or about timeoutMs pass.
