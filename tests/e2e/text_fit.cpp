@@ -92,12 +92,8 @@ bool Measure(HWND control, TextFitControl* out) {
   return measured;
 }
 
-struct Walk {
-  TextFitRecord* record;
-};
-
 BOOL CALLBACK MeasureChild(HWND child, LPARAM parameter) {
-  TextFitRecord* record = reinterpret_cast<Walk*>(parameter)->record;
+  auto* record = reinterpret_cast<TextFitRecord*>(parameter);
   if (record->count < TextFitMaxControls && Measure(child, &record->controls[record->count])) {
     record->count++;
   }
@@ -117,8 +113,7 @@ void MeasureTextsOf(HWND root) {
     record->dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     record->count = 0;
-    Walk walk{record};
-    EnumChildWindows(root, MeasureChild, reinterpret_cast<LPARAM>(&walk));
+    EnumChildWindows(root, MeasureChild, reinterpret_cast<LPARAM>(record));
     // Counted last: the driver reads the record once it sees the count move.
     InterlockedIncrement(&record->measurements);
     UnmapViewOfFile(record);
