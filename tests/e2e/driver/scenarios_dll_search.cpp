@@ -117,8 +117,18 @@ void InstallBesidePlantedDlls(const DriverSettings& settings, const PageTexts& t
   s.Press(browser, ids::BrowserCancel);
   CHECK(WaitUntil([&] { return !IsWindow(browser) || !IsWindowVisible(browser); }));
   s.Click(s.Frame(), ids::Back);
-  WalkToModules(s, a);
-  HWND finish = InstallToFinish(s, settings, t, a);
+  HWND finish = nullptr;
+  try {
+    WalkToModules(s, a);
+    finish = InstallToFinish(s, settings, t, a);
+  } catch (const ScenarioFailure& failure) {
+    // A planted DLL that Setup took rarely does what the system's does:
+    // Setup stops or breaks; name the cause when it left its marker.
+    markers = FilesLike(planted.programDir, L"loaded-*-by-Setup.exe.txt");
+    if (markers.empty()) throw;
+    Fail(__FILE__, __LINE__,
+         "Setup loaded planted DLLs: " + Joined(markers) + ", and then " + failure.what());
+  }
   std::vector<std::wstring> from = LoadedFrom(s.Process(), dlls);
   for (size_t i = 0; i < dlls.size(); i++) {
     if (from[i].empty()) {
