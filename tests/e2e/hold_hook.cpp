@@ -1,11 +1,15 @@
 // A hook that the driver sets on Setup's thread so that the extraction page
 // can be seen: at the first paint of the progress bar after it has moved,
 // Setup waits (at most 30 seconds) until the driver has looked and lets it go.
+// Setup cannot answer while it waits, so the texts of its window are measured
+// just before (see text_fit.cpp).
 #include <windows.h>
 // after windows.h, which it needs
 #include <commctrl.h>
 
 #include <string>
+
+#include "text_fit_record.h"
 
 namespace {
 bool held = false;
@@ -18,7 +22,7 @@ bool IsMovedProgressBar(HWND window) {
          SendMessageW(window, PBM_GETPOS, 0, 0) >= 1;
 }
 
-void Hold() {
+void Hold(HWND window) {
   std::wstring suffix = std::to_wstring(GetCurrentProcessId());
   HANDLE heldEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"OrbivueE2E.Held." + suffix).c_str());
   HANDLE releaseEvent = OpenEventW(SYNCHRONIZE, FALSE, (L"OrbivueE2E.Release." + suffix).c_str());
@@ -26,6 +30,7 @@ void Hold() {
   // An empty look at the queue lets Wine hand the painted windows to the screen.
   MSG message;
   PeekMessageW(&message, nullptr, WM_APP + 0x3FF0, WM_APP + 0x3FF0, PM_NOREMOVE);
+  MeasureTextsOf(GetAncestor(window, GA_ROOT));
   SetEvent(heldEvent);
   WaitForSingleObject(releaseEvent, 30000);
   CloseHandle(heldEvent);
@@ -39,7 +44,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (call->message == WM_PAINT && IsMovedProgressBar(call->hwnd)) {
       held = true;
-      Hold();
+      Hold(call->hwnd);
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

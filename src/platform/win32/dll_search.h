@@ -5,6 +5,8 @@
 #pragma once
 
 // Takes the current folder out of the DLL search path and, where Windows
-// offers it, restricts the search to the system folder. Called first
-// thing, before anything else is loaded.
+// offers it, restricts the search to the system folder; then loads from the
+// system folder, by full path, the DLLs that the system's libraries load on
+// demand by their bare names. Called first thing, before anything else is
+// loaded.
 void RestrictDllSearch();

@@ -614,9 +614,13 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-full-disk", InstallOnAFullDisk},
       {"install-two-at-once", TwoSetupsAtOnce},
       {"install-program-files", InstallIntoProgramFiles},
+<<<<<<< HEAD
       {"install-nested-product", InstallNestedProduct},
       {"install-many-files", InstallManyFiles},
       {"install-product", InstallAnyProduct},
+=======
+      {"install-beside-planted-dlls", InstallBesidePlantedDlls},
+>>>>>>> release2
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},

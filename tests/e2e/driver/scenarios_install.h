@@ -64,3 +64,7 @@ void KilledAmongTheLinks(const DriverSettings&, const PageTexts&, bool);
 void InstallOnAFullDisk(const DriverSettings&, const PageTexts&, bool);
 void TwoSetupsAtOnce(const DriverSettings&, const PageTexts&, bool);
 void InstallIntoProgramFiles(const DriverSettings&, const PageTexts&, bool);
+
+// Setup run beside DLLs planted under the names of system DLLs that it
+// loads while it runs: it loads the system's, never the planted ones.
+void InstallBesidePlantedDlls(const DriverSettings&, const PageTexts&, bool);

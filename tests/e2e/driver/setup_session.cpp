@@ -109,10 +109,12 @@ SetupSession::SetupSession(const DriverSettings& settings) : settings_(settings)
                       settings_.setupDir.c_str(), &startup, &process_)) {
     Fail(__FILE__, __LINE__, "cannot start " + Narrow(program));
   }
+  textFit_.reset(new TextFitWatch(process_.dwProcessId));
   frame_ = WaitForFrame();
 }
 
 SetupSession::~SetupSession() {
+  textFit_.reset();
   if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
   if (releaseEvent_ != nullptr) SetEvent(releaseEvent_);
   if (!HasEnded()) {
@@ -356,6 +358,11 @@ void SetupSession::WaitForRepaint(HWND window) {
 
 void SetupSession::Picture(HWND window, const std::string& name) {
   WaitForRepaint(window);
+  if (window == frame_) {
+    bool held = heldEvent_ != nullptr && WaitForSingleObject(heldEvent_, 0) == WAIT_OBJECT_0 &&
+                WaitForSingleObject(releaseEvent_, 0) != WAIT_OBJECT_0;
+    textFit_->Check(frame_, process_.dwThreadId, held, name);
+  }
   std::wstring file = settings_.pictureDir + L"\\" + std::wstring(name.begin(), name.end()) + L"-" +
                       std::wstring(settings_.language.begin(), settings_.language.end()) + L".bmp";
   SaveWindowPicture(window, file);

@@ -4,10 +4,15 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+<<<<<<< HEAD
 #include "product_entries.h"
+=======
+#include "text_fit_watch.h"
+>>>>>>> release2
 
 // How long an installation may take before the finish page shows.
 constexpr DWORD InstallationTimeoutMs = 180000;
@@ -91,7 +96,9 @@ class SetupSession {
   DWORD WaitForExit();
   bool HasEnded() const;
 
-  // A picture of a window of Setup, named NAME-LANGUAGE.bmp in the picture folder.
+  // A picture of a window of Setup, named NAME-LANGUAGE.bmp in the picture
+  // folder. A picture of the frame also checks that every text on it fits
+  // its control (fails naming the cut ones).
   void Picture(HWND window, const std::string& name);
 
   // Holds Setup at the first moment its progress bar has been painted (a
@@ -112,6 +119,7 @@ class SetupSession {
   HMODULE hookModule_ = nullptr;
   HANDLE heldEvent_ = nullptr;
   HANDLE releaseEvent_ = nullptr;
+  std::unique_ptr<TextFitWatch> textFit_;
 };
 
 // Polls condition every 10 ms until it holds or about timeoutMs pass.
