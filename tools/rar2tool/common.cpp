@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "archive_file.h"
 #include "commands.h"
@@ -7,6 +9,21 @@
 int Fail(const std::string& message) {
   std::fprintf(stderr, "rar2tool: %s\n", message.c_str());
   return ExitFailed;
+}
+
+namespace {
+int outputErrno = 0;  // the first failed write's cause
+}
+
+void FlushOutput() {
+  if (std::fflush(stdout) != 0 && outputErrno == 0) outputErrno = errno;
+}
+
+int FinishOutput(int status) {
+  FlushOutput();
+  if (!std::ferror(stdout)) return status;
+  const int cause = outputErrno != 0 ? outputErrno : EIO;
+  return Fail(std::string("standard output: cannot write: ") + std::strerror(cause));
 }
 
 bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk* walk) {

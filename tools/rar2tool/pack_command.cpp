@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "entry_names.h"
 #include "input_tree.h"
+#include "pending_file.h"
 #include "progress_line.h"
 
 namespace {
@@ -67,6 +68,9 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
     return false;
   }
   temp = name.data();
+  // An interrupt while it is written removes it.
+  CatchInterrupts();
+  NotePendingFile(AT_FDCWD, temp.c_str());
   const mode_t mask = umask(0);
   umask(mask);
   bool ok = fchmod(fd, 0666 & ~mask) == 0;
@@ -93,10 +97,9 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
     ok = false;
     savedErrno = errno;
   }
-  if (!ok) {
-    unlink(temp.c_str());
-    *error = archive + ": " + std::strerror(savedErrno);
-  }
+  if (!ok) unlink(temp.c_str());
+  ClearPendingFile();
+  if (!ok) *error = archive + ": " + std::strerror(savedErrno);
   return ok;
 }
 

@@ -54,14 +54,14 @@ int TestCommand(ToolOptions options) {
       std::printf("FAILED %s: %s\n", DisplayName(e.name).c_str(), reason.c_str());
       failed++;
     }
-    std::fflush(stdout);
+    FlushOutput();
     progress.Advance(e.unpackedSize, 1);
   }
   // The window kept for solid requests goes with the archive.
   ArchiveReleaseSolidState();
   progress.Clear();
   std::printf("%d passed, %d failed\n", passed, failed);
-  std::fflush(stdout);
+  FlushOutput();
   if (walk.volume) ReportSplitEntries(options.archive, walk);
   const bool walkFailed = ReportWalkProblem(options.archive, walk);
   return failed == 0 && !walkFailed ? ExitOk : ExitFailed;
