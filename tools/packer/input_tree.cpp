@@ -25,8 +25,9 @@ struct Walk {
   bool haveExclude = false;
   std::vector<PackItem>* items;
   std::set<FileId> openFolders;  // on the current path: a link back is a loop
-  std::string error;
-  std::vector<std::string> problems;  // names Windows cannot take; the walk goes on
+  // Every problem of the tree, one line each: the walk goes on after one,
+  // so that a single run reports them all.
+  std::vector<std::string> problems;
 };
 
 std::string Reason(const std::string& path, const std::string& why) {
@@ -38,7 +39,9 @@ std::string Reason(const std::string& path, const std::string& why) {
 void ArchiveComponent(Walk* walk, const std::string& path, const std::string& component,
                       std::string* out) {
   if (!Utf8ToCp1251(component, out)) {
-    walk->problems.push_back(Reason(path, "name has characters outside code page 1251"));
+    walk->problems.push_back(Reason(path, IsUtf8(component)
+                                              ? "name has characters outside code page 1251"
+                                              : "name is not valid UTF-8"));
     *out = component;
     return;
   }
@@ -46,14 +49,14 @@ void ArchiveComponent(Walk* walk, const std::string& path, const std::string& co
   if (!WindowsNameProblem(*out, &why)) walk->problems.push_back(Reason(path, why));
 }
 
-bool AddPath(Walk* walk, const std::string& path, const std::string& name);
+void AddPath(Walk* walk, const std::string& path, const std::string& name);
 
-bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
+void AddFolder(Walk* walk, const std::string& path, const std::string& name,
                const struct stat& st) {
   const FileId id{st.st_dev, st.st_ino};
   if (walk->openFolders.count(id)) {
-    walk->error = Reason(path, "folder contains itself through a symbolic link");
-    return false;
+    walk->problems.push_back(Reason(path, "folder contains itself through a symbolic link"));
+    return;
   }
   PackItem item;
   item.name = name;
@@ -63,8 +66,8 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
 
   DIR* dir = opendir(path.c_str());
   if (dir == nullptr) {
-    walk->error = Reason(path, std::strerror(errno));
-    return false;
+    walk->problems.push_back(Reason(path, std::strerror(errno)));
+    return;
   }
   std::vector<std::string> children;
   errno = 0;
@@ -75,8 +78,8 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
   const int readErrno = errno;
   closedir(dir);
   if (readErrno != 0) {
-    walk->error = Reason(path, std::strerror(readErrno));
-    return false;
+    walk->problems.push_back(Reason(path, std::strerror(readErrno)));
+    return;
   }
   std::sort(children.begin(), children.end());
   walk->openFolders.insert(id);
@@ -89,32 +92,45 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
       if (isFolder != (pass == 1)) continue;
       std::string component;
       ArchiveComponent(walk, childPath, child, &component);
-      if (!AddPath(walk, childPath, name + "\\" + component)) return false;
+      AddPath(walk, childPath, name + "\\" + component);
     }
   }
   walk->openFolders.erase(id);
-  return true;
 }
 
-bool AddPath(Walk* walk, const std::string& path, const std::string& name) {
+void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
-    walk->error = Reason(path, std::strerror(errno));
-    return false;
+    walk->problems.push_back(Reason(path, std::strerror(errno)));
+    return;
   }
-  if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return true;
-  if (S_ISDIR(st.st_mode)) return AddFolder(walk, path, name, st);
+  if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return;
+  if (S_ISDIR(st.st_mode)) {
+    AddFolder(walk, path, name, st);
+    return;
+  }
   if (!S_ISREG(st.st_mode)) {
-    walk->error = Reason(path, "not a regular file or folder");
-    return false;
+    walk->problems.push_back(Reason(path, "not a regular file or folder"));
+    return;
   }
   PackItem item;
   item.name = name;
   std::time_t mtime;
-  if (!ReadWholeFile(path, &item.data, &mtime, &walk->error)) return false;
+  std::string problem;
+  if (!walk->problems.empty()) {
+    // The archive will not be written: only whether the file opens counts.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) walk->problems.push_back(Reason(path, std::strerror(errno)));
+    if (fd >= 0) close(fd);
+    walk->items->push_back(std::move(item));  // its name still counts
+    return;
+  }
+  if (!ReadWholeFile(path, &item.data, &mtime, &problem)) {
+    walk->problems.push_back(problem);
+    return;
+  }
   item.modifiedTime = DosTime(mtime);
   walk->items->push_back(std::move(item));
-  return true;
 }
 
 // The last component of a path as the user named it ("dir/" is "dir"; "."
@@ -212,10 +228,7 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
     std::string base, name;
     if (!BaseName(path, &base, error)) return false;
     ArchiveComponent(&walk, path, base, &name);
-    if (!AddPath(&walk, path, name)) {
-      walk.problems.push_back(walk.error);
-      break;
-    }
+    AddPath(&walk, path, name);
   }
   NoteWindowsCollisions(*items, &walk.problems);
   if (walk.problems.empty()) return true;

@@ -4,10 +4,12 @@
 
 #include "archive_file.h"
 #include "commands.h"
+#include "entry_names.h"
 #include "header_walk.h"
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "rar2tool: %s\n", message.c_str());
+  // One line whatever the message holds: names come from archives and trees.
+  std::fprintf(stderr, "rar2tool: %s\n", PrintableText(message).c_str());
   return ExitFailed;
 }
 
@@ -36,6 +38,9 @@ bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk
     Fail(path + ": not a RAR archive");
     return false;
   }
+  // The walk read only headers; the pages it touched are read again when
+  // needed.
+  archive->ReleaseBefore(archive->image.size);
   // Setup.exe's archive has no end block by design; its size is the
   // resource's, so a cut shows as a short entry instead.
   if (archive->embedded && walk->end == WalkEnd::MissingEndBlock) walk->end = WalkEnd::Complete;

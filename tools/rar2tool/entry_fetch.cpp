@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "archive/archive_reader.h"
+#include "archive/reader_memory.h"
 #include "archive/solid_progress.h"
 #include "entry_names.h"
 
@@ -101,8 +102,16 @@ bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
   *reason = BlockedReason(f, index);
   if (!reason->empty()) return false;
   const std::string requested = RequestName(e);
+  const unsigned failuresBefore = ReaderAllocationFailures();
   if (ArchiveGetEntry(data, size, requested.c_str(), &f->archive->image, f->password) == 1)
     return true;
+  if (ReaderAllocationFailures() != failuresBefore) {
+    // Not the entry's fault: it was not judged at all.
+    *reason = "out of memory for its " + Count(e.unpackedSize, "byte");
+    f->causeIsEarlier = false;
+    f->damagedInRun = SIZE_MAX;
+    return false;
+  }
   *reason = DecodeFailure(*f, index);
   // A failure whose cause is an earlier entry is said once for all it hits.
   f->causeIsEarlier = reason->compare(0, 12, "not decoded:") == 0 ||

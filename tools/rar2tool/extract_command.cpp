@@ -174,10 +174,11 @@ int ExtractCommand(ToolOptions options) {
                               presence == Presence::RegularFile, &failure)) {
         Record(&log, name, failure);
       } else {
-        if (!options.quiet) std::printf("%s\n", relative.c_str());
+        if (!options.quiet) std::printf("%s\n", PrintableText(relative).c_str());
         written++;
       }
       std::free(data);
+      archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     }
     close(folder);
     progress.Advance(e.unpackedSize, 1);

@@ -46,12 +46,14 @@ int TestCommand(ToolOptions options) {
     std::string reason;
     const bool ok = FetchEntry(&fetcher, i, &data, &size, &reason);
     std::free(data);
+    archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     progress.Clear();
     if (ok) {
-      std::printf("OK %s\n", DisplayName(e.name).c_str());
+      std::printf("OK %s\n", PrintableText(DisplayName(e.name)).c_str());
       passed++;
     } else {
-      std::printf("FAILED %s: %s\n", DisplayName(e.name).c_str(), reason.c_str());
+      std::printf("FAILED %s: %s\n", PrintableText(DisplayName(e.name)).c_str(),
+                  PrintableText(reason).c_str());
       failed++;
     }
     FlushOutput();
