@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -30,8 +31,20 @@ struct Walk {
   std::vector<std::string> problems;
 };
 
+// One line per problem: a control character in a path (a newline is a
+// valid byte of a name) is written as \xNN.
 std::string Reason(const std::string& path, const std::string& why) {
-  return path + ": " + why;
+  std::string line;
+  for (const char c : path) {
+    if (uint8_t(c) < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", uint8_t(c));
+      line += escaped;
+    } else {
+      line += c;
+    }
+  }
+  return line + ": " + why;
 }
 
 // Converts one name component and notes every rule of Windows file names
