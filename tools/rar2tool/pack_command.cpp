@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "entry_names.h"
 #include "input_tree.h"
+#include "pack_progress.h"
 #include "pending_file.h"
 #include "progress_line.h"
 
@@ -124,16 +125,14 @@ int PackCommand(ToolOptions options) {
     }
     return ExitFailed;
   }
-  uint64_t totalBytes = 0, totalFiles = 0;
+  std::vector<uint64_t> sizes;
   for (const packer::PackItem& item : items)
-    if (!item.directory) {
-      totalBytes += item.data.size();
-      totalFiles++;
-    }
-  ProgressLine progress(!options.quiet, "packing", totalBytes, totalFiles);
+    if (!item.directory) sizes.push_back(item.data.size());
+  PackProgress shown(sizes);
+  ProgressLine progress(!options.quiet, "packing", shown.totalBytes(), shown.totalFiles());
   settings.progress = [&](uint64_t done, uint64_t total) {
-    progress.SetTotal(total);
-    progress.SetBytes(done);
+    shown.Tell(done, total);
+    progress.SetDone(shown.bytes(), shown.files());
   };
   std::vector<uint8_t> bytes;
   packer::PackSummary summary;
