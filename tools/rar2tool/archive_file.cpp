@@ -61,12 +61,19 @@ LoadedArchive::~LoadedArchive() {
   if (mapped != nullptr) munmap(const_cast<uint8_t*>(mapped), mappedSize);
 }
 
-void LoadedArchive::ReleaseBefore(uint32_t offset) const {
+void LoadedArchive::ReleaseBefore(uint32_t offset) {
   if (mapped == nullptr || image.data == nullptr) return;
   const size_t page = size_t(sysconf(_SC_PAGESIZE));
   const size_t end = size_t(image.data - mapped) + offset;
   const size_t whole = end / page * page;
-  if (whole > 0) madvise(const_cast<uint8_t*>(mapped), whole, MADV_DONTNEED);
+  if (whole <= released_) return;
+  madvise(const_cast<uint8_t*>(mapped) + released_, whole - released_, MADV_DONTNEED);
+  released_ = whole;
+}
+
+void LoadedArchive::ReleaseAll() {
+  if (mapped != nullptr) madvise(const_cast<uint8_t*>(mapped), mappedSize, MADV_DONTNEED);
+  released_ = 0;
 }
 
 bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* error) {

@@ -25,7 +25,13 @@ struct LoadedArchive {
   // Lets the pages before image offset `offset` go from memory: a walk in
   // archive order does not come back to them, and should it, they are read
   // from the file again.
-  void ReleaseBefore(uint32_t offset) const;
+  void ReleaseBefore(uint32_t offset);
+  // Lets every page go, after a walk of the headers; the fetches that
+  // follow start over from the first.
+  void ReleaseAll();
+
+ private:
+  size_t released_ = 0;  // bytes of the mapping let go so far: each page once
 };
 
 // Opens path ("-": standard input). A file that begins neither as an

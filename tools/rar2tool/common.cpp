@@ -40,7 +40,7 @@ bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk
   }
   // The walk read only headers; the pages it touched are read again when
   // needed.
-  archive->ReleaseBefore(archive->image.size);
+  archive->ReleaseAll();
   // Setup.exe's archive has no end block by design; its size is the
   // resource's, so a cut shows as a short entry instead.
   if (archive->embedded && walk->end == WalkEnd::MissingEndBlock) walk->end = WalkEnd::Complete;
