@@ -22,3 +22,23 @@ endif()
 # Tests that read the archives made by real archivers look here and skip
 # when the folder is absent.
 set(ORBIVUE_TESTDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/testdata" CACHE PATH "External test archives")
+
+# The same sources give the same Windows programs byte for byte, whatever the
+# folders and the time of the build: no source or build folder in the
+# objects, no link time in the PE header. The shipped programs are stripped
+# (see Win32Targets.cmake and payload/).
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+                      -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
+# A 32-bit Windows program sees 2 GB of address space unless it says it can
+# take addresses above 2 GB: then 3 GB on 32-bit Windows booted for it and
+# 4 GB under 64-bit Windows, which an entry of more than a gigabyte needs
+# (it is unpacked into one buffer). 64-bit programs have the room anyway.
+function(orbivue_large_address_aware target)
+  if(CMAKE_SYSTEM_NAME STREQUAL "Windows" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--large-address-aware)
+  endif()
+endfunction()

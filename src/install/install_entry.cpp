@@ -2,6 +2,8 @@
 // two messages that stop the installation.
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 #include "archive/archive_reader.h"
 #include "install/installation.h"
@@ -48,6 +50,9 @@ bool IsSafeEntryName(const char* name) {
   // No component may be "..": split at both kinds of separator.
   const char* start = name;
   for (const char* p = name;; p++) {
+    // A control character is no name Windows makes, and a line break would
+    // split the entry's record in the uninstall log.
+    if (*p != '\0' && static_cast<unsigned char>(*p) < 0x20) return false;
     if (*p == '\\' || *p == '/' || *p == '\0') {
       if (p - start == 2 && start[0] == '.' && start[1] == '.') return false;
       if (*p == '\0') return true;
@@ -82,46 +87,88 @@ uint8_t StopAtLink(const char* place, const char* path) {
   return ShowWriteError(link);
 }
 
+namespace {
+
+// The folders the planned entries before would have made, in folded form:
+// while the run plans, they are not on disk yet.
+std::unordered_set<std::string> plannedFolders;
+
+std::string FoldedKey(const char* path) {
+  std::string key(path);
+  FoldCase(&key[0]);
+  return key;
+}
+
+bool IsMissing(const char* path, Pass pass) {
+  return QueryPath(path) == PathKind::Missing &&
+         (pass == Pass::Make || plannedFolders.count(FoldedKey(path)) == 0);
+}
+
+}  // namespace
+
+void NoteFolder(const char* path, Pass pass) {
+  if (pass == Pass::Make)
+    CreateFolder(path);
+  else
+    plannedFolders.insert(FoldedKey(path));
+}
+
+void ForgetPlannedFolders() {
+  plannedFolders.clear();
+}
+
+uint8_t StopAtLinkIn(Pass pass, const char* place, const char* path) {
+  if (pass == Pass::Make) return StopAtLink(place, path);
+  char link[PathBufferSize];
+  return FindLinkBelow(place, path, link, sizeof link) ? 1 : 0;
+}
+
 // The folders above an entry that are not there yet, outermost first: each
 // recorded, then made, so that an entry installs whatever the order of the
 // archive's folder entries (which list the deepest first). For a tree whose
 // folders all stand already, nothing is added.
-static uint8_t MakeMissingLevels(char* target) {
+static uint8_t MakeMissingLevels(char* target, Pass pass) {
   const size_t start = std::strlen(installChoices.destinationDir);
   for (char* p = target + start; *p != '\0'; p = const_cast<char*>(NextCharacter(p))) {
     if (*p != '\\') continue;
     *p = '\0';
-    const bool missing = QueryPath(target) == PathKind::Missing;
+    const bool missing = IsMissing(target, pass);
     const bool recorded = !missing || uninstallLog.AddRecord(target, "Dirs");
-    if (recorded && missing) CreateFolder(target);
+    if (recorded && missing) NoteFolder(target, pass);
     *p = '\\';
-    if (!recorded) return ShowWriteError(uninstallLog.Path());
+    if (!recorded) return pass == Pass::Make ? ShowWriteError(uninstallLog.Path()) : 1;
   }
   return 0;
 }
 
-uint8_t InstallEntry(bool isDirectory, const char* name) {
+// The one way of an entry for both passes: the plan notes the records that
+// making the entry would add, in the same order, and stops where making it
+// would stop (silently: the run shows the message when it gets there).
+static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
+  const bool make = pass == Pass::Make;
   if (!IsEntryWanted(name)) return 0;
   // A name that would leave the destination is treated like damaged data.
-  if (!IsSafeEntryName(name)) return ShowExtractError();
+  if (!IsSafeEntryName(name)) return make ? ShowExtractError() : 1;
   char target[TargetPathSize];
   if (!CopyText(target, installChoices.destinationDir, sizeof target) ||
       !AppendText(target, name, sizeof target)) {
     // Beyond what a path can hold: it could never be created.
-    return ShowWriteError(name);
+    return make ? ShowWriteError(name) : 1;
   }
   // Looked at before anything is recorded: what is behind a link is not
   // the product's, and the uninstaller must never be told it is.
-  if (installChoices.destinationDir[0] != '\0' && StopAtLink(installChoices.destinationDir, target))
-    return 1;
-  if (installChoices.destinationDir[0] != '\0' && MakeMissingLevels(target) != 0) return 1;
+  const char* dest = installChoices.destinationDir;
+  if (dest[0] != '\0' && StopAtLinkIn(pass, dest, target)) return 1;
+  if (dest[0] != '\0' && MakeMissingLevels(target, pass) != 0) return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
     // folder unlisted, and what could not be recorded is not made.
-    if (!uninstallLog.AddRecord(target, "Dirs")) return ShowWriteError(uninstallLog.Path());
-    CreateFolder(target);
+    if (!uninstallLog.AddRecord(target, "Dirs"))
+      return make ? ShowWriteError(uninstallLog.Path()) : 1;
+    NoteFolder(target, pass);
     return 0;
   }
+  if (!make) return uninstallLog.AddRecord(target, "Files") ? 0 : 1;
   uint8_t* data = nullptr;
   uint32_t size = 0;
   if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return ShowExtractError();
@@ -133,4 +180,12 @@ uint8_t InstallEntry(bool isDirectory, const char* name) {
   std::free(data);
   if (!written) return ShowWriteError(target);
   return 0;
+}
+
+uint8_t InstallEntry(bool isDirectory, const char* name) {
+  return PutEntry(isDirectory, name, Pass::Make);
+}
+
+uint8_t PlanEntry(bool isDirectory, const char* name) {
+  return PutEntry(isDirectory, name, Pass::Plan);
 }

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
+#include "install/archive_check.h"
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
@@ -57,29 +58,55 @@ int MakeMissingParents(const char* dest, char missing[][PathBufferSize], int cap
 
 // The four fixed folders, made before the entries because a folder is
 // made one level at a time and the archive lists the deepest first. The
-// destination holds the log, so it is made first; every later folder is
-// recorded before it is made, so that a run ended at any moment (a crash,
-// power) leaves no folder that the log does not list. False when a record
-// could not be written, or a link stood on the way (its write error has
-// then been shown).
-bool MakeFixedFolders() {
+// destination holds the log, so it is made before the log is written; every
+// later folder is recorded before it is made, so that a run ended at any
+// moment (a crash, power) leaves no folder that the log does not list. False
+// when a record could not be written, or a link stood on the way (its write
+// error has then been shown when making).
+bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made) {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
-  constexpr int MostParents = 64;
-  static char parents[MostParents][PathBufferSize];
-  const int made = dest[0] != '\0' ? MakeMissingParents(dest, parents, MostParents) : 0;
-  CreateFolder(dest);
   for (int i = made - 1; i >= 0; i--)
     if (!uninstallLog.AddRecord(parents[i], "Dirs")) return false;
   if (!uninstallLog.AddRecord(dest, "Dirs")) return false;
   CopyText(path, dest, sizeof path);
   for (const char* level : {"Modules", "\\boot", "\\24"}) {
     AppendText(path, level, sizeof path);
-    if (dest[0] != '\0' && StopAtLink(dest, path)) return false;
+    if (dest[0] != '\0' && StopAtLinkIn(pass, dest, path)) return false;
     if (!uninstallLog.AddRecord(path, "Dirs")) return false;
-    CreateFolder(path);
+    NoteFolder(path, pass);
   }
   return true;
+}
+
+// The four shortcuts; false when one stops the run.
+bool MakeShortcuts(Pass pass) {
+  return MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "", pass) &&
+         MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "", pass) &&
+         MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr, pass) &&
+         MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr, pass);
+}
+
+void RegisterFilters(Pass pass) {
+  if (installChoices.registerElecardFilters) {
+    RegisterFilter("mpgdec.ax", pass);
+    RegisterFilter("mlcom.ax", pass);
+  }
+  if (installChoices.registerTwinHanSource) RegisterFilter("thsource.ax", pass);
+}
+
+// Every record the run will add, in its order, noted by the same steps that
+// make them and written into the log in one version before the first of
+// them is made: the cost of the log then does not grow with the square of
+// the entries. Planning stops where making would stop.
+void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made) {
+  uninstallLog.BeginPlan();
+  bool going = MakeFixedFolders(Pass::Plan, parents, made);
+  for (EntryListNode* node = head; going && node != nullptr; node = node->next)
+    going = PlanEntry((node->attributes & 0x10) != 0, node->name) == 0;
+  if (going && MakeShortcuts(Pass::Plan)) RegisterFilters(Pass::Plan);
+  ForgetPlannedFolders();
+  uninstallLog.WriteAhead();
 }
 
 void Finish() {
@@ -87,13 +114,10 @@ void Finish() {
   installChoices.stepDone = true;
 }
 
-}  // namespace
-
-void RunInstallation() {
+// The run up to its end or its stop; RunInstallation then ends the log.
+void RunSteps(EntryListNode* head, int count) {
   InstallChoices& c = installChoices;
-  LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
-  EntryListNode* head = nullptr;
-  const int count = ArchiveListEntries(&programArchive, &head);
+  const uint32_t installedKilobytes = InstalledKilobytes(head);
   SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
   PumpMessages();
 
@@ -116,7 +140,13 @@ void RunInstallation() {
     }
   }
   uninstallLog.Reset(c.destinationDir);
-  if (!MakeFixedFolders()) {
+  constexpr int MostParents = 64;
+  static char parents[MostParents][PathBufferSize];
+  const int made =
+      c.destinationDir[0] != '\0' ? MakeMissingParents(c.destinationDir, parents, MostParents) : 0;
+  CreateFolder(c.destinationDir);
+  PlanRecords(head, parents, made);
+  if (!MakeFixedFolders(Pass::Make, parents, made)) {
     ArchiveFreeList(head);
     if (!c.errorReported) ShowWriteError(uninstallLog.Path());
     return;
@@ -139,24 +169,15 @@ void RunInstallation() {
   InitializeCom();
   // A record that did not reach the log stops the run: nothing would remove
   // what it names. So does a link on the way to a shortcut.
-  if (!MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "") ||
-      !MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "") ||
-      !MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr) ||
-      !MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr)) {
+  if (!MakeShortcuts(Pass::Make)) {
     if (!c.errorReported) ShowWriteError(uninstallLog.Path());
     return;
   }
 
-  char command[PathBufferSize + 16];
-  UninstallCommand(c.destinationDir, command, sizeof command);
-  WriteUninstallKey("Orbivue", command);
+  WriteUninstallEntry(c.destinationDir, installedKilobytes);
   MoveProgress(position);
 
-  if (c.registerElecardFilters) {
-    RegisterFilter("mpgdec.ax");
-    RegisterFilter("mlcom.ax");
-  }
-  if (c.registerTwinHanSource) RegisterFilter("thsource.ax");
+  RegisterFilters(Pass::Make);
   if (!uninstallLog.Whole()) {
     ShowWriteError(uninstallLog.Path());
     return;
@@ -169,4 +190,21 @@ void RunInstallation() {
     return;
   if (!WriteProductConfig()) return;
   Finish();
+}
+
+}  // namespace
+
+void RunInstallation() {
+  LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
+  if (!ArchiveMatchesItsCheck(programArchive)) {
+    ShowDamagedInstaller();
+    return;
+  }
+  EntryListNode* head = nullptr;
+  const int count = ArchiveListEntries(&programArchive, &head);
+  RunSteps(head, count);
+  // A run that stopped short of its plan leaves the log listing what it
+  // never made: the exact log goes in its place. Should that version not
+  // go in, the log still lists everything made, and more.
+  uninstallLog.Settle();
 }

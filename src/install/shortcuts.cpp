@@ -23,10 +23,11 @@ int32_t CreateShellLink(const char* target, const char* link, const char* descri
 }
 
 bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
-                  const char* arguments) {
+                  const char* arguments, Pass pass) {
+  const bool make = pass == Pass::Make;
   char target[PathBufferSize];
   if (!CopyText(target, installChoices.destinationDir, sizeof target)) target[0] = '\0';
-  GetShortPath(installChoices.destinationDir, target);
+  if (make) GetShortPath(installChoices.destinationDir, target);
   char link[PathBufferSize];
   GetShellFolderPath(link, onDesktop);
   // The shell's folder is the place: nothing below it is followed.
@@ -37,14 +38,14 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   char whole[PathBufferSize];
   if (place[0] != '\0' && CopyText(whole, place, sizeof whole) &&
       (onDesktop || AppendText(whole, "Orbivue\\", sizeof whole)) &&
-      AppendText(whole, linkFile, sizeof whole) && StopAtLink(place, whole))
+      AppendText(whole, linkFile, sizeof whole) && StopAtLinkIn(pass, place, whole))
     return false;
   if (!onDesktop) {
     fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
     // Records come before what they record: a run ended in between leaves
     // nothing that the log does not list.
     if (!uninstallLog.AddRecord(link, "Dirs")) return false;
-    CreateFolder(link);
+    if (make) CreateFolder(link);
   } else {
     fits = AppendText(link, "\\", sizeof link) && fits;
   }
@@ -52,11 +53,11 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   // A path that does not fit is never saved half-made; it is still logged
   // as every shortcut tried is.
   if (!uninstallLog.AddRecord(link, "Files")) return false;
-  if (fits) CreateShellLink(target, link, "", arguments, 0);
+  if (fits && make) CreateShellLink(target, link, "", arguments, 0);
   return true;
 }
 
-bool RegisterFilter(const char* fileName) {
+bool RegisterFilter(const char* fileName, Pass pass) {
   constexpr int CommandSize = 460;
   char command[CommandSize];
   GetSystemFolder(command, CommandSize);
@@ -69,5 +70,5 @@ bool RegisterFilter(const char* fileName) {
                     AppendText(command, filterPath, sizeof command) &&
                     AppendText(command, "\"", sizeof command);
   if (!uninstallLog.AddRecord(filterPath, "Filters") || !fits) return false;
-  return StartHiddenAndWait(command, 2000);
+  return pass == Pass::Plan || StartHiddenAndWait(command, 2000);
 }

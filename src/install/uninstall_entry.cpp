@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include "install/installation.h"
 #include "platform/install_platform.h"
+#include "release/release_identity.h"
+#include "wizard/install_choices.h"
 #include "wizard/text_buffers.h"
 
 void UninstallCommand(const char* folder, char* command, size_t capacity) {
@@ -14,8 +17,37 @@ void UninstallCommand(const char* folder, char* command, size_t capacity) {
     command[0] = '\0';
 }
 
-void WriteUninstallKey(const char* displayName, const char* command) {
-  const RegistryValue values[] = {{"DisplayName", displayName}, {"UninstallString", command}};
+uint32_t InstalledKilobytes(const EntryListNode* head) {
+  uint64_t bytes = 0;
+  for (const EntryListNode* node = head; node != nullptr; node = node->next)
+    if ((node->attributes & 0x10) == 0 && IsEntryWanted(node->name)) bytes += node->unpackedSize;
+  const uint64_t kilobytes = (bytes + 1023) / 1024;
+  return kilobytes > UINT32_MAX ? UINT32_MAX : uint32_t(kilobytes);
+}
+
+void WriteUninstallEntry(const char* folder, uint32_t kilobytes) {
+  char command[PathBufferSize + 16];
+  char quietCommand[PathBufferSize + 24];
+  char icon[PathBufferSize + 16];
+  UninstallCommand(folder, command, sizeof command);
+  // A silent form only of a command that fitted; never "/S" alone.
+  quietCommand[0] = '\0';
+  if (command[0] != '\0' && (!AppendText(quietCommand, command, sizeof quietCommand) ||
+                             !AppendText(quietCommand, " /S", sizeof quietCommand)))
+    quietCommand[0] = '\0';
+  icon[0] = '\0';
+  if (!AppendText(icon, folder, sizeof icon) || !AppendText(icon, "Orbivue.exe,0", sizeof icon))
+    icon[0] = '\0';
+  const RegistryValue values[] = {{"DisplayName", RELEASE_PRODUCT_NAME},
+                                  {"UninstallString", command},
+                                  {"QuietUninstallString", quietCommand},
+                                  {"DisplayVersion", RELEASE_VERSION_TEXT},
+                                  {"Publisher", RELEASE_PUBLISHER},
+                                  {"DisplayIcon", icon},
+                                  {"InstallLocation", folder},
+                                  {"EstimatedSize", nullptr, kilobytes},
+                                  {"NoModify", nullptr, 1},
+                                  {"NoRepair", nullptr, 1}};
   WriteLocalMachineKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", "Orbivue",
-                       values, 2);
+                       values, int(sizeof values / sizeof values[0]));
 }

@@ -1,10 +1,10 @@
 #include "install/uninstall_log.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/install_platform.h"
+#include "platform/path_platform.h"
 #include "wizard/text_buffers.h"
 
 UninstallLog uninstallLog;
@@ -13,66 +13,162 @@ uint64_t uninstallLogByteCount = 0;
 
 namespace {
 
-// Leading blanks, an optional sign, then digits up to the first other
-// character; 0 when there are none. Saturates instead of overflowing.
-int ParseCount(const char* text) {
-  while (*text == ' ' || *text == '\t') text++;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; text++)
-    if (value < INT_MAX) value = value * 10 + (*text - '0');
-  if (value > INT_MAX) value = INT_MAX;
-  return int(negative ? -value : value);
-}
-
-bool AppendRecord(const char* file, const char* value, const char* section) {
-  char countText[20];
-  ReadProfileValue(section, "count", "0", countText, sizeof countText, file);
-  int count = ParseCount(countText);
-  if (count < INT_MAX) count++;
-  char number[20];
-  std::snprintf(number, sizeof number, "%d", count);
-  return WriteProfileValue(section, "count", number, file) &&
-         WriteProfileValue(section, number, value, file);
+void AppendLine(std::string* text, const char* key, const std::string& value) {
+  text->append(key);
+  text->push_back('=');
+  text->append(value);
+  text->append("\r\n");
 }
 
 }  // namespace
 
 bool UninstallLog::Reset(const char* folder) {
   path[0] = next[0] = '\0';
-  written = failed = false;
-  if (!CopyText(path, folder, sizeof path) || !AppendText(path, "Uninstall.ini", sizeof path)) {
-    path[0] = '\0';  // the wizard never lets such a folder through
+  failed = stands = reserved = planning = planOnDisk = skippedOnDisk = false;
+  sections.clear();
+  records.clear();
+  plan.clear();
+  planNext = 0;
+  if (!CopyText(path, folder, sizeof path) || !AppendText(path, "Uninstall.ini", sizeof path) ||
+      !CopyText(next, path, sizeof next) || !AppendText(next, ".new", sizeof next)) {
+    path[0] = next[0] = '\0';  // the wizard never lets such a folder through
     return false;
   }
-  // A bare name: the profile functions look for it in the Windows folder,
-  // the file functions in the current one, so the log is written directly.
-  if (folder[0] != '\0' && CopyText(next, path, sizeof next) &&
-      AppendText(next, ".new", sizeof next))
-    DeleteFileAt(next);
-  else
-    next[0] = '\0';
-  return DeleteFileAt(path);
+  DeleteFileAt(next);
+  const bool deleted = DeleteFileAt(path);
+  // A log that could not be deleted is replaced like any later version.
+  stands = !deleted && QueryPath(path) != PathKind::Missing;
+  return deleted;
+}
+
+uint8_t UninstallLog::SectionIndex(const char* section) {
+  for (size_t i = 0; i < sections.size(); i++)
+    if (sections[i] == section) return uint8_t(i);
+  sections.emplace_back(section);
+  return uint8_t(sections.size() - 1);
+}
+
+// As the profile functions write a file that they made section by section
+// and key by key: each section's name in brackets where it was first used,
+// its "count" (written before its first record), then its records; every
+// line ends in CR LF, and nothing stands between the sections.
+void UninstallLog::Render(bool withPlan, std::string* text) const {
+  std::vector<uint32_t> counts(sections.size(), 0);
+  std::vector<uint8_t> order;
+  auto note = [&](const Record& r) {
+    if (counts[r.section]++ == 0) order.push_back(r.section);
+  };
+  for (const Record& r : records) note(r);
+  const size_t planFrom = withPlan ? planNext : plan.size();
+  for (size_t i = planFrom; i < plan.size(); i++) note(plan[i]);
+  text->clear();
+  char number[16];
+  for (uint8_t section : order) {
+    text->push_back('[');
+    text->append(sections[section]);
+    text->append("]\r\n");
+    std::snprintf(number, sizeof number, "%u", unsigned(counts[section]));
+    AppendLine(text, "count", number);
+    uint32_t n = 0;
+    auto line = [&](const Record& r) {
+      if (r.section != section) return;
+      std::snprintf(number, sizeof number, "%u", unsigned(++n));
+      AppendLine(text, number, r.value);
+    };
+    for (const Record& r : records) line(r);
+    for (size_t i = planFrom; i < plan.size(); i++) line(plan[i]);
+  }
+}
+
+bool UninstallLog::PutVersion(bool withPlan) {
+  std::string text;
+  Render(withPlan, &text);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const uint32_t size = uint32_t(text.size());
+  bool put;
+  if (!stands) {
+    // Before this run's first version there is no log to lose (the reset
+    // deleted it): written where it belongs, and deleted again when a full
+    // disk cuts it short, so that no half log is ever left to be read.
+    put = WriteWholeFile(path, bytes, size);
+    if (!put) DeleteFileAt(path);
+  } else {
+    put = WriteWholeFile(next, bytes, size) && PutFileInPlace(next, path);
+    if (!put) DeleteFileAt(next);
+    reserved = false;
+  }
+  if (!put) return false;
+  stands = true;
+  uninstallLogWriteCount++;
+  uninstallLogByteCount += size;
+  return true;
 }
 
 bool UninstallLog::AddRecord(const char* value, const char* section) {
   if (path[0] == '\0' || failed) return false;
-  // The profile functions write the whole file anew for every value, so a
-  // kill in between, or a disk that fills up, would leave the log cut
-  // short. Before this run's first record there is no log to copy, and
-  // nothing to lose; after it the log itself is never written in place.
-  if (next[0] != '\0' && written) {
-    if (CopyFileOver(path, next) && AppendRecord(next, value, section) &&
-        PutFileInPlace(next, path))
+  Record record{SectionIndex(section), value};
+  if (planning) {
+    plan.push_back(std::move(record));
+    return true;
+  }
+  if (planOnDisk) {
+    // Almost always the next planned record; a later one when the run
+    // passed over some of its plan (those stay listed until the log ends).
+    for (size_t i = planNext; i < plan.size(); i++) {
+      if (plan[i].section != record.section || plan[i].value != record.value) continue;
+      skippedOnDisk = skippedOnDisk || i != planNext;
+      planNext = i + 1;
+      records.push_back(std::move(record));
       return true;
-    DeleteFileAt(next);
-    failed = true;
+    }
+  }
+  records.push_back(std::move(record));
+  if (PutVersion(planOnDisk)) {
+    skippedOnDisk = false;
+    return true;
+  }
+  records.pop_back();
+  failed = true;
+  return false;
+}
+
+void UninstallLog::BeginPlan() {
+  plan.clear();
+  planNext = 0;
+  planOnDisk = skippedOnDisk = false;
+  planning = true;
+}
+
+bool UninstallLog::WriteAhead() {
+  planning = false;
+  if (path[0] == '\0' || failed || plan.empty() || !PutVersion(true)) {
+    plan.clear();
     return false;
   }
-  // A bare name is always written where the profile functions find it.
-  const bool added = AppendRecord(path, value, section);
-  written = written || added;
-  failed = !added;
-  return added;
+  planOnDisk = true;
+  // The same bytes beside the log hold room for its exact version: on a disk
+  // that fills up later, a smaller version is written over them (freed
+  // first, then taken again) where no new file would fit.
+  std::string text;
+  Render(true, &text);
+  reserved =
+      WriteWholeFile(next, reinterpret_cast<const uint8_t*>(text.data()), uint32_t(text.size()));
+  if (reserved) {
+    uninstallLogWriteCount++;
+    uninstallLogByteCount += text.size();
+  } else {
+    DeleteFileAt(next);
+  }
+  return true;
+}
+
+bool UninstallLog::Settle() {
+  const bool listsMore = planOnDisk && (planNext < plan.size() || skippedOnDisk);
+  plan.clear();
+  planNext = 0;
+  planOnDisk = skippedOnDisk = false;
+  if (listsMore) return PutVersion(false);
+  if (reserved) DeleteFileAt(next);
+  reserved = false;
+  return true;
 }

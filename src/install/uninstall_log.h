@@ -1,40 +1,79 @@
 // The uninstall record: Uninstall.ini with numbered records under "Dirs",
-// "Files" and "Filters", and the system's uninstall entry in the registry.
+// "Files" and "Filters".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 constexpr int UninstallLogPathSize = 288;
 
+// The log is written whole, never in place once it stands: each later
+// version goes to "Uninstall.ini.new" beside it and is then put in its
+// place, so that a process ended at any moment leaves a whole log that lists
+// everything made so far. To keep the cost of a run linear in its records, the run first
+// plans them: the records it expects to add, in order, go into the log ahead
+// of what they name in one version; each record then added as planned costs
+// nothing, and the exact log (the records added, numbered as they came) is
+// put in place once more only when the run ends short of its plan. A kill
+// may therefore leave records of things not made yet; the uninstaller passes
+// over what is not there.
 class UninstallLog {
  public:
   // Starts a fresh log in folder (which ends in a backslash, or is empty):
-  // deletes an existing "Uninstall.ini" (and a next version a killed run
-  // left beside it). Returns whether the log's deletion succeeded, which
-  // nobody needs to look at.
+  // deletes an existing "Uninstall.ini" and a next version a killed run
+  // left beside it. Returns whether the log's deletion succeeded, which
+  // nobody needs to look at: the log is written anew whole either way.
   bool Reset(const char* folder);
-  // Appends one record: value under the next number of section. The next
-  // version of the log is written beside it and then put in its place, so
-  // that a process ended at any moment leaves a whole log behind. False
-  // when the record could not be written (a full disk): the log then stays
-  // as it was, and what the record names must not be made. After one such
-  // record every later one is refused too, so that the log never skips one.
+  // Appends one record: value under the next number of section. Before it
+  // returns true the log on disk lists the record. False when it could not
+  // be written (a full disk): the log then stays as it was, and what the
+  // record names must not be made. After one such record every later one
+  // is refused too, so that the log never skips one.
   bool AddRecord(const char* value, const char* section);
+  // Between BeginPlan and WriteAhead, AddRecord only notes the records the
+  // run expects to add; WriteAhead puts them into the log in one version.
+  // When that version can't be written, every record goes in on its own.
+  void BeginPlan();
+  bool WriteAhead();
+  // Ends the run's log: when the log on disk lists planned records that were
+  // never added, the exact log is put in its place. False when that version
+  // could not be written (the log then lists more than was made, which the
+  // uninstaller passes over).
+  bool Settle();
   bool Whole() const { return !failed; }
   const char* Path() const { return path; }
 
  private:
+  struct Record {
+    uint8_t section;
+    std::string value;
+  };
+  uint8_t SectionIndex(const char* section);
+  // The log's text: the records added, then (withPlan) those planned and
+  // not added yet, each section numbered from 1 in order of first use.
+  void Render(bool withPlan, std::string* text) const;
+  bool PutVersion(bool withPlan);
+
   char path[UninstallLogPathSize] = {};
   char next[UninstallLogPathSize + 4] = {};  // path + ".new"
-  bool written = false;                      // this run has a log on disk
   bool failed = false;                       // a record of this run did not go in
+  bool stands = false;                       // a version of this run's log is on disk
+  bool reserved = false;                     // the next version's room is held beside it
+  std::vector<std::string> sections;         // names, in order of first use
+  std::vector<Record> records;               // added, in order
+  std::vector<Record> plan;                  // expected, in order
+  size_t planNext = 0;                       // the first planned record not added yet
+  bool planning = false;
+  bool planOnDisk = false;     // the log lists records, then plan from planNext on
+  bool skippedOnDisk = false;  // and planned records the run passed over
 };
 
 extern UninstallLog uninstallLog;
 
-// How many times this process wrote the log (each whole version put in its
-// place counts once), and the bytes of those versions: what an installation
-// costs in log writes, whatever the number of its files.
+// How many times this process put a version of the log in place, and the
+// bytes of those versions: what an installation costs in log writes,
+// whatever the number of its files.
 extern uint64_t uninstallLogWriteCount;
 extern uint64_t uninstallLogByteCount;

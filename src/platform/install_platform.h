@@ -33,11 +33,12 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
 bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 
 // Opens HKEY_LOCAL_MACHINE\parent with full access, creates or opens key
-// under it, sets each value as REG_SZ with its terminator, then flushes and
-// closes both. Failures go unnoticed.
+// under it, sets each value (REG_SZ with its terminator, or REG_DWORD when
+// it has no text), then flushes and closes both. Failures go unnoticed.
 struct RegistryValue {
   const char* name;
-  const char* data;
+  const char* data;  // null: the value is number, a REG_DWORD
+  uint32_t number = 0;
 };
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
                           int count);

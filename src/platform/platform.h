@@ -75,6 +75,10 @@ int LoadResourceString(int id, char* text, int capacity);
 // The bytes of a custom resource, valid for the life of the process; false
 // with data null and size 0 when there is none.
 bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size);
+// The CRC-32 that the build recorded of the archive resource, from the
+// four-byte resource with the given id (little-endian); false when there is
+// no such resource or it is not four bytes long.
+bool FindArchiveCheckValue(int id, uint32_t* value);
 
 // An OK-only message box; owner may be null.
 void ShowMessageBox(Window owner, const char* text, const char* caption);

@@ -18,6 +18,8 @@
 
 #define ICON_PRODUCT 104
 #define ARCHIVE_RESOURCE 105
+/* The CRC-32 of the archive resource, recorded by the build (RCDATA). */
+#define ARCHIVE_CHECK_RESOURCE 120
 
 /* Frame buttons. */
 #define ID_CANCEL 2
@@ -57,3 +59,5 @@
 #define STRING_DESTINATION_TOO_LONG_RU 34
 #define STRING_DESTINATION_REFUSED_EN 35
 #define STRING_DESTINATION_REFUSED_RU 36
+#define STRING_DAMAGED_INSTALLER_EN 37
+#define STRING_DAMAGED_INSTALLER_RU 38

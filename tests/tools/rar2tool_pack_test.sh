@@ -5,6 +5,7 @@
 # Usage: rar2tool_pack_test.sh RAR2TOOL
 set -uo pipefail
 tool=$1
+. "$(dirname "$0")/stand_in_programs.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -66,13 +67,18 @@ check "extracted noise equals the original" cmp -s "$src/Modules/noise.bin" "$wo
 check "empty folder extracted" test -d "$work/x/Product/Empty"
 check "Cyrillic name comes back in UTF-8" cmp -s "$src/Модули/tone.raw" "$work/x/Product/Модули/tone.raw"
 
-"$tool" pack --setup-layout "$work/setup.rar" "$src" > /dev/null
+# The setup layout takes a whole product: the folder's contents in the
+# archive's root beside the programs the installation relies on.
+setup="$work/SetupProduct"
+cp -r "$src" "$setup"
+stand_in_programs "$setup"
+"$tool" pack --setup-layout "$work/setup.rar" "$setup"/* > /dev/null
 check "setup layout packs" test $? -eq 0
 "$tool" list "$work/setup.rar" > "$work/out"
 check "setup layout lists deepest folder first" \
-  test "$(sed -n 2p "$work/out" | awk '{print $NF}')" = 'Product\Modules\boot'
+  test "$(sed -n 2p "$work/out" | awk '{print $NF}')" = 'Modules\boot'
 "$tool" test "$work/setup.rar" > "$work/out"
-check "setup layout tests" grep -qx "4 passed, 0 failed" "$work/out"
+check "setup layout tests" grep -qx "24 passed, 0 failed" "$work/out"
 
 # Failures: nothing is left behind, an older archive stays as it was.
 cp "$work/a.rar" "$work/before.rar"
@@ -82,7 +88,8 @@ one_line_failure "missing folder for the archive" "$tool" pack "$work/no/such/di
 one_line_failure "archive is a folder" "$tool" pack "$src" "$src/readme.txt"
 usage_failure "unknown option" "$tool" pack -m9 "$work/b.rar" "$src"
 usage_failure "no inputs" "$tool" pack "$work/b.rar"
-one_line_failure "setup layout with a password" "$tool" pack --setup-layout -px "$work/b.rar" "$src"
+one_line_failure "setup layout with a password" "$tool" pack --setup-layout -px "$work/b.rar" \
+  "$setup"/*
 mkfifo "$work/pipe"
 one_line_failure "special file" "$tool" pack "$work/b.rar" "$work/pipe"
 check "no archive made by a failure" test ! -e "$work/b.rar"

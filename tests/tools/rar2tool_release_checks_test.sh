@@ -3,9 +3,13 @@
 # trailing bytes are caught; pack replaces only archives and reports every
 # bad name; the command line, progress line and failure lines behave like
 # the tools people know.
-# Usage: rar2tool_release_checks_test.sh RAR2TOOL
+# A product Setup would fail on is refused by pack and failed by test, with
+# every problem named in one run.
+# Usage: rar2tool_release_checks_test.sh RAR2TOOL PAYLOAD_GEN
 set -uo pipefail
 tool=$1
+gen=$2
+. "$(dirname "$0")/stand_in_programs.sh"
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 passed=0
@@ -88,10 +92,69 @@ check "solid damage: extract exits 1" test $? -eq 1
 check "solid damage: two lines, one per cause" test "$(wc -l < "$work/err")" -eq 2
 check "solid damage: counted once" grep -q "solid entry 'Texts\\\\t1.txt' (3 entries not extracted)" "$work/err"
 
-# Setup.exe's archive has no end block by design and keeps passing.
-"$tool" pack -q --setup-layout "$work/setup.rar" "$src" > /dev/null
+# The demo product (its generated files and stand-ins of its programs)
+# packs with the setup layout and tests clean; Setup.exe's archive has no
+# end block by design and keeps passing.
+demo="$work/demo"
+"$gen" "$demo" > /dev/null
+stand_in_programs "$demo"
+"$tool" pack -q --setup-layout "$work/setup.rar" "$demo"/* > /dev/null 2> "$work/err"
+check "demo product: packs" test $? -eq 0
+check "demo product: nothing to tell when packing" test ! -s "$work/err"
 "$tool" test "$work/setup.rar" > "$work/out" 2> "$work/err"
 check "setup layout without end block passes" test $? -eq 0
+check "demo product: nothing to tell when testing" test ! -s "$work/err"
+check "demo product: every file tested" grep -qx "180 passed, 0 failed" "$work/out"
+
+# A product Setup would fail on: three files it relies on missing, a path
+# too long below the longest destination, a name Windows refuses and one
+# Setup refuses, a file where Setup makes a folder, and a file of the name
+# Setup writes itself. pack tells all of them and writes nothing.
+bad="$work/BadProduct"
+cp -r "$demo" "$bad"
+rm "$bad/Orbivue.exe" "$bad/Filters/mlcom.ax" "$bad/Modules/SatCardC.Device"
+long="Docs/$(printf 'n%.0s' $(seq 1 90)).txt"
+echo x > "$bad/$long"
+echo x > "$bad/Docs/CON.txt"
+echo x > "$bad/Docs/CONIN\$"
+rm -r "$bad/Modules/boot/24"
+echo x > "$bad/Modules/boot/24"
+echo x > "$bad/Orbivue.ini"
+"$tool" pack -q --setup-layout "$work/bad-setup.rar" "$bad"/* > /dev/null 2> "$work/err"
+check "bad product: pack exits 1" test $? -eq 1
+check "bad product: eight lines" test "$(wc -l < "$work/err")" -eq 8
+check "bad product: every line names rar2tool" test "$(grep -c '^rar2tool: ' "$work/err")" -eq 8
+for missing in 'Orbivue.exe' 'Filters\\mlcom.ax' 'Modules\\SatCardC.Device'; do
+  check "bad product: missing $missing" \
+    grep -qx "rar2tool: $work/bad-setup.rar: missing '$missing', which the installation relies on" \
+    "$work/err"
+done
+check "bad product: the long path" grep -q "'Docs.nnnn*.txt' is too long: 99 characters" "$work/err"
+check "bad product: the name Windows refuses" \
+  grep -qx "rar2tool: $bad/Docs/CON.txt: a reserved device name on Windows" "$work/err"
+check "bad product: the name Setup refuses" \
+  grep -q "'Docs.CONIN\\$' cannot be created by the installation: a device name" "$work/err"
+check "bad product: the file where a folder is needed" \
+  grep -q "'Modules.boot.24' is a file where the installation needs a folder" "$work/err"
+check "bad product: Setup's own file" \
+  grep -q "'Orbivue.ini' has the name of a file Setup writes itself" "$work/err"
+check "bad product: no archive" test ! -e "$work/bad-setup.rar"
+
+# The same product (but for the name no archive may hold) in a plain solid
+# archive is an archive like any other; test --setup-layout checks it as
+# Setup's product all the same.
+rm "$bad/Docs/CON.txt"
+"$tool" pack -q -s -m5 "$work/bad-plain.rar" "$bad"/* > /dev/null
+check "bad product: a plain archive packs" test $? -eq 0
+"$tool" test "$work/bad-plain.rar" > /dev/null 2> "$work/err"
+check "bad product: a plain archive passes test" test $? -eq 0
+check "bad product: nothing told of a plain archive" test ! -s "$work/err"
+"$tool" test --setup-layout "$work/bad-plain.rar" > "$work/out" 2> "$work/err"
+check "test --setup-layout: exit 1" test $? -eq 1
+check "test --setup-layout: every entry still tested" grep -q " passed, 0 failed$" "$work/out"
+check "test --setup-layout: seven lines" test "$(wc -l < "$work/err")" -eq 7
+check "test --setup-layout: missing files named" \
+  test "$(grep -c "rar2tool: $work/bad-plain.rar: missing '" "$work/err")" -eq 3
 
 # pack never replaces a file that is not an archive.
 echo "my notes" > "$work/notes.txt"
@@ -127,10 +190,14 @@ check "one file said so" grep -q "^1 file, 0 folders, 5 bytes packed into 5 byte
 "$tool" --help > "$work/out"
 check "--help exits 0" test $? -eq 0
 check "--help names the commands" grep -q "extract" "$work/out"
+"$tool" test --help > "$work/out"
+check "test --help shows --setup-layout" grep -q -- "--setup-layout" "$work/out"
 "$tool" extract --help > "$work/out"
 check "extract --help shows -k" grep -q -- "--keep" "$work/out"
 "$tool" --version > "$work/out"
 check "--version" grep -q "^rar2tool " "$work/out"
+release=$(head -1 "$(dirname "$0")/../../VERSION")
+check "--version names the release of VERSION" grep -qF "(Orbivue $release)" "$work/out"
 "$tool" test --frobnicate "$work/one.rar" > /dev/null 2> "$work/err"
 check "bad option: exit 2" test $? -eq 2
 check "bad option: one line" test "$(wc -l < "$work/err")" -eq 1

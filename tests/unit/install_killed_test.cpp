@@ -62,8 +62,10 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstall
   GiveArchive(ProductArchive());
   InstallTo("c:\\Orbivue\\", 2, true, true);
   RunToTheEnd();
+  // A point or more for each folder, file, link, registration and version
+  // of the log.
   const int changes = hostSystem.changes;
-  ASSERT_GT(changes, 80);
+  ASSERT_GT(changes, 30);
   int removed = 0;
   for (int killAfter = 0; killAfter <= changes; killAfter++) {
     SetUp();

@@ -147,4 +147,33 @@ TEST_F(InstallPaths, EveryMissingLevelOfAnEntrysFolderIsRecordedThenMade) {
   EXPECT_EQ(dirs, expected);
 }
 
+// The log costs the same few writes whatever the size of the product: its
+// records go in ahead in one version (with room for one more beside it),
+// and a run that keeps to its plan writes nothing after. Folders nested in
+// any order, and files whose folders have no entries, are planned as they
+// are made.
+TEST_F(InstallPaths, AProductOfAnySizeWritesItsLogTwice) {
+  for (int files : {20, 2000}) {
+    SetUp();
+    ArchiveBuilder b = ProductArchive();
+    for (const char* dir : {"Docs\\a\\b", "Docs", "Docs\\a"}) b.Entry(FolderEntry(dir));
+    for (int i = 0; i < files; i++)
+      b.Stored((i % 2 ? "Docs\\a\\b\\" : "Data\\set" + std::to_string(i % 7) + "\\") +
+                   std::to_string(i) + ".txt",
+               "file " + std::to_string(i));
+    GiveArchive(b);
+    const uint64_t writes = uninstallLogWriteCount, bytes = uninstallLogByteCount;
+    InstallTo("c:\\Orbivue\\");
+    RunToTheEnd();
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(ReadHostFile("c:\\Orbivue\\Data\\set2\\2.txt"), "file 2");
+    const std::string log = ReadHostFile("c:\\Orbivue\\Uninstall.ini");
+    EXPECT_EQ(uninstallLogWriteCount - writes, 2u) << files << " files";
+    EXPECT_EQ(uninstallLogByteCount - bytes, 2 * log.size()) << files << " files";
+    // Every file but the two plug-ins of modules left unticked, and four links.
+    EXPECT_NE(log.find("[Files]\r\ncount=" + std::to_string(files + 10 + 4) + "\r\n"),
+              std::string::npos);
+  }
+}
+
 }  // namespace

@@ -3,9 +3,12 @@
 // progress bar; then the ways a run ends early.
 #include <algorithm>
 
+#include "install/uninstall_entry.h"
 #include "install_fixture.h"
 #include "pack_support.h"
+#include "release/release_identity.h"
 #include "unpack/unpack_entry.h"
+#include "wizard/module_table.h"
 
 namespace {
 
@@ -112,6 +115,58 @@ TEST_F(InstallRun, UninstallEntryQuotesTheUninstallerWhenItsPathHoldsABlank) {
   const auto& key =
       hostSystem.registry["SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\ORBIVUE"];
   EXPECT_EQ(key.at("UninstallString"), "\"c:\\Program Files\\Orbivue\\Uninstall.exe\"");
+}
+
+// What the list of installed programs shows and what administrators'
+// detection rules read: version, publisher, icon, folder, size, the silent
+// uninstall, and no Change or Repair that would do nothing.
+TEST_F(InstallRun, UninstallEntryDescribesTheInstalledProduct) {
+  GiveArchive(ProductArchive());
+  InstallTo("c:\\Program Files\\Orbivue");
+  RunToTheEnd();
+  const auto& key =
+      hostSystem.registry["SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\ORBIVUE"];
+  EXPECT_EQ(key.at("DisplayVersion"), RELEASE_VERSION_TEXT);
+  EXPECT_EQ(key.at("Publisher"), "Orbivue");
+  EXPECT_EQ(key.at("DisplayIcon"), "c:\\Program Files\\Orbivue\\Orbivue.exe,0");
+  EXPECT_EQ(key.at("InstallLocation"), "c:\\Program Files\\Orbivue\\");
+  EXPECT_EQ(key.at("QuietUninstallString"), "\"c:\\Program Files\\Orbivue\\Uninstall.exe\" /S");
+  EXPECT_EQ(key.at("NoModify"), "dword:1");
+  EXPECT_EQ(key.at("NoRepair"), "dword:1");
+  EXPECT_EQ(key.size(), 10u);
+}
+
+// Only what is written counts: the modules left out (IrBridge, Beacon)
+// and the folders do not.
+TEST_F(InstallRun, UninstallEntrySizeCountsTheInstalledFilesInKilobytesRoundedUp) {
+  ArchiveBuilder b(0x0008);
+  for (const char* dir : {"Modules\\boot\\24", "Modules\\boot", "Modules", "Filters"})
+    b.Entry(FolderEntry(dir));
+  b.Stored("Orbivue.exe", std::string(2048, 'v'));
+  b.Stored("uninstall.exe", std::string(1, 'u'));
+  b.Stored("Modules\\Beacon.Module", std::string(50000, 'b'));
+  b.Stored("Modules\\IrBridge.Module", std::string(50000, 'i'));
+  GiveArchive(b);
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  const auto& key =
+      hostSystem.registry["SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\ORBIVUE"];
+  EXPECT_EQ(key.at("EstimatedSize"), "dword:3");  // 2049 bytes
+}
+
+TEST_F(InstallRun, UninstallEntrySizeIsZeroForNothingAndCountsEveryStartedKilobyte) {
+  FillModuleTable(English);  // IrBridge and Beacon start unticked
+  EXPECT_EQ(InstalledKilobytes(nullptr), 0u);
+  char a[] = "Orbivue.exe", b[] = "Filters", c[] = "graphedt.exe", d[] = "Modules\\Beacon.Module";
+  EntryListNode left{d, 21, 0, 999999, 2, 0, 0, 20, 0x35, 0x20, nullptr};
+  EntryListNode third{c, 12, 0, 1024, 2, 0, 0, 20, 0x35, 0x20, &left};
+  EntryListNode folder{b, 7, 0, 4096, 2, 0, 0, 20, 0x35, 0x10, &third};
+  EntryListNode first{a, 11, 0, 1, 2, 0, 0, 20, 0x35, 0x20, &folder};
+  EXPECT_EQ(InstalledKilobytes(&third), 1u);
+  EXPECT_EQ(InstalledKilobytes(&first), 2u);  // 1025 bytes: no folder, no unticked module
+  third.unpackedSize = 0xFFFFFFFF;
+  first.unpackedSize = 0xFFFFFFFF;
+  EXPECT_EQ(InstalledKilobytes(&first), 8388608u);  // beyond 32 bits of bytes
 }
 
 // The platform gets the viewer's path as the program to start, never a

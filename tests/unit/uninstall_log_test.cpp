@@ -1,11 +1,13 @@
 // The uninstall log's numbering, and the host profile file behaving as
 // Windows does where the program relies on it.
-#include "install/uninstall_entry.h"
 #include "install/uninstall_log.h"
 
 #include <ftw.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "install/uninstall_entry.h"
 #include "install_fixture.h"
 #include "platform/host/host_system.h"
 #include "platform/install_platform.h"
@@ -53,20 +55,91 @@ TEST_F(UninstallLogTest, ABareNameIsDeletedFromTheCurrentFolderNotTheWindowsFold
   EXPECT_FALSE(log.Reset(""));  // nothing left there to delete
 }
 
-TEST_F(UninstallLogTest, CountIsReadAsLeadingDigitsAndAsZeroWhenThereAreNone) {
+// The log is the run's own records, written whole: what another hand put
+// into the file between two records does not shift the numbering.
+TEST_F(UninstallLogTest, TheLogHoldsTheRunsOwnRecordsWhateverTheFileHeldBetween) {
   UninstallLog log;
   log.Reset("c:\\");
-  WriteProfileValue("Files", "count", "  +4x", "c:\\Uninstall.ini");
-  log.AddRecord("fifth", "Files");
-  char value[40];
-  ReadProfileValue("Files", "5", "", value, sizeof value, "c:\\Uninstall.ini");
-  EXPECT_STREQ(value, "fifth");
-  WriteProfileValue("Files", "count", "many", "c:\\Uninstall.ini");
   log.AddRecord("first", "Files");
-  ReadProfileValue("Files", "1", "", value, sizeof value, "c:\\Uninstall.ini");
-  EXPECT_STREQ(value, "first");
-  ReadProfileValue("Files", "count", "", value, sizeof value, "c:\\Uninstall.ini");
-  EXPECT_STREQ(value, "1");
+  WriteProfileValue("Files", "count", "  +4x", "c:\\Uninstall.ini");
+  WriteProfileValue("Other", "key", "value", "c:\\Uninstall.ini");
+  log.AddRecord("second", "Files");
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), "[Files]\r\ncount=2\r\n1=first\r\n2=second\r\n");
+}
+
+// Once the log stands it is never written in place: when its next version
+// can't be written beside it, the record is refused, the log keeps what it
+// had, and every later record is refused too, so that none is ever skipped.
+TEST_F(UninstallLogTest, ARecordWhoseVersionCannotBeWrittenLeavesTheLogAsItWas) {
+  UninstallLog log;
+  log.Reset("c:\\");
+  ASSERT_TRUE(log.AddRecord("c:\\a", "Dirs"));
+  mkdir((hostSystem.sandbox + "/c/Uninstall.ini.new").c_str(), 0777);  // in the way
+  EXPECT_FALSE(log.AddRecord("c:\\b", "Dirs"));
+  rmdir((hostSystem.sandbox + "/c/Uninstall.ini.new").c_str());
+  EXPECT_FALSE(log.AddRecord("c:\\c", "Dirs"));
+  EXPECT_FALSE(log.Whole());
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), "[Dirs]\r\ncount=1\r\n1=c:\\a\r\n");
+}
+
+// Planned records go into the log in one version; added as planned they
+// cost no write, a record off the plan is written with the rest of the plan
+// kept, planned records passed over are kept until the log is settled, and
+// the settled log holds exactly the records added, in their order.
+TEST_F(UninstallLogTest, PlannedRecordsAreWrittenAheadOnceAndTheSettledLogIsExact) {
+  UninstallLog log;
+  log.Reset("c:\\");
+  log.BeginPlan();
+  for (const char* value : {"c:\\a", "c:\\b", "c:\\c", "c:\\d"}) log.AddRecord(value, "Files");
+  log.AddRecord("c:\\e", "Dirs");
+  const uint64_t writes = uninstallLogWriteCount;
+  ASSERT_TRUE(log.WriteAhead());
+  const std::string ahead =
+      "[Files]\r\ncount=4\r\n1=c:\\a\r\n2=c:\\b\r\n3=c:\\c\r\n4=c:\\d\r\n"
+      "[Dirs]\r\ncount=1\r\n1=c:\\e\r\n";
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), ahead);
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini.new"), ahead);  // room for the exact version
+  EXPECT_EQ(uninstallLogWriteCount, writes + 2);
+
+  EXPECT_TRUE(log.AddRecord("c:\\a", "Files"));
+  EXPECT_TRUE(log.AddRecord("c:\\c", "Files"));  // b passed over: still listed
+  EXPECT_EQ(uninstallLogWriteCount, writes + 2);
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), ahead);
+  EXPECT_TRUE(log.AddRecord("c:\\x", "Files"));  // off the plan: written at once, plan kept
+  EXPECT_EQ(uninstallLogWriteCount, writes + 3);
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"),
+            "[Files]\r\ncount=4\r\n1=c:\\a\r\n2=c:\\c\r\n3=c:\\x\r\n4=c:\\d\r\n"
+            "[Dirs]\r\ncount=1\r\n1=c:\\e\r\n");
+  EXPECT_TRUE(log.AddRecord("c:\\d", "Files"));
+  EXPECT_EQ(uninstallLogWriteCount, writes + 3);
+
+  EXPECT_TRUE(log.Settle());  // e never came
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"),
+            "[Files]\r\ncount=4\r\n1=c:\\a\r\n2=c:\\c\r\n3=c:\\x\r\n4=c:\\d\r\n");
+  bool exists = true;
+  ReadHostFile("c:\\Uninstall.ini.new", &exists);
+  EXPECT_FALSE(exists);
+}
+
+// A run that adds every planned record writes its log once (and the room
+// beside it), and settling it writes nothing more.
+TEST_F(UninstallLogTest, ARunThatKeepsToItsPlanWritesItsLogOnce) {
+  UninstallLog log;
+  log.Reset("c:\\");
+  log.BeginPlan();
+  log.AddRecord("c:\\a", "Dirs");
+  log.AddRecord("c:\\a\\f", "Files");
+  const uint64_t writes = uninstallLogWriteCount;
+  log.WriteAhead();
+  log.AddRecord("c:\\a", "Dirs");
+  log.AddRecord("c:\\a\\f", "Files");
+  EXPECT_TRUE(log.Settle());
+  EXPECT_EQ(uninstallLogWriteCount, writes + 2);
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"),
+            "[Dirs]\r\ncount=1\r\n1=c:\\a\r\n[Files]\r\ncount=1\r\n1=c:\\a\\f\r\n");
+  bool exists = true;
+  ReadHostFile("c:\\Uninstall.ini.new", &exists);
+  EXPECT_FALSE(exists);
 }
 
 TEST_F(UninstallLogTest, ProfileWritesReplaceInPlaceAndAppendMissingKeysToTheirSection) {
@@ -92,7 +165,7 @@ TEST_F(UninstallLogTest, ProfileWriteIntoAMissingFolderFails) {
 
 TEST_F(UninstallLogTest, UninstallKeyNeedsItsParentKey) {
   hostSystem.registry.clear();
-  WriteUninstallKey("Orbivue", "c:\\Orbivue\\Uninstall.exe");
+  WriteUninstallEntry("c:\\Orbivue\\", 1);
   EXPECT_TRUE(hostSystem.registry.empty());
 }
 

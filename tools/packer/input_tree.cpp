@@ -29,6 +29,9 @@ struct Walk {
   // Every problem of the tree, one line each: the walk goes on after one,
   // so that a single run reports them all.
   std::vector<std::string> problems;
+  // A part of the tree could not be read: the archive will not be written,
+  // so later files are only checked, not read.
+  bool unread = false;
 };
 
 // One line per problem: a control character in a path (a newline is a
@@ -64,11 +67,16 @@ void ArchiveComponent(Walk* walk, const std::string& path, const std::string& co
 
 void AddPath(Walk* walk, const std::string& path, const std::string& name);
 
+void Unreadable(Walk* walk, const std::string& problem) {
+  walk->problems.push_back(problem);
+  walk->unread = true;
+}
+
 void AddFolder(Walk* walk, const std::string& path, const std::string& name,
                const struct stat& st) {
   const FileId id{st.st_dev, st.st_ino};
   if (walk->openFolders.count(id)) {
-    walk->problems.push_back(Reason(path, "folder contains itself through a symbolic link"));
+    Unreadable(walk, Reason(path, "folder contains itself through a symbolic link"));
     return;
   }
   PackItem item;
@@ -79,7 +87,7 @@ void AddFolder(Walk* walk, const std::string& path, const std::string& name,
 
   DIR* dir = opendir(path.c_str());
   if (dir == nullptr) {
-    walk->problems.push_back(Reason(path, std::strerror(errno)));
+    Unreadable(walk, Reason(path, std::strerror(errno)));
     return;
   }
   std::vector<std::string> children;
@@ -91,7 +99,7 @@ void AddFolder(Walk* walk, const std::string& path, const std::string& name,
   const int readErrno = errno;
   closedir(dir);
   if (readErrno != 0) {
-    walk->problems.push_back(Reason(path, std::strerror(readErrno)));
+    Unreadable(walk, Reason(path, std::strerror(readErrno)));
     return;
   }
   std::sort(children.begin(), children.end());
@@ -114,7 +122,7 @@ void AddFolder(Walk* walk, const std::string& path, const std::string& name,
 void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
-    walk->problems.push_back(Reason(path, std::strerror(errno)));
+    Unreadable(walk, Reason(path, std::strerror(errno)));
     return;
   }
   if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return;
@@ -123,23 +131,23 @@ void AddPath(Walk* walk, const std::string& path, const std::string& name) {
     return;
   }
   if (!S_ISREG(st.st_mode)) {
-    walk->problems.push_back(Reason(path, "not a regular file or folder"));
+    Unreadable(walk, Reason(path, "not a regular file or folder"));
     return;
   }
   PackItem item;
   item.name = name;
   std::time_t mtime;
   std::string problem;
-  if (!walk->problems.empty()) {
+  if (walk->unread) {
     // The archive will not be written: only whether the file opens counts.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) walk->problems.push_back(Reason(path, std::strerror(errno)));
+    if (fd < 0) Unreadable(walk, Reason(path, std::strerror(errno)));
     if (fd >= 0) close(fd);
     walk->items->push_back(std::move(item));  // its name still counts
     return;
   }
   if (!ReadWholeFile(path, &item.data, &mtime, &problem)) {
-    walk->problems.push_back(problem);
+    Unreadable(walk, problem);
     return;
   }
   item.modifiedTime = DosTime(mtime);
@@ -229,7 +237,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::tim
 }
 
 bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,
-                   std::vector<PackItem>* items, std::string* error) {
+                   std::vector<PackItem>* items, std::string* error, bool* readWhole) {
+  if (readWhole != nullptr) *readWhole = false;
   Walk walk;
   walk.items = items;
   struct stat ex;
@@ -243,6 +252,7 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
     ArchiveComponent(&walk, path, base, &name);
     AddPath(&walk, path, name);
   }
+  if (readWhole != nullptr) *readWhole = !walk.unread;
   NoteWindowsCollisions(*items, &walk.problems);
   if (walk.problems.empty()) return true;
   *error = walk.problems[0];

@@ -18,8 +18,10 @@ namespace packer {
 // a kind that cannot be archived, or changes while it is read, or when
 // names break Windows' rules: the walk goes on after each, and *error then
 // holds one line per problem of the whole tree, separated by '\n'.
+// *readWhole, when given, tells whether every input was read (names were
+// the only problems), so that items holds the whole tree.
 bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,
-                   std::vector<PackItem>* items, std::string* error);
+                   std::vector<PackItem>* items, std::string* error, bool* readWhole = nullptr);
 
 // MS-DOS date and time of a moment in local time, clamped to 1980..2107.
 uint32_t DosTime(std::time_t when);

@@ -10,10 +10,12 @@
 #include <cstring>
 
 #include "commands.h"
+#include "release/release_identity.h"
 
 namespace {
 
-const char Version[] = "rar2tool 2.0";
+// The tool's own version, and the product release it was built with.
+const char Version[] = "rar2tool 2.0 (" RELEASE_PRODUCT_NAME " " RELEASE_VERSION_TEXT ")";
 
 bool AskPassword(PasswordOption* option, bool confirm, std::string* error);
 
@@ -92,6 +94,10 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   test->add_option("ARCHIVE", o->archive, "archive or Setup.exe")->required();
   AddPasswordOptions(test, &o->password, "of encrypted entries");
   test->add_flag("-q,--quiet", o->quiet, "no progress line");
+  test->add_flag("--setup-layout", o->setupLayout,
+                 "also check what Setup would fail on or the product would miss (always done "
+                 "for a Setup.exe, and for an archive of the layout's shape: solid, no end "
+                 "block, method 0x35 for every entry, folders too)");
 
   CLI::App* extract = app.add_subcommand("extract", "extract ARCHIVE into DIR");
   extract->add_option("ARCHIVE", o->archive, "archive or Setup.exe")->required();
@@ -112,7 +118,8 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
       ->allow_extra_args(false);
   pack->add_flag("-s,--solid", o->pack.solid, "solid archive");
   pack->add_flag("--setup-layout", o->pack.setupLayout,
-                 "the shape of Setup.exe's embedded archive (solid, -m5 unless given)");
+                 "the shape of Setup.exe's embedded archive (solid, -m5 unless given); "
+                 "refuses a product Setup would fail on or that misses files it relies on");
   AddPasswordOptions(pack, &o->password, "to encrypt with");
   pack->add_flag("-q,--quiet", o->quiet, "no progress line");
   pack->add_option("ARCHIVE", o->archive, "archive to write (an existing archive is replaced)")

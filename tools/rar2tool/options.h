@@ -21,6 +21,8 @@ struct ToolOptions {
   bool quiet = false;
   bool overwrite = false;  // extract -o
   bool keep = false;       // extract -k
+  // test --setup-layout: check the archive as the product Setup installs
+  bool setupLayout = false;
   PasswordOption password;
   packer::ArchiveSettings pack;
 };

@@ -19,6 +19,7 @@
 #include "pack_progress.h"
 #include "pending_file.h"
 #include "progress_line.h"
+#include "setup_layout_checks.h"
 
 namespace {
 
@@ -114,7 +115,10 @@ int PackCommand(ToolOptions options) {
   // Refused before any work: an hour of compression is not wasted on it.
   if (!MayReplace(options.archive, &error)) return Fail(error);
   std::vector<packer::PackItem> items;
-  if (!packer::CollectInputs(options.paths, options.archive, &items, &error)) {
+  bool readWhole = false;
+  const bool collected =
+      packer::CollectInputs(options.paths, options.archive, &items, &error, &readWhole);
+  if (!collected) {
     // Every problem of the tree, one line each.
     size_t start = 0;
     while (start < error.size()) {
@@ -123,8 +127,11 @@ int PackCommand(ToolOptions options) {
       Fail(error.substr(start, end - start));
       start = end + 1;
     }
-    return ExitFailed;
   }
+  // What the installation would fail on, told with the tree's problems.
+  const bool layoutFailed =
+      settings.setupLayout && ReportSetupLayoutProblems(options.archive, items, readWhole);
+  if (!collected || layoutFailed) return ExitFailed;
   std::vector<uint64_t> sizes;
   for (const packer::PackItem& item : items)
     if (!item.directory) sizes.push_back(item.data.size());

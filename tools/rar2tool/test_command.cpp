@@ -10,6 +10,7 @@
 #include "entry_names.h"
 #include "header_walk.h"
 #include "progress_line.h"
+#include "setup_layout_checks.h"
 
 namespace {
 
@@ -65,6 +66,10 @@ int TestCommand(ToolOptions options) {
   std::printf("%d passed, %d failed\n", passed, failed);
   FlushOutput();
   if (walk.volume) ReportSplitEntries(options.archive, walk);
+  // A Setup.exe always carries the product; so does an archive of its shape.
+  const bool layoutFailed =
+      (archive.embedded || options.setupLayout || HasSetupLayoutShape(walk)) &&
+      ReportSetupLayoutProblems(options.archive, walk);
   const bool walkFailed = ReportWalkProblem(options.archive, walk);
-  return failed == 0 && !walkFailed ? ExitOk : ExitFailed;
+  return failed == 0 && !walkFailed && !layoutFailed ? ExitOk : ExitFailed;
 }

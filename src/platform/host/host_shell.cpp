@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "archive/crc32.h"
 #include "platform/host/host_resources.h"
 #include "platform/host/host_wizard.h"
 #include "wizard/install_choices.h"
@@ -39,6 +40,18 @@ bool FindArchiveResource(int, const uint8_t** data, uint32_t* size) {
   *data = hostWizard.hasArchive ? hostWizard.archive.data() : nullptr;
   *size = hostWizard.hasArchive ? uint32_t(hostWizard.archive.size()) : 0;
   return hostWizard.hasArchive;
+}
+
+bool FindArchiveCheckValue(int, uint32_t* value) {
+  if (!hostWizard.hasArchiveCheck) return false;
+  if (hostWizard.archiveCheckGiven) {
+    *value = hostWizard.archiveCheck;
+    return true;
+  }
+  BuildCrc32Table();
+  *value =
+      ~UpdateCrc32(0xFFFFFFFFu, hostWizard.archive.data(), uint32_t(hostWizard.archive.size()));
+  return true;
 }
 
 void ShowMessageBox(Window owner, const char* text, const char* caption) {

@@ -82,6 +82,11 @@ struct HostWizard {
   uint32_t physicalBytes = 512u << 20;
   std::vector<uint8_t> archive;
   bool hasArchive = false;
+  // The check value the build recorded: by default the CRC-32 of archive,
+  // as a sound build records it; a test may give another, or none.
+  bool hasArchiveCheck = true;
+  bool archiveCheckGiven = false;
+  uint32_t archiveCheck = 0;
   std::deque<HostBrowserScript> browserScripts;
   std::vector<HostBrowserRecord> browsers;
   int browseItemsOut = 0;  // items handed out and not yet released

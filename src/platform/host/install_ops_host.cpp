@@ -319,7 +319,12 @@ void WriteLocalMachineKey(const char* parent, const char* key, const RegistryVal
   while (!parentPath.empty() && parentPath.back() == '\\') parentPath.pop_back();
   if (hostSystem.registry.count(parentPath) == 0) return;
   auto& stored = hostSystem.registry[parentPath + "\\" + HostUpper(key)];
-  for (int i = 0; i < count; i++) stored[values[i].name] = values[i].data;
+  // A REG_DWORD is kept as "dword:" and its decimal value, so that its
+  // type shows.
+  for (int i = 0; i < count; i++)
+    stored[values[i].name] = values[i].data != nullptr
+                                 ? std::string(values[i].data)
+                                 : "dword:" + std::to_string(values[i].number);
 }
 
 void GetShortPath(const char* path, char* out) {

@@ -105,10 +105,16 @@ void WriteLocalMachineKey(const char* parent, const char* key, const RegistryVal
   HKEY productKey;
   if (RegCreateKeyExA(parentKey, key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       &productKey, nullptr) == ERROR_SUCCESS) {
-    for (int i = 0; i < count; i++)
-      RegSetValueExA(productKey, values[i].name, 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(values[i].data),
-                     DWORD(lstrlenA(values[i].data) + 1));
+    for (int i = 0; i < count; i++) {
+      const DWORD number = values[i].number;
+      if (values[i].data == nullptr)
+        RegSetValueExA(productKey, values[i].name, 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&number), sizeof number);
+      else
+        RegSetValueExA(productKey, values[i].name, 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(values[i].data),
+                       DWORD(lstrlenA(values[i].data) + 1));
+    }
     RegFlushKey(productKey);
     RegCloseKey(productKey);
   }

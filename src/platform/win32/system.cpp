@@ -53,6 +53,18 @@ bool FindArchiveResource(int id, const uint8_t** data, uint32_t* size) {
   return *data != nullptr;
 }
 
+bool FindArchiveCheckValue(int id, uint32_t* value) {
+  HRSRC found =
+      FindResourceA(ProgramInstance(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  if (found == nullptr || SizeofResource(ProgramInstance(), found) != 4) return false;
+  HGLOBAL loaded = LoadResource(ProgramInstance(), found);
+  const uint8_t* p =
+      loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (p == nullptr) return false;
+  *value = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  return true;
+}
+
 void ShowMessageBox(Window owner, const char* text, const char* caption) {
   ShownText wideText(text);
   if (caption == nullptr) {

@@ -428,6 +428,35 @@ void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russi
   std::printf("  stopped after %ld entries\n", long(progress.lastPosition));
 }
 
+// Setup.exe damaged after it was built (made by tests/e2e/damage-setup
+// after-check into the "damaged-after-check" folder beside the driver): the
+// archive's check catches it before anything is made, with the message
+// that the installer is damaged; check-install finds nothing made.
+void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool russian) {
+  ClearInstalledTraces();
+  DriverSettings damaged = settings;
+  damaged.programDir = settings.programDir + L"\\damaged-after-check";
+  if (!PathExists(damaged.programDir + L"\\Setup.exe")) {
+    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.programDir));
+  }
+  Answers a;
+  a.russian = russian;
+  a.destination = L"C:\\e2e\\damaged-installer\\";
+  SetupSession s(damaged);
+  WalkToModules(s, a);
+  ProgressRecord progress = {};
+  HWND box = InstallToMessage(s, settings, &progress);
+  CheckStopMessage(
+      s, box,
+      russian ? L"Инсталлятор повреждён: его содержимое не совпадает с контрольной суммой, "
+                L"записанной при сборке. Ничего не установлено. Получите инсталлятор заново."
+              : L"The installer is damaged: its contents do not match the check value recorded "
+                L"when it was built. Nothing has been installed. Please obtain the installer "
+                L"again.",
+      "install-damaged-installer");
+  CHECK(progress.lastPosition == 0);
+}
+
 // Cancel between the 30th and the 31st entry.
 void CancelBetweenEntries(const DriverSettings& settings, const PageTexts& t, bool russian) {
   ClearInstalledTraces();
@@ -511,6 +540,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-through-folder-link", InstallThroughFolderLink},
       {"install-through-file-link", InstallThroughFileLink},
       {"install-damaged-archive", DamagedArchive},
+      {"install-damaged-installer", DamagedInstaller},
       {"install-cancel", CancelBetweenEntries},
       {"install-full-disk", InstallOnAFullDisk},
       {"install-two-at-once", TwoSetupsAtOnce},
@@ -520,6 +550,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-russian-filters", InstallRussianWithFilters},
       {"install-cancel", CancelBetweenEntries},
       {"install-damaged-archive", DamagedArchive},
+      {"install-damaged-installer", DamagedInstaller},
   };
   return russian ? russianOnes : english;
 }

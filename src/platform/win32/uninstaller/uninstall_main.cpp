@@ -5,9 +5,11 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "platform/win32/dll_search.h"
 #include "uninstall/run_uninstall.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  RestrictDllSearch();
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   // The shell's folder lookups may use COM.

@@ -1,0 +1,28 @@
+#include "install/archive_check.h"
+
+#include "archive/crc32.h"
+#include "platform/platform.h"
+#include "wizard/install_choices.h"
+#include "wizard/resource_ids.h"
+
+bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
+  // Without an archive there is nothing to check: the run goes on to its
+  // closing steps, as it always has.
+  if (image.data == nullptr) return true;
+  // An archive without its check value was not embedded by the build: it is
+  // not taken as sound.
+  uint32_t recorded = 0;
+  if (!FindArchiveCheckValue(ARCHIVE_CHECK_RESOURCE, &recorded)) return false;
+  BuildCrc32Table();
+  return ~UpdateCrc32(0xFFFFFFFFu, image.data, image.size) == recorded;
+}
+
+void ShowDamagedInstaller() {
+  char text[400];
+  LoadResourceString(installChoices.language == Russian ? STRING_DAMAGED_INSTALLER_RU
+                                                        : STRING_DAMAGED_INSTALLER_EN,
+                     text, sizeof text);
+  installChoices.aborted = true;
+  installChoices.errorReported = true;
+  ShowMessageBox(nullptr, text, nullptr);
+}
