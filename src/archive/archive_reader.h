@@ -30,11 +30,12 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead);
 // *outData/*outSize set (the caller frees the block), or 0 with them null/0.
 // password may be null; an empty one is the same as none. The first entry
 // with an equal name is the one returned.
-// Requests share one 1 MiB window, kept from one to the next. In a solid
-// archive a successful request also keeps the decoder's state, so that a
-// request for a later entry of the same image with the same password
-// continues from there: asking for entries in archive order decodes each
-// one once. The image's bytes must not change while that state is kept.
+// Requests share one 1 MiB window, kept from one to the next. A request
+// that found its entry keeps where it ended (in a solid archive only a
+// successful one, with the decoder's state), so that a request for a later
+// entry of the same image with the same password continues from there:
+// asking for entries in archive order walks the headers once and decodes
+// each entry once. The image's bytes must not change while that is kept.
 // A request or listing on another image drops the state; ArchiveFreeList
 // and ArchiveReleaseSolidState free the window as well.
 int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,

@@ -4,7 +4,8 @@
 
 namespace {
 int allocationsBeforeFailure = -1;
-}
+unsigned failures = 0;
+}  // namespace
 
 void SetReaderAllocationFailure(int count) {
   allocationsBeforeFailure = count;
@@ -13,9 +14,16 @@ void SetReaderAllocationFailure(int count) {
 void* ReaderMalloc(size_t size) {
   if (allocationsBeforeFailure == 0) {
     allocationsBeforeFailure = -1;
+    failures++;
     return nullptr;
   }
   if (allocationsBeforeFailure > 0) allocationsBeforeFailure--;
   // A zero-byte request is a valid empty buffer, never a failure.
-  return std::malloc(size == 0 ? 1 : size);
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) failures++;
+  return block;
+}
+
+unsigned ReaderAllocationFailures() {
+  return failures;
 }

@@ -1,7 +1,8 @@
 // The listing and get requests. Each opens the image again and clears the
-// password at its end; a get request on a solid archive continues from the
-// state the previous one left when it asks for a later entry of the same
-// image with the same password, and starts from the first entry otherwise.
+// password at its end; a get request continues after the entry the previous
+// one found when it asks for a later entry of the same image with the same
+// password (in a solid archive, from the decoder state that one left), and
+// starts from the first entry otherwise.
 #include <cstdlib>
 #include <cstring>
 
@@ -91,9 +92,10 @@ bool DecodeEntry() {
 // Walks from the current offset to the wanted entry, decoding on the way
 // what a solid archive needs. On success returns 1 with the offset from
 // which the walk found the entry in *walkFrom.
-int ExtractWanted(uint32_t* walkFrom) {
+int ExtractWanted(uint32_t* walkFrom, bool* found) {
   ReaderState& r = readerState;
   const bool solid = (r.archiveHeader.flags & MainFlagSolid) != 0;
+  *found = false;
   for (;;) {
     *walkFrom = r.image->offset;
     const int32_t result = NextEntryHeader();
@@ -101,6 +103,7 @@ int ExtractWanted(uint32_t* walkFrom) {
     NotePassedName(r.entry.name);
     const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
     r.outputEnabled = match;
+    *found = match;
     if (match) {
       r.output = static_cast<uint8_t*>(ReaderMalloc(r.entry.unpackedSize));
       if (r.output == nullptr) return 0;
@@ -167,8 +170,16 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
 
   int ok = 0;
   uint32_t walkFrom = 0;
-  if (StartRequest(image)) {
-    if (!ResumeSolidProgress()) {
+  bool found = false;
+  const bool started = StartRequest(image) != 0;
+  const bool solid = started && (r.archiveHeader.flags & MainFlagSolid) != 0;
+  if (started) {
+    if (ResumeSolidProgress()) {
+      // Entries of an archive that is not solid never continue one another:
+      // the wanted one starts the decoder afresh, as after a walk from the
+      // first entry.
+      if (!solid) r.windowFresh = true;
+    } else {
       ForgetSolidProgress();
       // One window serves request after request: its contents count for
       // nothing until the first entry decoded resets it.
@@ -177,11 +188,13 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
       ForgetPassedNames();
       image->offset = MarkerSize + r.archiveHeader.headerSize;
     }
-    if (r.window != nullptr) ok = ExtractWanted(&walkFrom);
+    if (r.window != nullptr) ok = ExtractWanted(&walkFrom, &found);
   }
-  // Only a success in a solid archive leaves a state the next request can
-  // continue from; anything else starts that one from the first entry.
-  if (ok && (r.archiveHeader.flags & MainFlagSolid) != 0)
+  // The next request goes on after this one's entry, so that asking for
+  // entries in archive order walks the headers once. In a solid archive
+  // only a success leaves a decoder state to continue; in one that is not,
+  // any entry found will do, since nothing carries over between entries.
+  if ((ok && solid) || (started && !solid && found))
     KeepSolidProgress(walkFrom);
   else
     ForgetSolidProgress();

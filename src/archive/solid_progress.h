@@ -11,7 +11,9 @@
 #include "archive/block_headers.h"
 #include "archive/reader_state.h"
 
-constexpr uint32_t PassedNameBits = 1u << 16;
+// Large enough that a false hit, which costs a walk from the first entry,
+// stays rare in archives of tens of thousands of entries.
+constexpr uint32_t PassedNameBits = 1u << 20;
 
 struct SolidProgress {
   bool kept;  // the window and the decoder hold the state after `lastEntry`

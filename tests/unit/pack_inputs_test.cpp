@@ -145,12 +145,16 @@ TEST(PackDosTime, PacksLocalTimeAndClampsToTheFormatsYears) {
   EXPECT_EQ(packer::DosTime(0), 0x00210000u);  // 1970 becomes 1980-01-01
 }
 
-TEST(PackCodePage, ConvertsBothWaysAndKeepsEightBitNames) {
+TEST(PackCodePage, ConvertsBothWaysAndRefusesWhatIsNotUtf8) {
   std::string out;
   ASSERT_TRUE(packer::Utf8ToCp1251("\xE2\x84\x96 1", &out));  // "№ 1"
   EXPECT_EQ(out, "\xB9 1");
-  ASSERT_TRUE(packer::Utf8ToCp1251("\xC0\xE1", &out));  // not UTF-8: kept
-  EXPECT_EQ(out, "\xC0\xE1");
+  // Bytes that are not UTF-8 would be packed as some other name than the
+  // file's: the Latin-1 "é" (0xE9) would come back as Cyrillic.
+  EXPECT_FALSE(packer::Utf8ToCp1251("\xC0\xE1", &out));
+  EXPECT_FALSE(packer::Utf8ToCp1251("caf\xE9.txt", &out));
+  EXPECT_FALSE(packer::IsUtf8("caf\xE9.txt"));
+  EXPECT_TRUE(packer::IsUtf8("caf\xC3\xA9.txt"));
   EXPECT_FALSE(packer::Utf8ToCp1251("\xC3\xA9", &out));  // "é" is not in code page 1251
   for (int b = 0x80; b < 0x100; b++) {
     if (b == 0x98) continue;  // the code page's one unassigned byte

@@ -1,7 +1,8 @@
-// Get requests on solid archives continue from the state the previous one
-// left: every result is byte for byte what a request from the first entry
-// gives, for any order of requests, and the kept state goes away when the
-// list is freed or another image is asked for.
+// Get requests continue from where the previous one ended (on solid
+// archives from the decoder state it left): every result is byte for byte
+// what a request from the first entry gives, for any order of requests, and
+// the kept state goes away when the list is freed or another image is asked
+// for.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -251,6 +252,59 @@ TEST(SolidContinuation, EntriesOfRealArchivesWalkedAsOneSolidArchive) {
   for (auto& block : FileBlocks(PackedSolid(MixedFiles(5, 10), 3))) blocks.push_back(block);
   ASSERT_GE(blocks.size(), 18u);
   ExpectSameAsFresh(SolidArchiveOf(blocks), {nullptr, "password", "wrong"}, 51);
+}
+
+// Archives that are not solid continue too: only the walk of the headers
+// is saved, and every result stays what a request from the first entry gives.
+std::vector<uint8_t> PlainArchiveOf(const Blocks& blocks) {
+  ArchiveBuilder b(0);
+  for (const auto& block : blocks) b.Raw(block);
+  b.EndBlock();
+  return b.Bytes();
+}
+
+TEST(PlainContinuation, PackedEntriesTwinsBrokenAndEncryptedOnesGiveWhatFreshRequestsGive) {
+  packer::ArchiveSettings settings;
+  settings.level = 3;
+  Blocks blocks = FileBlocks(PackOrFail(MixedFiles(12, 20), settings));
+  blocks.insert(blocks.begin() + 5, StoredBlock("DOCS/FILE8.TXT", "stored twin, found first"));
+  blocks.insert(blocks.begin() + 12, StoredBlock("file2.txt", "stored twin, never found"));
+  std::vector<uint8_t>& broken = blocks[9];
+  const size_t header = LoadU16(broken.data() + 5);
+  ASSERT_GT(broken.size(), header + 100);
+  broken[header + (broken.size() - header) / 2] ^= 0x5A;
+  blocks[15][24] = 29;  // an unsupported version stops that entry alone here
+  settings.password = "secret";
+  for (auto& block : FileBlocks(PackOrFail(MixedFiles(13, 4), settings))) blocks.push_back(block);
+  ExpectSameAsFresh(PlainArchiveOf(blocks), {nullptr, "secret", "wrong"}, 61);
+}
+
+TEST(PlainContinuation, EntriesMarkedSolidInAnArchiveThatIsNotStartAfreshAsBefore) {
+  // The blocks of a solid run in an archive without the solid flag: each
+  // entry decodes from a fresh window whichever request came before.
+  Blocks blocks = FileBlocks(PackedSolid(MixedFiles(14, 12), 3));
+  ExpectSameAsFresh(PlainArchiveOf(blocks), NoPasswords, 62);
+}
+
+TEST(PlainContinuation, AFoundEntryIsKeptEvenWhenItFails) {
+  ArchiveReleaseSolidState();
+  Blocks blocks;
+  blocks.push_back(StoredBlock("one.txt", "one"));
+  blocks.push_back(StoredBlock("two.txt", "two"));
+  blocks.push_back(StoredBlock("three.txt", "three"));
+  blocks[1][blocks[1].size() - 1] ^= 1;  // two.txt fails its CRC
+  const std::vector<uint8_t> archive = PlainArchiveOf(blocks);
+  ArchiveImage image{archive.data(), uint32_t(archive.size()), 0};
+  EXPECT_EQ(Fetch(&image, {"one.txt", nullptr}).ok, 1);
+  EXPECT_TRUE(solidProgress.kept);
+  EXPECT_EQ(Fetch(&image, {"two.txt", nullptr}).ok, 0);
+  EXPECT_TRUE(solidProgress.kept);  // found, so the next request goes on from it
+  EXPECT_EQ(Fetch(&image, {"three.txt", nullptr}).data,
+            std::vector<uint8_t>({'t', 'h', 'r', 'e', 'e'}));
+  EXPECT_EQ(Fetch(&image, {"missing.txt", nullptr}).ok, 0);
+  EXPECT_FALSE(solidProgress.kept);
+  EXPECT_EQ(Fetch(&image, {"one.txt", nullptr}).ok, 1);
+  ArchiveReleaseSolidState();
 }
 
 // Installing in archive order: the counter shows what each request decoded.

@@ -8,6 +8,7 @@
 #include "archive/cipher.h"
 #include "archive/crc32.h"
 #include "match_finder.h"
+#include "store_trial.h"
 
 namespace packer {
 
@@ -167,6 +168,14 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     }
   } else if (settings.level > 0) {
     for (size_t i = 0; i < files.size(); i++) {
+      // Data that a trial finds incompressible is stored without the long
+      // compression that would only end in storing it.
+      if (fallBack && LooksIncompressible(files[i]->data, encode)) {
+        stored[i] = true;
+        progressBase += files[i]->data.size();
+        tell(0);
+        continue;
+      }
       std::vector<uint8_t> stream(files[i]->data);
       const uint32_t size = uint32_t(stream.size());
       stream.resize(stream.size() + MatchPadding, 0);

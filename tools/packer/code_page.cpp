@@ -38,19 +38,16 @@ Outcome Convert(const char* to, const char* from, const std::string& in, std::st
   return outcome;
 }
 
+}  // namespace
+
 bool IsUtf8(const std::string& text) {
   std::string ignored;
   size_t at = 0;
   return Convert("UTF-32LE", "UTF-8", text, &ignored, &at) == Outcome::Done;
 }
 
-}  // namespace
-
 bool Utf8ToCp1251(const std::string& utf8, std::string* cp1251) {
-  if (!IsUtf8(utf8)) {
-    *cp1251 = utf8;  // not UTF-8: already 8-bit text
-    return true;
-  }
+  if (!IsUtf8(utf8)) return false;
   size_t at = 0;
   std::string out;
   if (Convert("CP1251", "UTF-8", utf8, &out, &at) != Outcome::Done) return false;

@@ -6,10 +6,13 @@
 
 namespace packer {
 
-// Converts a UTF-8 name to code page 1251. A name that is not valid UTF-8 is
-// taken as already 8-bit and kept byte for byte. Returns false when a
+// Converts a UTF-8 name to code page 1251. Returns false when the name is
+// not valid UTF-8 (its bytes would be read as some other name) or when a
 // character has no code page 1251 form.
 bool Utf8ToCp1251(const std::string& utf8, std::string* cp1251);
+
+// True when text is valid UTF-8.
+bool IsUtf8(const std::string& text);
 
 // The other way, for names written, listed and shown on the build machine.
 // The code page's one unassigned byte (0x98) becomes '?'.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -25,12 +26,28 @@ struct Walk {
   bool haveExclude = false;
   std::vector<PackItem>* items;
   std::set<FileId> openFolders;  // on the current path: a link back is a loop
-  std::string error;
-  std::vector<std::string> problems;  // names Windows cannot take; the walk goes on
+  // Every problem of the tree, one line each: the walk goes on after one,
+  // so that a single run reports them all.
+  std::vector<std::string> problems;
+  // A part of the tree could not be read: the archive will not be written,
+  // so later files are only checked, not read.
+  bool unread = false;
 };
 
+// One line per problem: a control character in a path (a newline is a
+// valid byte of a name) is written as \xNN.
 std::string Reason(const std::string& path, const std::string& why) {
-  return path + ": " + why;
+  std::string line;
+  for (const char c : path) {
+    if (uint8_t(c) < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", uint8_t(c));
+      line += escaped;
+    } else {
+      line += c;
+    }
+  }
+  return line + ": " + why;
 }
 
 // Converts one name component and notes every rule of Windows file names
@@ -38,7 +55,9 @@ std::string Reason(const std::string& path, const std::string& why) {
 void ArchiveComponent(Walk* walk, const std::string& path, const std::string& component,
                       std::string* out) {
   if (!Utf8ToCp1251(component, out)) {
-    walk->problems.push_back(Reason(path, "name has characters outside code page 1251"));
+    walk->problems.push_back(Reason(path, IsUtf8(component)
+                                              ? "name has characters outside code page 1251"
+                                              : "name is not valid UTF-8"));
     *out = component;
     return;
   }
@@ -46,14 +65,19 @@ void ArchiveComponent(Walk* walk, const std::string& path, const std::string& co
   if (!WindowsNameProblem(*out, &why)) walk->problems.push_back(Reason(path, why));
 }
 
-bool AddPath(Walk* walk, const std::string& path, const std::string& name);
+void AddPath(Walk* walk, const std::string& path, const std::string& name);
 
-bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
+void Unreadable(Walk* walk, const std::string& problem) {
+  walk->problems.push_back(problem);
+  walk->unread = true;
+}
+
+void AddFolder(Walk* walk, const std::string& path, const std::string& name,
                const struct stat& st) {
   const FileId id{st.st_dev, st.st_ino};
   if (walk->openFolders.count(id)) {
-    walk->error = Reason(path, "folder contains itself through a symbolic link");
-    return false;
+    Unreadable(walk, Reason(path, "folder contains itself through a symbolic link"));
+    return;
   }
   PackItem item;
   item.name = name;
@@ -63,8 +87,8 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
 
   DIR* dir = opendir(path.c_str());
   if (dir == nullptr) {
-    walk->error = Reason(path, std::strerror(errno));
-    return false;
+    Unreadable(walk, Reason(path, std::strerror(errno)));
+    return;
   }
   std::vector<std::string> children;
   errno = 0;
@@ -75,8 +99,8 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
   const int readErrno = errno;
   closedir(dir);
   if (readErrno != 0) {
-    walk->error = Reason(path, std::strerror(readErrno));
-    return false;
+    Unreadable(walk, Reason(path, std::strerror(readErrno)));
+    return;
   }
   std::sort(children.begin(), children.end());
   walk->openFolders.insert(id);
@@ -89,32 +113,45 @@ bool AddFolder(Walk* walk, const std::string& path, const std::string& name,
       if (isFolder != (pass == 1)) continue;
       std::string component;
       ArchiveComponent(walk, childPath, child, &component);
-      if (!AddPath(walk, childPath, name + "\\" + component)) return false;
+      AddPath(walk, childPath, name + "\\" + component);
     }
   }
   walk->openFolders.erase(id);
-  return true;
 }
 
-bool AddPath(Walk* walk, const std::string& path, const std::string& name) {
+void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
-    walk->error = Reason(path, std::strerror(errno));
-    return false;
+    Unreadable(walk, Reason(path, std::strerror(errno)));
+    return;
   }
-  if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return true;
-  if (S_ISDIR(st.st_mode)) return AddFolder(walk, path, name, st);
+  if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return;
+  if (S_ISDIR(st.st_mode)) {
+    AddFolder(walk, path, name, st);
+    return;
+  }
   if (!S_ISREG(st.st_mode)) {
-    walk->error = Reason(path, "not a regular file or folder");
-    return false;
+    Unreadable(walk, Reason(path, "not a regular file or folder"));
+    return;
   }
   PackItem item;
   item.name = name;
   std::time_t mtime;
-  if (!ReadWholeFile(path, &item.data, &mtime, &walk->error)) return false;
+  std::string problem;
+  if (walk->unread) {
+    // The archive will not be written: only whether the file opens counts.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Unreadable(walk, Reason(path, std::strerror(errno)));
+    if (fd >= 0) close(fd);
+    walk->items->push_back(std::move(item));  // its name still counts
+    return;
+  }
+  if (!ReadWholeFile(path, &item.data, &mtime, &problem)) {
+    Unreadable(walk, problem);
+    return;
+  }
   item.modifiedTime = DosTime(mtime);
   walk->items->push_back(std::move(item));
-  return true;
 }
 
 // The last component of a path as the user named it ("dir/" is "dir"; "."
@@ -213,12 +250,9 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
     std::string base, name;
     if (!BaseName(path, &base, error)) return false;
     ArchiveComponent(&walk, path, base, &name);
-    if (!AddPath(&walk, path, name)) {
-      walk.problems.push_back(walk.error);
-      break;
-    }
+    AddPath(&walk, path, name);
   }
-  if (readWhole != nullptr) *readWhole = walk.error.empty();
+  if (readWhole != nullptr) *readWhole = !walk.unread;
   NoteWindowsCollisions(*items, &walk.problems);
   if (walk.problems.empty()) return true;
   *error = walk.problems[0];

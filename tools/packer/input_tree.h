@@ -15,9 +15,9 @@ namespace packer {
 // Reads the inputs in a fixed order: each folder, then its files and
 // subfolders sorted by name. excludePath (the archive being written) is
 // left out when met. Returns false when an input is missing, unreadable, of
-// a kind that cannot be archived, or changes while it is read (the walk
-// stops there), or when names break Windows' rules (every one of them is
-// found): *error then holds one line per problem, separated by '\n'.
+// a kind that cannot be archived, or changes while it is read, or when
+// names break Windows' rules: the walk goes on after each, and *error then
+// holds one line per problem of the whole tree, separated by '\n'.
 // *readWhole, when given, tells whether every input was read (names were
 // the only problems), so that items holds the whole tree.
 bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,

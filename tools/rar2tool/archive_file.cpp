@@ -1,47 +1,144 @@
 #include "archive_file.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "pe_resource.h"
 
-bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    *error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  out->bytes.clear();
+namespace {
+
+constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
+
+// An archive starts with its marker, a built Setup.exe with "MZ"; anything
+// else is known not to be one without reading further (/dev/zero ends).
+bool MayBeArchive(const uint8_t* head, size_t n) {
+  if (n >= 2 && head[0] == 'M' && head[1] == 'Z') return true;
+  if (n < 7) return true;  // too short for either: the walk says what is wrong
+  return std::memcmp(head, RarMarker, 7) == 0 || std::memcmp(head, UniqueMarker, 7) == 0;
+}
+
+std::string Reason(const std::string& path, int code) {
+  return path + ": " + std::strerror(code);
+}
+
+// Reads a pipe or device whole, after a look at its first bytes.
+bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+  bytes->clear();
+  bool looked = false;
   uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    out->bytes.insert(out->bytes.end(), chunk, chunk + n);
-    if (out->bytes.size() > 0xFFFFFFFFull) {
-      std::fclose(f);
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = Reason(path, errno);
+      return false;
+    }
+    if (n == 0) return true;
+    bytes->insert(bytes->end(), chunk, chunk + n);
+    if (!looked && bytes->size() >= 7) {
+      looked = true;
+      if (!MayBeArchive(bytes->data(), 7)) {
+        *error = path + ": not a RAR archive";
+        return false;
+      }
+    }
+    if (bytes->size() > 0xFFFFFFFFull) {
       *error = path + ": too large for an archive image";
       return false;
     }
   }
-  const bool failed = std::ferror(f) != 0;
-  const int readErrno = errno;
-  std::fclose(f);
-  if (failed) {
-    *error = path + ": " + std::strerror(readErrno);
+}
+
+}  // namespace
+
+LoadedArchive::~LoadedArchive() {
+  if (mapped != nullptr) munmap(const_cast<uint8_t*>(mapped), mappedSize);
+}
+
+void LoadedArchive::ReleaseBefore(uint32_t offset) {
+  if (mapped == nullptr || image.data == nullptr) return;
+  const size_t page = size_t(sysconf(_SC_PAGESIZE));
+  const size_t end = size_t(image.data - mapped) + offset;
+  const size_t whole = end / page * page;
+  if (whole <= released_) return;
+  madvise(const_cast<uint8_t*>(mapped) + released_, whole - released_, MADV_DONTNEED);
+  released_ = whole;
+}
+
+void LoadedArchive::ReleaseAll() {
+  if (mapped != nullptr) madvise(const_cast<uint8_t*>(mapped), mappedSize, MADV_DONTNEED);
+  released_ = 0;
+}
+
+bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* error) {
+  const bool standardInput = path == "-";
+  const int fd = standardInput ? dup(STDIN_FILENO) : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = Reason(path, errno);
     return false;
   }
-  out->image.data = out->bytes.empty() ? nullptr : out->bytes.data();
-  out->image.size = uint32_t(out->bytes.size());
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    *error = Reason(path, errno);
+    close(fd);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    *error = Reason(path, EISDIR);
+    close(fd);
+    return false;
+  }
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  if (S_ISREG(st.st_mode)) {
+    if (uint64_t(st.st_size) > 0xFFFFFFFFull) {
+      *error = path + ": too large for an archive image";
+      close(fd);
+      return false;
+    }
+    size = size_t(st.st_size);
+    if (size > 0) {
+      void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+      if (map == MAP_FAILED) {
+        *error = Reason(path, errno);
+        close(fd);
+        return false;
+      }
+      out->mapped = static_cast<const uint8_t*>(map);
+      out->mappedSize = size;
+      data = out->mapped;
+    }
+    close(fd);
+    if (!MayBeArchive(data, size)) {
+      *error = path + ": not a RAR archive";
+      return false;
+    }
+  } else {
+    const bool read = ReadWhole(fd, path, &out->bytes, error);
+    close(fd);
+    if (!read) return false;
+    data = out->bytes.empty() ? nullptr : out->bytes.data();
+    size = out->bytes.size();
+  }
+  out->image.data = data;
+  out->image.size = uint32_t(size);
   out->image.offset = 0;
   // A built Setup.exe carries its archive as resource RARFILE 105.
-  uint32_t at = 0, size = 0;
+  uint32_t at = 0, resourceSize = 0;
   std::string reason;
-  switch (FindPeResource(out->image.data, out->image.size, "RARFILE", 105, &at, &size, &reason)) {
+  switch (FindPeResource(out->image.data, out->image.size, "RARFILE", 105, &at, &resourceSize,
+                         &reason)) {
     case PeLookup::NotPe:
       break;
     case PeLookup::Found:
-      out->image.data = out->bytes.data() + at;
-      out->image.size = size;
+      out->image.data = data + at;
+      out->image.size = resourceSize;
       out->embedded = true;
       break;
     case PeLookup::Missing:

@@ -1,5 +1,7 @@
-// Loading an archive file into memory: a plain archive, or the archive that
-// a built Setup.exe carries as resource RARFILE 105.
+// Loading an archive file for reading: a plain archive, or the archive that
+// a built Setup.exe carries as resource RARFILE 105. A regular file is
+// mapped, not read, so that memory holds only the parts being read; a pipe
+// ("-" is standard input) is read whole.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +11,30 @@
 #include "archive/archive_image.h"
 
 struct LoadedArchive {
-  std::vector<uint8_t> bytes;
-  ArchiveImage image;
+  LoadedArchive() = default;
+  LoadedArchive(const LoadedArchive&) = delete;
+  LoadedArchive& operator=(const LoadedArchive&) = delete;
+  ~LoadedArchive();
+
+  std::vector<uint8_t> bytes;  // the contents when read rather than mapped
+  const uint8_t* mapped = nullptr;
+  size_t mappedSize = 0;
+  ArchiveImage image{nullptr, 0, 0};
   bool embedded = false;  // taken from an executable's resource
+
+  // Lets the pages before image offset `offset` go from memory: a walk in
+  // archive order does not come back to them, and should it, they are read
+  // from the file again.
+  void ReleaseBefore(uint32_t offset);
+  // Lets every page go, after a walk of the headers; the fetches that
+  // follow start over from the first.
+  void ReleaseAll();
+
+ private:
+  size_t released_ = 0;  // bytes of the mapping let go so far: each page once
 };
 
-// Reads path whole. On failure returns false with a one-line reason.
+// Opens path ("-": standard input). A file that begins neither as an
+// archive nor as an executable is refused from its first bytes. On failure
+// returns false with a one-line reason.
 bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* error);

@@ -14,6 +14,15 @@ int PackCommand(ToolOptions options);
 // Prints "rar2tool: message" on standard error and returns ExitFailed.
 int Fail(const std::string& message);
 
+// Flushes standard output after a line that must reach it now; a failure
+// is remembered for FinishOutput.
+void FlushOutput();
+
+// Flushes standard output at the end of a command. When any write to it
+// failed (a full disk, a closed pipe's error) prints one line and returns
+// ExitFailed; otherwise returns status.
+int FinishOutput(int status);
+
 // Loads an archive and walks its headers for a command; prints the failure
 // itself when it is no archive at all.
 struct LoadedArchive;

@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive_file.h"
 #include "header_walk.h"
 
 struct EntryFetcher {
+  EntryFetcher(LoadedArchive* archive, const ArchiveWalk* walk, const char* password)
+      : archive(archive), walk(walk), password(password) {}
   LoadedArchive* archive;
   const ArchiveWalk* walk;
   const char* password;  // null when none was given
@@ -20,6 +23,11 @@ struct EntryFetcher {
   size_t damagedInRun = SIZE_MAX;
   // The last failure's cause lies in an earlier entry and may stop many.
   bool causeIsEarlier = false;
+  // Built on first use, one hash lookup per entry: for each entry the first
+  // earlier one whose request name is equal (SIZE_MAX when none), and the
+  // first entry of a version the installer does not decode.
+  std::vector<size_t> sameNameBefore;
+  size_t firstUnsupported = SIZE_MAX;
 };
 
 // Fetches entry `index` (the caller frees *data). Call it in archive order.
@@ -30,4 +38,4 @@ bool FetchEntry(EntryFetcher* fetcher, size_t index, uint8_t** data, uint32_t* s
 
 // Why an entry cannot be fetched, told from the headers alone before any
 // decoding; empty when nothing there stands in the way.
-std::string BlockedReason(const ArchiveWalk& walk, size_t index, uint32_t imageSize);
+std::string BlockedReason(EntryFetcher* fetcher, size_t index);

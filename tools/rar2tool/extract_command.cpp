@@ -21,6 +21,7 @@
 #include "entry_names.h"
 #include "entry_path.h"
 #include "header_walk.h"
+#include "pending_file.h"
 #include "progress_line.h"
 #include "safe_output.h"
 
@@ -102,6 +103,7 @@ int ExtractCommand(ToolOptions options) {
   if (!OpenForCommand(options.archive, &archive, &walk)) return ExitFailed;
   const std::string& dir = options.dir;
   if (!MakeDestination(dir, &error)) return Fail(error);
+  CatchInterrupts();
   const int base = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (base < 0) return Fail(dir + ": " + std::strerror(errno));
 
@@ -145,7 +147,7 @@ int ExtractCommand(ToolOptions options) {
     const Presence presence = LookAt(folder, leaf, &inTheWay);
     // What the headers alone tell comes first: the second entry of a name
     // would otherwise only meet the file the first one wrote.
-    const std::string blocked = BlockedReason(walk, i, archive.image.size);
+    const std::string blocked = BlockedReason(&fetcher, i);
     bool go = true;
     if (!blocked.empty()) {
       log.Entry(name + ": " + blocked);
@@ -172,10 +174,11 @@ int ExtractCommand(ToolOptions options) {
                               presence == Presence::RegularFile, &failure)) {
         Record(&log, name, failure);
       } else {
-        std::printf("%s\n", relative.c_str());
+        if (!options.quiet) std::printf("%s\n", PrintableText(relative).c_str());
         written++;
       }
       std::free(data);
+      archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     }
     close(folder);
     progress.Advance(e.unpackedSize, 1);

@@ -22,7 +22,7 @@ int ListCommand(const ToolOptions& options) {
     const char* type = folder ? "dir" : (e.flags & EntryFlagEncrypted) ? "file*" : "file";
     std::printf("%-5s %10u %10u %-6s %3u %08X %-19s %s\n", type, e.unpackedSize, e.packedSize,
                 folder ? "-" : MethodName(e.method).c_str(), e.unpackVersion, e.dataCrc,
-                FormatDosTime(e.modifiedTime).c_str(), DisplayName(e.name).c_str());
+                FormatDosTime(e.modifiedTime).c_str(), PrintableText(DisplayName(e.name)).c_str());
   }
   std::printf("%s%s\n", Count(walk.entries.size(), "entry", "entries").c_str(),
               ArchiveTraits(walk).c_str());

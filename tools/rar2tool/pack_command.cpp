@@ -16,6 +16,8 @@
 #include "commands.h"
 #include "entry_names.h"
 #include "input_tree.h"
+#include "pack_progress.h"
+#include "pending_file.h"
 #include "progress_line.h"
 #include "setup_layout_checks.h"
 
@@ -68,6 +70,9 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
     return false;
   }
   temp = name.data();
+  // An interrupt while it is written removes it.
+  CatchInterrupts();
+  NotePendingFile(AT_FDCWD, temp.c_str());
   const mode_t mask = umask(0);
   umask(mask);
   bool ok = fchmod(fd, 0666 & ~mask) == 0;
@@ -94,10 +99,9 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
     ok = false;
     savedErrno = errno;
   }
-  if (!ok) {
-    unlink(temp.c_str());
-    *error = archive + ": " + std::strerror(savedErrno);
-  }
+  if (!ok) unlink(temp.c_str());
+  ClearPendingFile();
+  if (!ok) *error = archive + ": " + std::strerror(savedErrno);
   return ok;
 }
 
@@ -128,16 +132,14 @@ int PackCommand(ToolOptions options) {
   const bool layoutFailed =
       settings.setupLayout && ReportSetupLayoutProblems(options.archive, items, readWhole);
   if (!collected || layoutFailed) return ExitFailed;
-  uint64_t totalBytes = 0, totalFiles = 0;
+  std::vector<uint64_t> sizes;
   for (const packer::PackItem& item : items)
-    if (!item.directory) {
-      totalBytes += item.data.size();
-      totalFiles++;
-    }
-  ProgressLine progress(!options.quiet, "packing", totalBytes, totalFiles);
+    if (!item.directory) sizes.push_back(item.data.size());
+  PackProgress shown(sizes);
+  ProgressLine progress(!options.quiet, "packing", shown.totalBytes(), shown.totalFiles());
   settings.progress = [&](uint64_t done, uint64_t total) {
-    progress.SetTotal(total);
-    progress.SetBytes(done);
+    shown.Tell(done, total);
+    progress.SetDone(shown.bytes(), shown.files());
   };
   std::vector<uint8_t> bytes;
   packer::PackSummary summary;

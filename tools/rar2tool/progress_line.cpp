@@ -49,8 +49,9 @@ void ProgressLine::Advance(uint64_t bytes, uint64_t files) {
   Draw(false);
 }
 
-void ProgressLine::SetBytes(uint64_t bytes) {
+void ProgressLine::SetDone(uint64_t bytes, uint64_t files) {
   bytes_ = bytes;
+  files_ = files;
   Draw(false);
 }
 

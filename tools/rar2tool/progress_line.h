@@ -15,9 +15,8 @@ class ProgressLine {
   bool Shown() const { return enabled_; }
   // Adds to what is done and redraws at most a few times a second.
   void Advance(uint64_t bytes, uint64_t files);
-  // Sets the bytes done so far (for work measured from the outside).
-  void SetBytes(uint64_t bytes);
-  void SetTotal(uint64_t totalBytes) { totalBytes_ = totalBytes; }
+  // Sets the bytes and files done so far (for work measured from the outside).
+  void SetDone(uint64_t bytes, uint64_t files);
   // Erases the line, before other output reaches the terminal.
   void Clear();
 

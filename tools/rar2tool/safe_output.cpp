@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <random>
+
+#include "pending_file.h"
 
 namespace {
 
@@ -95,30 +99,64 @@ Presence LookAt(int folderFd, const std::string& name, std::string* what) {
   return Presence::InTheWay;
 }
 
+namespace {
+
+// Creates a new temporary file in folderFd and records it for the signal
+// handlers; signals wait meanwhile, so that no file exists unrecorded.
+int CreateTemporary(int folderFd, std::string* temp) {
+  // Seeded once: a device read for each of thousands of files is slow.
+  static std::mt19937_64 random{std::random_device{}() ^ uint64_t(getpid()) << 32};
+  sigset_t interrupts, old;
+  sigemptyset(&interrupts);
+  sigaddset(&interrupts, SIGINT);
+  sigaddset(&interrupts, SIGTERM);
+  sigaddset(&interrupts, SIGHUP);
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; attempt++) {
+    *temp = ".rar2tool-" + std::to_string(random()) + ".tmp";
+    sigprocmask(SIG_BLOCK, &interrupts, &old);
+    fd =
+        openat(folderFd, temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 && !NotePendingFile(folderFd, temp->c_str())) {
+      unlinkat(folderFd, temp->c_str(), 0);
+      close(fd);
+      fd = -1;
+      errno = ENAMETOOLONG;
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  return fd;
+}
+
+// Gives the complete file its name: over an existing one with `replace`,
+// otherwise only where nothing stands (EEXIST when something does).
+bool MoveIntoPlace(int folderFd, const std::string& temp, const std::string& name, bool replace) {
+  if (replace) return renameat(folderFd, temp.c_str(), folderFd, name.c_str()) == 0;
+  if (renameat2(folderFd, temp.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without the no-replace rename: a hard link fails on an
+  // existing name just as well.
+  if (linkat(folderFd, temp.c_str(), folderFd, name.c_str(), 0) != 0) return false;
+  unlinkat(folderFd, temp.c_str(), 0);
+  return true;
+}
+
+}  // namespace
+
 bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string& name,
                  const uint8_t* data, uint32_t size, std::time_t modified, bool replace,
                  OutputFailure* failure) {
   const std::string path = Join(folderPath, name);
-  std::string target = name;
-  if (replace) {
-    // A new file beside the old one, renamed over it when complete: the
-    // rename replaces the directory entry itself, whatever it was.
-    std::random_device random;
-    target = ".rar2tool-" + std::to_string(random()) + ".tmp";
-  }
-  const int fd =
-      openat(folderFd, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // Every file is written under a temporary name beside its own and renamed
+  // when complete: a failed or interrupted entry never leaves a partial
+  // file under its real name, where a later run with -k would keep it.
+  std::string temp;
+  const int fd = CreateTemporary(folderFd, &temp);
   if (fd < 0) {
-    const int openErrno = errno;
-    failure->where = path;
-    if (openErrno == EEXIST) {
-      failure->entryOnly = true;
-      failure->what = "exists (-o overwrites, -k keeps)";
-    } else {
-      failure->entryOnly = false;
-      failure->where = folderPath;
-      failure->what = std::string("cannot create files: ") + std::strerror(openErrno);
-    }
+    failure->entryOnly = false;
+    failure->where = folderPath;
+    failure->what = std::string("cannot create files: ") + std::strerror(errno);
     return false;
   }
   bool ok = WriteAll(fd, data, size);
@@ -128,17 +166,27 @@ bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string&
     ok = false;
     savedErrno = errno;
   }
-  if (ok && replace && renameat(folderFd, target.c_str(), folderFd, name.c_str()) != 0) {
-    ok = false;
-    savedErrno = errno;
-  }
   if (!ok) {
-    unlinkat(folderFd, target.c_str(), 0);
-    failure->entryOnly = false;
-    failure->where = folderPath;
-    failure->what = std::string("cannot write files: ") + std::strerror(savedErrno);
+    unlinkat(folderFd, temp.c_str(), 0);
+    ClearPendingFile();
+    failure->entryOnly = true;
+    failure->where = path;
+    failure->what = std::string("cannot write: ") + std::strerror(savedErrno);
+    return false;
   }
-  return ok;
+  if (!MoveIntoPlace(folderFd, temp, name, replace)) {
+    savedErrno = errno;
+    unlinkat(folderFd, temp.c_str(), 0);
+    ClearPendingFile();
+    failure->entryOnly = true;
+    failure->where = path;
+    failure->what = savedErrno == EEXIST
+                        ? "exists (-o overwrites, -k keeps)"
+                        : std::string("cannot rename into place: ") + std::strerror(savedErrno);
+    return false;
+  }
+  ClearPendingFile();
+  return true;
 }
 
 void SetFolderTime(int folderFd, std::time_t modified) {

@@ -47,22 +47,24 @@ int TestCommand(ToolOptions options) {
     std::string reason;
     const bool ok = FetchEntry(&fetcher, i, &data, &size, &reason);
     std::free(data);
+    archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     progress.Clear();
     if (ok) {
-      std::printf("OK %s\n", DisplayName(e.name).c_str());
+      std::printf("OK %s\n", PrintableText(DisplayName(e.name)).c_str());
       passed++;
     } else {
-      std::printf("FAILED %s: %s\n", DisplayName(e.name).c_str(), reason.c_str());
+      std::printf("FAILED %s: %s\n", PrintableText(DisplayName(e.name)).c_str(),
+                  PrintableText(reason).c_str());
       failed++;
     }
-    std::fflush(stdout);
+    FlushOutput();
     progress.Advance(e.unpackedSize, 1);
   }
   // The window kept for solid requests goes with the archive.
   ArchiveReleaseSolidState();
   progress.Clear();
   std::printf("%d passed, %d failed\n", passed, failed);
-  std::fflush(stdout);
+  FlushOutput();
   if (walk.volume) ReportSplitEntries(options.archive, walk);
   // A Setup.exe always carries the product; so does an archive of its shape.
   const bool layoutFailed =

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# rar2tool at scale: time and peak resident memory of pack, test and extract
+# on a tree of 20,000 small files and on a large file of random data. The
+# targets: test and extract of the tree in at most twice the time of
+# packing it; random data stored at close to read speed; test and extract
+# of the large archive under 300 MB resident.
+# Usage: rar2tool_scale.sh RAR2TOOL SCRATCH_DIR [RANDOM_MB]
+set -euo pipefail
+tool=$1
+scratch=$2/rar2tool-scale
+megabytes=${3:-600}
+rm -rf "$scratch"
+mkdir -p "$scratch"
+trap 'rm -rf "$scratch"' EXIT
+
+measure() {  # label, command...: prints seconds and peak resident MB
+  local label=$1; shift
+  /usr/bin/time -f "%e %M" -o "$scratch/time" "$@" > /dev/null
+  read -r seconds kilobytes < "$scratch/time"
+  printf '%-40s %8.2f s %8.1f MB resident\n' "$label" "$seconds" "$(echo "$kilobytes / 1024" | bc -l)"
+  echo "$seconds" > "$scratch/last"
+}
+
+python3 - "$scratch/tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+for d in range(100):
+    os.makedirs(f"{root}/d{d:02}")
+    for f in range(200):
+        with open(f"{root}/d{d:02}/f{f:03}.txt", "w") as out:
+            out.write(f"line {d} {f}\n" * 16)
+PY
+echo "20,000 files of 3.5 MB in all:"
+measure "pack" "$tool" pack -q "$scratch/many.rar" "$scratch/tree"
+pack=$(cat "$scratch/last")
+measure "test" "$tool" test -q "$scratch/many.rar"
+test=$(cat "$scratch/last")
+measure "extract" "$tool" extract -q "$scratch/many.rar" "$scratch/x-many"
+extract=$(cat "$scratch/last")
+printf 'test/pack %.2f, extract/pack %.2f (target: at most 2)\n' \
+  "$(echo "$test / $pack" | bc -l)" "$(echo "$extract / $pack" | bc -l)"
+rm -rf "$scratch/x-many" "$scratch/tree"
+
+echo
+echo "$megabytes MB of random data:"
+mkdir -p "$scratch/random"
+head -c "${megabytes}000000" /dev/urandom > "$scratch/random/noise.bin"
+measure "read (cat)" cat "$scratch/random/noise.bin"
+measure "pack -m3 (stored after the trial)" "$tool" pack -q -m3 "$scratch/random.rar" "$scratch/random"
+rm -rf "$scratch/random"
+measure "test (target: under 300 MB)" "$tool" test -q "$scratch/random.rar"
+measure "extract (target: under 300 MB)" "$tool" extract -q "$scratch/random.rar" "$scratch/x-random"

@@ -1,0 +1,25 @@
+// A quick trial before compressing a large file: a few pieces of it,
+// compressed with the same settings, tell random or already compressed data
+// from the rest, so that such a file is stored at once instead of after
+// minutes of compression that could only end in storing it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "stream_encoder.h"
+
+namespace packer {
+
+// Files below this are compressed without a trial: their compression is
+// short anyway.
+constexpr uint64_t StoreTrialMinimum = 4u << 20;
+constexpr uint32_t StoreTrialPiece = 64u << 10;
+constexpr int StoreTrialPieces = 4;
+
+// True when a file of at least StoreTrialMinimum bytes has pieces at its
+// start, its end and two points between, none of which compression makes
+// smaller. Stops at the first piece that does shrink.
+bool LooksIncompressible(const std::vector<uint8_t>& data, const EncodeSettings& settings);
+
+}  // namespace packer
