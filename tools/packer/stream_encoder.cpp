@@ -41,8 +41,8 @@ double LzBits(const std::vector<Op>& ops, size_t from, LzState state) {
       PushMatch(&state, op.length, op.distance);
     }
   }
-  return EntropyBits(f.main, LiteralSymbols) + EntropyBits(f.distance, DistanceSymbols) +
-         EntropyBits(f.recentLength, RepLengthSymbols) + double(f.extraBits);
+  return PrefixCodeBits(f.main, LiteralSymbols) + PrefixCodeBits(f.distance, DistanceSymbols) +
+         PrefixCodeBits(f.recentLength, RepLengthSymbols) + double(f.extraBits);
 }
 
 class Encoder {
@@ -152,6 +152,7 @@ class Encoder {
       return false;
     // A trial: LZ steps for the start of the piece against the audio
     // estimate of the same bytes.
+    if (report_) report_->audioTrials++;
     const LzState lzBefore = lz_;
     const CostModel pricesBefore = parser_.Prices();
     const size_t first = ops_.size();
@@ -413,14 +414,70 @@ class Encoder {
   uint16_t codes_[MaxLengthCount] = {};
 };
 
+uint64_t PackedBytes(const std::vector<std::vector<uint8_t>>& packed) {
+  uint64_t total = 0;
+  for (const std::vector<uint8_t>& p : packed) total += p.size();
+  return total;
+}
+
+// One encoding with the settings as given, every choice made by estimate.
+std::vector<std::vector<uint8_t>> EncodeOnce(const uint8_t* data, uint32_t size,
+                                             const std::vector<StreamEntry>& entries,
+                                             const EncodeSettings& settings,
+                                             EncodeReport* report) {
+  Encoder encoder(data, size, entries, settings, report);
+  return encoder.Encode();
+}
+
 }  // namespace
 
 std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
                                                const std::vector<StreamEntry>& entries,
                                                const EncodeSettings& settings,
                                                EncodeReport* report) {
-  Encoder encoder(data, size, entries, settings, report);
-  return encoder.Encode();
+  EncodeReport chosen;
+  std::vector<std::vector<uint8_t>> best = EncodeOnce(data, size, entries, settings, &chosen);
+  uint64_t bestBytes = PackedBytes(best);
+  // The trials below are measured, not shown: the progress has been told.
+  EncodeSettings trial = settings;
+  trial.progress = nullptr;
+  auto keepSmaller = [&](const EncodeSettings& other, bool measured) {
+    EncodeReport otherReport;
+    std::vector<std::vector<uint8_t>> packed =
+        measured ? EncodeStream(data, size, entries, other, &otherReport)
+                 : EncodeOnce(data, size, entries, other, &otherReport);
+    const uint64_t bytes = PackedBytes(packed);
+    if (bytes < bestBytes) {
+      best.swap(packed);
+      bestBytes = bytes;
+      chosen = otherReport;
+    }
+  };
+  // Where the estimates could not tell audio from LZ without a trial, they
+  // can be wrong (long runs and flat images fool them): the stream coded
+  // all one way and all the other is measured too.
+  const EncodeReport automatic = chosen;
+  if (settings.audio == AudioChoice::Automatic && automatic.audioTrials > 0) {
+    EncodeSettings forced = trial;
+    if (automatic.audioBlocks > 0) {
+      forced.audio = AudioChoice::Never;
+      keepSmaller(forced, false);
+    }
+    if (automatic.lzBlocks > 0) {
+      forced.audio = AudioChoice::Always;
+      keepSmaller(forced, false);
+    }
+  }
+  // The optimal parse prices its steps with statistics of the steps before,
+  // which can mislead it on data unlike them; the lazy parse of level 3,
+  // with its own measured choices, is kept when it packs smaller.
+  if (settings.level >= 4) {
+    EncodeSettings lazy = trial;
+    lazy.level = 3;
+    keepSmaller(lazy, true);
+  }
+  if (report) *report = chosen;
+  return best;
 }
 
 }  // namespace packer
