@@ -177,11 +177,18 @@ std::vector<int16_t> Speech(size_t frames, int rate, uint64_t seed) {
 }  // namespace
 
 bool ReadPrefix(const std::string& path, size_t limit, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  out->resize(limit);
-  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(limit));
-  out->resize(size_t(in.gcount()));
+  // Sized by the file, not the limit: thousands of small files each holding
+  // a buffer of the limit's size would fill a 32-bit address space.
+  const std::streamoff size = in.tellg();
+  in.seekg(0);
+  const size_t want = size > 0 && uint64_t(size) < limit ? size_t(size) : limit;
+  std::vector<uint8_t> data(want);
+  in.read(reinterpret_cast<char*>(data.data()), std::streamsize(want));
+  data.resize(size_t(in.gcount()));
+  if (data.size() < want) data.shrink_to_fit();
+  out->swap(data);
   return !out->empty();
 }
 

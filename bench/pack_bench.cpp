@@ -147,8 +147,7 @@ void BoatFigures() {
 // The automatic audio choice beside both forced modes, per file and per
 // kind, and the files that a costlier level packs larger.
 void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& automatic,
-                   const Result& always, const Result& never, const Result& m3,
-                   const Result& m5) {
+                   const Result& always, const Result& never, const Result& m3, const Result& m5) {
   std::printf("\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-\n");
   std::printf("%-41s %-13s %12s %12s %12s %9s\n", "file", "kind", "automatic", "-mm", "-mm-",
               "auto/min");
@@ -179,8 +178,8 @@ void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& automati
                 static_cast<unsigned long long>(a), static_cast<unsigned long long>(on),
                 static_cast<unsigned long long>(off));
   }
-  std::printf("automatic / min(-mm, -mm-): worst %.3f, %d files over 1.01 (target: none)\n",
-              worst, over);
+  std::printf("automatic / min(-mm, -mm-): worst %.3f, %d files over 1.01 (target: none)\n", worst,
+              over);
   int larger = 0;
   for (size_t i = 0; i < corpus.size(); i++)
     if (m5.sizes[i] > m3.sizes[i]) {

@@ -97,8 +97,7 @@ std::vector<uint8_t> FewColourPicture(int width, int height, uint64_t seed) {
         if ((x - cx) * (x - cx) + (y - cy) * (y - cy) < radius * radius && (!striped || y % 6 < 3))
           px[size_t(y) * size_t(width) + size_t(x)] = c;
   }
-  for (int dot = 0; dot < 2000; dot++)
-    px[r.Below(uint32_t(px.size()))] = colours[r.Below(6)];
+  for (int dot = 0; dot < 2000; dot++) px[r.Below(uint32_t(px.size()))] = colours[r.Below(6)];
   return px;
 }
 

@@ -120,7 +120,8 @@ inline std::vector<uint8_t> PlainBitmapData(int width, int height, uint64_t seed
   auto at = [&](int x, int y) { return &out[54 + size_t(y) * size_t(stride) + size_t(x) * 3]; };
   for (int panel = 0; panel < 12; panel++) {
     const int x0 = int(r.Below(uint32_t(width))), y0 = int(r.Below(uint32_t(height)));
-    const int w = 20 + int(r.Below(uint32_t(width / 2))), h = 10 + int(r.Below(uint32_t(height / 2)));
+    const int w = 20 + int(r.Below(uint32_t(width / 2))),
+              h = 10 + int(r.Below(uint32_t(height / 2)));
     const uint32_t colour = r.Next();
     for (int y = y0; y < std::min(height, y0 + h); y++)
       for (int x = x0; x < std::min(width, x0 + w); x++) {

@@ -24,6 +24,9 @@ constexpr uint32_t MinAudioTrial = 1024;
 // Bytes of a file that the audio trial parses as LZ; when LZ wins, the
 // parse goes on from there.
 constexpr uint32_t TrialBytes = 256u << 10;
+// A trial whose loser's estimate is less than this factor above the
+// winner's is not taken as settled.
+constexpr double CertainMargin = 1.25;
 
 struct Run {
   size_t begin, end;  // steps
@@ -152,7 +155,6 @@ class Encoder {
       return false;
     // A trial: LZ steps for the start of the piece against the audio
     // estimate of the same bytes.
-    if (report_) report_->audioTrials++;
     const LzState lzBefore = lz_;
     const CostModel pricesBefore = parser_.Prices();
     const size_t first = ops_.size();
@@ -162,6 +164,10 @@ class Encoder {
     const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), t - a);
     const double audioBits =
         8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, t - a - prefix);
+    // Estimates this close can be wrong either way: the whole stream is
+    // then measured both ways as well.
+    if (report_ && audioBits < lzBits * CertainMargin && lzBits < audioBits * CertainMargin)
+      report_->closeChoices++;
     if (audioBits >= lzBits) {
       if (t < b) ProduceLz(t, b);
       return true;
@@ -423,8 +429,7 @@ uint64_t PackedBytes(const std::vector<std::vector<uint8_t>>& packed) {
 // One encoding with the settings as given, every choice made by estimate.
 std::vector<std::vector<uint8_t>> EncodeOnce(const uint8_t* data, uint32_t size,
                                              const std::vector<StreamEntry>& entries,
-                                             const EncodeSettings& settings,
-                                             EncodeReport* report) {
+                                             const EncodeSettings& settings, EncodeReport* report) {
   Encoder encoder(data, size, entries, settings, report);
   return encoder.Encode();
 }
@@ -453,11 +458,11 @@ std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t siz
       chosen = otherReport;
     }
   };
-  // Where the estimates could not tell audio from LZ without a trial, they
-  // can be wrong (long runs and flat images fool them): the stream coded
-  // all one way and all the other is measured too.
+  // Where a trial found audio and LZ close, the estimates may have picked
+  // the wrong one: the stream coded all one way and all the other is
+  // measured too.
   const EncodeReport automatic = chosen;
-  if (settings.audio == AudioChoice::Automatic && automatic.audioTrials > 0) {
+  if (settings.audio == AudioChoice::Automatic && automatic.closeChoices > 0) {
     EncodeSettings forced = trial;
     if (automatic.audioBlocks > 0) {
       forced.audio = AudioChoice::Never;
