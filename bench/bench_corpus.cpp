@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "archive/byte_order.h"
+#include "run_heavy.h"
 
 namespace {
 
@@ -41,39 +42,6 @@ std::vector<uint8_t> HeaderText(size_t limit) {
     if (out.size() >= limit) break;
   }
   return out;
-}
-
-// A Windows bitmap: 24-bit, or 8-bit with a grey palette.
-std::vector<uint8_t> Bitmap(int width, int height, int bits, const std::vector<uint8_t>& pixels) {
-  const int stride = ((width * bits / 8) + 3) & ~3;
-  const uint32_t palette = bits == 8 ? 1024 : 0;
-  std::vector<uint8_t> b = {'B', 'M'};
-  AppendU32(&b, 54 + palette + uint32_t(stride * height));
-  AppendU32(&b, 0);
-  AppendU32(&b, 54 + palette);
-  AppendU32(&b, 40);
-  AppendU32(&b, uint32_t(width));
-  AppendU32(&b, uint32_t(height));
-  AppendU16(&b, 1);
-  AppendU16(&b, uint32_t(bits));
-  AppendU32(&b, 0);
-  AppendU32(&b, uint32_t(stride * height));
-  AppendU32(&b, 2835);
-  AppendU32(&b, 2835);
-  AppendU32(&b, bits == 8 ? 256 : 0);
-  AppendU32(&b, 0);
-  for (uint32_t i = 0; i < palette / 4; i++) {
-    b.push_back(uint8_t(i));
-    b.push_back(uint8_t(i));
-    b.push_back(uint8_t(i));
-    b.push_back(0);
-  }
-  const int row = width * bits / 8;
-  for (int y = 0; y < height; y++) {
-    b.insert(b.end(), pixels.begin() + long(y) * row, pixels.begin() + long(y + 1) * row);
-    b.insert(b.end(), size_t(stride - row), 0);
-  }
-  return b;
 }
 
 // A photograph-like picture: smooth light, soft shapes, sensor noise.
@@ -209,11 +177,18 @@ std::vector<int16_t> Speech(size_t frames, int rate, uint64_t seed) {
 }  // namespace
 
 bool ReadPrefix(const std::string& path, size_t limit, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  out->resize(limit);
-  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(limit));
-  out->resize(size_t(in.gcount()));
+  // Sized by the file, not the limit: thousands of small files each holding
+  // a buffer of the limit's size would fill a 32-bit address space.
+  const std::streamoff size = in.tellg();
+  in.seekg(0);
+  const size_t want = size > 0 && uint64_t(size) < limit ? size_t(size) : limit;
+  std::vector<uint8_t> data(want);
+  in.read(reinterpret_cast<char*>(data.data()), std::streamsize(want));
+  data.resize(size_t(in.gcount()));
+  if (data.size() < want) data.shrink_to_fit();
+  out->swap(data);
   return !out->empty();
 }
 
@@ -254,9 +229,22 @@ std::vector<CorpusFile> BuildCorpus(std::string* notes) {
   if (text.data.size() < 8 * MiB) *notes += "less C++ header text than 8 MiB; ";
   corpus.push_back(std::move(text));
 
-  corpus.push_back({"photo-1.bmp", "bitmap", Bitmap(1280, 800, 24, Photo(1280, 800, 1))});
-  corpus.push_back({"photo-2.bmp", "bitmap", Bitmap(1024, 768, 24, Photo(1024, 768, 2))});
-  corpus.push_back({"screen.bmp", "bitmap", Bitmap(2048, 1536, 8, Screen(2048, 1536, 3))});
+  corpus.push_back({"photo-1.bmp", "bitmap", WindowsBitmap(1280, 800, 24, Photo(1280, 800, 1))});
+  corpus.push_back({"photo-2.bmp", "bitmap", WindowsBitmap(1024, 768, 24, Photo(1024, 768, 2))});
+  corpus.push_back(
+      {"screen.bmp", "screen bitmap", WindowsBitmap(2048, 1536, 8, Screen(2048, 1536, 3))});
+  corpus.push_back(
+      {"plain.bmp", "plain bitmap", WindowsBitmap(1000, 1000, 24, PlainPicture(1000, 1000, 7))});
+  corpus.push_back({"few-colours.bmp", "plain bitmap",
+                    WindowsBitmap(1200, 900, 8, FewColourPicture(1200, 900, 8))});
+  corpus.push_back({"app.ico", "icon", IconFile({16, 24, 32, 48, 64, 128, 256}, 9)});
+  corpus.push_back({"tool.ico", "icon", IconFile({16, 32, 48}, 10)});
+  corpus.push_back({"zeros.bin", "zero runs", std::vector<uint8_t>(4 * MiB, 0)});
+  {
+    std::vector<uint8_t> code;
+    if (ReadPrefix("/usr/lib/x86_64-linux-gnu/libc.so.6", 1 * MiB, &code))
+      corpus.push_back({"sections.exe", "zero runs", ZeroPaddedSections(code)});
+  }
 
   corpus.push_back({"music-stereo16.wav", "sound", Wave(2, 16, 44100, Music(882000, 2, 44100, 4))});
   corpus.push_back({"music-mono8.wav", "sound", Wave(1, 8, 22050, Music(1500000, 1, 22050, 5))});

@@ -1,7 +1,7 @@
-// The benchmark corpus: at least 32 MiB of executables, text, bitmaps and
-// sounds, the same bytes on every run. Executables and text are taken from
-// fixed files of this machine's toolchain (installed by scripts/deps);
-// bitmaps and sounds are generated from fixed seeds.
+// The benchmark corpus: at least 32 MiB of executables, text, bitmaps,
+// icons, zero runs and sounds, the same bytes on every run. Executables and
+// text are taken from fixed files of this machine's toolchain (installed by
+// scripts/deps); the rest is generated from fixed seeds.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,9 @@
 
 struct CorpusFile {
   std::string name;
-  std::string kind;  // "executable", "text", "bitmap", "sound"
+  // "executable", "text", "bitmap", "screen bitmap", "plain bitmap", "icon",
+  // "zero runs", "sound"
+  std::string kind;
   std::vector<uint8_t> data;
 };
 

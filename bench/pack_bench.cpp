@@ -1,10 +1,12 @@
 // Packing ratio and speed of rar2tool pack against zlib (gzip -9) and
 // libdeflate (level 12) on the same corpus in one run, the decoder's speed
-// against zlib's inflate and libdeflate's decompressor, and the packed size
-// of boat.wav against a real RAR 2.x archiver's.
+// against zlib's inflate and libdeflate's decompressor, the automatic audio
+// choice against both forced modes, and the packed size of boat.wav against
+// a real RAR 2.x archiver's.
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -40,10 +42,12 @@ std::vector<uint64_t> PackedSizes(const std::vector<uint8_t>& archive) {
 }
 
 Result PackOurs(const std::vector<packer::PackItem>& items, int level, bool solid,
-                std::vector<uint8_t>* archive) {
+                std::vector<uint8_t>* archive,
+                packer::AudioChoice audio = packer::AudioChoice::Automatic) {
   packer::ArchiveSettings settings;
   settings.level = level;
   settings.solid = solid;
+  settings.audio = audio;
   std::string error;
   const auto start = Clock::now();
   if (!packer::BuildArchive(items, settings, archive, &error)) {
@@ -52,7 +56,10 @@ Result PackOurs(const std::vector<packer::PackItem>& items, int level, bool soli
   }
   Result r;
   r.seconds = Seconds(start);
-  r.name = "rar2tool -m" + std::to_string(level) + (solid ? " -s" : "");
+  r.name = "rar2tool -m" + std::to_string(level) + (solid ? " -s" : "") +
+           (audio == packer::AudioChoice::Always  ? " -mm"
+            : audio == packer::AudioChoice::Never ? " -mm-"
+                                                  : "");
   r.sizes = PackedSizes(*archive);
   for (uint64_t s : r.sizes) r.total += s;
   return r;
@@ -137,6 +144,53 @@ void BoatFigures() {
               static_cast<unsigned long long>(PackLibdeflate(one, 12, &unused).total));
 }
 
+// The automatic audio choice beside both forced modes, per file and per
+// kind, and the files that a costlier level packs larger.
+void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& automatic,
+                   const Result& always, const Result& never, const Result& m3, const Result& m5) {
+  std::printf("\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-\n");
+  std::printf("%-41s %-13s %12s %12s %12s %9s\n", "file", "kind", "automatic", "-mm", "-mm-",
+              "auto/min");
+  std::vector<std::string> kinds;
+  for (const CorpusFile& f : corpus)
+    if (std::find(kinds.begin(), kinds.end(), f.kind) == kinds.end()) kinds.push_back(f.kind);
+  int over = 0;
+  double worst = 0;
+  for (size_t i = 0; i < corpus.size(); i++) {
+    const uint64_t a = automatic.sizes[i], on = always.sizes[i], off = never.sizes[i];
+    const double ratio = double(a) / double(std::min(on, off));
+    worst = std::max(worst, ratio);
+    if (ratio > 1.01) over++;
+    std::printf("%-41s %-13s %12llu %12llu %12llu %9.3f%s\n", corpus[i].name.c_str(),
+                corpus[i].kind.c_str(), static_cast<unsigned long long>(a),
+                static_cast<unsigned long long>(on), static_cast<unsigned long long>(off), ratio,
+                ratio > 1.01 ? "  OVER 1.01" : "");
+  }
+  for (const std::string& kind : kinds) {
+    uint64_t a = 0, on = 0, off = 0;
+    for (size_t i = 0; i < corpus.size(); i++)
+      if (corpus[i].kind == kind) {
+        a += automatic.sizes[i];
+        on += always.sizes[i];
+        off += never.sizes[i];
+      }
+    std::printf("%-41s %-13s %12llu %12llu %12llu\n", "  all of kind", kind.c_str(),
+                static_cast<unsigned long long>(a), static_cast<unsigned long long>(on),
+                static_cast<unsigned long long>(off));
+  }
+  std::printf("automatic / min(-mm, -mm-): worst %.3f, %d files over 1.01 (target: none)\n", worst,
+              over);
+  int larger = 0;
+  for (size_t i = 0; i < corpus.size(); i++)
+    if (m5.sizes[i] > m3.sizes[i]) {
+      larger++;
+      std::printf("LARGER at -m5 than at -m3: %s, %llu against %llu\n", corpus[i].name.c_str(),
+                  static_cast<unsigned long long>(m5.sizes[i]),
+                  static_cast<unsigned long long>(m3.sizes[i]));
+    }
+  std::printf("files larger at -m5 than at -m3: %d (target: none)\n", larger);
+}
+
 }  // namespace
 
 int main() {
@@ -214,6 +268,11 @@ int main() {
       speeds.ours, speeds.inflate, speeds.inflateReused, speeds.libdeflate);
   std::printf("Decode speed ratio: %.2f of zlib's inflate, %.2f of libdeflate's\n",
               speeds.ours / speeds.inflate, speeds.ours / speeds.libdeflate);
+
+  std::vector<uint8_t> scratch;
+  const Result always = PackOurs(items, 3, false, &scratch, packer::AudioChoice::Always);
+  const Result never = PackOurs(items, 3, false, &scratch, packer::AudioChoice::Never);
+  ChoiceFigures(corpus, m3, always, never, m3, m5);
 
   BoatFigures();
   return 0;

@@ -25,6 +25,11 @@ std::vector<packer::PackItem> VariedInputs() {
           FileItem("Data\\sound.wav", SoundData(40000, 2, 3)),
           FileItem("Data\\mixed.dat", mixed),
           FileItem("Data\\run.bin", run),
+          FileItem("Data\\plain.bmp", PlainBitmapData(120, 80, 11)),
+          FileItem("Data\\screen.bmp", ScreenBitmapData(200, 150, 12)),
+          FileItem("Data\\app.ico", IconData(32, 13)),
+          FileItem("Data\\zeros.bin", std::vector<uint8_t>(50000, 0)),
+          FileItem("Data\\sections.exe", ZeroPaddedData(2, 14)),
           FileItem("Data\\readme copy.txt", TextData(5000, 1))};
 }
 

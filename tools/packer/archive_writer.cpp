@@ -186,6 +186,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
       sum.encoding.lzBlocks += report.lzBlocks;
       sum.encoding.audioBlocks += report.audioBlocks;
       sum.encoding.audioChannelsUsed |= report.audioChannelsUsed;
+      sum.encoding.closeChoices += report.closeChoices;
       for (int k = 0; k < SymbolKinds; k++) sum.encoding.symbols[k] += report.symbols[k];
       if (fallBack && notSmaller(i)) stored[i] = true;
     }

@@ -1,5 +1,6 @@
 #include "audio_estimate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,12 @@ double EntropyBits(const uint32_t* counts, int n) {
   return total > 0 ? total * std::log2(total) - sum : 0;
 }
 
+double PrefixCodeBits(const uint32_t* counts, int n) {
+  double total = 0;
+  for (int i = 0; i < n; i++) total += counts[i];
+  return std::max(EntropyBits(counts, n), total);
+}
+
 double AudioBits(const AudioModel& start, int channels, const uint8_t* data, uint32_t size) {
   AudioModel model = start;
   if (model.currentChannel >= channels) model.currentChannel = 0;
@@ -26,7 +33,7 @@ double AudioBits(const AudioModel& start, int channels, const uint8_t* data, uin
     if (++c == channels) c = 0;
   }
   double bits = 0;
-  for (int k = 0; k < channels; k++) bits += EntropyBits(counts[k], 256);
+  for (int k = 0; k < channels; k++) bits += PrefixCodeBits(counts[k], 256);
   return bits;
 }
 

@@ -25,4 +25,9 @@ double AudioBits(const AudioModel& model, int channels, const uint8_t* data, uin
 // Sum over the counts of -log2 of their share: the entropy bound in bits.
 double EntropyBits(const uint32_t* counts, int n);
 
+// What a prefix code can reach: the entropy bound, but never less than one
+// bit a symbol. Runs and flat areas have almost no entropy, and without the
+// floor any coding of them looks free.
+double PrefixCodeBits(const uint32_t* counts, int n);
+
 }  // namespace packer

@@ -24,6 +24,9 @@ constexpr uint32_t MinAudioTrial = 1024;
 // Bytes of a file that the audio trial parses as LZ; when LZ wins, the
 // parse goes on from there.
 constexpr uint32_t TrialBytes = 256u << 10;
+// A trial whose loser's estimate is less than this factor above the
+// winner's is not taken as settled.
+constexpr double CertainMargin = 1.25;
 
 struct Run {
   size_t begin, end;  // steps
@@ -41,8 +44,8 @@ double LzBits(const std::vector<Op>& ops, size_t from, LzState state) {
       PushMatch(&state, op.length, op.distance);
     }
   }
-  return EntropyBits(f.main, LiteralSymbols) + EntropyBits(f.distance, DistanceSymbols) +
-         EntropyBits(f.recentLength, RepLengthSymbols) + double(f.extraBits);
+  return PrefixCodeBits(f.main, LiteralSymbols) + PrefixCodeBits(f.distance, DistanceSymbols) +
+         PrefixCodeBits(f.recentLength, RepLengthSymbols) + double(f.extraBits);
 }
 
 class Encoder {
@@ -161,6 +164,10 @@ class Encoder {
     const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), t - a);
     const double audioBits =
         8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, t - a - prefix);
+    // Estimates this close can be wrong either way: the whole stream is
+    // then measured both ways as well.
+    if (report_ && audioBits < lzBits * CertainMargin && lzBits < audioBits * CertainMargin)
+      report_->closeChoices++;
     if (audioBits >= lzBits) {
       if (t < b) ProduceLz(t, b);
       return true;
@@ -413,14 +420,69 @@ class Encoder {
   uint16_t codes_[MaxLengthCount] = {};
 };
 
+uint64_t PackedBytes(const std::vector<std::vector<uint8_t>>& packed) {
+  uint64_t total = 0;
+  for (const std::vector<uint8_t>& p : packed) total += p.size();
+  return total;
+}
+
+// One encoding with the settings as given, every choice made by estimate.
+std::vector<std::vector<uint8_t>> EncodeOnce(const uint8_t* data, uint32_t size,
+                                             const std::vector<StreamEntry>& entries,
+                                             const EncodeSettings& settings, EncodeReport* report) {
+  Encoder encoder(data, size, entries, settings, report);
+  return encoder.Encode();
+}
+
 }  // namespace
 
 std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
                                                const std::vector<StreamEntry>& entries,
                                                const EncodeSettings& settings,
                                                EncodeReport* report) {
-  Encoder encoder(data, size, entries, settings, report);
-  return encoder.Encode();
+  EncodeReport chosen;
+  std::vector<std::vector<uint8_t>> best = EncodeOnce(data, size, entries, settings, &chosen);
+  uint64_t bestBytes = PackedBytes(best);
+  // The trials below are measured, not shown: the progress has been told.
+  EncodeSettings trial = settings;
+  trial.progress = nullptr;
+  auto keepSmaller = [&](const EncodeSettings& other, bool measured) {
+    EncodeReport otherReport;
+    std::vector<std::vector<uint8_t>> packed =
+        measured ? EncodeStream(data, size, entries, other, &otherReport)
+                 : EncodeOnce(data, size, entries, other, &otherReport);
+    const uint64_t bytes = PackedBytes(packed);
+    if (bytes < bestBytes) {
+      best.swap(packed);
+      bestBytes = bytes;
+      chosen = otherReport;
+    }
+  };
+  // Where a trial found audio and LZ close, the estimates may have picked
+  // the wrong one: the stream coded all one way and all the other is
+  // measured too.
+  const EncodeReport automatic = chosen;
+  if (settings.audio == AudioChoice::Automatic && automatic.closeChoices > 0) {
+    EncodeSettings forced = trial;
+    if (automatic.audioBlocks > 0) {
+      forced.audio = AudioChoice::Never;
+      keepSmaller(forced, false);
+    }
+    if (automatic.lzBlocks > 0) {
+      forced.audio = AudioChoice::Always;
+      keepSmaller(forced, false);
+    }
+  }
+  // The optimal parse prices its steps with statistics of the steps before,
+  // which can mislead it on data unlike them; the lazy parse of level 3,
+  // with its own measured choices, is kept when it packs smaller.
+  if (settings.level >= 4) {
+    EncodeSettings lazy = trial;
+    lazy.level = 3;
+    keepSmaller(lazy, true);
+  }
+  if (report) *report = chosen;
+  return best;
 }
 
 }  // namespace packer
