@@ -1,5 +1,6 @@
 // The installation run, in its fixed order: archive, listing, progress,
 // folders, entries, shortcuts, uninstall entry, filters, configuration.
+#include <cstdint>
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
@@ -31,9 +32,28 @@ void LoadEmbeddedArchive(ArchiveImage* image, int resourceId) {
 
 namespace {
 
+// The bar has room for far fewer steps than a large product has entries,
+// and each step it is told costs a repaint (under Wine about as much as
+// writing a small file). So it is told a position only when that moves it
+// by a thousandth of its range or more, and always its last one; a bar of
+// up to a thousand positions is told every one. Messages are pumped after
+// every entry all the same, so that Cancel is seen as soon as ever.
+constexpr int ProgressSteps = 1000;
+int progressRange = 0;
+int shownPosition = 0;
+
+bool ProgressWouldShow(int position) {
+  if (progressRange <= ProgressSteps || position >= progressRange) return true;
+  const auto step = [](int p) { return int64_t(p) * ProgressSteps / progressRange; };
+  return step(position) != step(shownPosition);
+}
+
 void MoveProgress(int position) {
-  SetProgressPosition(pageWindow, ID_PROGRESS, position);
-  RepaintNow(pageWindow);
+  if (ProgressWouldShow(position)) {
+    SetProgressPosition(pageWindow, ID_PROGRESS, position);
+    RepaintNow(pageWindow);
+    shownPosition = position;
+  }
   PumpMessages();
 }
 
@@ -118,7 +138,9 @@ void Finish() {
 void RunSteps(EntryListNode* head, int count) {
   InstallChoices& c = installChoices;
   const uint32_t installedKilobytes = InstalledKilobytes(head);
-  SetProgressRange(pageWindow, ID_PROGRESS, count + 2);
+  progressRange = count + 2;
+  shownPosition = 0;
+  SetProgressRange(pageWindow, ID_PROGRESS, progressRange);
   PumpMessages();
 
   // Every later path rests on the trailing backslash. The wizard refuses

@@ -52,12 +52,17 @@ void Note(UINT message, WPARAM wParam, LPARAM lParam) {
     return;
   }
   const LONG position = LONG(wParam);
-  if (position != record->lastPosition + 1) record->outOfOrder++;
+  const LONG previous = record->lastPosition;
+  // Setup tells a large bar only the positions that move it; never one
+  // that is not after the one before.
+  if (position <= record->lastPosition) record->outOfOrder++;
   record->positions++;
   record->lastPosition = position;
   record->lastTick = GetTickCount();
   if (position >= 0 && position < ProgressTicks) record->tickAt[position] = record->lastTick;
-  if (position == record->holdAt) Hold();
+  // The first position at or past the one asked for (a large bar may
+  // never be told that one).
+  if (record->holdAt > 0 && position >= record->holdAt && previous < record->holdAt) Hold();
 }
 }  // namespace
 

@@ -17,9 +17,9 @@ struct ProgressRecord {
   LONG rangeMax;
   LONG positions;     // how many positions were set
   LONG lastPosition;  // the last one (0 before the first)
-  LONG outOfOrder;    // positions that were not the one before plus one
-  LONG holdAt;        // set by the driver: hold Setup once this position is set (0: never)
-  DWORD rangeTick;    // GetTickCount when the range was set
-  DWORD lastTick;     // and when the last position was
+  LONG outOfOrder;    // positions that were not after the one before
+  LONG holdAt;  // set by the driver: hold Setup once this position or a later one is set (0: never)
+  DWORD rangeTick;              // GetTickCount when the range was set
+  DWORD lastTick;               // and when the last position was
   DWORD tickAt[ProgressTicks];  // GetTickCount when each position was set
 };

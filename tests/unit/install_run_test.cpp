@@ -74,6 +74,45 @@ TEST_F(InstallRun, ProgressRunsFromOneToEntriesPlusTwo) {
   for (int i = 0; i < n + 2; i++) EXPECT_EQ(Progress().positions[size_t(i)], i + 1);
 }
 
+// A bar of thousands of entries is told only the positions that move it by
+// a thousandth of its range, ever forwards, and its last; Cancel is still
+// seen after the entry in progress, whether or not the bar moved for it.
+TEST_F(InstallRun, ALargeProductMovesTheBarInThousandthsAndStillStopsAtCancel) {
+  ArchiveBuilder b = ProductArchive();
+  for (int i = 0; i < 2500; i++) b.Stored("Data\\" + std::to_string(i) + ".txt", "x");
+  GiveArchive(b);
+  InstallTo("c:\\Orbivue\\");
+  RunToTheEnd();
+  const int range = 4 + int(ProductFiles().size()) + 2500 + 2;
+  const std::vector<int>& shown = Progress().positions;
+  EXPECT_EQ(Progress().rangeMaximum, range);
+  EXPECT_GE(shown.size(), 999u);
+  EXPECT_LE(shown.size(), 1001u);
+  EXPECT_EQ(shown.back(), range);
+  for (size_t i = 1; i < shown.size(); i++) {
+    EXPECT_GT(shown[i], shown[i - 1]);
+    EXPECT_LE(shown[i] - shown[i - 1], range / 1000 + 1);
+  }
+
+  SetUp();
+  GiveArchive(b);
+  InstallTo("c:\\Orbivue\\");
+  static int pumps;
+  pumps = 0;
+  UserWaitsUntil([] { return ++pumps == 1500; });  // a pump after an entry
+  Cancel();
+  RunWizard();
+  EXPECT_EQ(installChoices.step, StepEnd);
+  int made = 0;
+  for (int i = 0; i < 2500; i++) {
+    bool exists = false;
+    ReadHostFile("c:\\Orbivue\\Data\\" + std::to_string(i) + ".txt", &exists);
+    made += exists;
+  }
+  EXPECT_GT(made, 1000);
+  EXPECT_LT(made, 1600);
+}
+
 TEST_F(InstallRun, ShortcutsTargetTheShortFormAndStartInItsFolder) {
   GiveArchive(ProductArchive());
   InstallTo("c:\\Program Files\\Orbivue\\");

@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
-<<<<<<< HEAD
 #include "product_entries.h"
-=======
 #include "text_fit_watch.h"
->>>>>>> release2
 
 // How long an installation may take before the finish page shows.
 constexpr DWORD InstallationTimeoutMs = 180000;
