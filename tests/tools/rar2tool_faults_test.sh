@@ -85,23 +85,29 @@ done
 "$tool" pack "$work/full.rar" "$work/small" > /dev/full 2> "$work/err"
 check "pack > /dev/full: exit 1" test $? -eq 1
 
-# Too little memory is one line and exit 1, never an abort.
-(
-  ulimit -v 150000
-  "$tool" pack -q "$work/oom.rar" "$work/big" > /dev/null 2> "$work/err"
-)
-status=$?
-check "pack without memory: exit 1 (not an abort)" test "$status" -eq 1
-check "pack without memory: one line" test "$(wc -l < "$work/err")" -eq 1
-check "pack without memory: says so" grep -q "out of memory\|Cannot allocate memory" "$work/err"
-check "pack without memory: no archive" test ! -e "$work/oom.rar"
-(
-  ulimit -v 150000
-  "$tool" test "$work/big.rar" > "$work/out" 2> "$work/err"
-)
-check "test without memory: exit 1" test $? -eq 1
-check "test without memory: the entry's reason" \
-  grep -q "^FAILED big\\\\zeros.bin: out of memory for its 96000000 bytes" "$work/out"
+# Too little memory is one line and exit 1, never an abort. Under
+# AddressSanitizer a limit on the address space stops the sanitizer itself
+# (it reserves its shadow memory first), so the plain build alone shows it.
+if ldd "$tool" 2>/dev/null | grep -q 'libasan'; then
+  echo "skip: memory limits, as $tool is built with AddressSanitizer"
+else
+  (
+    ulimit -v 150000
+    "$tool" pack -q "$work/oom.rar" "$work/big" > /dev/null 2> "$work/err"
+  )
+  status=$?
+  check "pack without memory: exit 1 (not an abort)" test "$status" -eq 1
+  check "pack without memory: one line" test "$(wc -l < "$work/err")" -eq 1
+  check "pack without memory: says so" grep -q "out of memory\|Cannot allocate memory" "$work/err"
+  check "pack without memory: no archive" test ! -e "$work/oom.rar"
+  (
+    ulimit -v 150000
+    "$tool" test "$work/big.rar" > "$work/out" 2> "$work/err"
+  )
+  check "test without memory: exit 1" test $? -eq 1
+  check "test without memory: the entry's reason" \
+    grep -q "^FAILED big\\\\zeros.bin: out of memory for its 96000000 bytes" "$work/out"
+fi
 
 # What is no archive is known from its first bytes, whatever its length.
 timeout 10 "$tool" test /dev/zero > /dev/null 2> "$work/err"

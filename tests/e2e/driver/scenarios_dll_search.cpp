@@ -85,6 +85,7 @@ void InstallBesidePlantedDlls(const DriverSettings& settings, const PageTexts& t
   ClearInstalledTraces();
   DriverSettings planted = settings;
   planted.programDir = settings.programDir + L"\\planted";
+  planted.setupDir = planted.programDir;  // Setup starts from among the planted DLLs
   const std::vector<std::wstring> dlls = FilesLike(planted.programDir, L"*.dll");
   if (dlls.empty()) Fail(__FILE__, __LINE__, "no planted DLL in " + Narrow(planted.programDir));
   std::printf("  planted beside Setup.exe: %s\n", Joined(dlls).c_str());

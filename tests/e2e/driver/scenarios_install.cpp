@@ -486,9 +486,9 @@ void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russi
 void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool russian) {
   ClearInstalledTraces();
   DriverSettings damaged = settings;
-  damaged.programDir = settings.programDir + L"\\damaged-after-check";
-  if (!PathExists(damaged.programDir + L"\\Setup.exe")) {
-    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.programDir));
+  damaged.setupDir = settings.setupDir + L"\\damaged-after-check";
+  if (!PathExists(damaged.setupDir + L"\\Setup.exe")) {
+    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.setupDir));
   }
   Answers a;
   a.russian = russian;
