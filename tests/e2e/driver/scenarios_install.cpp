@@ -455,15 +455,22 @@ void InstallThroughFileLink(const DriverSettings& settings, const PageTexts&, bo
   InstallThroughLink(settings, L"graphedt.exe");
 }
 
+// The settings for the damaged copy of Setup.exe that run-install put into
+// folder beside the product's own.
+static DriverSettings DamagedCopy(const DriverSettings& settings, const wchar_t* folder) {
+  DriverSettings damaged = settings;
+  damaged.setupDir = settings.setupDir + L"\\" + folder;
+  if (!PathExists(damaged.setupDir + L"\\Setup.exe")) {
+    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.setupDir));
+  }
+  return damaged;
+}
+
 // Setup.exe with one byte of an entry's packed data flipped (made by
 // tests/e2e/damage-setup into the "damaged" folder beside the driver).
 void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russian) {
   ClearInstalledTraces();
-  DriverSettings damaged = settings;
-  damaged.setupDir = settings.setupDir + L"\\damaged";
-  if (!PathExists(damaged.setupDir + L"\\Setup.exe")) {
-    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.setupDir));
-  }
+  const DriverSettings damaged = DamagedCopy(settings, L"damaged");
   Answers a;
   a.russian = russian;
   a.destination = L"C:\\e2e\\damaged\\";
@@ -485,11 +492,7 @@ void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russi
 // that the installer is damaged; check-install finds nothing made.
 void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool russian) {
   ClearInstalledTraces();
-  DriverSettings damaged = settings;
-  damaged.setupDir = settings.setupDir + L"\\damaged-after-check";
-  if (!PathExists(damaged.setupDir + L"\\Setup.exe")) {
-    Fail(__FILE__, __LINE__, "no damaged Setup.exe in " + Narrow(damaged.setupDir));
-  }
+  const DriverSettings damaged = DamagedCopy(settings, L"damaged-after-check");
   Answers a;
   a.russian = russian;
   a.destination = L"C:\\e2e\\damaged-installer\\";
