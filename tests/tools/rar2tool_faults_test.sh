@@ -165,25 +165,29 @@ check "random data: listed as stored" grep -q " m0 .*noise.bin$" <("$tool" list 
 "$tool" extract -q "$work/random.rar" "$work/x-random" > /dev/null
 check "random data: comes back" cmp -s "$work/random/noise.bin" "$work/x-random/random/noise.bin"
 
-# 20,000 entries: every one tested and extracted; a repeated name in so
-# many is still found.
+# 20,000 entries: every one tested and extracted. Under AddressSanitizer,
+# whose allocator maps and unmaps each of the packer's large tables anew,
+# 2,000 of them: the plain build runs the full count.
+folders=100
+[ "${ORBIVUE_SANITIZED:-0}" = 1 ] && folders=10
+files=$((folders * 200)) last=$(printf '%02d' $((folders - 1)))
 mkdir -p "$work/many"
 (
   cd "$work/many" || exit 1
-  for d in $(seq -w 0 99); do
+  for d in $(seq -f %02g 0 $((folders - 1))); do
     mkdir "d$d"
     for f in $(seq -w 0 199); do echo "$d $f" > "d$d/f$f.txt"; done
   done
 )
 "$tool" pack -q "$work/many.rar" "$work/many" > /dev/null
-check "20,000 files: packed" test $? -eq 0
+check "$files files: packed" test $? -eq 0
 "$tool" test -q "$work/many.rar" > "$work/out"
-check "20,000 files: test passes" test $? -eq 0
-check "20,000 files: all counted" grep -qx "20000 passed, 0 failed" "$work/out"
+check "$files files: test passes" test $? -eq 0
+check "$files files: all counted" grep -qx "$files passed, 0 failed" "$work/out"
 "$tool" extract -q "$work/many.rar" "$work/x-many" > "$work/out"
-check "20,000 files: extracted" grep -qx "20000 files extracted" "$work/out"
-check "20,000 files: the last one right" grep -qx "99 199" "$work/x-many/many/d99/f199.txt"
-check "20,000 files: no temporary file" no_temporaries "$work/x-many"
+check "$files files: extracted" grep -qx "$files files extracted" "$work/out"
+check "$files files: the last one right" grep -qx "$last 199" "$work/x-many/many/d$last/f199.txt"
+check "$files files: no temporary file" no_temporaries "$work/x-many"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

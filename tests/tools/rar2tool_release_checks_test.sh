@@ -98,7 +98,7 @@ check "solid damage: counted once" grep -q "solid entry 'Texts\\\\t1.txt' (3 ent
 demo="$work/demo"
 "$gen" "$demo" > /dev/null
 stand_in_programs "$demo"
-"$tool" pack -q --setup-layout "$work/setup.rar" "$demo"/* > /dev/null 2> "$work/err"
+"$tool" pack -q -m1 --setup-layout "$work/setup.rar" "$demo"/* > /dev/null 2> "$work/err"
 check "demo product: packs" test $? -eq 0
 check "demo product: nothing to tell when packing" test ! -s "$work/err"
 "$tool" test "$work/setup.rar" > "$work/out" 2> "$work/err"
@@ -144,7 +144,7 @@ check "bad product: no archive" test ! -e "$work/bad-setup.rar"
 # archive is an archive like any other; test --setup-layout checks it as
 # Setup's product all the same.
 rm "$bad/Docs/CON.txt"
-"$tool" pack -q -s -m5 "$work/bad-plain.rar" "$bad"/* > /dev/null
+"$tool" pack -q -s -m1 "$work/bad-plain.rar" "$bad"/* > /dev/null
 check "bad product: a plain archive packs" test $? -eq 0
 "$tool" test "$work/bad-plain.rar" > /dev/null 2> "$work/err"
 check "bad product: a plain archive passes test" test $? -eq 0
