@@ -131,7 +131,7 @@ SetupSession::~SetupSession() {
 HWND SetupSession::WaitForFrame() {
   HWND frame = nullptr;
   if (!WaitUntil([&] { return (frame = FindTopLevel(process_.dwProcessId, nullptr, IsFrame)); },
-                 30000)) {
+                 120000)) {
     Fail(__FILE__, __LINE__, "the frame \"Installation Orbivue \" did not appear");
   }
   return frame;
