@@ -1,9 +1,15 @@
 # The wizard's logic on the host, over the host stand-in of the platform
 # layer, for the unit tests. The stand-in reads resources/setup.rc.
 file(GLOB WIZARD_HOST_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp
-     src/paths/*.cpp)
+     src/shared/*.cpp src/paths/*.cpp)
 list(APPEND WIZARD_HOST_SOURCES
-  src/platform/host/install_ops_host.cpp
+  src/platform/host/host_sandbox.cpp
+  src/platform/host/host_machine_model.cpp
+  src/platform/host/host_files.cpp
+  src/platform/host/host_profile.cpp
+  src/platform/host/host_registry.cpp
+  src/platform/host/host_shell_links.cpp
+  src/platform/host/host_processes.cpp
   src/platform/host/path_ops_host.cpp
   src/platform/host/host_dialogs.cpp
   src/platform/host/host_resources.cpp

@@ -47,8 +47,8 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
 configure_file(${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
                ${CMAKE_BINARY_DIR}/generated/payload_archive.h COPYONLY)
 
-file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp src/paths/*.cpp
-     src/platform/win32/*.cpp)
+file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp src/shared/*.cpp
+     src/paths/*.cpp src/platform/win32/*.cpp)
 add_executable(Setup WIN32 ${WIZARD_SOURCES} resources/setup.rc)
 target_include_directories(Setup PRIVATE src)
 target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 uuid advapi32 user32

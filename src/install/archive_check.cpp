@@ -2,7 +2,6 @@
 
 #include "archive/crc32.h"
 #include "platform/platform.h"
-#include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
 
 bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
@@ -15,14 +14,4 @@ bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
   if (!FindArchiveCheckValue(ARCHIVE_CHECK_RESOURCE, &recorded)) return false;
   BuildCrc32Table();
   return ~UpdateCrc32(0xFFFFFFFFu, image.data, image.size) == recorded;
-}
-
-void ShowDamagedInstaller() {
-  char text[400];
-  LoadResourceString(installChoices.language == Russian ? STRING_DAMAGED_INSTALLER_RU
-                                                        : STRING_DAMAGED_INSTALLER_EN,
-                     text, sizeof text);
-  installChoices.aborted = true;
-  installChoices.errorReported = true;
-  ShowMessageBox(nullptr, text, nullptr);
 }

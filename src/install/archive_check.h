@@ -8,7 +8,3 @@
 // True when image's bytes give the CRC-32 that the program carries as its
 // recorded check value, or when there is no archive at all (image.data null).
 bool ArchiveMatchesItsCheck(const ArchiveImage& image);
-
-// Tells the user, in the chosen language, that the installer is damaged
-// and must be obtained again, and stops the installation.
-void ShowDamagedInstaller();

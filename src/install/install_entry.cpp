@@ -1,42 +1,29 @@
-// One archive entry at a time: the file selection, folders, files, and the
-// two messages that stop the installation.
+// One archive entry at a time: the file selection, the folders above an
+// entry, and the folder or file itself.
+#include "install/install_entry.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_set>
 
 #include "archive/archive_reader.h"
+#include "install/embedded_archive.h"
+#include "install/install_messages.h"
 #include "install/installation.h"
 #include "install/uninstall_log.h"
 #include "paths/canonical_path.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
-#include "platform/platform.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
 #include "wizard/module_table.h"
-#include "wizard/resource_ids.h"
-#include "wizard/text_buffers.h"
 
 namespace {
 
 constexpr int TargetPathSize = 360;
-constexpr int ErrorTextSize = 360;
-
-void StopInstallation() {
-  installChoices.aborted = true;
-  installChoices.errorReported = true;
-}
-
-uint8_t ShowExtractError() {
-  char text[100];
-  LoadResourceString(
-      installChoices.language == Russian ? STRING_EXTRACT_ERROR_RU : STRING_EXTRACT_ERROR_EN, text,
-      sizeof text);
-  StopInstallation();
-  ShowMessageBox(nullptr, text, nullptr);
-  return 1;
-}
 
 }  // namespace
 
@@ -59,26 +46,6 @@ bool IsSafeEntryName(const char* name) {
       start = p + 1;
     }
   }
-}
-
-uint8_t ShowWriteError(const char* path) {
-  char text[ErrorTextSize + PathBufferSize + 4];
-  LoadResourceString(
-      installChoices.language == Russian ? STRING_CREATE_ERROR_RU : STRING_CREATE_ERROR_EN, text,
-      ErrorTextSize);
-  // The path on a line of its own, between double quotes; the buffer holds
-  // the longest message and the longest path the installation builds.
-  const size_t used = std::strlen(text);
-  size_t n = std::strlen(path);
-  if (n > sizeof text - used - 4) n = sizeof text - used - 4;
-  text[used] = '\n';
-  text[used + 1] = '"';
-  std::memcpy(text + used + 2, path, n);
-  text[used + 2 + n] = '"';
-  text[used + 3 + n] = '\0';
-  StopInstallation();
-  ShowMessageBox(nullptr, text, nullptr);
-  return 1;
 }
 
 uint8_t StopAtLink(const char* place, const char* path) {
@@ -133,7 +100,7 @@ static uint8_t MakeMissingLevels(char* target, Pass pass) {
     if (*p != '\\') continue;
     *p = '\0';
     const bool missing = IsMissing(target, pass);
-    const bool recorded = !missing || uninstallLog.AddRecord(target, "Dirs");
+    const bool recorded = !missing || uninstallLog.AddRecord(target, DirsSection);
     if (recorded && missing) NoteFolder(target, pass);
     *p = '\\';
     if (!recorded) return pass == Pass::Make ? ShowWriteError(uninstallLog.Path()) : 1;
@@ -163,16 +130,16 @@ static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
     // folder unlisted, and what could not be recorded is not made.
-    if (!uninstallLog.AddRecord(target, "Dirs"))
+    if (!uninstallLog.AddRecord(target, DirsSection))
       return make ? ShowWriteError(uninstallLog.Path()) : 1;
     NoteFolder(target, pass);
     return 0;
   }
-  if (!make) return uninstallLog.AddRecord(target, "Files") ? 0 : 1;
+  if (!make) return uninstallLog.AddRecord(target, FilesSection) ? 0 : 1;
   uint8_t* data = nullptr;
   uint32_t size = 0;
   if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return ShowExtractError();
-  if (!uninstallLog.AddRecord(target, "Files")) {
+  if (!uninstallLog.AddRecord(target, FilesSection)) {
     std::free(data);
     return ShowWriteError(uninstallLog.Path());
   }

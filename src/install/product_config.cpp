@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/installation.h"
+#include "install/install_messages.h"
 #include "platform/install_platform.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 #include "wizard/device_table.h"
 #include "wizard/install_choices.h"
-#include "wizard/text_buffers.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ bool WriteProductConfig() {
   char path[PathBufferSize + 16];
   path[0] = '\0';
   if (!AppendText(path, c.destinationDir, sizeof path) ||
-      !AppendText(path, "Orbivue.ini", sizeof path))
-    return ShowWriteError("Orbivue.ini") == 0;
+      !AppendText(path, ProductConfigName, sizeof path))
+    return ShowWriteError(ProductConfigName) == 0;
   const int row =
       c.deviceIndex >= 0 && c.deviceIndex < DeviceCount ? c.deviceIndex : DeviceCount - 1;
   const DeviceRow& device = DeviceTable[row];
@@ -44,7 +45,7 @@ bool WriteProductConfig() {
   const struct {
     const char *section, *key, *value;
   } keys[] = {
-      {"Options", "Language", c.language == Russian ? "Russian" : "English"},
+      {LanguageSection, LanguageKey, c.language == Russian ? RussianLanguage : EnglishLanguage},
       {"Modules", "CurDeviceFile", device.deviceFile},
       {"Modules", "CurDeviceID", device.deviceId},
       {"Modules", "StartDevice", row + 1 < DeviceCount ? "1" : "0"},

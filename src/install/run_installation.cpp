@@ -5,6 +5,10 @@
 
 #include "archive/archive_reader.h"
 #include "install/archive_check.h"
+#include "install/embedded_archive.h"
+#include "install/filter_registration.h"
+#include "install/install_entry.h"
+#include "install/install_messages.h"
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
@@ -13,49 +17,12 @@
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
-#include "platform/platform.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
-#include "wizard/text_buffers.h"
-
-ArchiveImage programArchive;
-
-void LoadEmbeddedArchive(ArchiveImage* image, int resourceId) {
-  image->data = nullptr;
-  image->size = 0;
-  image->offset = 0;
-  if (!FindArchiveResource(resourceId, &image->data, &image->size)) {
-    image->data = nullptr;
-    image->size = 0;
-  }
-}
 
 namespace {
-
-// The bar has room for far fewer steps than a large product has entries,
-// and each step it is told costs a repaint (under Wine about as much as
-// writing a small file). So it is told a position only when that moves it
-// by a thousandth of its range or more, and always its last one; a bar of
-// up to a thousand positions is told every one. Messages are pumped after
-// every entry all the same, so that Cancel is seen as soon as ever.
-constexpr int ProgressSteps = 1000;
-int progressRange = 0;
-int shownPosition = 0;
-
-bool ProgressWouldShow(int position) {
-  if (progressRange <= ProgressSteps || position >= progressRange) return true;
-  const auto step = [](int p) { return int64_t(p) * ProgressSteps / progressRange; };
-  return step(position) != step(shownPosition);
-}
-
-void MoveProgress(int position) {
-  if (ProgressWouldShow(position)) {
-    SetProgressPosition(pageWindow, ID_PROGRESS, position);
-    RepaintNow(pageWindow);
-    shownPosition = position;
-  }
-  PumpMessages();
-}
 
 // The destination's missing parents, outermost first: made, then
 // recorded once the destination (which holds the log) exists, so that the
@@ -87,32 +54,16 @@ bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made) {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
   for (int i = made - 1; i >= 0; i--)
-    if (!uninstallLog.AddRecord(parents[i], "Dirs")) return false;
-  if (!uninstallLog.AddRecord(dest, "Dirs")) return false;
+    if (!uninstallLog.AddRecord(parents[i], DirsSection)) return false;
+  if (!uninstallLog.AddRecord(dest, DirsSection)) return false;
   CopyText(path, dest, sizeof path);
   for (const char* level : {"Modules", "\\boot", "\\24"}) {
     AppendText(path, level, sizeof path);
     if (dest[0] != '\0' && StopAtLinkIn(pass, dest, path)) return false;
-    if (!uninstallLog.AddRecord(path, "Dirs")) return false;
+    if (!uninstallLog.AddRecord(path, DirsSection)) return false;
     NoteFolder(path, pass);
   }
   return true;
-}
-
-// The four shortcuts; false when one stops the run.
-bool MakeShortcuts(Pass pass) {
-  return MakeShortcut("Orbivue.exe", "Orbivue.lnk", 0, "", pass) &&
-         MakeShortcut("Orbivue.exe", "Orbivue.lnk", 1, "", pass) &&
-         MakeShortcut("Uninstall.exe", "Uninstall.lnk", 0, nullptr, pass) &&
-         MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr, pass);
-}
-
-void RegisterFilters(Pass pass) {
-  if (installChoices.registerElecardFilters) {
-    RegisterFilter("mpgdec.ax", pass);
-    RegisterFilter("mlcom.ax", pass);
-  }
-  if (installChoices.registerTwinHanSource) RegisterFilter("thsource.ax", pass);
 }
 
 // Every record the run will add, in its order, noted by the same steps that
@@ -124,24 +75,17 @@ void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made) 
   bool going = MakeFixedFolders(Pass::Plan, parents, made);
   for (EntryListNode* node = head; going && node != nullptr; node = node->next)
     going = PlanEntry((node->attributes & 0x10) != 0, node->name) == 0;
-  if (going && MakeShortcuts(Pass::Plan)) RegisterFilters(Pass::Plan);
+  if (going && MakeShortcuts(Pass::Plan)) RegisterChosenFilters(Pass::Plan);
   ForgetPlannedFolders();
   uninstallLog.WriteAhead();
 }
 
-void Finish() {
-  installChoices.step = installChoices.step + 1;
-  installChoices.stepDone = true;
-}
-
 // The run up to its end or its stop; RunInstallation then ends the log.
-void RunSteps(EntryListNode* head, int count) {
+InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& report) {
+  constexpr InstallOutcome Failed = InstallOutcome::Failed;
   InstallChoices& c = installChoices;
   const uint32_t installedKilobytes = InstalledKilobytes(head);
-  progressRange = count + 2;
-  shownPosition = 0;
-  SetProgressRange(pageWindow, ID_PROGRESS, progressRange);
-  PumpMessages();
+  report.setPositions(count + 2);
 
   // Every later path rests on the trailing backslash. The wizard refuses
   // destinations too long for it; should one get here, nothing is made.
@@ -149,16 +93,16 @@ void RunSteps(EntryListNode* head, int count) {
       !AppendText(c.destinationDir, "\\", sizeof c.destinationDir)) {
     ArchiveFreeList(head);
     ShowWriteError(c.destinationDir);
-    return;
+    return Failed;
   }
   // The log and its next version are deleted first: never through a link
   // (a deletion through a file link would delete what it points at).
-  for (const char* name : {"Uninstall.ini", "Uninstall.ini.new"}) {
+  for (const char* name : {UninstallLogName, UninstallLogNextName}) {
     char log[PathBufferSize + 16] = "";
     if (c.destinationDir[0] != '\0' && AppendText(log, c.destinationDir, sizeof log) &&
         AppendText(log, name, sizeof log) && StopAtLink(c.destinationDir, log)) {
       ArchiveFreeList(head);
-      return;
+      return Failed;
     }
   }
   uninstallLog.Reset(c.destinationDir);
@@ -170,63 +114,62 @@ void RunSteps(EntryListNode* head, int count) {
   PlanRecords(head, parents, made);
   if (!MakeFixedFolders(Pass::Make, parents, made)) {
     ArchiveFreeList(head);
-    if (!c.errorReported) ShowWriteError(uninstallLog.Path());
-    return;
+    if (!InstallFailureShown()) ShowWriteError(uninstallLog.Path());
+    return Failed;
   }
 
   int position = 1;
-  for (EntryListNode* node = head; node != nullptr && !c.aborted; node = node->next) {
+  for (EntryListNode* node = head; node != nullptr && !report.stopRequested(); node = node->next) {
     if (InstallEntry((node->attributes & 0x10) != 0, node->name) != 0) {
       ArchiveFreeList(head);
-      return;
+      return Failed;
     }
-    MoveProgress(position++);
+    report.moveTo(position++);
   }
   ArchiveFreeList(head);
-  if (c.aborted) {
-    Finish();
-    return;
-  }
+  if (report.stopRequested()) return InstallOutcome::Cancelled;
 
   InitializeCom();
   // A record that did not reach the log stops the run: nothing would remove
   // what it names. So does a link on the way to a shortcut.
   if (!MakeShortcuts(Pass::Make)) {
-    if (!c.errorReported) ShowWriteError(uninstallLog.Path());
-    return;
+    if (!InstallFailureShown()) ShowWriteError(uninstallLog.Path());
+    return Failed;
   }
 
   WriteUninstallEntry(c.destinationDir, installedKilobytes);
-  MoveProgress(position);
+  report.moveTo(position);
 
-  RegisterFilters(Pass::Make);
+  RegisterChosenFilters(Pass::Make);
   if (!uninstallLog.Whole()) {
     ShowWriteError(uninstallLog.Path());
-    return;
+    return Failed;
   }
-  MoveProgress(position + 1);
+  report.moveTo(position + 1);
 
   char config[PathBufferSize + 16] = "";
   if (c.destinationDir[0] != '\0' && AppendText(config, c.destinationDir, sizeof config) &&
-      AppendText(config, "Orbivue.ini", sizeof config) && StopAtLink(c.destinationDir, config))
-    return;
-  if (!WriteProductConfig()) return;
-  Finish();
+      AppendText(config, ProductConfigName, sizeof config) && StopAtLink(c.destinationDir, config))
+    return Failed;
+  if (!WriteProductConfig()) return Failed;
+  return InstallOutcome::Completed;
 }
 
 }  // namespace
 
-void RunInstallation() {
+InstallOutcome RunInstallation(const InstallReport& report) {
+  ForgetInstallFailure();
   LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
   if (!ArchiveMatchesItsCheck(programArchive)) {
     ShowDamagedInstaller();
-    return;
+    return InstallOutcome::Failed;
   }
   EntryListNode* head = nullptr;
   const int count = ArchiveListEntries(&programArchive, &head);
-  RunSteps(head, count);
+  const InstallOutcome outcome = RunSteps(head, count, report);
   // A run that stopped short of its plan leaves the log listing what it
   // never made: the exact log goes in its place. Should that version not
   // go in, the log still lists everything made, and more.
   uninstallLog.Settle();
+  return outcome;
 }

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "install/installation.h"
 #include "install/uninstall_log.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
-#include "wizard/text_buffers.h"
 
 void GetShellFolderPath(char* path, uint8_t onDesktop) {
   GetShellFolder(onDesktop != 0, path);
@@ -37,14 +37,16 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   bool fits = AppendText(target, targetFile, sizeof target);
   char whole[PathBufferSize];
   if (place[0] != '\0' && CopyText(whole, place, sizeof whole) &&
-      (onDesktop || AppendText(whole, "Orbivue\\", sizeof whole)) &&
+      (onDesktop || AppendText(whole, ProgramGroupFolder, sizeof whole)) &&
       AppendText(whole, linkFile, sizeof whole) && StopAtLinkIn(pass, place, whole))
     return false;
   if (!onDesktop) {
-    fits = AppendText(link, "\\Orbivue\\", sizeof link) && fits;
+    char group[sizeof ProgramGroupFolder + 1] = "\\";
+    AppendText(group, ProgramGroupFolder, sizeof group);
+    fits = AppendText(link, group, sizeof link) && fits;
     // Records come before what they record: a run ended in between leaves
     // nothing that the log does not list.
-    if (!uninstallLog.AddRecord(link, "Dirs")) return false;
+    if (!uninstallLog.AddRecord(link, DirsSection)) return false;
     if (make) CreateFolder(link);
   } else {
     fits = AppendText(link, "\\", sizeof link) && fits;
@@ -52,23 +54,15 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   fits = AppendText(link, linkFile, sizeof link) && fits;
   // A path that does not fit is never saved half-made; it is still logged
   // as every shortcut tried is.
-  if (!uninstallLog.AddRecord(link, "Files")) return false;
+  if (!uninstallLog.AddRecord(link, FilesSection)) return false;
   if (fits && make) CreateShellLink(target, link, "", arguments, 0);
   return true;
 }
 
-bool RegisterFilter(const char* fileName, Pass pass) {
-  constexpr int CommandSize = 460;
-  char command[CommandSize];
-  GetSystemFolder(command, CommandSize);
-  char filterPath[PathBufferSize + 16];
-  filterPath[0] = '\0';
-  const bool fits = AppendText(filterPath, installChoices.destinationDir, sizeof filterPath) &&
-                    AppendText(filterPath, "Filters\\", sizeof filterPath) &&
-                    AppendText(filterPath, fileName, sizeof filterPath) &&
-                    AppendText(command, "\\regsvr32 /s \"", sizeof command) &&
-                    AppendText(command, filterPath, sizeof command) &&
-                    AppendText(command, "\"", sizeof command);
-  if (!uninstallLog.AddRecord(filterPath, "Filters") || !fits) return false;
-  return pass == Pass::Plan || StartHiddenAndWait(command, 2000);
+bool MakeShortcuts(Pass pass) {
+  // The viewer's shortcut bears the same name in the group as on the desktop.
+  return MakeShortcut(ViewerProgramName, DesktopLinkName, 0, "", pass) &&
+         MakeShortcut(ViewerProgramName, DesktopLinkName, 1, "", pass) &&
+         MakeShortcut(UninstallerName, "Uninstall.lnk", 0, nullptr, pass) &&
+         MakeShortcut("graphedt.exe", "GraphEdit.lnk", 0, nullptr, pass);
 }

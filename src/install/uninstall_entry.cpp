@@ -5,14 +5,14 @@
 #include "install/installation.h"
 #include "platform/install_platform.h"
 #include "release/release_identity.h"
-#include "wizard/install_choices.h"
-#include "wizard/text_buffers.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 
 void UninstallCommand(const char* folder, char* command, size_t capacity) {
   const bool quoted = std::strchr(folder, ' ') != nullptr || std::strchr(folder, '\t') != nullptr;
   command[0] = '\0';
   if (!AppendText(command, quoted ? "\"" : "", capacity) ||
-      !AppendText(command, folder, capacity) || !AppendText(command, "Uninstall.exe", capacity) ||
+      !AppendText(command, folder, capacity) || !AppendText(command, UninstallerName, capacity) ||
       !AppendText(command, quoted ? "\"" : "", capacity))
     command[0] = '\0';
 }
@@ -36,10 +36,11 @@ void WriteUninstallEntry(const char* folder, uint32_t kilobytes) {
                              !AppendText(quietCommand, " /S", sizeof quietCommand)))
     quietCommand[0] = '\0';
   icon[0] = '\0';
-  if (!AppendText(icon, folder, sizeof icon) || !AppendText(icon, "Orbivue.exe,0", sizeof icon))
+  if (!AppendText(icon, folder, sizeof icon) || !AppendText(icon, ViewerProgramName, sizeof icon) ||
+      !AppendText(icon, ",0", sizeof icon))
     icon[0] = '\0';
   const RegistryValue values[] = {{"DisplayName", RELEASE_PRODUCT_NAME},
-                                  {"UninstallString", command},
+                                  {UninstallCommandValue, command},
                                   {"QuietUninstallString", quietCommand},
                                   {"DisplayVersion", RELEASE_VERSION_TEXT},
                                   {"Publisher", RELEASE_PUBLISHER},
@@ -48,6 +49,6 @@ void WriteUninstallEntry(const char* folder, uint32_t kilobytes) {
                                   {"EstimatedSize", nullptr, kilobytes},
                                   {"NoModify", nullptr, 1},
                                   {"NoRepair", nullptr, 1}};
-  WriteLocalMachineKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", "Orbivue",
-                       values, int(sizeof values / sizeof values[0]));
+  WriteLocalMachineKey(UninstallKeyParent, UninstallKeyName, values,
+                       int(sizeof values / sizeof values[0]));
 }

@@ -5,7 +5,8 @@
 
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
-#include "wizard/text_buffers.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 
 UninstallLog uninstallLog;
 uint64_t uninstallLogWriteCount = 0;
@@ -29,8 +30,8 @@ bool UninstallLog::Reset(const char* folder) {
   records.clear();
   plan.clear();
   planNext = 0;
-  if (!CopyText(path, folder, sizeof path) || !AppendText(path, "Uninstall.ini", sizeof path) ||
-      !CopyText(next, path, sizeof next) || !AppendText(next, ".new", sizeof next)) {
+  if (!CopyText(path, folder, sizeof path) || !AppendText(path, UninstallLogName, sizeof path) ||
+      !CopyText(next, path, sizeof next) || !AppendText(next, NextVersionSuffix, sizeof next)) {
     path[0] = next[0] = '\0';  // the wizard never lets such a folder through
     return false;
   }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/path_platform.h"
-#include "wizard/text_buffers.h"
+#include "shared/text_buffers.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/uninstall_platform.h"
+#include "shared/product_files.h"
 
 namespace {
 
@@ -62,8 +63,9 @@ LogState ReadLogRecords(const char* path, LogRecords* records, size_t mostSectio
   struct {
     const char* name;
     std::vector<std::string>* records;
-  } sections[] = {
-      {"Dirs", &records->dirs}, {"Files", &records->files}, {"Filters", &records->filters}};
+  } sections[] = {{DirsSection, &records->dirs},
+                  {FilesSection, &records->files},
+                  {FiltersSection, &records->filters}};
   for (auto& section : sections) {
     // The profile reader fills all but two bytes of the room when the
     // section did not fit: then it is read again into twice the room.

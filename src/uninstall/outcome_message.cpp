@@ -1,7 +1,8 @@
 // The final message: what was removed, and what was left and why.
+#include "uninstall/outcome_message.h"
+
 #include <cstdio>
 
-#include "uninstall/run_uninstall.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace {

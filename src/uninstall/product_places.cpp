@@ -4,8 +4,9 @@
 #include <string>
 
 #include "paths/canonical_path.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
 #include "uninstall/log_records.h"
-#include "wizard/text_buffers.h"
 
 namespace {
 
@@ -33,8 +34,17 @@ bool Rebase(const char* path, size_t prefixLength, const char* place, char* out)
   return CopyText(out, place, PathCapacity) && AppendText(out, rest, PathCapacity);
 }
 
+// The folded name below the destination of a filter file Setup registers.
+bool FilterFileKey(const char* fileName, char* key, size_t capacity) {
+  char name[PathCapacity];
+  return CopyText(name, FiltersFolder, sizeof name) && AppendText(name, fileName, sizeof name) &&
+         FoldedCopy(name, key, capacity);
+}
+
 bool IsFilterFile(const char* key, const char* destinationKey) {
-  for (const char* name : {"FILTERS\\MPGDEC.AX", "FILTERS\\MLCOM.AX", "FILTERS\\THSOURCE.AX"}) {
+  for (const char* file : {ElecardDecoderFilter, ElecardLibraryFilter, TwinHanSourceFilter}) {
+    char name[PathCapacity];
+    if (!FilterFileKey(file, name, sizeof name)) continue;
     const size_t d = std::strlen(destinationKey);
     if (std::strncmp(key, destinationKey, d) == 0 && std::strcmp(key + d, name) == 0) return true;
   }
@@ -108,11 +118,11 @@ PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlac
 
   if (FoldedWithin(key, places.programGroupKey, folder)) {
     // The place is the Programs folder: the group's own folder may be a link.
-    c.placeLength = std::strlen(places.programGroup) - std::strlen("Orbivue\\");
+    c.placeLength = std::strlen(places.programGroup) - std::strlen(ProgramGroupFolder);
     return CopyText(c.actOn, path, sizeof c.actOn) ? PathVerdict::Accepted : PathVerdict::TooLong;
   }
   if (!folder && places.desktopLinkKey[0] != '\0' && FoldedSame(key, places.desktopLinkKey)) {
-    c.placeLength = std::strlen(places.desktopLink) - std::strlen("Orbivue.lnk");
+    c.placeLength = std::strlen(places.desktopLink) - std::strlen(DesktopLinkName);
     return CopyText(c.actOn, path, sizeof c.actOn) ? PathVerdict::Accepted : PathVerdict::TooLong;
   }
   if (folder && places.destinationKey[0] != '\0') {
@@ -139,21 +149,23 @@ void SetProductPlaces(ProductPlaces* places, const char* programPath, const char
   else
     places->destination[0] = places->destinationKey[0] = '\0';
   SetPlace(places->programGroup, places->programGroupKey, programsFolder,
-           LengthWithoutTrailingBackslash(programsFolder), "Orbivue\\");
+           LengthWithoutTrailingBackslash(programsFolder), ProgramGroupFolder);
   SetPlace(places->desktopLink, places->desktopLinkKey, desktopFolder,
-           LengthWithoutTrailingBackslash(desktopFolder), "Orbivue.lnk");
+           LengthWithoutTrailingBackslash(desktopFolder), DesktopLinkName);
 }
 
 void AnchorLoggedDestination(ProductPlaces* places, const LogRecords& records) {
   places->loggedDestination[0] = places->loggedKey[0] = '\0';
   if (places->destination[0] == '\0') return;
+  char uninstaller[PathCapacity];
+  if (!FoldedCopy(UninstallerName, uninstaller, sizeof uninstaller)) return;
   for (const std::string& file : records.files) {
     char key[PathCapacity];
     if (CheckPathForm(file.c_str(), false) != PathVerdict::Accepted ||
         !FoldedCopy(file.c_str(), key, sizeof key))
       continue;
     const char* slash = LastBackslash(key);
-    if (slash == nullptr || std::strcmp(slash + 1, "UNINSTALL.EXE") != 0) continue;
+    if (slash == nullptr || std::strcmp(slash + 1, uninstaller) != 0) continue;
     const size_t folderLength = size_t(slash - key) + 1;  // with its backslash
     if (folderLength <= 3) continue;                      // a drive's root is never the destination
     char folderKey[PathCapacity];

@@ -4,6 +4,8 @@
 // path inside the product's places are acted on, and nothing is acted on
 // through a link below a place: such a record stays in the log, and with it
 // the uninstaller, its log, Orbivue.ini and the uninstall entry.
+#include "uninstall/remove_product.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,13 +15,12 @@
 #include "paths/canonical_path.h"
 #include "platform/install_platform.h"
 #include "platform/uninstall_platform.h"
-#include "uninstall/run_uninstall.h"
-#include "wizard/text_buffers.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
+#include "uninstall/log_rewrite.h"
 
 namespace {
 
-const char UninstallKeyParent[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char UninstallKeyName[] = "Orbivue";
 // regsvr32 is waited for to its end; one that hangs this long is given up.
 constexpr int RegistrationWaitMs = 60000;
 
@@ -63,9 +64,9 @@ AcceptedRecords AcceptRecords(const LogRecords& records, const ProductPlaces& pl
     const std::vector<std::string>& records;
     RecordKind kind;
     TargetList* into;
-  } sections[] = {{"Dirs", records.dirs, RecordKind::Folder, &accepted.dirs},
-                  {"Files", records.files, RecordKind::File, &accepted.files},
-                  {"Filters", records.filters, RecordKind::Filter, &accepted.filters}};
+  } sections[] = {{DirsSection, records.dirs, RecordKind::Folder, &accepted.dirs},
+                  {FilesSection, records.files, RecordKind::File, &accepted.files},
+                  {FiltersSection, records.filters, RecordKind::Filter, &accepted.filters}};
   for (const auto& section : sections) {
     PathSet seen;
     bool destinationSeen = false;
@@ -215,47 +216,27 @@ void RemoveFolders(const TargetList& dirs, const std::vector<std::string>& produ
   }
 }
 
-void AddSection(std::string* text, const char* name, const std::vector<std::string>& records) {
-  if (records.empty()) return;
-  *text += std::string("[") + name + "]\r\ncount=" + std::to_string(records.size()) + "\r\n";
-  for (size_t i = 0; i < records.size(); i++)
-    *text += std::to_string(i + 1) + "=" + records[i] + "\r\n";
-}
-
-// Uninstall.ini anew, listing exactly what remains, so that a second run
-// finishes the job. Written whole beside it first and then put in its place.
-void RewriteLog(const char* logPath, const AcceptedRecords& accepted,
-                const UninstallOutcome& outcome) {
-  char fresh[PathCapacity];
-  if (!CopyText(fresh, logPath, sizeof fresh) || !AppendText(fresh, ".new", sizeof fresh)) return;
+// The records that remain: those accepted whose paths are still there, and
+// every filter that could not be unregistered.
+LogRecords Remaining(const AcceptedRecords& accepted, const UninstallOutcome& outcome) {
   PathSet filtersLeft;
   for (const std::string& f : outcome.filtersLeft) filtersLeft.insert(Key(f));
-  std::vector<std::string> dirs, files, filters;
+  LogRecords remaining;
   for (const Target& d : accepted.dirs)
-    if (QueryPath(d.path.c_str()) != PathKind::Missing) dirs.push_back(d.path);
+    if (QueryPath(d.path.c_str()) != PathKind::Missing) remaining.dirs.push_back(d.path);
   for (const Target& f : accepted.files)
-    if (QueryPath(f.path.c_str()) != PathKind::Missing) files.push_back(f.path);
+    if (QueryPath(f.path.c_str()) != PathKind::Missing) remaining.files.push_back(f.path);
   for (const Target& f : accepted.filters)
     if (filtersLeft.count(Key(f.path)) != 0 || QueryPath(f.path.c_str()) != PathKind::Missing)
-      filters.push_back(f.path);
-  std::string text;
-  AddSection(&text, "Dirs", dirs);
-  AddSection(&text, "Files", files);
-  AddSection(&text, "Filters", filters);
-  if (QueryPath(fresh) == PathKind::File) RemoveFile(fresh);
-  if (QueryPath(fresh) != PathKind::Missing)
-    return;  // a link or a folder in the way: the old log stays
-  if (!WriteWholeFile(fresh, reinterpret_cast<const uint8_t*>(text.data()),
-                      uint32_t(text.size())) ||
-      !PutFileInPlace(fresh, logPath))
-    RemoveFile(fresh);  // the old log still lists more
+      remaining.filters.push_back(f.path);
+  return remaining;
 }
 
 // Removed only when it is this installation's: its command names the
 // uninstaller of this folder, under the own spelling or the log's.
 void RemoveUninstallEntry(const ProductPlaces& places, UninstallOutcome* outcome) {
   char command[PathCapacity + 2];
-  if (!ReadLocalMachineValue(UninstallKeyParent, UninstallKeyName, "UninstallString", command,
+  if (!ReadLocalMachineValue(UninstallKeyParent, UninstallKeyName, UninstallCommandValue, command,
                              sizeof command))
     return;
   char* path = command;
@@ -268,7 +249,7 @@ void RemoveUninstallEntry(const ProductPlaces& places, UninstallOutcome* outcome
   for (const char* folder : {places.destination, places.loggedDestination}) {
     char program[PathCapacity];
     if (folder[0] != '\0' && CopyText(program, folder, sizeof program) &&
-        AppendText(program, "Uninstall.exe", sizeof program) && SamePath(path, program))
+        AppendText(program, UninstallerName, sizeof program) && SamePath(path, program))
       ours = true;
   }
   if (!ours) {
@@ -292,7 +273,7 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   const char* folder = places.destination;
   char logPath[PathCapacity] = "";
   if (folder[0] != '\0' && CopyText(logPath, folder, sizeof logPath))
-    AppendText(logPath, "Uninstall.ini", sizeof logPath);
+    AppendText(logPath, UninstallLogName, sizeof logPath);
   Progress progress(
       showProgress,
       int(accepted.filters.size() + accepted.files.size() + accepted.dirs.size()) + 3);
@@ -305,17 +286,17 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   // last of the product's files.
   // A link in place of any of Setup's own files keeps them all.
   if (folder[0] != '\0')
-    for (const char* name : {"Orbivue.ini", "Uninstall.ini.new", "Uninstall.ini"}) {
+    for (const char* name : {ProductConfigName, UninstallLogNextName, UninstallLogName}) {
       char path[PathCapacity];
       if (CopyText(path, folder, sizeof path) && AppendText(path, name, sizeof path))
         ThroughLink({path, std::strlen(folder)}, outcome);
     }
   if (!outcome->LeftOver() && folder[0] != '\0') {
-    DeleteProductFile(folder, "Orbivue.ini", outcome);
+    DeleteProductFile(folder, ProductConfigName, outcome);
     // With the log goes the next version of it that a killed Setup may
     // have left beside it.
-    if (!outcome->LeftOver()) DeleteProductFile(folder, "Uninstall.ini.new", outcome);
-    if (!outcome->LeftOver()) DeleteProductFile(folder, "Uninstall.ini", outcome);
+    if (!outcome->LeftOver()) DeleteProductFile(folder, UninstallLogNextName, outcome);
+    if (!outcome->LeftOver()) DeleteProductFile(folder, UninstallLogName, outcome);
   }
   std::vector<std::string> productLeft = outcome->filesLeft;
   for (const std::string& link : outcome->linksFound) productLeft.push_back(link);
@@ -336,7 +317,7 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   progress.Step();
 
   RemoveFolders(accepted.dirs, productLeft, progress, outcome);
-  if (outcome->LeftOver() && logPath[0] != '\0') RewriteLog(logPath, accepted, *outcome);
+  if (outcome->LeftOver() && logPath[0] != '\0') RewriteLog(logPath, Remaining(accepted, *outcome));
   if (!outcome->LeftOver()) {
     if (folder[0] != '\0') RemoveUninstallEntry(places, outcome);
     if (outcome->programMoved)
@@ -345,10 +326,4 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
       DeleteAtRestart(folder);  // once the program has gone with it
   }
   progress.Step();
-}
-
-int UninstallOutcome::ExitCode() const {
-  if (noRecordOurs) return ExitNotRemoved;
-  if (LeftOver()) return ExitLeftOver;
-  return refused.empty() ? ExitRemoved : ExitRefused;
 }

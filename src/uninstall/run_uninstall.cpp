@@ -7,8 +7,13 @@
 
 #include "platform/install_platform.h"
 #include "platform/uninstall_platform.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
+#include "uninstall/log_records.h"
+#include "uninstall/outcome_message.h"
+#include "uninstall/product_places.h"
+#include "uninstall/remove_product.h"
 #include "uninstall/uninstall_texts.h"
-#include "wizard/text_buffers.h"
 
 namespace {
 
@@ -36,13 +41,17 @@ bool IsSilentCommandLine(const char* commandLine) {
 
 bool ProductLanguageIsRussian(const char* folder) {
   char ini[PathCapacity], language[40];
-  if (!CopyText(ini, folder, sizeof ini) || !AppendText(ini, "Orbivue.ini", sizeof ini))
+  if (!CopyText(ini, folder, sizeof ini) || !AppendText(ini, ProductConfigName, sizeof ini))
     return false;
   if (QueryPath(ini) != PathKind::File) return false;
-  ReadProfileValue("Options", "Language", "English", language, sizeof language, ini);
-  for (char* c = language; *c != '\0'; c++)
-    if (*c >= 'A' && *c <= 'Z') *c = char(*c + 32);
-  return std::strcmp(language, "russian") == 0;
+  ReadProfileValue(LanguageSection, LanguageKey, EnglishLanguage, language, sizeof language, ini);
+  // Whatever the case of the letters A to Z.
+  char russian[sizeof RussianLanguage];
+  std::memcpy(russian, RussianLanguage, sizeof russian);
+  for (char* text : {language, russian})
+    for (char* c = text; *c != '\0'; c++)
+      if (*c >= 'A' && *c <= 'Z') *c = char(*c + 32);
+  return std::strcmp(language, russian) == 0;
 }
 
 int RunUninstall(bool silent) {
@@ -57,7 +66,7 @@ int RunUninstall(bool silent) {
       places.destination[0] != '\0' && ProductLanguageIsRussian(places.destination);
   char logPath[PathCapacity] = "";
   if (places.destination[0] == '\0' || !CopyText(logPath, places.destination, sizeof logPath) ||
-      !AppendText(logPath, "Uninstall.ini", sizeof logPath)) {
+      !AppendText(logPath, UninstallLogName, sizeof logPath)) {
     if (!silent) Tell(russian, TextId::NoLog, program, true);
     return ExitNotRemoved;
   }

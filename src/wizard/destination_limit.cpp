@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "paths/canonical_path.h"
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
-#include "wizard/text_buffers.h"
 #include "wizard/wizard_texts.h"
 
 static_assert(MaxDestinationLength + 1 + sizeof "timeshift.dat" - 1 <= LongestPath,

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "shared/text_buffers.h"
 #include "wizard/destination_limit.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
-#include "wizard/text_buffers.h"
 #include "wizard/wizard_texts.h"
 
 namespace {

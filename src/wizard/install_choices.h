@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "shared/text_buffers.h"
 
 enum WizardStep : int32_t {
   StepLanguage = 1,
@@ -15,10 +16,6 @@ enum WizardStep : int32_t {
   StepFinish = 6,
   StepEnd = 7,
 };
-
-constexpr int PathBufferSize = 260;    // paths: 259 characters and the zero
-constexpr int LabelBufferSize = 200;   // labels and messages
-constexpr int NumberBufferSize = 100;  // numbers read from edit controls
 
 enum Language : uint8_t { English = 0, Russian = 1 };
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "wizard/text_buffers.h"
+#include "shared/text_buffers.h"
 
 ModuleEntry::ModuleEntry() : label{}, fileName{}, enabled(false) {}
 ModuleEntry::~ModuleEntry() = default;

@@ -1,10 +1,13 @@
 // The process's life: the frame, one page per step, the installation at
 // step 5, and at the end the closing message and the viewer's start.
+#include "install/installation.h"
+#include "shared/product_files.h"
+#include "shared/text_buffers.h"
+#include "wizard/extract_progress.h"
 #include "wizard/frame_captions.h"
 #include "wizard/install_choices.h"
 #include "wizard/resource_ids.h"
 #include "wizard/setup_wizard.h"
-#include "wizard/text_buffers.h"
 #include "wizard/wizard_texts.h"
 
 namespace {
@@ -25,10 +28,29 @@ void ShowClosingMessage() {
   ShowMessageBox(nullptr, text, ProductCaption);
 }
 
+// The extraction step ends as the run did: at the finish page when it
+// completed, at the end of the wizard when it was stopped. After a failure
+// the user has seen why, so the wizard closes without a word of its own.
+void TakeOutcome(InstallOutcome outcome) {
+  switch (outcome) {
+    case InstallOutcome::Completed:
+      installChoices.step = StepFinish;
+      installChoices.stepDone = true;
+      break;
+    case InstallOutcome::Cancelled:
+      break;  // the frame's Cancel has set aborted
+    case InstallOutcome::Failed:
+      installChoices.aborted = true;
+      installChoices.errorReported = true;
+      break;
+  }
+  if (installChoices.aborted) installChoices.step = StepEnd;
+}
+
 void StartInstalledProgram() {
   char program[PathBufferSize + 16];  // the destination and "Orbivue.exe"
   if (CopyText(program, installChoices.destinationDir, sizeof program) &&
-      AppendText(program, ProductProgram, sizeof program))
+      AppendText(program, ViewerProgramName, sizeof program))
     StartProgram(program);
 }
 
@@ -85,8 +107,7 @@ int RunSetup(ModuleInstance instance) {
     ShowStepPage();
     installChoices.stepDone = false;
     if (installChoices.step == StepExtract) {
-      RunInstallation();
-      if (installChoices.aborted) installChoices.step = StepEnd;
+      TakeOutcome(RunInstallation(ExtractPageReport()));
     } else {
       WaitForStepDone();
     }

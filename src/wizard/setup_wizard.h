@@ -13,7 +13,3 @@ void ShowStepPage();
 
 // The dialog resource of a step's page in a language; 0 for a step without a page.
 int StepPageResource(int step, uint8_t language);
-
-// Provided by the installation: called once the extraction page is on
-// screen; leaves its outcome in InstallChoices.
-void RunInstallation();

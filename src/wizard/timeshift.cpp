@@ -1,8 +1,8 @@
 #include "wizard/timeshift.h"
 
 #include "platform/platform.h"
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
-#include "wizard/text_buffers.h"
 #include "wizard/wizard_texts.h"
 
 void ProposeTimeshiftFile(const char* destination, char* proposal) {

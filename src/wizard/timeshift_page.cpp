@@ -2,10 +2,10 @@
 // in a file, and how large it is.
 #include <cstdio>
 
+#include "shared/text_buffers.h"
 #include "wizard/install_choices.h"
 #include "wizard/pages.h"
 #include "wizard/resource_ids.h"
-#include "wizard/text_buffers.h"
 #include "wizard/timeshift.h"
 #include "wizard/wizard_texts.h"
 

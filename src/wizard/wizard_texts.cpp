@@ -4,5 +4,4 @@ const char ProductCaption[] = "Orbivue";
 const char ProductFolder[] = "Orbivue\\";
 const char DefaultDestination[] = "c:\\Orbivue\\";
 const char TimeshiftFileName[] = "timeshift.dat";
-const char ProductProgram[] = "Orbivue.exe";
 const char DefaultBufferSize[] = "2000";

@@ -5,5 +5,4 @@ extern const char ProductCaption[];      // caption of the program's own message
 extern const char ProductFolder[];       // appended to a folder chosen in the browser
 extern const char DefaultDestination[];  // the options page's proposal
 extern const char TimeshiftFileName[];   // appended to the destination on the timeshift page
-extern const char ProductProgram[];      // started from the destination at the end
 extern const char DefaultBufferSize[];   // the timeshift page's proposal, megabytes

@@ -21,6 +21,7 @@ class WizardTest : public ::testing::Test {
     frameWindow = nullptr;
     pageWindow = nullptr;
     ResetHostWizard();
+    hostWizard.programStep = [] { return int(installChoices.step); };
   }
 
   // Runs the wizard from its start to its end over the scripted actions.

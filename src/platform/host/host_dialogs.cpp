@@ -35,6 +35,7 @@ Window CreateFrameDialog(int resourceId) {
   frame.isFrame = true;
   Window window = reinterpret_cast<Window>(&frame);
   OnFrameInit(window);
+  hostWizard.frame = window;
   return window;
 }
 
@@ -42,6 +43,7 @@ Window CreatePageDialog(int resourceId, Window) {
   hostWizard.dialogs.push_back(DialogTemplate(resourceId));
   Window window = reinterpret_cast<Window>(&hostWizard.dialogs.back());
   OnPageInit(window);
+  hostWizard.page = window;
   return window;
 }
 
@@ -49,6 +51,8 @@ void DestroyDialog(Window window) {
   HostDialog* dialog = AsDialog(window);
   dialog->destroyed = true;
   dialog->visible = false;
+  if (window == hostWizard.frame) hostWizard.frame = nullptr;
+  if (window == hostWizard.page) hostWizard.page = nullptr;
 }
 
 void ShowDialog(Window window) {

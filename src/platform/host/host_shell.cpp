@@ -6,7 +6,7 @@
 #include "archive/crc32.h"
 #include "platform/host/host_resources.h"
 #include "platform/host/host_wizard.h"
-#include "wizard/install_choices.h"
+#include "shared/text_buffers.h"
 
 namespace {
 
@@ -22,6 +22,10 @@ int CopyBounded(const std::string& text, char* out, int capacity) {
   text.copy(out, length);
   out[length] = '\0';
   return int(length);
+}
+
+int ProgramStep() {
+  return hostWizard.programStep ? hostWizard.programStep() : 0;
 }
 
 }  // namespace
@@ -55,15 +59,15 @@ bool FindArchiveCheckValue(int, uint32_t* value) {
 }
 
 void ShowMessageBox(Window owner, const char* text, const char* caption) {
-  bool onScreen = frameWindow != nullptr && AsDialog(frameWindow)->visible;
+  bool onScreen = hostWizard.frame != nullptr && AsDialog(hostWizard.frame)->visible;
   // Without a caption Windows shows its default one, "Error".
   NoteShownText(text);
   hostWizard.messageBoxes.push_back({owner, text, caption != nullptr ? caption : "Error",
-                                     installChoices.step, onScreen, hostWizard.textsRussian});
+                                     ProgramStep(), onScreen, hostWizard.textsRussian});
 }
 
 void SoundSimpleBeep() {
-  hostWizard.beepSteps.push_back(installChoices.step);
+  hostWizard.beepSteps.push_back(ProgramStep());
 }
 
 void StartProgram(const char* programPath) {

@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "platform/host/host_wizard.h"
-#include "wizard/install_choices.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr int IdleSleepsBeforeGivingUp = 1000;
 constexpr int WaitedPumpsBeforeGivingUp = 100000;
 
 Window TargetWindow(Target target) {
-  return target == Target::Frame ? frameWindow : pageWindow;
+  return target == Target::Frame ? hostWizard.frame : hostWizard.page;
 }
 
 // An automatic button changes its own state before telling its parent.
@@ -63,26 +62,26 @@ void UserClicks(Target target, int id) {
 
 void UserTypes(int id, const std::string& text) {
   hostWizard.script.push_back([id, text] {
-    HostControl& edit = ControlOf(pageWindow, id);
+    HostControl& edit = ControlOf(hostWizard.page, id);
     if (!edit.enabled || !edit.visible) return;
     // The edit takes keystrokes up to its limit and refuses the rest.
     edit.text = text.substr(0, size_t(edit.textLimit));
-    OnPageCommand(pageWindow, id, EditChanged);
+    OnPageCommand(hostWizard.page, id, EditChanged);
   });
 }
 
 void UserPicksRow(int id, int row) {
   hostWizard.script.push_back([id, row] {
-    HostControl& list = ControlOf(pageWindow, id);
+    HostControl& list = ControlOf(hostWizard.page, id);
     if (row < 0 || row >= int(list.rows.size())) return;
     list.selection = row;
-    OnPageCommand(pageWindow, id, SelectionChanged);
+    OnPageCommand(hostWizard.page, id, SelectionChanged);
   });
 }
 
 void UserTicks(int listId, int index) {
   hostWizard.script.push_back([listId, index] {
-    HostControl& list = ControlOf(pageWindow, listId);
+    HostControl& list = ControlOf(hostWizard.page, listId);
     if (!list.checkBoxes || index < 0 || index >= int(list.items.size())) return;
     int& image = list.items[size_t(index)].stateImage;
     image = image == 2 ? 1 : 2;

@@ -54,7 +54,7 @@ struct HostDialog {
 struct HostMessageBox {
   Window owner;
   std::string text, caption;
-  int step;             // the wizard's step when it was shown
+  int step;             // the program's step when it was shown (programStep)
   bool wizardOnScreen;  // the frame was still shown under it
   bool textsRussian;    // shown in code page 1251 (ShowTextsInRussian)
 };
@@ -73,6 +73,13 @@ struct HostBrowserRecord {
 
 struct HostWizard {
   std::list<HostDialog> dialogs;  // every dialog made, destroyed ones too
+  // The frame and the page on screen, as the stand-in saw them made and
+  // destroyed (null when there is none): where the user's actions land.
+  Window frame = nullptr;
+  Window page = nullptr;
+  // The program's step, as the test tells the stand-in to read it: noted
+  // with each message box and beep. Without it they note 0.
+  std::function<int()> programStep;
   std::deque<std::function<void()>> script;
   int idleSleeps = 0;
   int waitedPumps = 0;

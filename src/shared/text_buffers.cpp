@@ -1,4 +1,4 @@
-#include "wizard/text_buffers.h"
+#include "shared/text_buffers.h"
 
 #include <cstring>
 

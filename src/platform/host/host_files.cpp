@@ -1,0 +1,70 @@
+// Folders and files of the host stand-in: real ones in the sandbox, each a
+// change of the machine that a kill may cut short, on a disk that may fill.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/host/host_machine_model.h"
+#include "platform/host/host_system.h"
+#include "platform/host/host_uninstall.h"
+#include "platform/install_platform.h"
+
+void CreateFolder(const char* path) {
+  if (NextChange() != Change::Made) return;
+  mkdir(HostPath(path).c_str(), 0777);
+}
+
+bool DeleteFileAt(const char* path) {
+  if (NextChange() != Change::Made) return false;
+  // DeleteFileA resolves a bare name against the current folder, unlike the
+  // profile functions, which look for it in the Windows folder.
+  const std::string real = HostPath(path);
+  const long long size = FileSize(real);
+  if (unlink(real.c_str()) != 0) return false;
+  Freed(size);
+  return true;
+}
+
+bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return false;
+  if (change == Change::Interrupted) size = 0;  // created, and nothing written yet
+  const std::string real = HostPath(path);
+  if (IsFolder(real)) return false;
+  // Opened on the name itself: a link there is left alone, as on Windows.
+  struct stat link;
+  if (lstat(real.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return false;
+  // A read-only file in the way can't be replaced, as on Windows (root
+  // ignores permission bits, so look at them ourselves).
+  struct stat st;
+  if (stat(real.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) return false;
+  const bool whole =
+      WriteAsFarAsItFits(real, std::string(reinterpret_cast<const char*>(data), size));
+  return whole && change == Change::Made;
+}
+
+bool CopyFileOver(const char* from, const char* to) {
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return false;
+  std::ifstream in(HostPath(from), std::ios::binary);
+  if (!in) return false;
+  std::stringstream content;
+  content << in.rdbuf();
+  // Killed while it is made, the copy is created with nothing in it yet.
+  return WriteAsFarAsItFits(HostPath(to), change == Change::Made ? content.str() : "") &&
+         change == Change::Made;
+}
+
+bool PutFileInPlace(const char* from, const char* to) {
+  // A rename: killed while it is made, it has happened or it has not.
+  if (NextChange() != Change::Made) return false;
+  const std::string real = HostPath(to);
+  const long long replaced = FileSize(real);
+  if (std::rename(HostPath(from).c_str(), real.c_str()) != 0) return false;
+  Freed(replaced);
+  hostUninstall.journal.push_back(std::string("replace ") + from + " -> " + to);
+  return true;
+}

@@ -1,0 +1,60 @@
+#include "platform/host/host_machine_model.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "platform/host/host_system.h"
+
+Change NextChange() {
+  const int made = hostSystem.changes++;
+  if (hostSystem.killAfter < 0 || made < hostSystem.killAfter) return Change::Made;
+  return made == hostSystem.killAfter ? Change::Interrupted : Change::AfterTheEnd;
+}
+
+bool ProcessEnded() {
+  return hostSystem.killAfter >= 0 && hostSystem.changes > hostSystem.killAfter;
+}
+
+bool IsFolder(const std::string& real) {
+  struct stat st;
+  return stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string ParentOf(const std::string& real) {
+  const size_t slash = real.rfind('/');
+  return slash == std::string::npos ? "." : real.substr(0, slash);
+}
+
+long long FileSize(const std::string& real) {
+  struct stat st;
+  return stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size)
+                                                             : 0;
+}
+
+namespace {
+
+// How many of size bytes fit in a file written anew over one of oldSize
+// bytes; takes them from the disk's free bytes.
+size_t RoomFor(long long oldSize, size_t size) {
+  if (hostSystem.diskFreeBytes < 0) return size;
+  const long long room = hostSystem.diskFreeBytes + oldSize;
+  const size_t fits = static_cast<long long>(size) < room ? size : size_t(room > 0 ? room : 0);
+  hostSystem.diskFreeBytes = room - static_cast<long long>(fits);
+  return fits;
+}
+
+}  // namespace
+
+void Freed(long long size) {
+  if (hostSystem.diskFreeBytes >= 0) hostSystem.diskFreeBytes += size;
+}
+
+bool WriteAsFarAsItFits(const std::string& real, const std::string& data) {
+  const long long oldSize = FileSize(real);
+  FILE* f = std::fopen(real.c_str(), "wb");
+  if (f == nullptr) return false;
+  const size_t n = RoomFor(oldSize, data.size());
+  const bool ok = n == 0 || std::fwrite(data.data(), 1, n, f) == n;
+  return std::fclose(f) == 0 && ok && n == data.size();
+}

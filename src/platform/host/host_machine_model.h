@@ -1,0 +1,25 @@
+// What the host stand-in's operations share to behave as one machine: the
+// kill points of a process ended part-way, and the one disk whose free
+// bytes every file write takes from.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Counts one change of the machine (a folder, file, deletion, profile
+// write, link or registry key made): whether the process still lives to
+// make it, dies while making it, or is already gone (HostSystem::killAfter).
+enum class Change { Made, Interrupted, AfterTheEnd };
+Change NextChange();
+// True when a kill has come already: the next change would be after the end.
+bool ProcessEnded();
+
+bool IsFolder(const std::string& real);
+std::string ParentOf(const std::string& real);
+// The size of a plain file; 0 for anything else.
+long long FileSize(const std::string& real);
+// Gives the disk back the bytes of a file that went.
+void Freed(long long size);
+// Writes the file anew with as much of data as the disk takes; true when
+// all of it went.
+bool WriteAsFarAsItFits(const std::string& real, const std::string& data);

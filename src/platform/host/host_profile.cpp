@@ -1,0 +1,126 @@
+// Profile (INI) files on the host, as Windows reads and writes them: the
+// file, a missing section or a missing key made as needed, a value replaced
+// in place, and the whole file written anew by every write.
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/host/host_machine_model.h"
+#include "platform/host/host_system.h"
+#include "platform/install_platform.h"
+
+namespace {
+
+// Profile file model: a list of lines, looked up the way Windows does.
+struct ProfileFile {
+  std::vector<std::string> lines;
+
+  static std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t\r");
+    return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+  }
+  static bool IsSection(const std::string& line, std::string* name) {
+    const std::string t = Trim(line);
+    if (t.size() < 2 || t[0] != '[') return false;
+    const size_t end = t.find(']');
+    if (end == std::string::npos) return false;
+    *name = Trim(t.substr(1, end - 1));
+    return true;
+  }
+  static bool KeyOf(const std::string& line, std::string* key, std::string* value) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    *key = Trim(line.substr(0, eq));
+    *value = Trim(line.substr(eq + 1));
+    return true;
+  }
+  // [first, last) line range of the section's body; false when missing.
+  bool FindSection(const std::string& section, size_t* first, size_t* last) const {
+    for (size_t i = 0; i < lines.size(); i++) {
+      std::string name;
+      if (IsSection(lines[i], &name) && HostUpper(name) == HostUpper(section)) {
+        size_t j = i + 1;
+        while (j < lines.size() && !IsSection(lines[j], &name)) j++;
+        *first = i + 1;
+        *last = j;
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+bool LoadProfile(const std::string& real, ProfileFile* file) {
+  std::ifstream in(real, std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    file->lines.push_back(line);
+  }
+  return true;
+}
+
+bool SaveProfile(const std::string& real, const ProfileFile& file) {
+  if (!IsFolder(ParentOf(real))) return false;
+  std::string content;
+  for (const std::string& line : file.lines) content += line + "\r\n";
+  return WriteAsFarAsItFits(real, content);
+}
+
+}  // namespace
+
+void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
+                      int capacity, const char* file) {
+  ProfileFile p;
+  std::string value = def;
+  size_t first, last;
+  if (LoadProfile(HostPath(file, true), &p) && p.FindSection(section, &first, &last)) {
+    for (size_t i = first; i < last; i++) {
+      std::string k, v;
+      if (ProfileFile::KeyOf(p.lines[i], &k, &v) && HostUpper(k) == HostUpper(key)) {
+        value = v;
+        break;
+      }
+    }
+  }
+  if (capacity <= 0) return;
+  const size_t n = std::min(value.size(), size_t(capacity - 1));
+  std::memcpy(out, value.data(), n);
+  out[n] = '\0';
+}
+
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
+  const Change change = NextChange();
+  if (change == Change::AfterTheEnd) return false;
+  const std::string real = HostPath(file, true);
+  if (change == Change::Interrupted) {
+    // Windows writes the whole file anew: killed in between, it is empty.
+    SaveProfile(real, ProfileFile{});
+    return false;
+  }
+  ProfileFile p;
+  LoadProfile(real, &p);
+  const std::string line = std::string(key) + "=" + value;
+  size_t first, last;
+  if (!p.FindSection(section, &first, &last)) {
+    p.lines.push_back(std::string("[") + section + "]");
+    p.lines.push_back(line);
+  } else {
+    size_t insertAt = first;
+    for (size_t i = first; i < last; i++) {
+      std::string k, v;
+      if (ProfileFile::KeyOf(p.lines[i], &k, &v)) {
+        if (HostUpper(k) == HostUpper(key)) {
+          p.lines[i] = k + "=" + value;  // in place, under the stored spelling
+          return SaveProfile(real, p);
+        }
+      }
+      if (!ProfileFile::Trim(p.lines[i]).empty()) insertAt = i + 1;
+    }
+    p.lines.insert(p.lines.begin() + long(insertAt), line);
+  }
+  return SaveProfile(real, p);
+}
