@@ -51,6 +51,11 @@ class HashChains {
   std::vector<uint32_t> head_;   // four-byte hash: newest position
   std::vector<uint32_t> link_;   // previous position of the same four-byte hash
   std::vector<uint32_t> head3_;  // three-byte hash: newest position
+  // Runs of period 1 to 4 (zeros, 24- and 32-bit pixels) fill a chain with
+  // positions that all match alike. For each position that continues such a
+  // run, the oldest position of the run on its chain, so that a walk can
+  // step over the run in one link; Empty for other positions.
+  std::vector<uint32_t> runStart_;
 };
 
 class BinaryTrees {
