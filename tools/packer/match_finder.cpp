@@ -10,6 +10,8 @@ namespace {
 constexpr uint32_t Empty = UINT32_MAX;
 constexpr int HashBits = 17;
 constexpr uint32_t SlotMask = WindowSize - 1;
+// What one more byte of match is worth, in bits, against farther distances.
+constexpr int BitsPerLongerByte = 4;
 
 // Positions index their links by pos & SlotMask; a stream shorter than the
 // window never reaches a slot at or past its size, so small files need only
@@ -83,6 +85,13 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     const uint32_t distance = pos - at;
     const uint32_t length = std::min(CommonLength(p, m, maxLength), MaxNewMatchLength(distance));
     if (length <= bestLength || length < MinNewMatchLength(distance)) return false;
+    // Candidates come nearest first. A farther one costs more distance bits;
+    // it must win enough bytes to pay for them, else the nearer one stays.
+    if (best.length != 0 && length < 32) {
+      const int more = DistanceBits[DistanceSlot(distance - 1)] -
+                       DistanceBits[DistanceSlot(best.distance - 1)];
+      if (int(length - bestLength) * BitsPerLongerByte < more) return false;
+    }
     bestLength = length;
     best = {length, distance};
     if (length >= niceLength || length >= maxLength) return true;
