@@ -10,8 +10,6 @@ namespace {
 constexpr uint32_t Empty = UINT32_MAX;
 constexpr int HashBits = 17;
 constexpr uint32_t SlotMask = WindowSize - 1;
-// What one more byte of match is worth, in bits, against farther distances.
-constexpr int BitsPerLongerByte = 4;
 
 // Positions index their links by pos & SlotMask; a stream shorter than the
 // window never reaches a slot at or past its size, so small files need only
@@ -90,13 +88,14 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     if (best.length != 0 && length < 32) {
       const int more = DistanceBits[DistanceSlot(distance - 1)] -
                        DistanceBits[DistanceSlot(best.distance - 1)];
-      if (int(length - bestLength) * BitsPerLongerByte < more) return false;
+      if (int(length - bestLength) * FartherMatchBitsPerByte < more) return false;
     }
     bestLength = length;
     best = {length, distance};
     if (length >= niceLength || length >= maxLength) return true;
     // A good match already: look less far for a better one.
     if (length >= 32 && depth > 4) depth /= 4;
+    else if (length >= 12 && depth > 16) depth /= 2;
     return false;
   };
   while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
