@@ -151,10 +151,11 @@ bool RunHeavy(const std::string& kind) {
 // The automatic audio choice beside both forced modes and zlib's and
 // libdeflate's best, per file and per kind; the files that a costlier level
 // packs larger; the run-heavy files that gzip -9 packs smaller.
-void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& always,
-                   const Result& never, const Result& m3, const Result& m4, const Result& m5,
-                   const Result& gzip9, const Result& deflate12) {
-  std::printf("\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-, gzip -9 and libdeflate -12\n");
+void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& always, const Result& never,
+                   const Result& m3, const Result& m4, const Result& m5, const Result& gzip9,
+                   const Result& deflate12) {
+  std::printf(
+      "\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-, gzip -9 and libdeflate -12\n");
   std::printf("%-41s %-13s %11s %11s %11s %9s %11s %11s\n", "file", "kind", "automatic", "-mm",
               "-mm-", "auto/min", "gzip -9", "libdefl -12");
   std::vector<std::string> kinds;
@@ -197,9 +198,8 @@ void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& always,
     for (const Result* costlier : {&m4, &m5})
       if (costlier->sizes[i] > m3.sizes[i]) {
         larger++;
-        std::printf("LARGER at %s than at -m3: %s, %llu against %llu\n",
-                    costlier->name.c_str(), corpus[i].name.c_str(),
-                    static_cast<unsigned long long>(costlier->sizes[i]),
+        std::printf("LARGER at %s than at -m3: %s, %llu against %llu\n", costlier->name.c_str(),
+                    corpus[i].name.c_str(), static_cast<unsigned long long>(costlier->sizes[i]),
                     static_cast<unsigned long long>(m3.sizes[i]));
       }
   std::printf("files larger at -m4 or -m5 than at -m3: %d (target: none)\n", larger);

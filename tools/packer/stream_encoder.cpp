@@ -166,9 +166,9 @@ class Encoder {
     const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), t - a);
     auto audioEstimate = [&](uint32_t end) {
       return 8.0 * std::min(prefix, end - a) +
-             (end - a > prefix ? AudioBits(audio_, sound.channels, data_ + a + prefix,
-                                           end - a - prefix)
-                               : 0.0);
+             (end - a > prefix
+                  ? AudioBits(audio_, sound.channels, data_ + a + prefix, end - a - prefix)
+                  : 0.0);
     };
     ProduceLz(a, look);
     double lzBits = LzBits(ops_, first, lzBefore);
