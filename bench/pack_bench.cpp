@@ -144,51 +144,80 @@ void BoatFigures() {
               static_cast<unsigned long long>(PackLibdeflate(one, 12, &unused).total));
 }
 
-// The automatic audio choice beside both forced modes, per file and per
-// kind, and the files that a costlier level packs larger.
-void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& automatic,
-                   const Result& always, const Result& never, const Result& m3, const Result& m5) {
-  std::printf("\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-\n");
-  std::printf("%-41s %-13s %12s %12s %12s %9s\n", "file", "kind", "automatic", "-mm", "-mm-",
-              "auto/min");
+bool RunHeavy(const std::string& kind) {
+  return kind == "screen bitmap" || kind == "plain bitmap" || kind == "icon" || kind == "zero runs";
+}
+
+// The automatic audio choice beside both forced modes and zlib's and
+// libdeflate's best, per file and per kind; the files that a costlier level
+// packs larger; the run-heavy files that gzip -9 packs smaller.
+void ChoiceFigures(const std::vector<CorpusFile>& corpus, const Result& always, const Result& never,
+                   const Result& m3, const Result& m4, const Result& m5, const Result& gzip9,
+                   const Result& deflate12) {
+  std::printf(
+      "\nAudio choice at -m3 (bytes): automatic beside -mm and -mm-, gzip -9 and libdeflate -12\n");
+  std::printf("%-41s %-13s %11s %11s %11s %9s %11s %11s\n", "file", "kind", "automatic", "-mm",
+              "-mm-", "auto/min", "gzip -9", "libdefl -12");
   std::vector<std::string> kinds;
   for (const CorpusFile& f : corpus)
     if (std::find(kinds.begin(), kinds.end(), f.kind) == kinds.end()) kinds.push_back(f.kind);
   int over = 0;
   double worst = 0;
   for (size_t i = 0; i < corpus.size(); i++) {
-    const uint64_t a = automatic.sizes[i], on = always.sizes[i], off = never.sizes[i];
+    const uint64_t a = m3.sizes[i], on = always.sizes[i], off = never.sizes[i];
     const double ratio = double(a) / double(std::min(on, off));
     worst = std::max(worst, ratio);
     if (ratio > 1.01) over++;
-    std::printf("%-41s %-13s %12llu %12llu %12llu %9.3f%s\n", corpus[i].name.c_str(),
-                corpus[i].kind.c_str(), static_cast<unsigned long long>(a),
-                static_cast<unsigned long long>(on), static_cast<unsigned long long>(off), ratio,
+    std::printf("%-41s %-13s %11llu %11llu %11llu %9.3f %11llu %11llu%s\n",
+                corpus[i].name.substr(0, 41).c_str(), corpus[i].kind.c_str(),
+                static_cast<unsigned long long>(a), static_cast<unsigned long long>(on),
+                static_cast<unsigned long long>(off), ratio,
+                static_cast<unsigned long long>(gzip9.sizes[i]),
+                static_cast<unsigned long long>(deflate12.sizes[i]),
                 ratio > 1.01 ? "  OVER 1.01" : "");
   }
   for (const std::string& kind : kinds) {
-    uint64_t a = 0, on = 0, off = 0;
+    uint64_t a = 0, on = 0, off = 0, g = 0, d = 0;
     for (size_t i = 0; i < corpus.size(); i++)
       if (corpus[i].kind == kind) {
-        a += automatic.sizes[i];
+        a += m3.sizes[i];
         on += always.sizes[i];
         off += never.sizes[i];
+        g += gzip9.sizes[i];
+        d += deflate12.sizes[i];
       }
-    std::printf("%-41s %-13s %12llu %12llu %12llu\n", "  all of kind", kind.c_str(),
-                static_cast<unsigned long long>(a), static_cast<unsigned long long>(on),
-                static_cast<unsigned long long>(off));
+    std::printf("%-41s %-13s %11llu %11llu %11llu %9s %11llu %11llu\n", "  all of kind",
+                kind.c_str(), static_cast<unsigned long long>(a),
+                static_cast<unsigned long long>(on), static_cast<unsigned long long>(off), "",
+                static_cast<unsigned long long>(g), static_cast<unsigned long long>(d));
   }
   std::printf("automatic / min(-mm, -mm-): worst %.3f, %d files over 1.01 (target: none)\n", worst,
               over);
   int larger = 0;
   for (size_t i = 0; i < corpus.size(); i++)
-    if (m5.sizes[i] > m3.sizes[i]) {
-      larger++;
-      std::printf("LARGER at -m5 than at -m3: %s, %llu against %llu\n", corpus[i].name.c_str(),
-                  static_cast<unsigned long long>(m5.sizes[i]),
-                  static_cast<unsigned long long>(m3.sizes[i]));
-    }
-  std::printf("files larger at -m5 than at -m3: %d (target: none)\n", larger);
+    for (const Result* costlier : {&m4, &m5})
+      if (costlier->sizes[i] > m3.sizes[i]) {
+        larger++;
+        std::printf("LARGER at %s than at -m3: %s, %llu against %llu\n", costlier->name.c_str(),
+                    corpus[i].name.c_str(), static_cast<unsigned long long>(costlier->sizes[i]),
+                    static_cast<unsigned long long>(m3.sizes[i]));
+      }
+  std::printf("files larger at -m4 or -m5 than at -m3: %d (target: none)\n", larger);
+
+  std::printf("\nRun-heavy files (plain bitmaps, icons, zero runs, the screen) against gzip -9:\n");
+  int lostAt3 = 0, lostAt5 = 0;
+  for (size_t i = 0; i < corpus.size(); i++) {
+    if (!RunHeavy(corpus[i].kind)) continue;
+    const uint64_t g = gzip9.sizes[i];
+    lostAt3 += m3.sizes[i] > g;
+    lostAt5 += m5.sizes[i] > g;
+    std::printf("  %-22s -m3 %9llu (%.3f of gzip -9)  -m5 %9llu (%.3f)  libdeflate -12 %.3f\n",
+                corpus[i].name.c_str(), static_cast<unsigned long long>(m3.sizes[i]),
+                double(m3.sizes[i]) / double(g), static_cast<unsigned long long>(m5.sizes[i]),
+                double(m5.sizes[i]) / double(g), double(deflate12.sizes[i]) / double(g));
+  }
+  std::printf("run-heavy files larger than gzip -9: %d at -m3, %d at -m5 (target: none at -m5)\n",
+              lostAt3, lostAt5);
 }
 
 }  // namespace
@@ -209,7 +238,7 @@ int main() {
   if (total < 32ull << 20) std::printf("WARNING: corpus below 32 MiB\n");
 
   const std::vector<packer::PackItem> items = Items(corpus);
-  std::vector<uint8_t> archive1, archive3, archive5, archive5s;
+  std::vector<uint8_t> archive1, archive3, archive4, archive5, archive5s;
   std::vector<std::vector<uint8_t>> zlibStreams, zlib6Streams, deflateStreams, unused;
   std::vector<Result> results;
   results.push_back(PackZlib(corpus, 9, &zlibStreams));
@@ -218,6 +247,7 @@ int main() {
   results.push_back(PackLibdeflate(corpus, 6, &unused));
   results.push_back(PackOurs(items, 1, false, &archive1));
   results.push_back(PackOurs(items, 3, false, &archive3));
+  results.push_back(PackOurs(items, 4, false, &archive4));
   results.push_back(PackOurs(items, 5, false, &archive5));
   results.push_back(PackOurs(items, 5, true, &archive5s));
 
@@ -243,7 +273,8 @@ int main() {
   const Result& gzip9 = results[0];
   const Result& deflate12 = results[2];
   const Result& m3 = results[5];
-  const Result& m5 = results[6];
+  const Result& m4 = results[6];
+  const Result& m5 = results[7];
   std::printf(
       "\nrar2tool -m5 against gzip -9: %+.2f%% (%lld bytes), against libdeflate -12: %+.2f%%\n",
       100.0 * (double(m5.total) - double(gzip9.total)) / double(gzip9.total),
@@ -272,7 +303,7 @@ int main() {
   std::vector<uint8_t> scratch;
   const Result always = PackOurs(items, 3, false, &scratch, packer::AudioChoice::Always);
   const Result never = PackOurs(items, 3, false, &scratch, packer::AudioChoice::Never);
-  ChoiceFigures(corpus, m3, always, never, m3, m5);
+  ChoiceFigures(corpus, always, never, m3, m4, m5, gzip9, deflate12);
 
   BoatFigures();
   return 0;

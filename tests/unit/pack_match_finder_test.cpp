@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pack_support.h"
+#include "packer/format_tables.h"
 #include "packer/lz_symbols.h"
 #include "packer/match_finder.h"
 
@@ -22,6 +23,10 @@ packer::Match BruteForce(const std::vector<uint8_t>& d, uint32_t size, uint32_t 
   return best;
 }
 
+uint32_t ExtraDistanceBits(uint32_t distance) {
+  return packer::DistanceBits[packer::DistanceSlot(distance - 1)];
+}
+
 std::vector<uint8_t> FewSymbols(size_t size, uint64_t seed) {
   TestRandom r(seed);
   std::vector<uint8_t> d(size);
@@ -30,20 +35,40 @@ std::vector<uint8_t> FewSymbols(size_t size, uint64_t seed) {
 }
 
 TEST(PackMatchFinder, HashChainsFindTheLongestNearestMatch) {
+  // The longest match, or one shorter by no more bytes than the most extra
+  // distance bits would pay for; never a farther one of a length that a
+  // nearer position reaches as well.
   std::vector<uint8_t> d = FewSymbols(3000, 1);
   const uint32_t size = uint32_t(d.size());
   d.resize(size + packer::MatchPadding);
   packer::HashChains chains(d.data(), size);
+  int shorter = 0;
   for (uint32_t pos = 0; pos + 3 <= size; pos++) {
     const uint32_t maxLength = std::min<uint32_t>(size - pos, packer::MaxMatchLength);
     const packer::Match got = chains.Longest(pos, maxLength, 1 << 20, 1000);
     const packer::Match want = BruteForce(d, size, pos, maxLength);
-    ASSERT_EQ(got.length, want.length) << pos;
-    if (want.length) {
-      ASSERT_EQ(got.distance, want.distance) << pos;
-    }
     chains.Insert(pos);
+    if (want.length == 0) {
+      ASSERT_EQ(got.length, 0u) << pos;
+      continue;
+    }
+    ASSERT_GE(got.length, 3u) << pos;
+    ASSERT_EQ(memcmp(&d[pos], &d[pos - got.distance], got.length), 0) << pos;
+    ASSERT_LE(got.length, want.length) << pos;
+    if (got.length < want.length) {
+      shorter++;
+      ASSERT_LT(want.length, 32u) << pos;
+      ASSERT_LE(int(want.length - got.length) * packer::FartherMatchBitsPerByte,
+                int(ExtraDistanceBits(packer::MaxDistance)))
+          << pos;
+    }
+    if (got.length >= 4) {
+      const packer::Match nearer = BruteForce(d, pos + got.length, pos, got.length);
+      ASSERT_EQ(nearer.distance, got.distance) << pos;
+    }
   }
+  // Most positions get the longest match all the same.
+  EXPECT_LT(shorter, 300);
 }
 
 TEST(PackMatchFinder, BinaryTreesReportEveryLongerMatchUpToTheLongest) {
@@ -76,6 +101,66 @@ TEST(PackMatchFinder, BinaryTreesReportEveryLongerMatchUpToTheLongest) {
       ASSERT_EQ(longest, want) << pos;
     }
   }
+}
+
+// A picture of rows of `width` bytes, each the row above, made of flat
+// panels of 3-byte pixels: long runs of period 3 that end where a new
+// panel starts.
+std::vector<uint8_t> PanelRows(uint32_t width, uint32_t rows) {
+  std::vector<uint8_t> row(width);
+  const uint8_t colours[4][3] = {{10, 20, 30}, {200, 100, 50}, {0, 0, 0}, {7, 7, 9}};
+  for (uint32_t x = 0; x < width; x++) {
+    const uint32_t panel = x * 4 / width;
+    row[x] = colours[panel][x % 3];
+  }
+  std::vector<uint8_t> d;
+  for (uint32_t y = 0; y < rows; y++) d.insert(d.end(), row.begin(), row.end());
+  return d;
+}
+
+TEST(PackMatchFinder, RunsAreSteppedOverToTheRowAboveWithinAShortWalk) {
+  const uint32_t width = 3000, rows = 4;
+  std::vector<uint8_t> d = PanelRows(width, rows);
+  const uint32_t size = uint32_t(d.size());
+  d.resize(size + packer::MatchPadding);
+  packer::HashChains chains(d.data(), size);
+  for (uint32_t pos = 0; pos < 2 * width; pos++) chains.Insert(pos);
+  // 150 bytes before the end of a panel in the third row: the run behind
+  // it reaches only to the panel's end, the row above (50 run positions
+  // back on the chain, then a whole row of them) reaches as far as asked.
+  for (uint32_t pos = 2 * width; pos < 3 * width; pos++) {
+    const uint32_t x = pos % width;
+    if (x % (width / 4) == width / 4 - 150) {
+      const packer::Match m = chains.Longest(pos, 258, 8, 258);
+      EXPECT_EQ(m.length, 258u) << pos;
+      EXPECT_EQ(m.distance, width) << pos;
+    }
+    chains.Insert(pos);
+  }
+}
+
+TEST(PackMatchFinder, AFartherMatchMustPayForItsDistanceBits) {
+  // The 12 bytes at `at` occur 11 bytes long 40 back, 12 long 300,000
+  // back (16 more distance bits), and 40 long 600,000 back.
+  const uint32_t at = 700000;
+  std::vector<uint8_t> d = RandomData(at + 100, 5);
+  for (uint32_t k = 0; k < 11; k++) d[at - 40 + k] = d[at + k];
+  for (uint32_t k = 0; k < 12; k++) d[at - 300000 + k] = d[at + k];
+  const uint32_t size = uint32_t(d.size());
+  d.resize(size + packer::MatchPadding);
+  packer::HashChains chains(d.data(), size);
+  for (uint32_t pos = 0; pos < at; pos++) chains.Insert(pos);
+  packer::Match m = chains.Longest(at, 64, 1 << 20, 64);
+  EXPECT_EQ(m.length, 11u);
+  EXPECT_EQ(m.distance, 40u);
+
+  std::vector<uint8_t> e = d;
+  for (uint32_t k = 0; k < 40; k++) e[at - 600000 + k] = e[at + k];
+  packer::HashChains again(e.data(), size);
+  for (uint32_t pos = 0; pos < at; pos++) again.Insert(pos);
+  m = again.Longest(at, 64, 1 << 20, 64);
+  EXPECT_EQ(m.length, 40u);
+  EXPECT_EQ(m.distance, 600000u);
 }
 
 // Random bytes with the 64 bytes at `at` copied from `distance` back.

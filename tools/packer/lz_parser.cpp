@@ -22,7 +22,7 @@ ParseLevel LevelParameters(int level) {
     case 2:
       return {false, true, 8, 32, 0};
     case 3:
-      return {false, true, 16, 64, 0};
+      return {false, true, 128, 258, 0};
     case 4:
       return {true, false, 24, 64, 1};
     default:

@@ -1,6 +1,7 @@
 #include "match_finder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace packer {
 
@@ -35,15 +36,28 @@ HashChains::HashChains(const uint8_t* data, uint32_t size)
       size_(size),
       head_(1u << HashBits, Empty),
       link_(LinkSlots(size), Empty),
-      head3_(1u << 16, Empty) {}
+      head3_(1u << 16, Empty),
+      runStart_(LinkSlots(size), Empty) {}
 
 void HashChains::Insert(uint32_t pos) {
   if (pos + 3 > size_) return;
   head3_[Hash3(data_ + pos) >> (HashBits - 16)] = pos;
   if (pos + 4 > size_) return;
   uint32_t& head = head_[Hash4(data_ + pos)];
-  link_[pos & SlotMask] = head;
+  const uint32_t before = head;
+  link_[pos & SlotMask] = before;
   head = pos;
+  // Four equal bytes at most four apart: the bytes between repeat with that
+  // period, so the whole stretch on the chain is one periodic run.
+  uint32_t run = Empty;
+  const uint32_t period = pos - before;
+  if (before != Empty && period <= 4 && std::memcmp(data_ + before, data_ + pos, 4) == 0) {
+    run = before;
+    const uint32_t older = link_[before & SlotMask];
+    const uint32_t start = runStart_[before & SlotMask];
+    if (start != Empty && older != Empty && older < before && before - older == period) run = start;
+  }
+  runStart_[pos & SlotMask] = run;
 }
 
 Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const {
@@ -62,21 +76,51 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
   }
   if (maxLength < 4 || pos + 4 > size_) return best;
   uint32_t candidate = head_[Hash4(p)];
-  while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
-    const uint8_t* m = data_ + candidate;
+  auto consider = [&](uint32_t at) {
+    const uint8_t* m = data_ + at;
     // Only a longer match can win: test the byte that would make it so first.
-    if (m[bestLength] == p[bestLength] && m[0] == p[0]) {
-      const uint32_t distance = pos - candidate;
-      const uint32_t length = std::min(CommonLength(p, m, maxLength), MaxNewMatchLength(distance));
-      if (length > bestLength && length >= MinNewMatchLength(distance)) {
-        bestLength = length;
-        best = {length, distance};
-        if (length >= niceLength || length >= maxLength) break;
-        // A good match already: look less far for a better one.
-        if (length >= 32 && depth > 4) depth /= 4;
-      }
+    if (m[bestLength] != p[bestLength] || m[0] != p[0]) return false;
+    const uint32_t distance = pos - at;
+    const uint32_t length = std::min(CommonLength(p, m, maxLength), MaxNewMatchLength(distance));
+    if (length <= bestLength || length < MinNewMatchLength(distance)) return false;
+    // Candidates come nearest first. A farther one costs more distance bits;
+    // it must win enough bytes to pay for them, else the nearer one stays.
+    if (best.length != 0 && length < 32) {
+      const int more =
+          DistanceBits[DistanceSlot(distance - 1)] - DistanceBits[DistanceSlot(best.distance - 1)];
+      if (int(length - bestLength) * FartherMatchBitsPerByte < more) return false;
     }
-    const uint32_t next = link_[candidate & SlotMask];
+    bestLength = length;
+    best = {length, distance};
+    if (length >= niceLength || length >= maxLength) return true;
+    // A good match already: look less far for a better one.
+    if (length >= 32 && depth > 4)
+      depth /= 4;
+    else if (length >= 12 && depth > 16)
+      depth /= 2;
+    return false;
+  };
+  while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
+    if (consider(candidate)) break;
+    uint32_t next = link_[candidate & SlotMask];
+    const uint32_t start = runStart_[candidate & SlotMask];
+    if (start != Empty && start < next && pos - start <= MaxDistance) {
+      // A periodic run on the chain. Of its positions, those whose run
+      // ends sooner after them than the run at pos match shorter; all
+      // others match as far as the run at pos lasts, the nearest of them
+      // best, and only the one whose run ends exactly there (the same
+      // place in the row above, in a picture) may match on past it. That
+      // nearest one is the only one looked at.
+      const uint32_t period = candidate - next;
+      const uint32_t ahead = period + CommonLength(p + period, p, maxLength - period);
+      const uint32_t reach =
+          period + CommonLength(data_ + candidate + period, data_ + candidate, ahead);
+      const uint32_t short_ = ahead - std::min(ahead, reach);
+      const uint32_t back = (short_ + period - 1) / period * period;
+      if (back > 0 && back <= candidate - start && consider(candidate - back)) break;
+      next = link_[start & SlotMask];
+      candidate = start;
+    }
     if (next >= candidate) break;  // a slot reused by a newer position
     __builtin_prefetch(&link_[next & SlotMask]);
     __builtin_prefetch(data_ + next + bestLength);

@@ -14,6 +14,10 @@ namespace packer {
 
 constexpr uint32_t MatchPadding = 16;
 constexpr uint32_t MaxMatchLength = 260;  // a new match far away, with both bonuses
+// The hash chains take a farther match over a nearer one only when each
+// byte it adds pays for this many of its extra distance bits (below 32
+// bytes; longer matches win by length alone).
+constexpr int FartherMatchBitsPerByte = 4;
 
 // Length of the common prefix of a and b, at most limit.
 inline uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t limit) {
@@ -40,9 +44,9 @@ class HashChains {
   // Enters pos into the chains.
   void Insert(uint32_t pos);
   // Longest match at pos of at most maxLength bytes that a new match can
-  // code, following at most depth links of the four-byte chain; stops early
-  // at niceLength. Three-byte matches, which only short distances can code,
-  // come from the most recent position with the same three bytes.
+  // code, nearest first, following at most depth links of the four-byte
+  // chain (a periodic run counts as one); stops early at niceLength. Three-byte matches, which only
+  // short distances can code, come from the most recent position with the same three bytes.
   Match Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const;
 
  private:
@@ -51,6 +55,11 @@ class HashChains {
   std::vector<uint32_t> head_;   // four-byte hash: newest position
   std::vector<uint32_t> link_;   // previous position of the same four-byte hash
   std::vector<uint32_t> head3_;  // three-byte hash: newest position
+  // Runs of period 1 to 4 (zeros, 24- and 32-bit pixels) fill a chain with
+  // positions that all match alike. For each position that continues such a
+  // run, the oldest position of the run on its chain, so that a walk can
+  // step over the run in one link; Empty for other positions.
+  std::vector<uint32_t> runStart_;
 };
 
 class BinaryTrees {

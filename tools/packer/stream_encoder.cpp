@@ -24,6 +24,7 @@ constexpr uint32_t MinAudioTrial = 1024;
 // Bytes of a file that the audio trial parses as LZ; when LZ wins, the
 // parse goes on from there.
 constexpr uint32_t TrialBytes = 256u << 10;
+constexpr uint32_t FirstLookBytes = 32u << 10;
 // A trial whose loser's estimate is less than this factor above the
 // winner's is not taken as settled.
 constexpr double CertainMargin = 1.25;
@@ -158,12 +159,25 @@ class Encoder {
     const LzState lzBefore = lz_;
     const CostModel pricesBefore = parser_.Prices();
     const size_t first = ops_.size();
+    // A short first look settles most files; the rest is parsed only when
+    // the two come out close there or LZ wins.
     const uint32_t t = b - a > TrialBytes ? a + TrialBytes : b;
-    ProduceLz(a, t);
-    const double lzBits = LzBits(ops_, first, lzBefore);
+    const uint32_t look = t - a > FirstLookBytes ? a + FirstLookBytes : t;
     const uint32_t prefix = std::min(AlignmentPrefix(sound.channels), t - a);
-    const double audioBits =
-        8.0 * prefix + AudioBits(audio_, sound.channels, data_ + a + prefix, t - a - prefix);
+    auto audioEstimate = [&](uint32_t end) {
+      return 8.0 * std::min(prefix, end - a) +
+             (end - a > prefix
+                  ? AudioBits(audio_, sound.channels, data_ + a + prefix, end - a - prefix)
+                  : 0.0);
+    };
+    ProduceLz(a, look);
+    double lzBits = LzBits(ops_, first, lzBefore);
+    double audioBits = audioEstimate(look);
+    if (look < t && lzBits < audioBits * CertainMargin) {
+      ProduceLz(look, t);
+      lzBits = LzBits(ops_, first, lzBefore);
+      audioBits = audioEstimate(t);
+    }
     // Estimates this close can be wrong either way: the whole stream is
     // then measured both ways as well.
     if (report_ && audioBits < lzBits * CertainMargin && lzBits < audioBits * CertainMargin)
