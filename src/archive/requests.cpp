@@ -66,6 +66,26 @@ void CopyStoredEntry() {
   *r.outputCount = delivered;
 }
 
+int32_t ReadPackedFor(void*, uint8_t* dest, uint32_t count) {
+  return ReadPackedData(dest, count);
+}
+
+void UnpackCurrentEntry() {
+  ReaderState& r = readerState;
+  UnpackHandOver job{};
+  job.window = r.window;
+  job.input = PackedSource{ReadPackedFor, nullptr};
+  job.size = r.entry.unpackedSize;
+  job.solid = (r.entry.flags & EntryFlagSolid) != 0 && !r.windowFresh;
+  r.windowFresh = false;
+  if (r.outputEnabled) {
+    job.output = r.output;
+    job.capacity = r.outputCapacity;
+  }
+  const uint32_t delivered = UnpackEntry(job);
+  if (r.outputEnabled) *r.outputCount = delivered;
+}
+
 bool DecodeEntry() {
   ReaderState& r = readerState;
   const EntryHeader& e = r.entry;
@@ -77,11 +97,10 @@ bool DecodeEntry() {
     r.cipherVersion = 0;
   }
   r.packedLeft = e.packedSize;
-  r.remaining = int32_t(e.unpackedSize);
   if (e.method == 0x30)
     CopyStoredEntry();
   else
-    UnpackEntry(r.window);
+    UnpackCurrentEntry();
   if (r.output == nullptr) return true;
   // Only delivered bytes are ever tested: a short delivery fails outright.
   if (*r.outputCount != e.unpackedSize) return false;

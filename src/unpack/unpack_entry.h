@@ -1,12 +1,26 @@
-// The decompressor's entry point for one compressed archive entry. The reader
-// sets the hand-over fields of ReaderState (remaining, outputEnabled, output,
-// outputCapacity, outputCount) and the current entry before the call; packed
-// bytes are pulled through ReadPackedData only.
+// The decompressor's entry point: one compressed archive entry, handed over
+// with everything the decoder needs to know of it, in the way zlib's
+// inflateBack is handed its input and output.
 #pragma once
 
 #include <cstdint>
 
-void UnpackEntry(uint8_t* window);
+#include "unpack/bit_input.h"
+#include "unpack/window.h"
+
+struct UnpackHandOver {
+  uint8_t* window;     // WindowSize bytes, the caller's, the same for every entry it decodes
+  PackedSource input;  // the entry's packed bytes, and nothing after them
+  uint32_t size;       // bytes the entry unpacks to; 2^31 or more is broken data
+  bool solid;          // continue from the state the previous entry left; false starts afresh
+  uint8_t* output;     // where the entry's bytes go; null: into the window only
+  uint32_t capacity;   // bytes output can take; no delivery passes it
+};
+
+// Decodes the entry and returns the bytes delivered into output (0 without
+// one). A short count, or a CRC that differs, means the entry is broken;
+// the decoder says no more.
+uint32_t UnpackEntry(const UnpackHandOver& job);
 
 // Bytes the decoder has written into the window since the program started,
 // or since a test or benchmark set it to 0: the work the requests did, to

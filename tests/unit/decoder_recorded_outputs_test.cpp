@@ -213,7 +213,7 @@ class Recorder {
     std::ostringstream line;
     line << lines_.size() << ' ' << std::hex << Crc(packed) << std::dec << ' ' << out.size() << ' '
          << std::hex << Crc(out) << std::dec << ' ' << int(decoder.dataError) << ' '
-         << int(readerState.remaining < 0);
+         << int(decoder.entry.left <= 0);
     const size_t i = lines_.size();
     lines_.push_back(line.str());
     if (Recording()) return;
