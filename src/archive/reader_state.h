@@ -2,6 +2,7 @@
 // entry it decodes is handed to it whole (unpack/unpack_entry.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "archive/archive_image.h"
@@ -20,6 +21,7 @@ struct ReaderState {
   uint8_t* output;
   uint32_t* outputCount;
   uint32_t outputCapacity;  // the wanted entry's unpackedSize
+  size_t outputRoom;        // bytes allocated at output: the capacity, and slack for the decoder
   bool outputEnabled;
   int32_t cipherVersion;
   uint32_t packedLeft;

@@ -3,6 +3,7 @@
 // one found when it asks for a later entry of the same image with the same
 // password (in a solid archive, from the decoder state that one left), and
 // starts from the first entry otherwise.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,7 +82,10 @@ void UnpackCurrentEntry() {
   if (r.outputEnabled) {
     job.output = r.output;
     job.capacity = r.outputCapacity;
+    job.room = r.outputRoom;
   }
+  // Only a solid archive has entries that continue from one another.
+  job.windowKept = (r.archiveHeader.flags & MainFlagSolid) != 0;
   const uint32_t delivered = UnpackEntry(job);
   if (r.outputEnabled) *r.outputCount = delivered;
 }
@@ -124,8 +128,13 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
     r.outputEnabled = match;
     *found = match;
     if (match) {
-      r.output = static_cast<uint8_t*>(ReaderMalloc(r.entry.unpackedSize));
+      // A little more than the entry, so that the decoder can write the
+      // entry straight into it.
+      size_t room = r.entry.unpackedSize;
+      if (room <= SIZE_MAX - OutputSlack) room += OutputSlack;
+      r.output = static_cast<uint8_t*>(ReaderMalloc(room));
       if (r.output == nullptr) return 0;
+      r.outputRoom = room;
       r.outputCapacity = r.entry.unpackedSize;
       *r.outputCount = 0;
     }
@@ -184,6 +193,7 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.output = nullptr;
   r.outputCount = outSize;
   r.outputCapacity = 0;
+  r.outputRoom = 0;
   r.outputEnabled = false;
   *outSize = 0;
 

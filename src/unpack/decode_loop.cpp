@@ -7,15 +7,36 @@
 namespace {
 
 constexpr uint32_t LoopSlideAt = 8162;
-// More than the longest write of one pass (260 bytes), so that a pass never
-// overwrites bytes still waiting for delivery.
+// More than the longest write of one pass, so that a pass never overwrites
+// bytes still waiting for delivery.
 constexpr uint32_t FlushMargin = 270;
-// The most one pass can read and write: an audio byte is one symbol of up to
-// 15 bits; a match takes up to 15 + 5 + 15 + 16 bits and writes up to 260
-// bytes.
+static_assert(FlushMargin > MaxPassBytes, "a pass must not reach pending bytes");
+// The most one pass can read: an audio byte is one symbol of up to 15 bits;
+// a match takes up to 15 + 5 + 15 + 16 bits.
 constexpr uint32_t AudioPassBits = 15;
 constexpr uint32_t LzPassBits = 51;
-constexpr uint32_t LzPassBytes = 260;
+
+// Where the loop writes: into the window at a masked position, or straight
+// into the entry's output at a plain one (see EntryProgress::direct).
+template <bool Direct>
+struct Target {
+  uint8_t* bytes;         // the window or the output
+  const uint8_t* window;  // the window, read by matches that reach before the entry
+  uint32_t start;         // window position of the output's first byte
+
+  HotInline uint32_t Put(uint32_t at, uint8_t b) const {
+    bytes[at] = b;
+    return Direct ? at + 1 : (at + 1) & WindowMask;
+  }
+  HotInline uint32_t Copy(uint32_t at, uint32_t length, uint32_t distance) const {
+    return Direct ? CopyOutputBytes(bytes, at, length, distance, window, start)
+                  : CopyWindowBytes(bytes, at, length, distance);
+  }
+  // The window position that at stands for.
+  HotInline uint32_t WindowPos(uint32_t at) const {
+    return Direct ? (start + at) & WindowMask : at;
+  }
+};
 
 // How many passes may run before the next checks: the first pass has had
 // them; each later one needs the input position still quiet and the flush
@@ -40,13 +61,12 @@ HotInline void PushDistance(Rar20Decoder* d, uint32_t length, uint32_t distance)
 // and keeps its state in registers), or at a block header symbol (256),
 // which is consumed. One instance per channel count: after the first round,
 // each byte's table and predictor are fixed addresses, not indexed.
-template <uint32_t Channels>
-__attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, BitRegister* bits,
-                                                    uint32_t* writePos, uint32_t* channel,
-                                                    int32_t* cross, uint32_t run,
+template <uint32_t Channels, bool Direct>
+__attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Target<Direct> w,
+                                                    BitRegister* bits, uint32_t* writePos,
+                                                    uint32_t* channel, int32_t* cross, uint32_t run,
                                                     ChannelPredictor** due) {
   const uint8_t* const buffer = d->input.buffer;
-  uint8_t* const w = d->window;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos, ch = *channel;
@@ -66,8 +86,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, BitRegister
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == 256) return false;
     ChannelPredictor* const p = &d->channels[k];
-    w[at] = PredictAudioByte(p, &x, s);
-    at = (at + 1) & WindowMask;
+    at = w.Put(at, PredictAudioByte(p, &x, s));
     done++;
     ch = k + 1 == Channels ? 0 : k + 1;
     if (AdaptationDue(p)) {
@@ -93,27 +112,30 @@ stop:
   return done;
 }
 
-uint32_t DecodeAudioRun(Rar20Decoder* d, BitRegister* bits, uint32_t* writePos, uint32_t* channel,
-                        int32_t* cross, uint32_t run, ChannelPredictor** due) {
+template <bool Direct>
+uint32_t DecodeAudioRun(Rar20Decoder* d, const Target<Direct>& w, BitRegister* bits,
+                        uint32_t* writePos, uint32_t* channel, int32_t* cross, uint32_t run,
+                        ChannelPredictor** due) {
   switch (d->channelCount) {
     case 1:
-      return DecodeAudioRunOf<1>(d, bits, writePos, channel, cross, run, due);
+      return DecodeAudioRunOf<1>(d, w, bits, writePos, channel, cross, run, due);
     case 2:
-      return DecodeAudioRunOf<2>(d, bits, writePos, channel, cross, run, due);
+      return DecodeAudioRunOf<2>(d, w, bits, writePos, channel, cross, run, due);
     case 3:
-      return DecodeAudioRunOf<3>(d, bits, writePos, channel, cross, run, due);
+      return DecodeAudioRunOf<3>(d, w, bits, writePos, channel, cross, run, due);
     default:
-      return DecodeAudioRunOf<4>(d, bits, writePos, channel, cross, run, due);
+      return DecodeAudioRunOf<4>(d, w, bits, writePos, channel, cross, run, due);
   }
 }
 
 // Runs up to run passes of an LZ block, while left stays above 0; returns
 // true when it stopped at a block header symbol (269), which is consumed.
 // Its own call-free function, so that its state stays in registers.
-__attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, BitRegister* bits, uint32_t* writePos,
+template <bool Direct>
+__attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
+                                           BitRegister* bits, uint32_t* writePos,
                                            int32_t* leftCount, uint32_t run) {
   const uint8_t* const buffer = d->input.buffer;
-  uint8_t* const w = d->window;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
@@ -129,8 +151,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, BitRegister* bits, u
     TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
     if (s < 256) {
-      w[at] = uint8_t(s);
-      at = (at + 1) & WindowMask;
+      at = w.Put(at, uint8_t(s));
       left--;
       continue;
     }
@@ -163,7 +184,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, BitRegister* bits, u
     TopUpBits(&in, buffer);
     PushDistance(d, length, distance);
     left -= int32_t(length);
-    at = CopyWindowBytes(w, at, length, distance);
+    at = w.Copy(at, length, distance);
     if (left <= 0) break;
     if (run > uint32_t(left)) run = uint32_t(left);
   } while (--run > 0);
@@ -173,16 +194,18 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, BitRegister* bits, u
   return header;
 }
 
-}  // namespace
-
 // The input bits, the write position, the count left, the flush position,
 // the current channel and the last audio delta live in locals; they are
 // stored back before anything that reads them from the state (a slide, a
-// delivery, a block header) and taken up again after.
-void DecodeLoop(Rar20Decoder* d) {
+// delivery, a block header) and taken up again after. Both ways of writing
+// run the same passes, slides and deliveries at the same points: only where
+// the bytes land differs.
+template <bool Direct>
+void DecodeLoopOf(Rar20Decoder* d) {
   const uint8_t* const buffer = d->input.buffer;
+  const Target<Direct> w{Direct ? d->entry.output : d->window, d->window, d->entry.start};
   BitRegister in{};
-  uint32_t writePos = 0, flushPos = 0, channel = 0;
+  uint32_t at = 0, flushPos = 0, channel = 0;
   int32_t left = 0, cross = 0;
   bool audio = false;
   // While the position stays at or below this bit, a pass needs neither a
@@ -192,14 +215,15 @@ void DecodeLoop(Rar20Decoder* d) {
     const uint32_t position = BitRegisterPosition(in);
     d->input.bytePos = position >> 3;
     d->input.bitPos = position & 7;
-    d->writePos = writePos;
+    d->writePos = w.WindowPos(at);
+    if (Direct) d->entry.produced = at;
     d->currentChannel = channel;
     d->crossDelta = cross;
     d->entry.left = left;
   };
   auto load = [&] {
     LoadBitRegister(&in, buffer, d->input.bytePos * 8 + d->input.bitPos);
-    writePos = d->writePos & WindowMask;
+    at = Direct ? d->entry.produced : d->writePos & WindowMask;
     flushPos = d->flushPos;
     channel = d->currentChannel;
     cross = d->crossDelta;
@@ -213,6 +237,7 @@ void DecodeLoop(Rar20Decoder* d) {
 
   while (left > 0 && !d->dataError) {
     // The pending bytes are within FlushMargin of filling the window.
+    const uint32_t writePos = w.WindowPos(at);
     const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
     if (BitRegisterPosition(in) > quietBits || flushDue) {
       if ((BitRegisterPosition(in) >> 3) > LoopSlideAt) {
@@ -237,14 +262,14 @@ void DecodeLoop(Rar20Decoder* d) {
     // within the flush margin, and at the entry's end.
     const uint32_t position = BitRegisterPosition(in);
     const uint32_t quietRoom = position <= quietBits ? quietBits - position : 0;
-    const uint32_t flushRoom = ((flushPos - writePos - 1) & WindowMask) - (FlushMargin - 1);
+    const uint32_t flushRoom = ((flushPos - w.WindowPos(at) - 1) & WindowMask) - (FlushMargin - 1);
     bool header = false;
     if (audio) {
       uint32_t run = RunLength(quietRoom, AudioPassBits, flushRoom, 1);
       if (run > uint32_t(left)) run = uint32_t(left);
       for (;;) {
         ChannelPredictor* due;
-        const uint32_t done = DecodeAudioRun(d, &in, &writePos, &channel, &cross, run, &due);
+        const uint32_t done = DecodeAudioRun(d, w, &in, &at, &channel, &cross, run, &due);
         left -= int32_t(done);
         run -= done;
         if (due == nullptr) {
@@ -255,8 +280,8 @@ void DecodeLoop(Rar20Decoder* d) {
         if (run == 0) break;
       }
     } else {
-      const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, LzPassBytes);
-      header = DecodeLzRun(d, &in, &writePos, &left, run);
+      const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, MaxPassBytes);
+      header = DecodeLzRun(d, w, &in, &at, &left, run);
     }
     if (header) {
       store();
@@ -265,4 +290,13 @@ void DecodeLoop(Rar20Decoder* d) {
     }
   }
   store();
+}
+
+}  // namespace
+
+void DecodeLoop(Rar20Decoder* d) {
+  if (d->entry.direct)
+    DecodeLoopOf<true>(d);
+  else
+    DecodeLoopOf<false>(d);
 }

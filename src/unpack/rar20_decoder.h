@@ -19,6 +19,11 @@ struct EntryProgress {
   uint8_t* output;  // the wanted entry's buffer; null: bytes go to the window only
   uint32_t capacity;
   uint32_t delivered;  // bytes delivered into output so far
+  // Decoding straight into output: the window is left as the entry found
+  // it, and writePos and flushPos run on as if it were written.
+  bool direct;
+  uint32_t start;     // window position of the entry's first byte
+  uint32_t produced;  // bytes written into output (direct only)
 };
 
 struct Rar20Decoder {

@@ -3,7 +3,10 @@
 // other entry resets them all, clears the window and reads its first block
 // header. Either way the input starts afresh at the entry's first packed
 // byte. The loop then decodes symbols until the entry has produced its
-// size, delivering pending window bytes into the output in large batches.
+// size, delivering pending window bytes into the output in large batches;
+// or, where the output has room for the whole entry, writing straight into
+// it (the window then receives the entry's last bytes once, at the end,
+// when a later entry may continue from them).
 // After the last symbol one more symbol is looked at: a block header there
 // belongs to the next solid entry, and is read now. A final flush delivers
 // the rest. A broken entry stops early; the window is still moved on to
@@ -59,12 +62,22 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   Rar20Decoder* d = &decoder;
   d->window = job.window;
   d->input.source = job.input;
-  d->entry = EntryProgress{int32_t(job.size), job.output, job.capacity, 0};
   ResetDecoder(d, job.solid);
+  EntryProgress& e = d->entry;
+  e = EntryProgress{};
+  e.left = int32_t(job.size);
+  e.output = job.output;
+  e.capacity = job.capacity;
+  // Matches read the entry's own earlier bytes from the output and what
+  // lies before it from the untouched window, so the output can stand in
+  // for the window whenever a pass cannot write past its room.
+  e.direct = job.output != nullptr && job.capacity >= job.size && job.size < 0x80000000u &&
+             job.room >= uint64_t(job.size) + OutputSlack;
+  e.start = d->writePos & WindowMask;
   FillInput(&d->input);
   if (!job.solid) ReadBlockTables(d);
   // The count is signed: an entry of 2 GiB or more cannot be produced.
-  if (d->entry.left < 0) d->dataError = true;
+  if (e.left < 0) d->dataError = true;
   DecodeLoop(d);
   uint32_t missing = 0;
   if (d->dataError) {
@@ -76,6 +89,7 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   }
   ReadTrailingTables(d);
   FlushWindow(d);
+  if (e.direct && job.windowKept) FillWindowFromOutput(d);
   if (d->dataError) PassOverBrokenExtent(d, missing);
   return d->entry.delivered;
 }

@@ -8,6 +8,10 @@
 #include "unpack/bit_input.h"
 #include "unpack/window.h"
 
+// Bytes past the entry's size that a decoder writing straight into the
+// output may touch: what one pass can write beyond the entry's end.
+constexpr uint32_t OutputSlack = MaxPassBytes;
+
 struct UnpackHandOver {
   uint8_t* window;     // WindowSize bytes, the caller's, the same for every entry it decodes
   PackedSource input;  // the entry's packed bytes, and nothing after them
@@ -15,6 +19,12 @@ struct UnpackHandOver {
   bool solid;          // continue from the state the previous entry left; false starts afresh
   uint8_t* output;     // where the entry's bytes go; null: into the window only
   uint32_t capacity;   // bytes output can take; no delivery passes it
+  // Bytes writable at output, capacity or more. With room for size +
+  // OutputSlack the entry is decoded straight into output, no copy made.
+  uint64_t room;
+  // A later entry may continue from this one (a solid archive): the window
+  // must then hold this entry's bytes afterwards, whichever way it decoded.
+  bool windowKept;
 };
 
 // Decodes the entry and returns the bytes delivered into output (0 without

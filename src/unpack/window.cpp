@@ -14,6 +14,8 @@ void FlushWindow(Rar20Decoder* d) {
   if (e.output != nullptr) {
     if (uint64_t(e.delivered) + pending > e.capacity) {
       e.left = 0;
+    } else if (e.direct) {
+      e.delivered += pending;
     } else if (d->writePos >= d->flushPos) {
       std::memcpy(e.output + e.delivered, d->window + d->flushPos, pending);
       e.delivered += pending;
@@ -25,6 +27,16 @@ void FlushWindow(Rar20Decoder* d) {
     }
   }
   d->flushPos = d->writePos;
+}
+
+void FillWindowFromOutput(Rar20Decoder* d) {
+  const EntryProgress& e = d->entry;
+  const uint32_t n = e.produced < WindowSize ? e.produced : WindowSize;
+  const uint8_t* from = e.output + (e.produced - n);
+  const uint32_t at = (e.start + (e.produced - n)) & WindowMask;
+  const uint32_t tail = WindowSize - at < n ? WindowSize - at : n;
+  std::memcpy(d->window + at, from, tail);
+  std::memcpy(d->window, from + tail, n - tail);
 }
 
 // The window moves on to where the broken entry would have ended, its

@@ -14,6 +14,9 @@ struct DecodeRun {
   std::vector<uint8_t> packed;
   size_t packedRead = 0;  // bytes the decoder has taken from packed
   uint32_t count = 0;
+  // Gives the output room for the decoder to write the entry straight into
+  // it; false makes every byte go through the window.
+  bool direct = true;
 
   static int32_t Read(void* context, uint8_t* dest, uint32_t n) {
     DecodeRun* run = static_cast<DecodeRun*>(context);
@@ -39,7 +42,7 @@ struct DecodeRun {
                              bool deliver = true, uint32_t capacity = UINT32_MAX) {
     Feed(bytes);
     if (capacity == UINT32_MAX) capacity = size;
-    std::vector<uint8_t> out(deliver ? size_t(capacity) + 1 : 0);
+    std::vector<uint8_t> out(deliver ? size_t(capacity) + OutputSlack : 0);
     UnpackHandOver job{};
     job.window = window.data();
     job.input = PackedSource{Read, this};
@@ -47,6 +50,8 @@ struct DecodeRun {
     job.solid = solid;
     job.output = deliver ? out.data() : nullptr;
     job.capacity = deliver ? capacity : 0;
+    job.room = direct ? out.size() : job.capacity;
+    job.windowKept = true;
     count = UnpackEntry(job);
     out.resize(count);
     return out;
