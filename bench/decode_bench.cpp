@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,23 +53,38 @@ void TakeFiles(const std::string& dir, const std::string& suffix, size_t share, 
 }
 
 // The real files joined into one tar-like stream: a 512-byte header with the
-// name and size before each file, each padded to 512 bytes.
-CorpusFile RealTar(size_t* fileCount) {
+// name and size before each file, each padded to 512 bytes. 32-bit code
+// gets the stream cut into pieces of at most RealPieceBytes, each a file of
+// its own: packing 60 MiB as one file takes more memory than a 32-bit
+// process can find in one piece (the packer keeps per-symbol records of the
+// whole file), and the run ended in std::bad_alloc.
+constexpr size_t RealPieceBytes = sizeof(void*) == 4 ? 8 * MiB : SIZE_MAX;
+
+std::vector<CorpusFile> RealTar(size_t* fileCount) {
   std::vector<CorpusFile> files;
   TakeFiles("/usr/bin", "", 24 * MiB, 100000, &files);
   TakeFiles("/usr/lib/python3.11", ".py", 20 * MiB, 100000, &files);
   TakeFiles("/usr/share/doc", "", 20 * MiB, 100000, &files);
-  CorpusFile tar{"real-files.tar", "real", {}};
-  for (const CorpusFile& f : files) {
+  *fileCount = files.size();
+  std::vector<CorpusFile> pieces;
+  auto piece = [&]() -> CorpusFile& {
+    if (pieces.empty() || pieces.back().data.size() >= RealPieceBytes) {
+      const std::string n = pieces.empty() ? "" : "-" + std::to_string(pieces.size() + 1);
+      pieces.push_back(CorpusFile{"real-files" + n + ".tar", "real", {}});
+    }
+    return pieces.back();
+  };
+  for (CorpusFile& f : files) {
+    std::vector<uint8_t>& tar = piece().data;
     std::vector<uint8_t> header(512, 0);
     const std::string head = f.name.substr(0, 99) + '\0' + std::to_string(f.data.size());
     std::copy(head.begin(), head.end(), header.begin());
-    tar.data.insert(tar.data.end(), header.begin(), header.end());
-    tar.data.insert(tar.data.end(), f.data.begin(), f.data.end());
-    tar.data.resize((tar.data.size() + 511) / 512 * 512);
+    tar.insert(tar.end(), header.begin(), header.end());
+    tar.insert(tar.end(), f.data.begin(), f.data.end());
+    tar.resize((tar.size() + 511) / 512 * 512);
+    std::vector<uint8_t>().swap(f.data);  // one copy of the bytes at a time
   }
-  *fileCount = files.size();
-  return tar;
+  return pieces;
 }
 
 std::vector<uint8_t> Pack(const std::vector<packer::PackItem>& items, int level, bool solid) {
@@ -115,35 +131,49 @@ void DecodeFigures(const char* label, const std::vector<CorpusFile>& corpus) {
       v.ours / v.inflate, v.ours / v.libdeflate);
 }
 
-void CrcFigures(const std::vector<uint8_t>& data) {
+// The CRC-32 of the pieces one after the other, as of one stream.
+void CrcFigures(const std::vector<CorpusFile>& pieces) {
   BuildCrc32Table();
   uint32_t ours = 0, zlib = 0, deflate = 0;
-  const uint64_t n = data.size();
+  uint64_t n = 0;
+  for (const CorpusFile& p : pieces) n += p.data.size();
   const double oursSpeed = DecodeSpeed(
       n,
       [&] {
-        ours = ~UpdateCrc32(0xFFFFFFFFu, data.data(), uint32_t(n));
+        ours = 0xFFFFFFFFu;
+        for (const CorpusFile& p : pieces)
+          ours = UpdateCrc32(ours, p.data.data(), uint32_t(p.data.size()));
+        ours = ~ours;
         return true;
       },
       5);
   const double zlibSpeed = DecodeSpeed(
       n,
       [&] {
-        zlib = uint32_t(crc32(0, data.data(), uInt(n)));
+        zlib = 0;
+        for (const CorpusFile& p : pieces)
+          zlib = uint32_t(crc32(zlib, p.data.data(), uInt(p.data.size())));
         return true;
       },
       5);
   const double deflateSpeed = DecodeSpeed(
       n,
       [&] {
-        deflate = libdeflate_crc32(0, data.data(), n);
+        deflate = 0;
+        for (const CorpusFile& p : pieces)
+          deflate = libdeflate_crc32(deflate, p.data.data(), p.data.size());
         return true;
       },
       5);
+  // Folding by carry-less multiplication is held to 8 GB/s on 64-bit code;
+  // the table method, where the processor lacks it, to 1 GB/s.
+  const bool fold = Crc32CanFold();
+  const double target = fold && sizeof(void*) == 8 ? 8000 : 1000;
   std::printf(
-      "CRC-32 of %.1f MiB: ours %.0f MB/s (target 1000: %s), zlib %.0f MB/s, "
+      "CRC-32 of %.1f MiB (%s): ours %.0f MB/s (target %.0f: %s), zlib %.0f MB/s, "
       "libdeflate %.0f MB/s%s\n",
-      n / double(MiB), oursSpeed, oursSpeed >= 1000 ? "met" : "NOT MET", zlibSpeed, deflateSpeed,
+      n / double(MiB), fold ? "carry-less multiplication" : "tables", oursSpeed, target,
+      oursSpeed >= target ? "met" : "NOT MET", zlibSpeed, deflateSpeed,
       ours == zlib && zlib == deflate ? "" : "  (VALUES DIFFER)");
 }
 
@@ -205,11 +235,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   size_t realFiles = 0;
-  const CorpusFile tar = RealTar(&realFiles);
+  const std::vector<CorpusFile> tar = RealTar(&realFiles);
   if (!notes.empty()) std::printf("corpus notes: %s\n", notes.c_str());
   DecodeFigures("bench corpus", corpus);
-  DecodeFigures(("real files (" + std::to_string(realFiles) + ")").c_str(), {tar});
-  CrcFigures(tar.data);
+  DecodeFigures(("real files (" + std::to_string(realFiles) + ")").c_str(), tar);
+  CrcFigures(tar);
   if (argc == 3) SolidFigures(argv[1], argv[2]);
   return 0;
 }

@@ -27,7 +27,7 @@ inline uint32_t Le32(const uint8_t* p) {
 
 }  // namespace
 
-uint32_t UpdateCrc32(uint32_t crc, const void* data, uint32_t len) {
+uint32_t UpdateCrc32Table(uint32_t crc, const void* data, uint32_t len) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
   const uint32_t(*t)[256] = Crc32Slices;
   // Sixteen bytes a step: the first four are mixed with the running value
@@ -46,4 +46,11 @@ uint32_t UpdateCrc32(uint32_t crc, const void* data, uint32_t len) {
   }
   for (; len > 0; len--, p++) crc = Crc32Table[(crc ^ *p) & 0xFF] ^ (crc >> 8);
   return crc;
+}
+
+uint32_t UpdateCrc32(uint32_t crc, const void* data, uint32_t len) {
+  static const bool fold = Crc32CanFold();
+  // Short ranges gain nothing from the vector set-up.
+  if (fold && len >= 64) return UpdateCrc32Folded(crc, data, len);
+  return UpdateCrc32Table(crc, data, len);
 }

@@ -1,13 +1,13 @@
-// The reader's one request state, shared with the decompressor through the
-// hand-over fields (remaining, outputEnabled, output, outputCount).
+// The reader's one request state. The decompressor sees none of it: each
+// entry it decodes is handed to it whole (unpack/unpack_entry.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "archive/archive_image.h"
 #include "archive/block_headers.h"
 
-constexpr uint32_t WindowSize = 1u << 20;
 constexpr uint32_t MaxPasswordLength = 255;
 
 struct ReaderState {
@@ -21,13 +21,14 @@ struct ReaderState {
   uint8_t* output;
   uint32_t* outputCount;
   uint32_t outputCapacity;  // the wanted entry's unpackedSize
+  size_t outputRoom;        // bytes allocated at output: the capacity, and slack for the decoder
   bool outputEnabled;
   int32_t cipherVersion;
   uint32_t packedLeft;
-  int32_t remaining;
-  // Set by a get request that starts from the first entry; tells the
-  // decompressor that the window holds nothing a solid entry could continue
-  // from. A request that continues the previous one leaves it clear.
+  // Set by a get request that starts from the first entry: the window holds
+  // nothing a solid entry could continue from, so the first entry decoded
+  // starts afresh whatever its solid bit. A request that continues the
+  // previous one leaves it clear.
   bool windowFresh;
 };
 

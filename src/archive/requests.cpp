@@ -3,6 +3,7 @@
 // one found when it asks for a later entry of the same image with the same
 // password (in a solid archive, from the decoder state that one left), and
 // starts from the first entry otherwise.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -66,6 +67,29 @@ void CopyStoredEntry() {
   *r.outputCount = delivered;
 }
 
+int32_t ReadPackedFor(void*, uint8_t* dest, uint32_t count) {
+  return ReadPackedData(dest, count);
+}
+
+void UnpackCurrentEntry() {
+  ReaderState& r = readerState;
+  UnpackHandOver job{};
+  job.window = r.window;
+  job.input = PackedSource{ReadPackedFor, nullptr};
+  job.size = r.entry.unpackedSize;
+  job.solid = (r.entry.flags & EntryFlagSolid) != 0 && !r.windowFresh;
+  r.windowFresh = false;
+  if (r.outputEnabled) {
+    job.output = r.output;
+    job.capacity = r.outputCapacity;
+    job.room = r.outputRoom;
+  }
+  // Only a solid archive has entries that continue from one another.
+  job.windowKept = (r.archiveHeader.flags & MainFlagSolid) != 0;
+  const uint32_t delivered = UnpackEntry(job);
+  if (r.outputEnabled) *r.outputCount = delivered;
+}
+
 bool DecodeEntry() {
   ReaderState& r = readerState;
   const EntryHeader& e = r.entry;
@@ -77,11 +101,10 @@ bool DecodeEntry() {
     r.cipherVersion = 0;
   }
   r.packedLeft = e.packedSize;
-  r.remaining = int32_t(e.unpackedSize);
   if (e.method == 0x30)
     CopyStoredEntry();
   else
-    UnpackEntry(r.window);
+    UnpackCurrentEntry();
   if (r.output == nullptr) return true;
   // Only delivered bytes are ever tested: a short delivery fails outright.
   if (*r.outputCount != e.unpackedSize) return false;
@@ -105,8 +128,13 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
     r.outputEnabled = match;
     *found = match;
     if (match) {
-      r.output = static_cast<uint8_t*>(ReaderMalloc(r.entry.unpackedSize));
+      // A little more than the entry, so that the decoder can write the
+      // entry straight into it.
+      size_t room = r.entry.unpackedSize;
+      if (room <= SIZE_MAX - OutputSlack) room += OutputSlack;
+      r.output = static_cast<uint8_t*>(ReaderMalloc(room));
       if (r.output == nullptr) return 0;
+      r.outputRoom = room;
       r.outputCapacity = r.entry.unpackedSize;
       *r.outputCount = 0;
     }
@@ -165,6 +193,7 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.output = nullptr;
   r.outputCount = outSize;
   r.outputCapacity = 0;
+  r.outputRoom = 0;
   r.outputEnabled = false;
   *outSize = 0;
 

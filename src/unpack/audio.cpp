@@ -1,5 +1,5 @@
-// Audio blocks: each symbol is the error of an adaptive linear prediction
-// kept per channel; the weights follow the best of eleven candidates.
+#include "unpack/audio.h"
+
 #include <cstring>
 
 #include "unpack/rar20_decoder.h"
@@ -98,10 +98,9 @@ void AdaptChannel(ChannelPredictor* p) {
   AdaptWeights(p);
 }
 
-uint8_t DecodeAudioByte(uint32_t symbol) {
-  Rar20Decoder& d = decoder;
-  ChannelPredictor* p = &d.channels[d.currentChannel];
-  const uint8_t out = PredictAudioByte(p, &d.crossDelta, symbol);
+uint8_t DecodeAudioByte(Rar20Decoder* d, uint32_t symbol) {
+  ChannelPredictor* p = &d->channels[d->currentChannel];
+  const uint8_t out = PredictAudioByte(p, &d->crossDelta, symbol);
   if (AdaptationDue(p)) AdaptChannel(p);
   return out;
 }

@@ -1,5 +1,5 @@
-// A block header: the audio and delta flags, the level code, and the code
-// lengths of every table of the coming block.
+#include "unpack/block_tables.h"
+
 #include <cstring>
 
 #include "unpack/rar20_decoder.h"
@@ -9,57 +9,59 @@ constexpr uint32_t HeaderSlideAt = 8167;
 constexpr uint32_t LengthSlideAt = 8187;
 }  // namespace
 
-void ReadBlockTables() {
-  Rar20Decoder& d = decoder;
-  if (d.input.bytePos > HeaderSlideAt) SlideInput();
-  const uint32_t h = PeekBits16();
-  d.audioMode = (h & 0x8000) != 0;
-  if ((h & 0x4000) == 0) std::memset(d.previousLengths, 0, sizeof d.previousLengths);
-  SkipBits(2);
+void ReadBlockTables(Rar20Decoder* d) {
+  BitInput* in = &d->input;
+  if (in->bytePos > HeaderSlideAt) SlideInput(in);
+  const uint32_t h = PeekBits16(*in);
+  d->audioMode = (h & 0x8000) != 0;
+  if ((h & 0x4000) == 0) std::memset(d->previousLengths, 0, sizeof d->previousLengths);
+  SkipBits(in, 2);
 
   int total = LzLengthCount;
-  if (d.audioMode) {
-    d.channelCount = ((h >> 12) & 3) + 1;
-    if (d.currentChannel >= d.channelCount) d.currentChannel = 0;
-    SkipBits(2);
-    total = AudioSymbols * int(d.channelCount);
+  if (d->audioMode) {
+    d->channelCount = ((h >> 12) & 3) + 1;
+    if (d->currentChannel >= d->channelCount) d->currentChannel = 0;
+    SkipBits(in, 2);
+    total = AudioSymbols * int(d->channelCount);
   }
 
   uint8_t level[LevelSymbols];
   for (int i = 0; i < LevelSymbols; i++) {
-    level[i] = uint8_t(PeekBits16() >> 12);
-    SkipBits(4);
+    level[i] = uint8_t(PeekBits16(*in) >> 12);
+    SkipBits(in, 4);
   }
-  BuildHuffTable(level, LevelSymbols, &d.levelTable);
+  BuildHuffTable(level, LevelSymbols, &d->levelTable);
 
   uint8_t lengths[MaxLengthCount];
   for (int i = 0; i < total;) {
-    if (d.input.bytePos > LengthSlideAt) SlideInput();
-    const uint32_t c = DecodeSymbol(&d.levelTable);
+    if (in->bytePos > LengthSlideAt) SlideInput(in);
+    const uint32_t c = DecodeSymbol(in, &d->levelTable);
     if (c < 16) {
-      lengths[i] = uint8_t((c + d.previousLengths[i]) & 15);
+      lengths[i] = uint8_t((c + d->previousLengths[i]) & 15);
       i++;
     } else if (c == 16) {
       // Nothing precedes the first length: no intact header starts so.
       if (i == 0) {
-        d.dataError = true;
+        d->dataError = true;
         return;
       }
-      for (uint32_t n = ReadBits(2) + 3; n > 0 && i < total; n--, i++) lengths[i] = lengths[i - 1];
+      for (uint32_t n = ReadBits(in, 2) + 3; n > 0 && i < total; n--, i++)
+        lengths[i] = lengths[i - 1];
     } else {
-      const uint32_t n0 = c == 17 ? ReadBits(3) + 3 : ReadBits(7) + 11;
+      const uint32_t n0 = c == 17 ? ReadBits(in, 3) + 3 : ReadBits(in, 7) + 11;
       for (uint32_t n = n0; n > 0 && i < total; n--, i++) lengths[i] = 0;
     }
   }
 
-  if (d.audioMode) {
-    for (uint32_t k = 0; k < d.channelCount; k++)
-      BuildHuffTable(lengths + AudioSymbols * k, AudioSymbols, &d.audioTables[k]);
+  if (d->audioMode) {
+    for (uint32_t k = 0; k < d->channelCount; k++)
+      BuildHuffTable(lengths + AudioSymbols * k, AudioSymbols, &d->audioTables[k]);
   } else {
-    BuildHuffTable(lengths, LiteralSymbols, &d.literalTable);
-    BuildHuffTable(lengths + LiteralSymbols, DistanceSymbols, &d.distanceTable);
-    BuildHuffTable(lengths + LiteralSymbols + DistanceSymbols, RepLengthSymbols, &d.repLengthTable);
+    BuildHuffTable(lengths, LiteralSymbols, &d->literalTable);
+    BuildHuffTable(lengths + LiteralSymbols, DistanceSymbols, &d->distanceTable);
+    BuildHuffTable(lengths + LiteralSymbols + DistanceSymbols, RepLengthSymbols,
+                   &d->repLengthTable);
   }
   // Lengths past this block's count keep their earlier values.
-  std::memcpy(d.previousLengths, lengths, size_t(total));
+  std::memcpy(d->previousLengths, lengths, size_t(total));
 }

@@ -1,7 +1,4 @@
-// Canonical prefix-code tables: built from code lengths, decoded by one
-// lookup of the next QuickBits bits, or for longer codes by comparing the
-// next 16 bits with the per-length limits.
-#include "unpack/rar20_decoder.h"
+#include "unpack/huff_table.h"
 
 namespace {
 
@@ -23,6 +20,7 @@ void BuildQuickTable(HuffTable* table) {
 }  // namespace
 
 void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
+  // Over-full and incomplete sets pass: a lone symbol's code is incomplete; CRCs catch the rest.
   uint32_t count[16] = {};
   for (int s = 0; s < n; s++) count[lengths[s] & 15]++;
   count[0] = 0;
@@ -45,12 +43,12 @@ void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
   BuildQuickTable(table);
 }
 
-uint32_t DecodeSymbol(const HuffTable* table) {
-  const uint32_t v = PeekBits16();
+uint32_t DecodeSymbol(BitInput* in, const HuffTable* table) {
+  const uint32_t v = PeekBits16(*in);
   const uint32_t e = table->quick[v >> (16 - QuickBits)];
   uint32_t length = e & 63;
   uint32_t symbol = e >> 6;
   if (e == 0) symbol = DecodeLongSymbol(table, v, &length);
-  SkipBits(length);
+  SkipBits(in, length);
   return symbol;
 }

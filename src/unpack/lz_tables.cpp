@@ -1,5 +1,4 @@
-// Length and distance slots: base values and the extra bits that follow.
-#include "unpack/rar20_decoder.h"
+#include "unpack/lz_tables.h"
 
 const uint8_t lengthBase[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
                                 24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};

@@ -1,12 +1,36 @@
-// The decompressor's entry point for one compressed archive entry. The reader
-// sets the hand-over fields of ReaderState (remaining, outputEnabled, output,
-// outputCapacity, outputCount) and the current entry before the call; packed
-// bytes are pulled through ReadPackedData only.
+// The decompressor's entry point: one compressed archive entry, handed over
+// with everything the decoder needs to know of it, in the way zlib's
+// inflateBack is handed its input and output.
 #pragma once
 
 #include <cstdint>
 
-void UnpackEntry(uint8_t* window);
+#include "unpack/bit_input.h"
+#include "unpack/window.h"
+
+// Bytes past the entry's size that a decoder writing straight into the
+// output may touch: what one pass can write beyond the entry's end.
+constexpr uint32_t OutputSlack = MaxPassBytes;
+
+struct UnpackHandOver {
+  uint8_t* window;     // WindowSize bytes, the caller's, the same for every entry it decodes
+  PackedSource input;  // the entry's packed bytes, and nothing after them
+  uint32_t size;       // bytes the entry unpacks to; 2^31 or more is broken data
+  bool solid;          // continue from the state the previous entry left; false starts afresh
+  uint8_t* output;     // where the entry's bytes go; null: into the window only
+  uint32_t capacity;   // bytes output can take; no delivery passes it
+  // Bytes writable at output, capacity or more. With room for size +
+  // OutputSlack the entry is decoded straight into output, no copy made.
+  uint64_t room;
+  // A later entry may continue from this one (a solid archive): the window
+  // must then hold this entry's bytes afterwards, whichever way it decoded.
+  bool windowKept;
+};
+
+// Decodes the entry and returns the bytes delivered into output (0 without
+// one). A short count, or a CRC that differs, means the entry is broken;
+// the decoder says no more.
+uint32_t UnpackEntry(const UnpackHandOver& job);
 
 // Bytes the decoder has written into the window since the program started,
 // or since a test or benchmark set it to 0: the work the requests did, to

@@ -23,7 +23,7 @@ TEST(AudioDecoding, WorkedExample) {
   p.prevByte = 100;
   p.prevDelta = 4;
   p.delta1 = 2;
-  EXPECT_EQ(DecodeAudioByte(3), 97);
+  EXPECT_EQ(DecodeAudioByte(&decoder, 3), 97);
   EXPECT_EQ(p.delta2, 2);
   EXPECT_EQ(p.delta1, 4);
   EXPECT_EQ(p.prevDelta, -3);
@@ -34,9 +34,9 @@ TEST(AudioDecoding, WorkedExample) {
 
 TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
   ResetAudio(1);
-  EXPECT_EQ(DecodeAudioByte(5), 251);
+  EXPECT_EQ(DecodeAudioByte(&decoder, 5), 251);
   ResetAudio(1);
-  EXPECT_EQ(DecodeAudioByte(0), 0);
+  EXPECT_EQ(DecodeAudioByte(&decoder, 0), 0);
 }
 
 // The running sums: those already added up plus the bytes still pending.
@@ -49,8 +49,8 @@ std::vector<uint32_t> ErrorSums(const ChannelPredictor& p) {
 TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
   ResetAudio(1);
   ChannelPredictor& p = decoder.channels[0];
-  p.prevDelta = 3;       // becomes delta1
-  DecodeAudioByte(255);  // e = -8
+  p.prevDelta = 3;                 // becomes delta1
+  DecodeAudioByte(&decoder, 255);  // e = -8
   const std::vector<uint32_t> sums = ErrorSums(p);
   EXPECT_EQ(sums[0], 8u);
   EXPECT_EQ(sums[1], 11u);  // |-8 - 3|
@@ -65,8 +65,8 @@ TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
   p.delta2 = -7;  // becomes delta3
   p.delta3 = 20;  // becomes delta4
   decoder.crossDelta = -30;
-  p.errorSum[4] = 1000;  // added up before: stays in the sum
-  DecodeAudioByte(2);    // e = 16
+  p.errorSum[4] = 1000;          // added up before: stays in the sum
+  DecodeAudioByte(&decoder, 2);  // e = 16
   const std::vector<uint32_t> sums = ErrorSums(p);
   const uint32_t expected[11] = {16, 11, 21, 11, 1021, 23, 9, 4, 36, 46, 14};
   for (int i = 0; i < 11; i++) EXPECT_EQ(sums[i], expected[i]) << i;
@@ -77,11 +77,11 @@ TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
   ResetAudio(2);
   decoder.channels[1].weight5 = 8;  // channel 1 follows channel 0's last delta
   decoder.currentChannel = 0;
-  EXPECT_EQ(DecodeAudioByte(256 - 10), 10);  // channel 0: +10
+  EXPECT_EQ(DecodeAudioByte(&decoder, 256 - 10), 10);  // channel 0: +10
   EXPECT_EQ(decoder.crossDelta, 10);
   decoder.currentChannel = 1;
   // S = 8 * 0 + 8 * 10 = 80, predicted 10, symbol 0 keeps it.
-  EXPECT_EQ(DecodeAudioByte(0), 10);
+  EXPECT_EQ(DecodeAudioByte(&decoder, 0), 10);
   EXPECT_EQ(decoder.crossDelta, 10);
 }
 
@@ -91,14 +91,14 @@ TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
   // the smallest sum and weight1 goes up. Channel 1 stays flat.
   for (int i = 0; i < 31; i++) {
     decoder.currentChannel = 0;
-    DecodeAudioByte(256 - 4);
+    DecodeAudioByte(&decoder, 256 - 4);
     decoder.currentChannel = 1;
-    DecodeAudioByte(0);
+    DecodeAudioByte(&decoder, 0);
   }
   EXPECT_EQ(decoder.channels[0].sampleCount, 31u);
   EXPECT_EQ(decoder.channels[0].weight1, 0);
   decoder.currentChannel = 0;
-  DecodeAudioByte(256 - 4);  // the 32nd on channel 0, the 63rd of the stream
+  DecodeAudioByte(&decoder, 256 - 4);  // the 32nd on channel 0, the 63rd of the stream
   EXPECT_EQ(decoder.channels[0].weight1, 1);
   for (uint32_t e : decoder.channels[0].errorSum) EXPECT_EQ(e, 0u);
   // Channel 1 has seen 31 bytes: its sums are still running.
@@ -200,7 +200,7 @@ TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
         decoder.channelCount = channels;
         if (decoder.currentChannel >= channels) decoder.currentChannel = 0;
       }
-      expected.push_back(DecodeAudioByte(symbols[i]));
+      expected.push_back(DecodeAudioByte(&decoder, symbols[i]));
       if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
     }
     EXPECT_EQ(out, expected) << channels << " channels";

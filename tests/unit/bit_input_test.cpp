@@ -10,28 +10,28 @@ TEST(BitInput, PeekTakesSixteenBitsFromAnyBitPosition) {
   run.Feed({0xA5, 0x3C, 0xF0, 0x0F, 0x99});
   decoder.input.bytePos = 0;
   decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
   const uint32_t stream = 0xA53CF00F;  // first four bytes as one number
   for (uint32_t bit = 0; bit < 8; bit++) {
     decoder.input.bytePos = 0;
     decoder.input.bitPos = bit;
-    EXPECT_EQ(PeekBits16(), (stream >> (16 - bit)) & 0xFFFF) << bit;
+    EXPECT_EQ(PeekBits16(decoder.input), (stream >> (16 - bit)) & 0xFFFF) << bit;
   }
   // bitPos 7: one bit of the first byte, eight of the second, seven of the third.
   decoder.input.bitPos = 7;
-  EXPECT_EQ(PeekBits16(), ((0xA5u & 1) << 15) | (0x3Cu << 7) | (0xF0u >> 1));
+  EXPECT_EQ(PeekBits16(decoder.input), ((0xA5u & 1) << 15) | (0x3Cu << 7) | (0xF0u >> 1));
 }
 
 TEST(BitInput, ReadBitsConsumesAcrossByteBoundaries) {
   DecodeRun run;
   run.Feed({0b10110011, 0b01011100, 0xFF, 0});
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
-  EXPECT_EQ(ReadBits(3), 0b101u);
-  EXPECT_EQ(ReadBits(7), 0b1001101u);
+  FillInput(&decoder.input);
+  EXPECT_EQ(ReadBits(&decoder.input, 3), 0b101u);
+  EXPECT_EQ(ReadBits(&decoder.input, 7), 0b1001101u);
   EXPECT_EQ(decoder.input.bytePos, 1u);
   EXPECT_EQ(decoder.input.bitPos, 2u);
-  EXPECT_EQ(ReadBits(16), 0b0111001111111100u);
+  EXPECT_EQ(ReadBits(&decoder.input, 16), 0b0111001111111100u);
   EXPECT_EQ(decoder.input.bytePos, 3u);
   EXPECT_EQ(decoder.input.bitPos, 2u);
 }
@@ -40,9 +40,9 @@ TEST(BitInput, FillReadsAtMostTheBufferAndCountsValidBytes) {
   DecodeRun run;
   run.Feed(std::vector<uint8_t>(10000, 7));
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
   EXPECT_EQ(decoder.input.validBytes, 8192u);
-  EXPECT_EQ(readerState.packedLeft, 10000u - 8192u);
+  EXPECT_EQ(run.packedRead, 8192u);
 }
 
 TEST(BitInput, SlideKeepsTheUnreadTailAndReadsBehindIt) {
@@ -51,23 +51,23 @@ TEST(BitInput, SlideKeepsTheUnreadTailAndReadsBehindIt) {
   DecodeRun run;
   run.Feed(bytes);
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
   decoder.input.bytePos = 8170;
   decoder.input.bitPos = 3;
-  const uint32_t before = PeekBits16();
-  SlideInput();
+  const uint32_t before = PeekBits16(decoder.input);
+  SlideInput(&decoder.input);
   EXPECT_EQ(decoder.input.bytePos, 10u);
   EXPECT_EQ(decoder.input.bitPos, 3u);
-  EXPECT_EQ(PeekBits16(), before);
+  EXPECT_EQ(PeekBits16(decoder.input), before);
   EXPECT_EQ(decoder.input.validBytes, 8192u);
   EXPECT_EQ(decoder.input.buffer[32], bytes[8192]);  // the next packed byte
   // Second slide gets the last 20000 - 16352 bytes.
   decoder.input.bytePos = 8165;
-  SlideInput();
+  SlideInput(&decoder.input);
   EXPECT_EQ(decoder.input.validBytes, 32u + 20000u - 16352u);
   // Nothing left: the buffer keeps its bytes and validBytes drops to bytePos.
   decoder.input.bytePos = 8163;
-  SlideInput();
+  SlideInput(&decoder.input);
   EXPECT_EQ(decoder.input.validBytes, 3u);
 }
 
@@ -75,11 +75,11 @@ TEST(BitInput, RunningPastTheDataIsNoticed) {
   DecodeRun run;
   run.Feed({0xFF, 0xFF});
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
-  SkipBits(16);
-  EXPECT_FALSE(InputExhausted());
-  SkipBits(1);
-  EXPECT_TRUE(InputExhausted());
+  FillInput(&decoder.input);
+  SkipBits(&decoder.input, 16);
+  EXPECT_FALSE(InputExhausted(decoder.input));
+  SkipBits(&decoder.input, 1);
+  EXPECT_TRUE(InputExhausted(decoder.input));
 }
 
 }  // namespace

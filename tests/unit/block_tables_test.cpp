@@ -1,4 +1,6 @@
 // Block headers: plain and delta-coded lengths, runs, audio channel counts.
+#include "unpack/block_tables.h"
+
 #include <gtest/gtest.h>
 
 #include "bit_writer.h"
@@ -22,9 +24,9 @@ struct HeaderWriter {
 void ReadHeader(DecodeRun& run, const BitWriter& w) {
   run.Feed(w.Bytes(16));
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
   decoder.dataError = false;
-  ReadBlockTables();
+  ReadBlockTables(&decoder);
 }
 
 TEST(BlockTables, PlainHeaderGivesLengthsEqualToTheirCodes) {
@@ -94,7 +96,7 @@ TEST(BlockTables, ZeroRunPastTheLastLengthStopsThereAndTheBlockBegins) {
   EXPECT_EQ(decoder.previousLengths[369], 9);
   EXPECT_EQ(decoder.previousLengths[370], 0);
   EXPECT_EQ(decoder.previousLengths[373], 0);
-  EXPECT_EQ(ReadBits(4), 0b1011u);  // the next bits follow the header directly
+  EXPECT_EQ(ReadBits(&decoder.input, 4), 0b1011u);  // the next bits follow the header directly
 }
 
 TEST(BlockTables, RepeatWithNothingBeforeItMarksTheDataBroken) {
@@ -122,7 +124,8 @@ TEST(BlockTables, AudioHeaderSetsChannelsAndKeepsOrRestartsTheRotation) {
       EXPECT_EQ(decoder.channelCount, uint32_t(channels));
       EXPECT_EQ(decoder.currentChannel, current < uint32_t(channels) ? current : 0u);
       EXPECT_EQ(decoder.audioTables[channels - 1].symbolCount, 257);
-      EXPECT_EQ(ReadBits(3), 0b110u) << channels;  // exactly 257 x channels lengths read
+      EXPECT_EQ(ReadBits(&decoder.input, 3), 0b110u)
+          << channels;  // exactly 257 x channels lengths read
     }
   }
 }

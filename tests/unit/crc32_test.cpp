@@ -42,6 +42,32 @@ TEST(Crc32, EveryLengthAlignmentAndSplitAgreesWithZlib) {
     }
 }
 
+TEST(Crc32, FoldingGivesTheTableValuesAtEveryLengthAlignmentAndStart) {
+  // The carry-less multiplication against the table method, over lengths
+  // around every step of the folding (64-byte blocks, 16-byte blocks, the
+  // byte tail), every alignment, and start values that are not all ones.
+  BuildCrc32Table();
+  if (!Crc32CanFold()) GTEST_SKIP() << "this processor has no carry-less multiplication";
+  std::vector<uint8_t> bytes(70000);
+  uint32_t x = 7;
+  for (uint8_t& b : bytes) b = uint8_t((x = x * 1103515245u + 12345u) >> 24);
+  for (uint32_t start = 0; start < 16; start++)
+    for (uint32_t len = 0; len <= 600; len++) {
+      const uint32_t from = x = x * 1103515245u + 12345u;
+      const uint8_t* p = bytes.data() + start;
+      ASSERT_EQ(UpdateCrc32Folded(from, p, len), UpdateCrc32Table(from, p, len))
+          << start << " " << len;
+    }
+  for (int round = 0; round < 200; round++) {
+    const uint32_t start = (x = x * 1103515245u + 12345u) % 1000;
+    const uint32_t len = (x = x * 1103515245u + 12345u) % uint32_t(bytes.size() - start);
+    const uint8_t* p = bytes.data() + start;
+    ASSERT_EQ(UpdateCrc32Folded(x, p, len), UpdateCrc32Table(x, p, len)) << start << " " << len;
+  }
+  EXPECT_EQ(~UpdateCrc32Folded(0xFFFFFFFFu, bytes.data(), uint32_t(bytes.size())),
+            crc32(0, bytes.data(), uInt(bytes.size())));
+}
+
 TEST(Crc32, NoBytesLeaveTheStartValue) {
   BuildCrc32Table();
   EXPECT_EQ(UpdateCrc32(0xFFFFFFFFu, nullptr, 0), 0xFFFFFFFFu);

@@ -6,26 +6,35 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/reader_state.h"
 #include "unpack/rar20_decoder.h"
 #include "unpack/unpack_entry.h"
 
 struct DecodeRun {
   std::vector<uint8_t> window = std::vector<uint8_t>(1u << 20);
   std::vector<uint8_t> packed;
-  ArchiveImage image{};
+  size_t packedRead = 0;  // bytes the decoder has taken from packed
   uint32_t count = 0;
+  // Gives the output room for the decoder to write the entry straight into
+  // it; false makes every byte go through the window.
+  bool direct = true;
 
-  // Points the reader at `bytes` as the current entry's packed data.
+  static int32_t Read(void* context, uint8_t* dest, uint32_t n) {
+    DecodeRun* run = static_cast<DecodeRun*>(context);
+    const size_t left = run->packed.size() - run->packedRead;
+    const size_t take = n < left ? n : left;
+    if (take > 0) std::memcpy(dest, run->packed.data() + run->packedRead, take);
+    run->packedRead += take;
+    return int32_t(take);
+  }
+
+  // Makes `bytes` the decoder's input, for tests of the bit input itself.
   void Feed(const std::vector<uint8_t>& bytes) {
     // Decoding outside a request changes the decoder under what a solid
     // request kept.
     ArchiveReleaseSolidState();
     packed = bytes;
-    image = ArchiveImage{packed.data(), uint32_t(packed.size()), 0};
-    readerState.image = &image;
-    readerState.packedLeft = uint32_t(packed.size());
-    readerState.cipherVersion = 0;
+    packedRead = 0;
+    decoder.input.source = PackedSource{Read, this};
   }
 
   // Decodes one entry of `size` bytes; returns what was delivered.
@@ -33,20 +42,18 @@ struct DecodeRun {
                              bool deliver = true, uint32_t capacity = UINT32_MAX) {
     Feed(bytes);
     if (capacity == UINT32_MAX) capacity = size;
-    std::vector<uint8_t> out(capacity + 1);
-    count = 0;
-    readerState.entry = EntryHeader{};
-    readerState.entry.flags = solid ? 0x8010 : 0x8000;
-    readerState.remaining = int32_t(size);
-    readerState.output = deliver ? out.data() : nullptr;
-    readerState.outputCapacity = capacity;
-    readerState.outputCount = &count;
-    readerState.outputEnabled = deliver;
-    readerState.windowFresh = false;
-    UnpackEntry(window.data());
+    std::vector<uint8_t> out(deliver ? size_t(capacity) + OutputSlack : 0);
+    UnpackHandOver job{};
+    job.window = window.data();
+    job.input = PackedSource{Read, this};
+    job.size = size;
+    job.solid = solid;
+    job.output = deliver ? out.data() : nullptr;
+    job.capacity = deliver ? capacity : 0;
+    job.room = direct ? out.size() : job.capacity;
+    job.windowKept = true;
+    count = UnpackEntry(job);
     out.resize(count);
-    readerState.output = nullptr;
-    readerState.outputCount = nullptr;
     return out;
   }
 };

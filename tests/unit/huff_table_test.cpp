@@ -10,7 +10,7 @@ namespace {
 void FeedBits(DecodeRun& run, const BitWriter& w) {
   run.Feed(w.Bytes(8));
   decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
 }
 
 TEST(HuffTable, OrdersSymbolsByLengthThenValue) {
@@ -43,7 +43,7 @@ TEST(HuffTable, DecodesEveryCanonicalCode) {
       }
   DecodeRun run;
   FeedBits(run, w);
-  for (uint32_t s : sent) EXPECT_EQ(DecodeSymbol(&t), s);
+  for (uint32_t s : sent) EXPECT_EQ(DecodeSymbol(&decoder.input, &t), s);
   EXPECT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, w.BitCount());
 }
 
@@ -56,12 +56,12 @@ TEST(HuffTable, OneSymbolTableTakesOneZeroBit) {
   w.Bits(0b0010, 4);
   DecodeRun run;
   FeedBits(run, w);
-  EXPECT_EQ(DecodeSymbol(&t), 13u);
-  EXPECT_EQ(DecodeSymbol(&t), 13u);
+  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 13u);
+  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 13u);
   EXPECT_EQ(decoder.input.bitPos, 2u);
   // A 1 bit leads past the coded symbol, to the never written slot 1 after
   // all 15 bits: it yields that slot's content, 0.
-  EXPECT_EQ(DecodeSymbol(&t), 0u);
+  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 0u);
   EXPECT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, 2u + 15u);
 }
 
@@ -74,7 +74,7 @@ TEST(HuffTable, OverfullLengthsSaturateWithoutLeavingTheTable) {
   for (int i = 0; i < 8; i++) w.Bits(0xFFFF, 16);
   DecodeRun run;
   FeedBits(run, w);
-  for (int i = 0; i < 8; i++) EXPECT_LT(DecodeSymbol(&t), 298u);
+  for (int i = 0; i < 8; i++) EXPECT_LT(DecodeSymbol(&decoder.input, &t), 298u);
 }
 
 TEST(HuffTable, EmptyTableDecodesStaleOrZeroSymbolsAndTakesFifteenBits) {
@@ -85,7 +85,7 @@ TEST(HuffTable, EmptyTableDecodesStaleOrZeroSymbolsAndTakesFifteenBits) {
   w.Bits(0x1234, 16);
   DecodeRun run;
   FeedBits(run, w);
-  EXPECT_EQ(DecodeSymbol(&t), 0u);
+  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 0u);
   EXPECT_EQ(decoder.input.bitPos + 8 * decoder.input.bytePos, 15u);
 }
 
@@ -115,7 +115,8 @@ TEST(HuffTable, QuickLookupAgreesWithTheLimitSearchOnEveryPeek) {
       decoder.input.buffer[1] = uint8_t(peek);
       decoder.input.buffer[2] = uint8_t(r.Next());
       decoder.input.bytePos = decoder.input.bitPos = 0;
-      ASSERT_EQ(DecodeSymbol(&t), t.symbols[i]) << "round " << round << " peek " << peek;
+      ASSERT_EQ(DecodeSymbol(&decoder.input, &t), t.symbols[i])
+          << "round " << round << " peek " << peek;
       ASSERT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, len) << "peek " << peek;
     }
   }

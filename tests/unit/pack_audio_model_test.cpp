@@ -47,7 +47,7 @@ TEST(PackAudioModel, TheDecoderTurnsEverySymbolBackIntoItsByte) {
       const uint8_t symbol =
           packer::EncodeAudioByte(&model.channel[c], &model.crossDelta, bytes[i]);
       decoder.currentChannel = uint32_t(c);
-      ASSERT_EQ(DecodeAudioByte(symbol), bytes[i]) << channels << " channels, byte " << i;
+      ASSERT_EQ(DecodeAudioByte(&decoder, symbol), bytes[i]) << channels << " channels, byte " << i;
     }
     for (int c = 0; c < channels; c++) {
       EXPECT_EQ(model.channel[c].weight[0], decoder.channels[c].weight1);

@@ -7,6 +7,7 @@
 #include "packer/bit_writer.h"
 #include "packer/block_header.h"
 #include "packer/huffman_code.h"
+#include "unpack/block_tables.h"
 #include "unpack/rar20_decoder.h"
 
 namespace {
@@ -24,7 +25,7 @@ void StartInput(DecodeRun* run, std::vector<uint8_t> bytes) {
   run->Feed(bytes);
   decoder.input.bytePos = 0;
   decoder.input.bitPos = 0;
-  FillInput();
+  FillInput(&decoder.input);
 }
 
 TEST(PackBits, ComeOutMostSignificantFirstAndPadWithZeros) {
@@ -96,8 +97,9 @@ TEST(PackCodes, TheDecoderReadsEveryCanonicalCodeAsItsSymbol) {
     HuffTable table;
     BuildHuffTable(lengths, 298, &table);
     for (size_t k = 0; k < sent.size(); k++) {
-      if (decoder.input.bytePos > 8162) SlideInput();
-      ASSERT_EQ(DecodeSymbol(&table), uint32_t(sent[k])) << "round " << round << " symbol " << k;
+      if (decoder.input.bytePos > 8162) SlideInput(&decoder.input);
+      ASSERT_EQ(DecodeSymbol(&decoder.input, &table), uint32_t(sent[k]))
+          << "round " << round << " symbol " << k;
     }
   }
 }
@@ -112,7 +114,7 @@ void ExpectHeaderReadsBack(const uint8_t* lengths, bool audio, int channels,
   w.Flush();
   DecodeRun run;
   StartInput(&run, w.Bytes());
-  ReadBlockTables();
+  ReadBlockTables(&decoder);
   EXPECT_EQ(decoder.audioMode, audio);
   if (audio) {
     EXPECT_EQ(decoder.channelCount, uint32_t(channels));

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "archive_builder.h"
 #include "decoder_fixture.h"
 #include "lz_stream.h"
 
@@ -83,7 +85,7 @@ TEST(WindowFlush, OutputThatWouldOverflowIsNotWritten) {
   DecodeRun run;
   std::vector<uint8_t> out = run.Entry(s.Bytes(), 10, false, true, 4);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(readerState.remaining, -1);
+  EXPECT_EQ(decoder.entry.left, 0);  // the entry stopped
 }
 
 TEST(WindowFlush, MatchRunningPastTheEntryEndIsKeptOutOfTheOutput) {
@@ -150,23 +152,23 @@ TEST(SolidEntries, FirstEntryOfARequestStartsAfreshWhateverItsSolidBit) {
   LzStream s;  // a complete entry with its own header
   s.RepeatLast();
   s.Literals("fresh");
-  readerState.entry.flags = 0x8010;
-  run.Feed(s.Bytes());
-  uint32_t count = 0;
-  std::vector<uint8_t> out(5);
-  readerState.remaining = 5;
-  readerState.output = out.data();
-  readerState.outputCapacity = 5;
-  readerState.outputCount = &count;
-  readerState.outputEnabled = true;
-  readerState.windowFresh = true;
-  UnpackEntry(run.window.data());
-  EXPECT_EQ(count, 5u);
-  EXPECT_EQ(std::string(out.begin(), out.end()), "fresh");
+  TestEntry e;
+  e.name = "fresh.txt";
+  e.data = s.Bytes();
+  e.unpackedSize = 5;
+  e.dataCrc = Crc32Of(std::string("fresh"));
+  e.flags = 0x8010;  // solid, though nothing comes before it
+  e.method = 0x33;
+  ArchiveBuilder b(0x0008);
+  b.Entry(e).EndBlock();
+  ArchiveImage image = b.Image();
+  uint8_t* data = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(ArchiveGetEntry(&data, &size, "fresh.txt", &image, nullptr), 1);
+  EXPECT_EQ(std::string(data, data + size), "fresh");
   EXPECT_EQ(decoder.recentDistances[0], 0u);  // the 256 pushed a zero after the reset
-  EXPECT_FALSE(readerState.windowFresh);
-  readerState.output = nullptr;
-  readerState.outputCount = nullptr;
+  std::free(data);
+  ArchiveReleaseSolidState();
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+// Packed bits, most significant first, from a fixed buffer that slides at
+// fixed points instead of testing bounds on every read; and the hot loops'
+// copy of the same bits in a 64-bit register.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "unpack/hot_inline.h"
+
+constexpr uint32_t InputBufferSize = 8192;
+// Bytes after the buffer that a peek's four-byte load (or a top-up's
+// eight-byte load) may touch; the bits it takes from them are never used.
+constexpr uint32_t InputLoadSlack = 8;
+// Bytes moved to the front on a slide: every slide point lies in them.
+constexpr uint32_t SlideKeep = 32;
+
+// Where an entry's packed bytes come from: read stores up to count bytes at
+// dest and returns how many; 0 once the entry's packed bytes are used up.
+// The decoder asks for InputBufferSize bytes when it starts an entry and for
+// InputBufferSize - SlideKeep on every slide, and in no other way.
+struct PackedSource {
+  int32_t (*read)(void* context, uint8_t* dest, uint32_t count);
+  void* context;
+};
+
+struct BitInput {
+  uint8_t buffer[InputBufferSize + InputLoadSlack];
+  uint32_t bytePos;     // byte holding the next unread bit
+  uint32_t bitPos;      // bits of that byte already used, from the top
+  uint32_t validBytes;  // bytes holding data after the last read, as the trailing check sees it
+  uint32_t dataEnd;     // true end of the packed bytes in buffer; consuming past it means the
+                        // data ran out, which no intact entry does
+  PackedSource source;  // the current entry's packed bytes
+};
+
+// First read of an entry: a whole buffer from the source, read from byte 0.
+void FillInput(BitInput* in);
+// Called only with bytePos at InputBufferSize - SlideKeep or beyond: keeps
+// the last SlideKeep bytes at the front and reads the source behind them.
+void SlideInput(BitInput* in);
+// True once more bits were consumed than the source handed out.
+bool InputExhausted(const BitInput& in);
+
+inline uint32_t PeekBitsAt(const uint8_t* buffer, uint32_t bits) {
+  uint32_t word;
+  std::memcpy(&word, buffer + (bits >> 3), 4);
+  return ((__builtin_bswap32(word) << (bits & 7)) >> 16) & 0xFFFF;
+}
+
+// The next 16 bits, not consumed.
+inline uint32_t PeekBits16(const BitInput& in) {
+  return PeekBitsAt(in.buffer, in.bytePos * 8 + in.bitPos);
+}
+
+inline void SkipBits(BitInput* in, uint32_t n) {
+  in->bitPos += n;
+  in->bytePos += in->bitPos >> 3;
+  in->bitPos &= 7;
+}
+
+// n = 1..16 bits as a number, consumed.
+inline uint32_t ReadBits(BitInput* in, uint32_t n) {
+  const uint32_t v = PeekBits16(*in) >> (16 - n);
+  SkipBits(in, n);
+  return v;
+}
+
+// The hot loop's bit input: the next bits of the buffer held most
+// significant first in a 64-bit register, topped up a few bytes at a time,
+// so that decoding a symbol is one table lookup and one shift. Bits of the
+// register below `count` are unused; they are either zero or the stream's
+// own next bits, so a top-up may OR the same bits in again.
+struct BitRegister {
+  uint64_t bits;
+  uint32_t count;  // bits of `bits` that are the stream's next bits
+  uint32_t next;   // buffer index of the first byte not yet in `bits`
+};
+
+// Afterwards the register holds at least 56 bits.
+HotInline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
+  uint64_t word;
+  std::memcpy(&word, buffer + r->next, 8);
+  r->bits |= __builtin_bswap64(word) >> r->count;
+  r->next += (63 - r->count) >> 3;
+  r->count |= 56;
+}
+
+// Field by field: the compiler would copy the whole record through the
+// stack, and the hot loops' copy would then live there too.
+HotInline void CopyBitRegister(BitRegister* to, const BitRegister& from) {
+  to->bits = from.bits;
+  to->count = from.count;
+  to->next = from.next;
+}
+
+// Starts the register at a bit position of the buffer.
+inline void LoadBitRegister(BitRegister* r, const uint8_t* buffer, uint32_t position) {
+  r->bits = 0;
+  r->count = 0;
+  r->next = position >> 3;
+  TopUpBits(r, buffer);
+  r->bits <<= position & 7;
+  r->count -= position & 7;
+}
+
+// The bit position of the next unread bit.
+inline uint32_t BitRegisterPosition(const BitRegister& r) {
+  return r.next * 8 - r.count;
+}
+
+// n = 0..16 bits as a number; n = 0 reads nothing and gives 0.
+HotInline uint32_t TakeBits(BitRegister* r, uint32_t n) {
+  const uint32_t v = uint32_t(r->bits >> (63 - n) >> 1);
+  r->bits <<= n;
+  r->count -= n;
+  return v;
+}

@@ -1,0 +1,302 @@
+#include "unpack/decode_loop.h"
+
+#include "unpack/block_tables.h"
+#include "unpack/rar20_decoder.h"
+#include "unpack/window.h"
+
+namespace {
+
+constexpr uint32_t LoopSlideAt = 8162;
+// More than the longest write of one pass, so that a pass never overwrites
+// bytes still waiting for delivery.
+constexpr uint32_t FlushMargin = 270;
+static_assert(FlushMargin > MaxPassBytes, "a pass must not reach pending bytes");
+// The most one pass can read: an audio byte is one symbol of up to 15 bits;
+// a match takes up to 15 + 5 + 15 + 16 bits.
+constexpr uint32_t AudioPassBits = 15;
+constexpr uint32_t LzPassBits = 51;
+
+// Where the loop writes: into the window at a masked position, or straight
+// into the entry's output at a plain one (see EntryProgress::direct).
+template <bool Direct>
+struct Target {
+  uint8_t* bytes;         // the window or the output
+  const uint8_t* window;  // the window, read by matches that reach before the entry
+  uint32_t start;         // window position of the output's first byte
+
+  HotInline uint32_t Put(uint32_t at, uint8_t b) const {
+    bytes[at] = b;
+    return Direct ? at + 1 : (at + 1) & WindowMask;
+  }
+  HotInline uint32_t Copy(uint32_t at, uint32_t length, uint32_t distance) const {
+    return Direct ? CopyOutputBytes(bytes, at, length, distance, window, start)
+                  : CopyWindowBytes(bytes, at, length, distance);
+  }
+  // The window position that at stands for.
+  HotInline uint32_t WindowPos(uint32_t at) const {
+    return Direct ? (start + at) & WindowMask : at;
+  }
+};
+
+// How many passes may run before the next checks: the first pass has had
+// them; each later one needs the input position still quiet and the flush
+// margin still free, even if every earlier pass read and wrote its most.
+inline uint32_t RunLength(uint32_t quietRoom, uint32_t passBits, uint32_t flushRoom,
+                          uint32_t passBytes) {
+  const uint32_t byBits = quietRoom / passBits + 1;
+  const uint32_t byBytes = flushRoom / passBytes + 1;
+  return byBits < byBytes ? byBits : byBytes;
+}
+
+HotInline void PushDistance(Rar20Decoder* d, uint32_t length, uint32_t distance) {
+  d->recentDistances[d->recentCount & 3] = distance;
+  d->recentCount++;
+  d->prevMatchDistance = distance;
+  d->prevMatchLength = length;
+}
+
+// Decodes up to run audio bytes into the window and returns how many. It
+// stops early after a byte that makes a channel's adaptation due (setting
+// *due to that channel, for the caller to adapt; so the loop makes no calls
+// and keeps its state in registers), or at a block header symbol (256),
+// which is consumed. One instance per channel count: after the first round,
+// each byte's table and predictor are fixed addresses, not indexed.
+template <uint32_t Channels, bool Direct>
+__attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Target<Direct> w,
+                                                    BitRegister* bits, uint32_t* writePos,
+                                                    uint32_t* channel, int32_t* cross, uint32_t run,
+                                                    ChannelPredictor** due) {
+  const uint8_t* const buffer = d->input.buffer;
+  BitRegister in;
+  CopyBitRegister(&in, *bits);
+  uint32_t at = *writePos, ch = *channel;
+  int32_t x = *cross;
+  uint32_t done = 0;
+  *due = nullptr;
+  // One byte on channel k; false when the run stops there. ch is left at
+  // the channel of the next byte.
+  auto step = [&](uint32_t k) __attribute__((always_inline)) {
+    ch = k;
+    if (done == run) return false;
+    const HuffTable* const table = &d->audioTables[k];
+    const uint32_t entry = QuickEntry(table, in);
+    // A top-up leaves 56 bits or more: enough for two symbols of up to 15
+    // bits and the lookup of a third.
+    if (done % 2 == 0) TopUpBits(&in, buffer);
+    const uint32_t s = FinishSymbol(table, &in, entry);
+    if (s == 256) return false;
+    ChannelPredictor* const p = &d->channels[k];
+    at = w.Put(at, PredictAudioByte(p, &x, s));
+    done++;
+    ch = k + 1 == Channels ? 0 : k + 1;
+    if (AdaptationDue(p)) {
+      *due = p;
+      return false;
+    }
+    return true;
+  };
+  // The rest of the round the run starts in, then whole rounds.
+  for (uint32_t k = ch; k != 0 && k < Channels; k++)
+    if (!step(k)) goto stop;
+  for (;;) {
+    if (!step(0)) break;
+    if (Channels > 1 && !step(1)) break;
+    if (Channels > 2 && !step(2)) break;
+    if (Channels > 3 && !step(3)) break;
+  }
+stop:
+  CopyBitRegister(bits, in);
+  *writePos = at;
+  *channel = ch;
+  *cross = x;
+  return done;
+}
+
+template <bool Direct>
+uint32_t DecodeAudioRun(Rar20Decoder* d, const Target<Direct>& w, BitRegister* bits,
+                        uint32_t* writePos, uint32_t* channel, int32_t* cross, uint32_t run,
+                        ChannelPredictor** due) {
+  switch (d->channelCount) {
+    case 1:
+      return DecodeAudioRunOf<1>(d, w, bits, writePos, channel, cross, run, due);
+    case 2:
+      return DecodeAudioRunOf<2>(d, w, bits, writePos, channel, cross, run, due);
+    case 3:
+      return DecodeAudioRunOf<3>(d, w, bits, writePos, channel, cross, run, due);
+    default:
+      return DecodeAudioRunOf<4>(d, w, bits, writePos, channel, cross, run, due);
+  }
+}
+
+// Runs up to run passes of an LZ block, while left stays above 0; returns
+// true when it stopped at a block header symbol (269), which is consumed.
+// Its own call-free function, so that its state stays in registers.
+template <bool Direct>
+__attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
+                                           BitRegister* bits, uint32_t* writePos,
+                                           int32_t* leftCount, uint32_t run) {
+  const uint8_t* const buffer = d->input.buffer;
+  BitRegister in;
+  CopyBitRegister(&in, *bits);
+  uint32_t at = *writePos;
+  int32_t left = *leftCount;
+  bool header = false;
+  // Passes run only while left > 0. A literal takes one from it, so a bound
+  // on the passes, renewed after every match, spares the literals that test.
+  if (run > uint32_t(left)) run = uint32_t(left);
+  do {
+    // After the top-up the register holds at least 56 bits, 41 of them
+    // after the symbol: enough for the rest of any match.
+    const uint32_t entry = QuickEntry(&d->literalTable, in);
+    TopUpBits(&in, buffer);
+    const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
+    if (s < 256) {
+      at = w.Put(at, uint8_t(s));
+      left--;
+      continue;
+    }
+    uint32_t length, distance;
+    if (s >= 270) {
+      const uint32_t k = s - 270;
+      length = lengthBase[k] + 3u + TakeBits(&in, lengthBits[k]);
+      const uint32_t slot = TakeSymbol(&d->distanceTable, &in);
+      distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+    } else if (s == 256) {
+      length = d->prevMatchLength;
+      distance = d->prevMatchDistance;
+    } else if (s < 261) {
+      distance = d->recentDistances[(d->recentCount - (s - 256)) & 3];
+      const uint32_t k = TakeSymbol(&d->repLengthTable, &in);
+      length = lengthBase[k] + 2u + TakeBits(&in, lengthBits[k]);
+      if (distance >= 0x40000) length++;
+      if (distance >= 0x2000) length++;
+      if (distance >= 0x101) length++;
+    } else if (s < 269) {
+      const uint32_t k = s - 261;
+      distance = shortBase[k] + 1u + TakeBits(&in, shortBits[k]);
+      length = 2;
+    } else {
+      header = true;
+      break;
+    }
+    TopUpBits(&in, buffer);
+    PushDistance(d, length, distance);
+    left -= int32_t(length);
+    at = w.Copy(at, length, distance);
+    if (left <= 0) break;
+    if (run > uint32_t(left)) run = uint32_t(left);
+  } while (--run > 0);
+  CopyBitRegister(bits, in);
+  *writePos = at;
+  *leftCount = left;
+  return header;
+}
+
+// The input bits, the write position, the count left, the flush position,
+// the current channel and the last audio delta live in locals; they are
+// stored back before anything that reads them from the state (a slide, a
+// delivery, a block header) and taken up again after. Both ways of writing
+// run the same passes, slides and deliveries at the same points: only where
+// the bytes land differs.
+template <bool Direct>
+void DecodeLoopOf(Rar20Decoder* d) {
+  const uint8_t* const buffer = d->input.buffer;
+  const Target<Direct> w{Direct ? d->entry.output : d->window, d->window, d->entry.start};
+  BitRegister in{};
+  uint32_t at = 0, flushPos = 0, channel = 0;
+  int32_t left = 0, cross = 0;
+  bool audio = false;
+  // While the position stays at or below this bit, a pass needs neither a
+  // slide nor the data-end test.
+  uint32_t quietBits = 0;
+  auto store = [&] {
+    const uint32_t position = BitRegisterPosition(in);
+    d->input.bytePos = position >> 3;
+    d->input.bitPos = position & 7;
+    d->writePos = w.WindowPos(at);
+    if (Direct) d->entry.produced = at;
+    d->currentChannel = channel;
+    d->crossDelta = cross;
+    d->entry.left = left;
+  };
+  auto load = [&] {
+    LoadBitRegister(&in, buffer, d->input.bytePos * 8 + d->input.bitPos);
+    at = Direct ? d->entry.produced : d->writePos & WindowMask;
+    flushPos = d->flushPos;
+    channel = d->currentChannel;
+    cross = d->crossDelta;
+    left = d->entry.left;
+    audio = d->audioMode;
+    const uint32_t slideBits = LoopSlideAt * 8 + 7;
+    const uint32_t endBits = d->input.dataEnd * 8;
+    quietBits = slideBits < endBits ? slideBits : endBits;
+  };
+  load();
+
+  while (left > 0 && !d->dataError) {
+    // The pending bytes are within FlushMargin of filling the window.
+    const uint32_t writePos = w.WindowPos(at);
+    const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
+    if (BitRegisterPosition(in) > quietBits || flushDue) {
+      if ((BitRegisterPosition(in) >> 3) > LoopSlideAt) {
+        store();
+        SlideInput(&d->input);
+        load();
+      }
+      // Intact data never runs out before the entry's size is reached; on
+      // broken data this also bounds passes that produce no bytes.
+      if (BitRegisterPosition(in) > d->input.dataEnd * 8) {
+        d->dataError = true;
+        break;
+      }
+      if (flushDue) {
+        store();
+        FlushWindow(d);
+        load();
+      }
+    }
+    // A run of passes with no checks between them: it ends before a slide
+    // or the data-end test could be due, before the pending bytes come
+    // within the flush margin, and at the entry's end.
+    const uint32_t position = BitRegisterPosition(in);
+    const uint32_t quietRoom = position <= quietBits ? quietBits - position : 0;
+    const uint32_t flushRoom = ((flushPos - w.WindowPos(at) - 1) & WindowMask) - (FlushMargin - 1);
+    bool header = false;
+    if (audio) {
+      uint32_t run = RunLength(quietRoom, AudioPassBits, flushRoom, 1);
+      if (run > uint32_t(left)) run = uint32_t(left);
+      for (;;) {
+        ChannelPredictor* due;
+        const uint32_t done = DecodeAudioRun(d, w, &in, &at, &channel, &cross, run, &due);
+        left -= int32_t(done);
+        run -= done;
+        if (due == nullptr) {
+          header = run > 0;
+          break;
+        }
+        AdaptChannel(due);
+        if (run == 0) break;
+      }
+    } else {
+      const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, MaxPassBytes);
+      header = DecodeLzRun(d, w, &in, &at, &left, run);
+    }
+    if (header) {
+      store();
+      ReadBlockTables(d);
+      load();
+    }
+  }
+  store();
+}
+
+}  // namespace
+
+void DecodeLoop(Rar20Decoder* d) {
+  if (d->entry.direct)
+    DecodeLoopOf<true>(d);
+  else
+    DecodeLoopOf<false>(d);
+}

@@ -1,0 +1,124 @@
+// The 1 MiB sliding window: match copies over its wrap, delivery of pending
+// bytes into the output, and the passing over of a broken entry's extent.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "unpack/hot_inline.h"
+
+struct Rar20Decoder;
+
+constexpr uint32_t WindowSize = 1u << 20;
+constexpr uint32_t WindowMask = WindowSize - 1;
+// The most one pass of the loop writes: a new match of 224 + 31 + 3 + 2
+// bytes, or a recent-distance match of 224 + 31 + 2 + 3.
+constexpr uint32_t MaxPassBytes = 260;
+
+HotInline void Copy8(uint8_t* to, const uint8_t* from) {
+  uint64_t v;
+  std::memcpy(&v, from, 8);
+  std::memcpy(to, &v, 8);
+}
+
+HotInline void Copy4(uint8_t* to, const uint8_t* from) {
+  uint32_t v;
+  std::memcpy(&v, from, 4);
+  std::memcpy(to, &v, 4);
+}
+
+// Copies length bytes from distance back to dst, with the effect of a
+// forward byte-at-a-time copy over the wrapping window; returns the new
+// write position. Nothing outside the length bytes is written: bytes ahead
+// of dst are the oldest of the window and later matches may still read them.
+HotInline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, uint32_t distance) {
+  const uint32_t src = (dst - distance) & WindowMask;
+  // Neither side wraps, and the source lies wholly behind the destination or
+  // at least length bytes ahead of it (a distance near the window size puts
+  // the wrapped source just ahead).
+  if (dst + length <= WindowSize && src + length <= WindowSize && distance <= WindowSize - length) {
+    uint8_t* to = w + dst;
+    const uint8_t* from = w + src;
+    if (distance >= 8 && length >= 8) {
+      // Each step reads bytes at least 8 back, all written already; the
+      // last step ends exactly at the match end, rewriting equal bytes.
+      uint32_t i = 0;
+      do {
+        Copy8(to + i, from + i);
+        i += 8;
+      } while (i + 8 < length);
+      Copy8(to + length - 8, from + length - 8);
+    } else if (distance >= length && length >= 4) {
+      Copy4(to, from);
+      Copy4(to + length - 4, from + length - 4);
+    } else if (distance == 1) {
+      // A run of one byte, filled eight at a time (no library call: the
+      // loop around this keeps its state in registers).
+      const uint64_t v = 0x0101010101010101ull * *from;
+      uint32_t i = 0;
+      for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
+      for (; i < length; i++) to[i] = uint8_t(v);
+    } else {
+      for (uint32_t i = 0; i < length; i++) to[i] = from[i];
+    }
+    return (dst + length) & WindowMask;
+  }
+  for (uint32_t i = 0, s = src; i < length; i++) {
+    w[dst] = w[s];
+    dst = (dst + 1) & WindowMask;
+    s = (s + 1) & WindowMask;
+  }
+  return dst;
+}
+
+// Copies length bytes from distance back to output position at, with the
+// effect of a forward byte-at-a-time copy; returns the position after them.
+// A source before the entry's first byte reads the window as the entry
+// found it, in which the entry's position 0 is window position start.
+HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, uint32_t distance,
+                                   const uint8_t* window, uint32_t start) {
+  uint8_t* to = out + at;
+  if (__builtin_expect(distance > at, 0)) {
+    for (uint32_t i = 0; i < length; i++) {
+      const uint32_t from = at + i - distance;  // wraps below 0
+      to[i] = at + i >= distance ? out[from] : window[(start + from) & WindowMask];
+    }
+    return at + length;
+  }
+  const uint8_t* from = to - distance;
+  if (distance >= 8 && length >= 8) {
+    uint32_t i = 0;
+    do {
+      Copy8(to + i, from + i);
+      i += 8;
+    } while (i + 8 < length);
+    Copy8(to + length - 8, from + length - 8);
+  } else if (distance >= length && length >= 4) {
+    Copy4(to, from);
+    Copy4(to + length - 4, from + length - 4);
+  } else if (distance == 1) {
+    const uint64_t v = 0x0101010101010101ull * *from;
+    uint32_t i = 0;
+    for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
+    for (; i < length; i++) to[i] = uint8_t(v);
+  } else {
+    for (uint32_t i = 0; i < length; i++) to[i] = from[i];
+  }
+  return at + length;
+}
+
+// Delivers the pending bytes (flushPos up to writePos) into the entry's
+// output, or drops them from delivery when it has none. A delivery that
+// would pass the output's capacity copies nothing and ends the entry. When
+// the entry is decoded straight into the output the bytes are there
+// already: only the count moves.
+void FlushWindow(Rar20Decoder* d);
+
+// After an entry decoded straight into its output: its last bytes (up to
+// a window's worth) copied into the window where the window would hold
+// them.
+void FillWindowFromOutput(Rar20Decoder* d);
+
+// Moves the window on by `missing` zero bytes, never delivered: where a
+// broken entry would have ended.
+void PassOverBrokenExtent(Rar20Decoder* d, uint32_t missing);
