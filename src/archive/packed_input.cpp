@@ -5,6 +5,10 @@
 #include "archive/reader_state.h"
 
 int32_t ReadPackedData(uint8_t* dest, uint32_t count) {
+  // Between two reads the decoder delivers a bounded amount (its input
+  // buffer's bits at the most bytes a bit can make, and a window's worth),
+  // so emptying the output here keeps a streaming request's buffer bounded.
+  HandOnDelivered();
   if (count == 0) return 0;
   const uint32_t wanted = count < readerState.packedLeft ? count : readerState.packedLeft;
   ArchiveImage* image = readerState.image;

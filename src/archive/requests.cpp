@@ -42,28 +42,44 @@ void EndRequest() {
   std::memset(readerState.password, 0, sizeof readerState.password);
 }
 
+// The most the decoder delivers between two reads of its input: the 8 KiB
+// its input buffer takes in at a read, every bit making at most 260 bytes
+// (a repeat of the longest match can have a one-bit code), and up to a
+// window's worth that was pending in the window. A streaming request's
+// buffer holds that, so that emptying it at every read is enough.
+constexpr uint32_t StreamBufferSize = 20u << 20;
+static_assert(StreamBufferSize >= 8192u * 8 * 260 + WindowSize, "stream buffer below its bound");
+
 void CopyStoredEntry() {
   ReaderState& r = readerState;
   // An entry before the wanted one has nowhere to go, and a stored entry
   // leaves the decoder alone: it is passed over without reading.
   if (r.output == nullptr) return;
-  if (r.cipherVersion < 20) {
+  if (r.cipherVersion < 20 && r.sink == nullptr) {
     *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
     return;
   }
   // Encrypted data are padded to whole 16-byte blocks, so they may be longer
-  // than the entry: decrypt whole chunks aside and keep what fits.
+  // than the entry: decrypt whole chunks aside and keep what fits. A stream
+  // takes its bytes chunk by chunk as well.
   uint8_t chunk[8192];
   uint32_t delivered = 0;
+  const uint32_t wanted = r.entry.unpackedSize;
   while (r.packedLeft > 0) {
     const int32_t n = ReadPackedData(chunk, sizeof chunk);
     if (n <= 0) break;
-    uint32_t take = r.outputCapacity - delivered;
+    uint32_t take = wanted - delivered;
     if (uint32_t(n) < take) take = uint32_t(n);
-    std::memcpy(r.output + delivered, chunk, take);
+    if (r.sink != nullptr) {
+      std::memcpy(r.output, chunk, take);
+      *r.outputCount = take;
+      HandOnDelivered();
+    } else {
+      std::memcpy(r.output + delivered, chunk, take);
+      *r.outputCount = delivered + take;
+    }
     delivered += take;
   }
-  *r.outputCount = delivered;
 }
 
 bool DecodeEntry() {
@@ -83,6 +99,10 @@ bool DecodeEntry() {
   else
     UnpackEntry(r.window);
   if (r.output == nullptr) return true;
+  if (r.sink != nullptr) {
+    HandOnDelivered();
+    return !r.streamOverrun && r.streamed == e.unpackedSize && ~r.streamCrc == e.dataCrc;
+  }
   // Only delivered bytes are ever tested: a short delivery fails outright.
   if (*r.outputCount != e.unpackedSize) return false;
   const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, r.output, e.unpackedSize);
@@ -105,9 +125,12 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
     r.outputEnabled = match;
     *found = match;
     if (match) {
-      r.output = static_cast<uint8_t*>(ReaderMalloc(r.entry.unpackedSize));
-      if (r.output == nullptr) return 0;
+      // A stream needs no more room than its buffer's bound.
       r.outputCapacity = r.entry.unpackedSize;
+      if (r.sink != nullptr && r.outputCapacity > StreamBufferSize)
+        r.outputCapacity = StreamBufferSize;
+      r.output = static_cast<uint8_t*>(ReaderMalloc(r.outputCapacity));
+      if (r.output == nullptr) return 0;
       *r.outputCount = 0;
     }
     if ((solid || match) && !DecodeEntry()) return 0;
@@ -156,8 +179,11 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   return count;
 }
 
-int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
-                    const char* password) {
+namespace {
+
+// The get request, into one block (no sink) or streamed to r.sink.
+int GetRequest(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+               const char* password) {
   ReaderState& r = readerState;
   CopyBounded(r.wantedName, name);
   std::memset(r.password, 0, sizeof r.password);
@@ -166,6 +192,9 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.outputCount = outSize;
   r.outputCapacity = 0;
   r.outputEnabled = false;
+  r.streamed = 0;
+  r.streamCrc = 0xFFFFFFFFu;
+  r.streamOverrun = false;
   *outSize = 0;
 
   int ok = 0;
@@ -199,7 +228,7 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   else
     ForgetSolidProgress();
   EndRequest();
-  if (ok) {
+  if (ok && r.sink == nullptr) {
     *outData = r.output;
   } else {
     std::free(r.output);
@@ -210,6 +239,46 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.outputCount = nullptr;
   r.outputEnabled = false;
   return ok;
+}
+
+}  // namespace
+
+int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+                    const char* password) {
+  readerState.sink = nullptr;
+  return GetRequest(outData, outSize, name, image, password);
+}
+
+int ArchiveStreamEntry(const char* name, ArchiveImage* image, const char* password,
+                       EntryPieceSink sink, void* context) {
+  ReaderState& r = readerState;
+  r.sink = sink;
+  r.sinkContext = context;
+  uint8_t* data = nullptr;
+  uint32_t size = 0;
+  const int ok = GetRequest(&data, &size, name, image, password);
+  r.sink = nullptr;
+  r.sinkContext = nullptr;
+  return ok;
+}
+
+void HandOnDelivered() {
+  ReaderState& r = readerState;
+  if (r.sink == nullptr || r.output == nullptr || r.outputCount == nullptr) return;
+  const uint32_t count = *r.outputCount;
+  if (count == 0) return;
+  *r.outputCount = 0;
+  // Bytes past the entry's size are never handed on; they fail the entry.
+  uint32_t take = r.entry.unpackedSize - r.streamed;
+  if (count > take) {
+    r.streamOverrun = true;
+  } else {
+    take = count;
+  }
+  if (take == 0) return;
+  r.streamCrc = UpdateCrc32(r.streamCrc, r.output, take);
+  r.streamed += take;
+  r.sink(r.sinkContext, r.output, take);
 }
 
 void ArchiveFreeList(EntryListNode* head) {

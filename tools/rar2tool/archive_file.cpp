@@ -1,11 +1,13 @@
 #include "archive_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "pe_resource.h"
@@ -55,10 +57,57 @@ bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std
   }
 }
 
+// The one mapping a command reads, for the SIGBUS handler.
+uint8_t* volatile mappingStart = nullptr;
+volatile size_t mappingSize = 0;
+volatile size_t mappingPage = 4096;
+volatile sig_atomic_t cutShort = 0;
+
+// A read of a mapped page past the end of a file that shrank raises SIGBUS.
+// Zero pages are put in place from that page to the mapping's end (all of
+// it lies past the new end) and the read is retried; the command then fails
+// with its own message instead of a crash, and removes what it was writing.
+// A SIGBUS anywhere else keeps its default action.
+void ReplaceVanishedPages(int signal, siginfo_t* info, void*) {
+  uint8_t* const start = mappingStart;
+  const size_t size = mappingSize;
+  uint8_t* const at = static_cast<uint8_t*>(info->si_addr);
+  if (start != nullptr && at >= start && at < start + size) {
+    const uintptr_t page = mappingPage;
+    uint8_t* const from = reinterpret_cast<uint8_t*>(uintptr_t(at) / page * page);
+    if (mmap(from, size_t(start + size - from), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
+             -1, 0) != MAP_FAILED) {
+      cutShort = 1;
+      return;
+    }
+  }
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+}
+
+void WatchMapping(uint8_t* start, size_t size) {
+  mappingPage = size_t(sysconf(_SC_PAGESIZE));
+  mappingSize = size;
+  mappingStart = start;
+  struct sigaction action {};
+  action.sa_sigaction = ReplaceVanishedPages;
+  action.sa_flags = SA_SIGINFO;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGBUS, &action, nullptr);
+}
+
 }  // namespace
 
+bool ArchiveCutShort() {
+  return cutShort != 0;
+}
+
 LoadedArchive::~LoadedArchive() {
-  if (mapped != nullptr) munmap(const_cast<uint8_t*>(mapped), mappedSize);
+  if (mapped == nullptr) return;
+  if (mappingStart == mapped) mappingStart = nullptr;
+  munmap(const_cast<uint8_t*>(mapped), mappedSize);
 }
 
 void LoadedArchive::ReleaseBefore(uint32_t offset) {
@@ -112,6 +161,7 @@ bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* e
       }
       out->mapped = static_cast<const uint8_t*>(map);
       out->mappedSize = size;
+      WatchMapping(static_cast<uint8_t*>(map), size);
       data = out->mapped;
     }
     close(fd);
