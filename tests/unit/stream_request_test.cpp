@@ -80,8 +80,8 @@ void ExpectSameResults(const std::vector<uint8_t>& archive, const char* password
 }
 
 TEST(StreamRequest, RealArchivesGiveWhatTheOneBlockRequestGives) {
-  const char* names[] = {"rar/lz-wav-unpack20.rar",         "rar/small-unix-unpack20.rar",
-                         "rar/stored-comments-unpack20.rar", "rar/comments-unpack15.rar",
+  const char* names[] = {"rar/lz-wav-unpack20.rar",           "rar/small-unix-unpack20.rar",
+                         "rar/stored-comments-unpack20.rar",  "rar/comments-unpack15.rar",
                          "rar/corrupt-distance-unpack20.rar", "rar/stored-unpack29.rar",
                          "rar/encrypted-lz-unpack20.rar"};
   for (const char* name : names) {
@@ -104,8 +104,8 @@ TEST(StreamRequest, PackedArchivesOfEveryKindGiveTheSameBytesAndVerdicts) {
         settings.level = level;
         settings.password = password;
         const std::vector<uint8_t> archive = PackOrFail(items, settings);
-        const std::string what = "solid " + std::to_string(solid) + " -m" +
-                                 std::to_string(level) + " password '" + password + "'";
+        const std::string what = "solid " + std::to_string(solid) + " -m" + std::to_string(level) +
+                                 " password '" + password + "'";
         ExpectSameResults(archive, *password ? password : nullptr, what);
         // A damaged copy fails alike in both: the entry hit and, in a solid
         // archive, those that continue from it.

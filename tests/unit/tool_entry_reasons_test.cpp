@@ -31,7 +31,9 @@ std::vector<Outcome> FetchAll(const std::vector<uint8_t>& bytes, const char* pas
     FetchOutcome outcome;
     o.ok = FetchEntry(
         &fetcher, i,
-        [&](const uint8_t* bytes, uint32_t count) { o.data.insert(o.data.end(), bytes, bytes + count); },
+        [&](const uint8_t* bytes, uint32_t count) {
+          o.data.insert(o.data.end(), bytes, bytes + count);
+        },
         &outcome);
     EXPECT_EQ(o.ok, !outcome.failed());
     o.reason = DescribeOutcome(fetcher, i, outcome);

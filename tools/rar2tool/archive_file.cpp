@@ -61,6 +61,7 @@ bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std
 uint8_t* volatile mappingStart = nullptr;
 volatile size_t mappingSize = 0;
 volatile size_t mappingPage = 4096;
+int mappingFd = -1;  // kept open to look at the file's size again
 volatile sig_atomic_t cutShort = 0;
 
 // A read of a mapped page past the end of a file that shrank raises SIGBUS.
@@ -101,12 +102,23 @@ void WatchMapping(uint8_t* start, size_t size) {
 }  // namespace
 
 bool ArchiveCutShort() {
+  // A large page of the file's cache that holds the new end may still be
+  // mapped, and reads past the end in it give zeros instead of SIGBUS: the
+  // file's size tells then.
+  struct stat st;
+  if (cutShort == 0 && mappingFd >= 0 && fstat(mappingFd, &st) == 0 &&
+      uint64_t(st.st_size) < mappingSize)
+    cutShort = 1;
   return cutShort != 0;
 }
 
 LoadedArchive::~LoadedArchive() {
   if (mapped == nullptr) return;
-  if (mappingStart == mapped) mappingStart = nullptr;
+  if (mappingStart == mapped) {
+    mappingStart = nullptr;
+    if (mappingFd >= 0) close(mappingFd);
+    mappingFd = -1;
+  }
   munmap(const_cast<uint8_t*>(mapped), mappedSize);
 }
 
@@ -162,6 +174,7 @@ bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* e
       out->mapped = static_cast<const uint8_t*>(map);
       out->mappedSize = size;
       WatchMapping(static_cast<uint8_t*>(map), size);
+      mappingFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
       data = out->mapped;
     }
     close(fd);

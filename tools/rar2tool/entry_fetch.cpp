@@ -126,8 +126,7 @@ std::string DescribeOutcome(const EntryFetcher& f, size_t index, const FetchOutc
   return "";
 }
 
-bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece,
-                FetchOutcome* outcome) {
+bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, FetchOutcome* outcome) {
   const WalkedEntry& e = f->walk->entries[index];
   // A compressed entry without the solid bit starts the decoder afresh.
   if (e.method != 0x30 && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
@@ -144,13 +143,12 @@ bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece,
   };
   const bool fetched = ArchiveStreamEntry(requested.c_str(), &archive->image, f->password,
                                           PassPieceOn, &onEach) == 1;
-  // What was read past a cut is zeros, not the entry's bytes, whatever its
-  // CRC says.
+  if (fetched) return true;
+  // What was read past a cut is zeros: not the entry's fault.
   if (ArchiveCutShort()) {
     *outcome = {EntryProblem::ArchiveCutShort};
     return false;
   }
-  if (fetched) return true;
   if (ReaderAllocationFailures() != failuresBefore) {
     // Not the entry's fault: it was not judged at all.
     *outcome = {EntryProblem::OutOfMemory};
