@@ -4,7 +4,7 @@
 # that are not UTF-8. Timings are the benchmark's business, never checked here.
 # Usage: rar2tool_faults_test.sh RAR2TOOL
 set -uo pipefail
-tool=$1
+tool=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -174,6 +174,21 @@ check "test -: the entry" grep -qx "OK small\\\\one.txt" "$work/out"
 cat "$work/small.rar" | "$tool" list - > "$work/out"
 check "list from a pipe" grep -q "small\\\\one.txt$" "$work/out"
 
+# "-" is standard output for pack: the same archive as written to a file,
+# the summary on standard error, every write checked, never a terminal.
+(cd "$work" && "$tool" pack -q - small > "$work/piped.rar" 2> "$work/err")
+check "pack -: exit 0" test $? -eq 0
+check "pack -: the archive a file would hold" cmp -s "$work/small.rar" "$work/piped.rar"
+check "pack -: the summary on standard error" grep -q "^1 file, 1 folder" "$work/err"
+check "pack -: no file named -" test ! -e "$work/-"
+(cd "$work" && "$tool" pack -q - small > /dev/full 2> "$work/err")
+check "pack - > /dev/full: exit 1" test $? -eq 1
+check "pack - > /dev/full: one line" \
+  test "$(grep -c '^rar2tool: standard output: cannot write' "$work/err")" -eq 1 -a \
+  "$(wc -l < "$work/err")" -eq 1
+script -qec "cd '$work' && '$tool' pack -q - small" /dev/null < /dev/null > "$work/out"
+check "pack - on a terminal: refused" grep -q "standard output is a terminal" "$work/out"
+
 # -q quiets extract's per-file lines; the summary stays.
 "$tool" extract -q "$work/small.rar" "$work/x-quiet" > "$work/out"
 check "extract -q: the summary alone" test "$(cat "$work/out")" = "1 file extracted"
@@ -241,7 +256,7 @@ check "20,000 files: no temporary file" no_temporaries "$work/x-many"
 # raise SIGBUS (within the page cache's last large page they read zeros).
 mkdir -p "$work/last"
 head -c 16000000 /dev/urandom > "$work/last/noise.bin"
-"$tool" pack -q -m0 "$work/many-noise.rar" "$work/many" "$work/last" > /dev/null
+"$tool" pack -q -m0 "$work/many-noise.rar" "$work/many/d"[0-3]* "$work/last" > /dev/null
 cut_while_read() {  # archive, bytes to cut it to, command, its arguments after the archive
   local archive=$1 size=$2 cmd=$3; shift 3
   cp "$archive" "$work/cut.rar"
@@ -275,12 +290,5 @@ inside=$(($(stat -c %s "$work/many-noise.rar") - 12000000))
 cut_while_read "$work/many-noise.rar" "$inside" test
 check "test of an archive cut inside its last entry: that entry fails" \
   grep -q "^FAILED last.noise.bin: not read: the archive file was cut short" "$work/out"
-rm -rf "$work/x-cut"
-cut_while_read "$work/many-noise.rar" "$inside" extract "$work/x-cut"
-check "extract of an archive cut inside its last entry: no file under its name" \
-  test ! -e "$work/x-cut/last/noise.bin"
-check "extract of an archive cut inside its last entry: no temporary file" \
-  no_temporaries "$work/x-cut"
-
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
