@@ -59,9 +59,23 @@ void CopyStoredEntry() {
     *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
     return;
   }
+  if (r.cipherVersion < 20) {
+    // A stream of plain stored bytes: straight into the buffer, a large
+    // piece at a time.
+    const uint32_t piece = r.outputCapacity < (1u << 20) ? r.outputCapacity : 1u << 20;
+    uint32_t delivered = 0;
+    while (delivered < r.entry.unpackedSize) {
+      const uint32_t left = r.entry.unpackedSize - delivered;
+      const int32_t n = ReadPackedData(r.output, left < piece ? left : piece);
+      if (n <= 0) break;
+      *r.outputCount = uint32_t(n);
+      HandOnDelivered();
+      delivered += uint32_t(n);
+    }
+    return;
+  }
   // Encrypted data are padded to whole 16-byte blocks, so they may be longer
-  // than the entry: decrypt whole chunks aside and keep what fits. A stream
-  // takes its bytes chunk by chunk as well.
+  // than the entry: decrypt whole chunks aside and keep what fits.
   uint8_t chunk[8192];
   uint32_t delivered = 0;
   const uint32_t wanted = r.entry.unpackedSize;

@@ -14,6 +14,7 @@
 
 namespace {
 
+constexpr size_t ReleaseStep = 1u << 20;
 constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
 
@@ -127,7 +128,9 @@ void LoadedArchive::ReleaseBefore(uint32_t offset) {
   const size_t page = size_t(sysconf(_SC_PAGESIZE));
   const size_t end = size_t(image.data - mapped) + offset;
   const size_t whole = end / page * page;
-  if (whole <= released_) return;
+  // A megabyte at a time: a call for every piece of an entry would cost
+  // more than the pages it frees.
+  if (whole <= released_ || whole - released_ < ReleaseStep) return;
   madvise(const_cast<uint8_t*>(mapped) + released_, whole - released_, MADV_DONTNEED);
   released_ = whole;
 }
