@@ -62,7 +62,7 @@ bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std
 uint8_t* volatile mappingStart = nullptr;
 volatile size_t mappingSize = 0;
 volatile size_t mappingPage = 4096;
-int mappingFd = -1;  // kept open to look at the file's size again
+volatile int mappingFd = -1;  // kept open to look at the file's size again
 volatile sig_atomic_t cutShort = 0;
 
 // A read of a mapped page past the end of a file that shrank raises SIGBUS.
@@ -76,7 +76,14 @@ void ReplaceVanishedPages(int signal, siginfo_t* info, void*) {
   uint8_t* const at = static_cast<uint8_t*>(info->si_addr);
   if (start != nullptr && at >= start && at < start + size) {
     const uintptr_t page = mappingPage;
-    uint8_t* const from = reinterpret_cast<uint8_t*>(uintptr_t(at) / page * page);
+    uint8_t* from = reinterpret_cast<uint8_t*>(uintptr_t(at) / page * page);
+    // From the file's new end on, so that a copy that runs backwards does
+    // not meet one page after another.
+    struct stat st;
+    if (fstat(mappingFd, &st) == 0 && uint64_t(st.st_size) < size) {
+      const size_t kept = (size_t(st.st_size) + page - 1) / page * page;
+      if (start + kept < from) from = start + kept;
+    }
     if (mmap(from, size_t(start + size - from), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
              -1, 0) != MAP_FAILED) {
       cutShort = 1;
