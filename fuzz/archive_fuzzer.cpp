@@ -1,16 +1,31 @@
 // Feeds arbitrary bytes to the listing and to get requests of every listed
-// name, without and with a password, as the installer and rar2tool would.
+// name, without and with a password, as the installer and rar2tool would;
+// the streaming request, asked the same in a second walk, must give the
+// same verdicts and bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
+#include <vector>
 
 #include "archive/archive_reader.h"
+#include "archive/solid_progress.h"
 #include "fuzz_requests.h"
 
 namespace {
 // What one input may make the decoder produce, over all its requests.
 constexpr uint64_t InputBudget = 48u << 10;
+
+struct Result {
+  const char* name;
+  int ok;
+  std::vector<uint8_t> bytes;
+};
+
+void Collect(void* context, const uint8_t* bytes, uint32_t count) {
+  std::vector<uint8_t>* to = static_cast<std::vector<uint8_t>*>(context);
+  to->insert(to->end(), bytes, bytes + count);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RequestBudget budget(head, InputBudget);
   // In archive order, one password at a time, as rar2tool asks.
   for (const char* password : {static_cast<const char*>(nullptr), "password"}) {
+    std::vector<Result> results;
     for (const EntryListNode* n = head; n != nullptr; n = n->next) {
       if (!budget.Take(n->name, password)) continue;
       // A request returns the first entry with an equal name; that is the
@@ -34,7 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } else if (out != nullptr || outSize != 0) {
         std::abort();  // a failure leaves nothing behind
       }
+      Result r{n->name, 0, {}};
+      r.ok = out != nullptr;
+      if (out != nullptr) r.bytes.assign(out, out + outSize);
+      results.push_back(std::move(r));
       std::free(out);
+    }
+    // The same requests again, streamed, from a fresh start.
+    ForgetSolidProgress();
+    for (const Result& r : results) {
+      std::vector<uint8_t> streamed;
+      const int ok = ArchiveStreamEntry(r.name, &image, password, Collect, &streamed);
+      if (ok != r.ok || (ok && streamed != r.bytes)) std::abort();
     }
   }
   FreeListKeepingWindow(head);

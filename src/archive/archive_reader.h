@@ -41,6 +41,20 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead);
 int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
                     const char* password);
 
+// Receives a streamed entry's bytes in order, a piece at a time.
+typedef void (*EntryPieceSink)(void* context, const uint8_t* bytes, uint32_t count);
+
+// As ArchiveGetEntry, but the entry's bytes go to sink in pieces as they are
+// decoded instead of into one block of the entry's size, so that an entry of
+// any size needs no more than a bounded buffer (the most the decoder can
+// deliver between two reads of its input). Returns 1 when exactly the
+// entry's unpackedSize bytes were handed on and their CRC-32 matches, 0
+// otherwise; by then the sink may have had some or all of the bytes, which
+// the caller throws away. Continues from and keeps the same state as
+// ArchiveGetEntry does.
+int ArchiveStreamEntry(const char* name, ArchiveImage* image, const char* password,
+                       EntryPieceSink sink, void* context);
+
 // Frees a chain from ArchiveListEntries (null frees none), and the window
 // and state the get requests kept.
 void ArchiveFreeList(EntryListNode* head);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "archive/archive_image.h"
+#include "archive/archive_reader.h"
 #include "archive/block_headers.h"
 
 constexpr uint32_t MaxPasswordLength = 255;
@@ -30,6 +31,15 @@ struct ReaderState {
   // starts afresh whatever its solid bit. A request that continues the
   // previous one leaves it clear.
   bool windowFresh;
+  // A streaming request's hand-on: the decoder hands the wanted entry's
+  // bytes on from its window as it delivers them, and a stored entry goes
+  // through output, a buffer of a megabyte at the most; the CRC runs over
+  // what was handed on.
+  EntryPieceSink sink;
+  void* sinkContext;
+  uint32_t streamed;   // bytes handed on so far, at most the entry's size
+  uint32_t streamCrc;  // running CRC-32 of those bytes, not yet inverted
+  bool streamOverrun;  // the decoder delivered more than the entry's size
 };
 
 extern ReaderState readerState;
@@ -39,3 +49,10 @@ extern ReaderState readerState;
 // stored at dest; 0 once the entry's packed data are used up or the image
 // cannot serve the read. Never writes past dest + count.
 int32_t ReadPackedData(uint8_t* dest, uint32_t count);
+
+// In a streaming request, hands the stored bytes put into the output buffer
+// on to the sink and empties the buffer; does nothing otherwise.
+void HandOnDelivered();
+// In a streaming request, counts bytes of the entry, adds them to its CRC
+// and hands them on to the sink (never more than the entry's size).
+void HandOn(const uint8_t* bytes, uint32_t count);

@@ -43,32 +43,63 @@ void EndRequest() {
   std::memset(readerState.password, 0, sizeof readerState.password);
 }
 
+// A streamed stored entry goes on a megabyte at a time.
+constexpr uint32_t StoredPieceSize = 1u << 20;
+
 void CopyStoredEntry() {
   ReaderState& r = readerState;
   // An entry before the wanted one has nowhere to go, and a stored entry
   // leaves the decoder alone: it is passed over without reading.
   if (r.output == nullptr) return;
-  if (r.cipherVersion < 20) {
+  if (r.cipherVersion < 20 && r.sink == nullptr) {
     *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
+    return;
+  }
+  if (r.cipherVersion < 20) {
+    // A stream of plain stored bytes: straight into the buffer, a large
+    // piece at a time.
+    const uint32_t piece = r.outputCapacity;
+    uint32_t delivered = 0;
+    while (delivered < r.entry.unpackedSize) {
+      const uint32_t left = r.entry.unpackedSize - delivered;
+      const int32_t n = ReadPackedData(r.output, left < piece ? left : piece);
+      if (n <= 0) break;
+      *r.outputCount = uint32_t(n);
+      HandOnDelivered();
+      delivered += uint32_t(n);
+    }
     return;
   }
   // Encrypted data are padded to whole 16-byte blocks, so they may be longer
   // than the entry: decrypt whole chunks aside and keep what fits.
   uint8_t chunk[8192];
   uint32_t delivered = 0;
+  const uint32_t wanted = r.entry.unpackedSize;
   while (r.packedLeft > 0) {
     const int32_t n = ReadPackedData(chunk, sizeof chunk);
     if (n <= 0) break;
-    uint32_t take = r.outputCapacity - delivered;
+    uint32_t take = wanted - delivered;
     if (uint32_t(n) < take) take = uint32_t(n);
-    std::memcpy(r.output + delivered, chunk, take);
+    if (r.sink != nullptr) {
+      std::memcpy(r.output, chunk, take);
+      *r.outputCount = take;
+      HandOnDelivered();
+    } else {
+      std::memcpy(r.output + delivered, chunk, take);
+      *r.outputCount = delivered + take;
+    }
     delivered += take;
   }
-  *r.outputCount = delivered;
 }
 
 int32_t ReadPackedFor(void*, uint8_t* dest, uint32_t count) {
   return ReadPackedData(dest, count);
+}
+
+// A streaming request's bytes from the decoder: counted, checked and
+// handed on as the stored ones are.
+void HandOnPiece(void*, const uint8_t* bytes, uint32_t count) {
+  HandOn(bytes, count);
 }
 
 void UnpackCurrentEntry() {
@@ -79,7 +110,10 @@ void UnpackCurrentEntry() {
   job.size = r.entry.unpackedSize;
   job.solid = (r.entry.flags & EntryFlagSolid) != 0 && !r.windowFresh;
   r.windowFresh = false;
-  if (r.outputEnabled) {
+  if (r.outputEnabled && r.sink != nullptr) {
+    job.sink = PieceSink{HandOnPiece, nullptr};
+    job.capacity = r.entry.unpackedSize;
+  } else if (r.outputEnabled) {
     job.output = r.output;
     job.capacity = r.outputCapacity;
     job.room = r.outputRoom;
@@ -87,7 +121,7 @@ void UnpackCurrentEntry() {
   // Only a solid archive has entries that continue from one another.
   job.windowKept = (r.archiveHeader.flags & MainFlagSolid) != 0;
   const uint32_t delivered = UnpackEntry(job);
-  if (r.outputEnabled) *r.outputCount = delivered;
+  if (r.outputEnabled && r.sink == nullptr) *r.outputCount = delivered;
 }
 
 bool DecodeEntry() {
@@ -106,6 +140,10 @@ bool DecodeEntry() {
   else
     UnpackCurrentEntry();
   if (r.output == nullptr) return true;
+  if (r.sink != nullptr) {
+    HandOnDelivered();
+    return !r.streamOverrun && r.streamed == e.unpackedSize && ~r.streamCrc == e.dataCrc;
+  }
   // Only delivered bytes are ever tested: a short delivery fails outright.
   if (*r.outputCount != e.unpackedSize) return false;
   const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, r.output, e.unpackedSize);
@@ -128,14 +166,16 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
     r.outputEnabled = match;
     *found = match;
     if (match) {
-      // A little more than the entry, so that the decoder can write the
-      // entry straight into it.
+      // A stream gets a buffer for stored pieces only (a compressed entry
+      // is handed on from the window); otherwise a little more than the
+      // entry, so that the decoder can write the entry straight into it.
       size_t room = r.entry.unpackedSize;
-      if (room <= SIZE_MAX - OutputSlack) room += OutputSlack;
+      if (r.sink != nullptr && room > StoredPieceSize) room = StoredPieceSize;
+      if (r.sink == nullptr && room <= SIZE_MAX - OutputSlack) room += OutputSlack;
       r.output = static_cast<uint8_t*>(ReaderMalloc(room));
       if (r.output == nullptr) return 0;
       r.outputRoom = room;
-      r.outputCapacity = r.entry.unpackedSize;
+      r.outputCapacity = r.sink != nullptr ? uint32_t(room) : r.entry.unpackedSize;
       *r.outputCount = 0;
     }
     if ((solid || match) && !DecodeEntry()) return 0;
@@ -184,8 +224,11 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   return count;
 }
 
-int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
-                    const char* password) {
+namespace {
+
+// The get request, into one block (no sink) or streamed to r.sink.
+int GetRequest(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+               const char* password) {
   ReaderState& r = readerState;
   CopyBounded(r.wantedName, name);
   std::memset(r.password, 0, sizeof r.password);
@@ -195,6 +238,9 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.outputCapacity = 0;
   r.outputRoom = 0;
   r.outputEnabled = false;
+  r.streamed = 0;
+  r.streamCrc = 0xFFFFFFFFu;
+  r.streamOverrun = false;
   *outSize = 0;
 
   int ok = 0;
@@ -228,7 +274,7 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   else
     ForgetSolidProgress();
   EndRequest();
-  if (ok) {
+  if (ok && r.sink == nullptr) {
     *outData = r.output;
   } else {
     std::free(r.output);
@@ -239,6 +285,51 @@ int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, Arch
   r.outputCount = nullptr;
   r.outputEnabled = false;
   return ok;
+}
+
+}  // namespace
+
+int ArchiveGetEntry(uint8_t** outData, uint32_t* outSize, const char* name, ArchiveImage* image,
+                    const char* password) {
+  readerState.sink = nullptr;
+  return GetRequest(outData, outSize, name, image, password);
+}
+
+int ArchiveStreamEntry(const char* name, ArchiveImage* image, const char* password,
+                       EntryPieceSink sink, void* context) {
+  ReaderState& r = readerState;
+  r.sink = sink;
+  r.sinkContext = context;
+  uint8_t* data = nullptr;
+  uint32_t size = 0;
+  const int ok = GetRequest(&data, &size, name, image, password);
+  r.sink = nullptr;
+  r.sinkContext = nullptr;
+  return ok;
+}
+
+void HandOn(const uint8_t* bytes, uint32_t count) {
+  ReaderState& r = readerState;
+  // Bytes past the entry's size are never handed on; they fail the entry.
+  uint32_t take = r.entry.unpackedSize - r.streamed;
+  if (count > take) {
+    r.streamOverrun = true;
+  } else {
+    take = count;
+  }
+  if (take == 0) return;
+  r.streamCrc = UpdateCrc32(r.streamCrc, bytes, take);
+  r.streamed += take;
+  r.sink(r.sinkContext, bytes, take);
+}
+
+void HandOnDelivered() {
+  ReaderState& r = readerState;
+  if (r.sink == nullptr || r.output == nullptr || r.outputCount == nullptr) return;
+  const uint32_t count = *r.outputCount;
+  if (count == 0) return;
+  *r.outputCount = 0;
+  HandOn(r.output, count);
 }
 
 void ArchiveFreeList(EntryListNode* head) {

@@ -9,6 +9,7 @@
 #include "unpack/bit_input.h"
 #include "unpack/huff_table.h"
 #include "unpack/lz_tables.h"
+#include "unpack/window.h"
 
 // The entry being decoded, as its hand-over set it up; none of it outlives
 // the entry.
@@ -17,6 +18,7 @@ struct EntryProgress {
   // A match may take it below 0; a delivery that would not fit sets it to 0.
   int32_t left;
   uint8_t* output;  // the wanted entry's buffer; null: bytes go to the window only
+  PieceSink sink;   // or, without a buffer, where they are handed on
   uint32_t capacity;
   uint32_t delivered;  // bytes delivered into output so far
   // Decoding straight into output: the window is left as the entry found

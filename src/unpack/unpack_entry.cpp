@@ -67,6 +67,7 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   e = EntryProgress{};
   e.left = int32_t(job.size);
   e.output = job.output;
+  e.sink = job.output == nullptr ? job.sink : PieceSink{};
   e.capacity = job.capacity;
   // Matches read the entry's own earlier bytes from the output and what
   // lies before it from the untouched window, so the output can stand in

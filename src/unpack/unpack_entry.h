@@ -18,7 +18,10 @@ struct UnpackHandOver {
   uint32_t size;       // bytes the entry unpacks to; 2^31 or more is broken data
   bool solid;          // continue from the state the previous entry left; false starts afresh
   uint8_t* output;     // where the entry's bytes go; null: into the window only
-  uint32_t capacity;   // bytes output can take; no delivery passes it
+  // Or, with no output, where they are handed on as they are delivered, so
+  // that an entry of any size needs no buffer of its own.
+  PieceSink sink;
+  uint32_t capacity;   // bytes output (or the sink) can take; no delivery passes it
   // Bytes writable at output, capacity or more. With room for size +
   // OutputSlack the entry is decoded straight into output, no copy made.
   uint64_t room;

@@ -11,7 +11,17 @@ void FlushWindow(Rar20Decoder* d) {
   // a whole window's worth between two flushes.
   const uint32_t pending = (d->writePos - d->flushPos) & WindowMask;
   decodedByteCount += pending;
-  if (e.output != nullptr) {
+  if (e.sink.hand != nullptr) {
+    if (uint64_t(e.delivered) + pending > e.capacity) {
+      e.left = 0;
+    } else if (pending > 0) {
+      // Handed on from the window in at most two pieces: its end, then its start.
+      const uint32_t tail = WindowSize - d->flushPos < pending ? WindowSize - d->flushPos : pending;
+      e.sink.hand(e.sink.context, d->window + d->flushPos, tail);
+      if (pending > tail) e.sink.hand(e.sink.context, d->window, pending - tail);
+      e.delivered += pending;
+    }
+  } else if (e.output != nullptr) {
     if (uint64_t(e.delivered) + pending > e.capacity) {
       e.left = 0;
     } else if (e.direct) {

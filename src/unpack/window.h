@@ -107,8 +107,14 @@ HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, u
   return at + length;
 }
 
+// Takes an entry's bytes in order, a piece at a time, as they are delivered.
+struct PieceSink {
+  void (*hand)(void* context, const uint8_t* bytes, uint32_t count);
+  void* context;
+};
+
 // Delivers the pending bytes (flushPos up to writePos) into the entry's
-// output, or drops them from delivery when it has none. A delivery that
+// output or to its sink, or drops them from delivery when it has neither. A delivery that
 // would pass the output's capacity copies nothing and ends the entry. When
 // the entry is decoded straight into the output the bytes are there
 // already: only the count moves.

@@ -4,7 +4,7 @@
 # that are not UTF-8. Timings are the benchmark's business, never checked here.
 # Usage: rar2tool_faults_test.sh RAR2TOOL
 set -uo pipefail
-tool=$1
+tool=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -86,6 +86,11 @@ done
 "$tool" pack "$work/full.rar" "$work/small" > /dev/full 2> "$work/err"
 check "pack > /dev/full: exit 1" test $? -eq 1
 
+# A compressed entry of 64 MB: its archive is small, its entry is not.
+mkdir -p "$work/packed"
+head -c 64000000 /dev/zero > "$work/packed/zeros.bin"
+"$tool" pack -q -m1 "$work/packed.rar" "$work/packed" > /dev/null
+
 # Too little memory is one line and exit 1, never an abort. Under
 # AddressSanitizer a limit on the address space stops the sanitizer itself
 # (it reserves its shadow memory first), so the plain build alone shows it;
@@ -102,14 +107,58 @@ else
   check "pack without memory: one line" test "$(wc -l < "$work/err")" -eq 1
   check "pack without memory: says so" grep -q "out of memory\|Cannot allocate memory" "$work/err"
   check "pack without memory: no archive" test ! -e "$work/oom.rar"
+  # An entry is tested and extracted in bounded pieces: the 96 MB entry
+  # fits beside its 96 MB mapping where a copy of it would not.
   (
     ulimit -v 150000
+    "$tool" test "$work/big.rar" > "$work/out" 2> "$work/err"
+  )
+  check "test of a 96 MB entry in 150 MB of address space: exit 0" test $? -eq 0
+  check "test of a 96 MB entry in 150 MB: passes" grep -qx "OK big\\\\zeros.bin" "$work/out"
+  (
+    ulimit -v 150000
+    "$tool" extract -q "$work/big.rar" "$work/x-bounded" > /dev/null 2> "$work/err"
+  )
+  check "extract of a 96 MB entry in 150 MB of address space: exit 0" test $? -eq 0
+  check "extract of a 96 MB entry in 150 MB: whole" \
+    cmp -s "$work/big/zeros.bin" "$work/x-bounded/big/zeros.bin"
+  rm -rf "$work/x-bounded"
+  # A compressed entry of 64 MB in 48 MB of address space.
+  (
+    ulimit -v 48000
+    "$tool" test -q "$work/packed.rar" > "$work/out" 2> "$work/err" &&
+      "$tool" extract -q "$work/packed.rar" "$work/x-packed" >> "$work/out" 2>> "$work/err"
+  )
+  check "a compressed 64 MB entry in 48 MB of address space: exit 0" test $? -eq 0
+  check "a compressed 64 MB entry in 48 MB: whole" \
+    cmp -s "$work/packed/zeros.bin" "$work/x-packed/packed/zeros.bin"
+  rm -rf "$work/x-packed"
+  # Too little even for the bounded buffer beside the mapping: the reason.
+  (
+    ulimit -v 110000
     "$tool" test "$work/big.rar" > "$work/out" 2> "$work/err"
   )
   check "test without memory: exit 1" test $? -eq 1
   check "test without memory: the entry's reason" \
     grep -q "^FAILED big\\\\zeros.bin: out of memory for its 96000000 bytes" "$work/out"
 fi
+
+# Test and extract show their progress inside one large entry, on a
+# terminal (a pseudo-terminal here), and never with -q.
+{
+  progress_of() { script -qec "$*" /dev/null < /dev/null | tr '\r' '\n'; }
+  progress_of "$tool" test "$work/packed.rar" > "$work/progress"
+  check "test: progress inside the entry" \
+    grep -Eq "^testing: [0-9.]+ MB of 64.0 MB, 0 of 1 file" "$work/progress"
+  progress_of "$tool" extract "$work/packed.rar" "$work/x-progress" > "$work/progress"
+  check "extract: progress inside the entry" \
+    grep -Eq "^extracting: [0-9.]+ MB of 64.0 MB, 0 of 1 file" "$work/progress"
+  rm -rf "$work/x-progress"
+  progress_of "$tool" test -q "$work/packed.rar" > "$work/progress"
+  check "test -q: no progress" bash -c "! grep -q 'testing:' '$work/progress'"
+  "$tool" test "$work/packed.rar" > /dev/null 2> "$work/err"
+  check "test: no progress when standard error is no terminal" test ! -s "$work/err"
+}
 
 # What is no archive is known from its first bytes, whatever its length.
 timeout 10 "$tool" test /dev/zero > /dev/null 2> "$work/err"
@@ -124,6 +173,21 @@ check "test -: exit 0" test $? -eq 0
 check "test -: the entry" grep -qx "OK small\\\\one.txt" "$work/out"
 cat "$work/small.rar" | "$tool" list - > "$work/out"
 check "list from a pipe" grep -q "small\\\\one.txt$" "$work/out"
+
+# "-" is standard output for pack: the same archive as written to a file,
+# the summary on standard error, every write checked, never a terminal.
+(cd "$work" && "$tool" pack -q - small > "$work/piped.rar" 2> "$work/err")
+check "pack -: exit 0" test $? -eq 0
+check "pack -: the archive a file would hold" cmp -s "$work/small.rar" "$work/piped.rar"
+check "pack -: the summary on standard error" grep -q "^1 file, 1 folder" "$work/err"
+check "pack -: no file named -" test ! -e "$work/-"
+(cd "$work" && "$tool" pack -q - small > /dev/full 2> "$work/err")
+check "pack - > /dev/full: exit 1" test $? -eq 1
+check "pack - > /dev/full: one line" \
+  test "$(grep -c '^rar2tool: standard output: cannot write' "$work/err")" -eq 1 -a \
+  "$(wc -l < "$work/err")" -eq 1
+script -qec "cd '$work' && '$tool' pack -q - small" /dev/null < /dev/null > "$work/out"
+check "pack - on a terminal: refused" grep -q "standard output is a terminal" "$work/out"
 
 # -q quiets extract's per-file lines; the summary stays.
 "$tool" extract -q "$work/small.rar" "$work/x-quiet" > "$work/out"
@@ -189,5 +253,46 @@ check "$files files: extracted" grep -qx "$files files extracted" "$work/out"
 check "$files files: the last one right" grep -qx "$last 199" "$work/x-many/many/d$last/f199.txt"
 check "$files files: no temporary file" no_temporaries "$work/x-many"
 
+# An archive cut short while it is read: one line and exit 1, never a bus
+# error. The command is held by a full pipe on standard output after its
+# first entries, while the file is cut under it: in the middle of its small
+# entries, and inside a large last entry, where reads past the new end
+# raise SIGBUS (within the page cache's last large page they read zeros).
+mkdir -p "$work/last"
+head -c 16000000 /dev/urandom > "$work/last/noise.bin"
+"$tool" pack -q -m0 "$work/many-noise.rar" "$work/many/d"[0-3]* "$work/last" > /dev/null
+cut_while_read() {  # archive, bytes to cut it to, command, its arguments after the archive
+  local archive=$1 size=$2 cmd=$3; shift 3
+  cp "$archive" "$work/cut.rar"
+  rm -f "$work/fifo"
+  mkfifo "$work/fifo"
+  "$tool" "$cmd" "$work/cut.rar" "$@" > "$work/fifo" 2> "$work/err" &
+  local pid=$!
+  exec 3< "$work/fifo"
+  local first
+  read -r first <&3
+  truncate -s "$size" "$work/cut.rar"
+  cat <&3 > "$work/out"
+  exec 3<&-
+  wait "$pid"
+  local status=$?
+  local what="$cmd of an archive cut to $size bytes while read"
+  check "$what: exit 1 (not a bus error)" test "$status" -eq 1
+  check "$what: says so" grep -q "cut.rar: the file was cut short while it was read" "$work/err"
+  check "$what: one line" test "$(wc -l < "$work/err")" -eq 1
+}
+half=$(($(stat -c %s "$work/many.rar") / 2))
+cut_while_read "$work/many.rar" "$half" test
+check "test of an archive cut while read: entries before the cut pass" grep -q "^OK " "$work/out"
+check "test of an archive cut while read: the entry at the cut fails" \
+  grep -q "^FAILED .*: not read: the archive file was cut short while it was read" "$work/out"
+cut_while_read "$work/many.rar" "$half" extract "$work/x-cut"
+check "extract of an archive cut while read: no temporary file" no_temporaries "$work/x-cut"
+check "extract of an archive cut while read: files before the cut whole" \
+  grep -qx "00 001" "$work/x-cut/many/d00/f001.txt"
+inside=$(($(stat -c %s "$work/many-noise.rar") - 12000000))
+cut_while_read "$work/many-noise.rar" "$inside" test
+check "test of an archive cut inside its last entry: that entry fails" \
+  grep -q "^FAILED last.noise.bin: not read: the archive file was cut short" "$work/out"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -75,4 +75,29 @@ TEST(StoreTrial, CompressibleDataAnywhereInTheFileIsCompressed) {
   ExpectRoundTrip(archive, "headed.bin", headed);
 }
 
+TEST(StoreTrial, ASolidArchiveStoresRandomDataWithoutCompressingTheStreamTwice) {
+  const std::vector<uint8_t> text = TextData(200000, 81);
+  const std::vector<uint8_t> noise = RandomData(packer::StoreTrialMinimum + 999, 82);
+  const std::vector<uint8_t> more = TextData(150000, 83);
+  packer::ArchiveSettings settings;
+  settings.level = 3;
+  settings.solid = true;
+  // The stream's total grows when it has to be compressed again without a
+  // file found incompressible; after the trial it never does.
+  const uint64_t input = text.size() + noise.size() + more.size();
+  uint64_t largestTotal = 0;
+  settings.progress = [&](uint64_t, uint64_t total) {
+    largestTotal = std::max(largestTotal, total);
+  };
+  packer::PackSummary summary;
+  const std::vector<uint8_t> archive =
+      PackOrFail({FileItem("a.txt", text), FileItem("noise.bin", noise), FileItem("b.txt", more)},
+                 settings, &summary);
+  EXPECT_EQ(largestTotal, input);
+  EXPECT_EQ(summary.storedFiles, 1u);
+  ExpectRoundTrip(archive, "a.txt", text);
+  ExpectRoundTrip(archive, "noise.bin", noise);
+  ExpectRoundTrip(archive, "b.txt", more);
+}
+
 }  // namespace

@@ -2,8 +2,6 @@
 // so the reason comes from the headers and from the entries before it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "archive_builder.h"
 #include "archive_file.h"
 #include "entry_fetch.h"
@@ -14,7 +12,9 @@ namespace {
 struct Outcome {
   bool ok;
   std::string reason;
-  std::vector<uint8_t> data;
+  EntryProblem problem;
+  bool causeIsEarlier;
+  std::vector<uint8_t> data;  // the pieces handed on, in order
 };
 
 // Fetches every entry in order, as test and extract do.
@@ -27,12 +27,18 @@ std::vector<Outcome> FetchAll(const std::vector<uint8_t>& bytes, const char* pas
   EntryFetcher fetcher{&archive, &walk, password};
   std::vector<Outcome> out;
   for (size_t i = 0; i < walk.entries.size(); i++) {
-    uint8_t* data = nullptr;
-    uint32_t size = 0;
     Outcome o;
-    o.ok = FetchEntry(&fetcher, i, &data, &size, &o.reason);
-    if (data != nullptr) o.data.assign(data, data + size);
-    std::free(data);
+    FetchOutcome outcome;
+    o.ok = FetchEntry(
+        &fetcher, i,
+        [&](const uint8_t* bytes, uint32_t count) {
+          o.data.insert(o.data.end(), bytes, bytes + count);
+        },
+        &outcome);
+    EXPECT_EQ(o.ok, !outcome.failed());
+    o.reason = DescribeOutcome(fetcher, i, outcome);
+    o.problem = outcome.problem;
+    o.causeIsEarlier = outcome.causeIsEarlier();
     out.push_back(o);
   }
   return out;
@@ -57,9 +63,14 @@ TEST(ToolEntryReasons, AnEntryAfterADamagedSolidEntryNamesThatEntryAsTheCause) {
   ASSERT_EQ(got.size(), 3u);
   EXPECT_FALSE(got[0].ok);
   EXPECT_EQ(got[0].reason, "CRC mismatch");
+  EXPECT_EQ(got[0].problem, EntryProblem::CrcMismatch);
+  EXPECT_FALSE(got[0].causeIsEarlier);
   for (int i = 1; i < 3; i++) {
     EXPECT_FALSE(got[i].ok) << i;
     EXPECT_EQ(got[i].reason, "CRC mismatch after the damaged earlier solid entry 'first.txt'") << i;
+    // Said once for all the entries it stops, as the cause is data, not text.
+    EXPECT_EQ(got[i].problem, EntryProblem::AfterDamagedEarlier) << i;
+    EXPECT_TRUE(got[i].causeIsEarlier) << i;
   }
 }
 
@@ -104,6 +115,8 @@ TEST(ToolEntryReasons, PasswordsVersionsVolumesAndTheStopBlockHaveTheirOwnReason
   // The solid walk has to pass the newer entry first, as the installer does.
   EXPECT_EQ(got[1].reason,
             "not decoded: the earlier solid entry 'new.txt' needs unsupported version 29");
+  EXPECT_FALSE(got[0].causeIsEarlier);
+  EXPECT_TRUE(got[1].causeIsEarlier);
 
   got = FetchAll(ArchiveBuilder(0x0001)
                      .Stored("tail.bin", "end", 0x8001)

@@ -136,6 +136,16 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     if (settings.progress) settings.progress(progressBase + done, progressTotal);
   };
   if (settings.level > 0 && solid) {
+    // Data that a trial finds incompressible is stored from the start, so
+    // that the stream is not compressed once with it only to be compressed
+    // again without it.
+    if (fallBack)
+      for (size_t i = 0; i < files.size(); i++)
+        if (LooksIncompressible(files[i]->data, encode)) {
+          stored[i] = true;
+          progressBase += files[i]->data.size();
+          tell(0);
+        }
     // Stored files stay out of the stream: the reader passes them over
     // without the decoder, which then continues from the file before.
     for (int pass = 0; pass < 3; pass++) {

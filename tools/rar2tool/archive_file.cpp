@@ -1,17 +1,20 @@
 #include "archive_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "pe_resource.h"
 
 namespace {
 
+constexpr size_t ReleaseStep = 1u << 20;
 constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
 
@@ -55,10 +58,76 @@ bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std
   }
 }
 
+// The one mapping a command reads, for the SIGBUS handler.
+uint8_t* volatile mappingStart = nullptr;
+volatile size_t mappingSize = 0;
+volatile size_t mappingPage = 4096;
+volatile int mappingFd = -1;  // kept open to look at the file's size again
+volatile sig_atomic_t cutShort = 0;
+
+// A read of a mapped page past the end of a file that shrank raises SIGBUS.
+// Zero pages are put in place from that page to the mapping's end (all of
+// it lies past the new end) and the read is retried; the command then fails
+// with its own message instead of a crash, and removes what it was writing.
+// A SIGBUS anywhere else keeps its default action.
+void ReplaceVanishedPages(int signal, siginfo_t* info, void*) {
+  uint8_t* const start = mappingStart;
+  const size_t size = mappingSize;
+  uint8_t* const at = static_cast<uint8_t*>(info->si_addr);
+  if (start != nullptr && at >= start && at < start + size) {
+    const uintptr_t page = mappingPage;
+    uint8_t* from = reinterpret_cast<uint8_t*>(uintptr_t(at) / page * page);
+    // From the file's new end on, so that a copy that runs backwards does
+    // not meet one page after another.
+    struct stat st;
+    if (fstat(mappingFd, &st) == 0 && uint64_t(st.st_size) < size) {
+      const size_t kept = (size_t(st.st_size) + page - 1) / page * page;
+      if (start + kept < from) from = start + kept;
+    }
+    if (mmap(from, size_t(start + size - from), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
+             -1, 0) != MAP_FAILED) {
+      cutShort = 1;
+      return;
+    }
+  }
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+}
+
+void WatchMapping(uint8_t* start, size_t size) {
+  mappingPage = size_t(sysconf(_SC_PAGESIZE));
+  mappingSize = size;
+  mappingStart = start;
+  struct sigaction action {};
+  action.sa_sigaction = ReplaceVanishedPages;
+  action.sa_flags = SA_SIGINFO;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGBUS, &action, nullptr);
+}
+
 }  // namespace
 
+bool ArchiveCutShort() {
+  // A large page of the file's cache that holds the new end may still be
+  // mapped, and reads past the end in it give zeros instead of SIGBUS: the
+  // file's size tells then.
+  struct stat st;
+  if (cutShort == 0 && mappingFd >= 0 && fstat(mappingFd, &st) == 0 &&
+      uint64_t(st.st_size) < mappingSize)
+    cutShort = 1;
+  return cutShort != 0;
+}
+
 LoadedArchive::~LoadedArchive() {
-  if (mapped != nullptr) munmap(const_cast<uint8_t*>(mapped), mappedSize);
+  if (mapped == nullptr) return;
+  if (mappingStart == mapped) {
+    mappingStart = nullptr;
+    if (mappingFd >= 0) close(mappingFd);
+    mappingFd = -1;
+  }
+  munmap(const_cast<uint8_t*>(mapped), mappedSize);
 }
 
 void LoadedArchive::ReleaseBefore(uint32_t offset) {
@@ -66,7 +135,9 @@ void LoadedArchive::ReleaseBefore(uint32_t offset) {
   const size_t page = size_t(sysconf(_SC_PAGESIZE));
   const size_t end = size_t(image.data - mapped) + offset;
   const size_t whole = end / page * page;
-  if (whole <= released_) return;
+  // A megabyte at a time: a call for every piece of an entry would cost
+  // more than the pages it frees.
+  if (whole <= released_ || whole - released_ < ReleaseStep) return;
   madvise(const_cast<uint8_t*>(mapped) + released_, whole - released_, MADV_DONTNEED);
   released_ = whole;
 }
@@ -112,6 +183,8 @@ bool LoadArchiveFile(const std::string& path, LoadedArchive* out, std::string* e
       }
       out->mapped = static_cast<const uint8_t*>(map);
       out->mappedSize = size;
+      WatchMapping(static_cast<uint8_t*>(map), size);
+      mappingFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
       data = out->mapped;
     }
     close(fd);

@@ -1,7 +1,9 @@
 // Loading an archive file for reading: a plain archive, or the archive that
 // a built Setup.exe carries as resource RARFILE 105. A regular file is
 // mapped, not read, so that memory holds only the parts being read; a pipe
-// ("-" is standard input) is read whole.
+// ("-" is standard input) is read whole. A mapped file that shrinks while
+// it is read does not end the process: the pages past its new end read as
+// zeros, and ArchiveCutShort says so.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,10 @@ struct LoadedArchive {
  private:
   size_t released_ = 0;  // bytes of the mapping let go so far: each page once
 };
+
+// True once a read of the mapped archive met a page that its file no longer
+// has (it was cut or truncated meanwhile). What was read there is zeros.
+bool ArchiveCutShort();
 
 // Opens path ("-": standard input). A file that begins neither as an
 // archive nor as an executable is refused from its first bytes. On failure

@@ -29,6 +29,9 @@ struct LoadedArchive;
 struct ArchiveWalk;
 bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk* walk);
 
+// Prints that the archive file shrank while it was read; returns ExitFailed.
+int ReportCutShort(const std::string& path);
+
 // Prints the walk's problem, if any, as the command's last line; returns
 // whether there was one.
 bool ReportWalkProblem(const std::string& path, const ArchiveWalk& walk);

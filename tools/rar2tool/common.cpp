@@ -34,7 +34,12 @@ bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk
     Fail(error);
     return false;
   }
-  if (!WalkArchive(archive->image, walk)) {
+  const bool walked = WalkArchive(archive->image, walk);
+  if (ArchiveCutShort()) {
+    ReportCutShort(path);
+    return false;
+  }
+  if (!walked) {
     Fail(path + ": not a RAR archive");
     return false;
   }
@@ -45,6 +50,10 @@ bool OpenForCommand(const std::string& path, LoadedArchive* archive, ArchiveWalk
   // resource's, so a cut shows as a short entry instead.
   if (archive->embedded && walk->end == WalkEnd::MissingEndBlock) walk->end = WalkEnd::Complete;
   return true;
+}
+
+int ReportCutShort(const std::string& path) {
+  return Fail(path + ": the file was cut short while it was read (changed by another program?)");
 }
 
 bool ReportWalkProblem(const std::string& path, const ArchiveWalk& walk) {

@@ -1,6 +1,5 @@
 #include "entry_fetch.h"
 
-#include <cstdlib>
 #include <unordered_map>
 
 #include "archive/archive_reader.h"
@@ -51,71 +50,112 @@ void IndexEntries(EntryFetcher* f) {
 }
 
 // Why a get request that was made failed.
-std::string DecodeFailure(const EntryFetcher& f, size_t index) {
+FetchOutcome DecodeFailure(const EntryFetcher& f, size_t index) {
   const ArchiveWalk& walk = *f.walk;
   const WalkedEntry& e = walk.entries[index];
-  if (!VersionSupported(e.unpackVersion))
-    return "unsupported version " + std::to_string(e.unpackVersion);
-  if (walk.solid && f.firstUnsupported < index) {
-    const WalkedEntry& earlier = walk.entries[f.firstUnsupported];
-    return "not decoded: the earlier solid entry " + Quoted(earlier) +
-           " needs unsupported version " + std::to_string(earlier.unpackVersion);
-  }
+  if (!VersionSupported(e.unpackVersion)) return {EntryProblem::UnsupportedVersion};
+  if (walk.solid && f.firstUnsupported < index)
+    return {EntryProblem::EarlierUnsupported, f.firstUnsupported};
   const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
-  if (encrypted && f.password == nullptr) return "encrypted, password needed";
+  if (encrypted && f.password == nullptr) return {EntryProblem::PasswordNeeded};
   if (walk.solid && (e.flags & EntryFlagSolid) && e.method != 0x30 && f.damagedInRun != SIZE_MAX)
-    return "CRC mismatch after the damaged earlier solid entry " +
-           Quoted(walk.entries[f.damagedInRun]);
-  if (encrypted) return "CRC mismatch (wrong password or damaged data)";
-  if (e.method != 0x30 && e.unpackVersion < 20)
-    return "CRC mismatch (compressed for unpack version " + std::to_string(e.unpackVersion) +
-           ", an older method than the RAR 2.0 one the installer decodes)";
-  return "CRC mismatch";
+    return {EntryProblem::AfterDamagedEarlier, f.damagedInRun};
+  if (encrypted) return {EntryProblem::WrongPasswordOrDamaged};
+  if (e.method != 0x30 && e.unpackVersion < 20) return {EntryProblem::OlderMethod};
+  return {EntryProblem::CrcMismatch};
+}
+
+// The reader hands pieces to a plain function; this one passes them on.
+void PassPieceOn(void* context, const uint8_t* bytes, uint32_t count) {
+  (*static_cast<const EntryPieces*>(context))(bytes, count);
 }
 
 }  // namespace
 
-std::string BlockedReason(EntryFetcher* f, size_t index) {
+FetchOutcome BlockedOutcome(EntryFetcher* f, size_t index) {
   IndexEntries(f);
-  const ArchiveWalk& walk = *f->walk;
+  const WalkedEntry& e = f->walk->entries[index];
+  if (e.pastInstallerStop) return {EntryProblem::PastInstallerStop};
+  if (e.flags & EntryFlagFromPreviousVolume) return {EntryProblem::FromPreviousVolume};
+  if (e.flags & EntryFlagIntoNextVolume) return {EntryProblem::IntoNextVolume};
+  if (f->sameNameBefore[index] != SIZE_MAX)
+    return {EntryProblem::SameNameEarlier, f->sameNameBefore[index]};
+  if (e.dataEnd > f->archive->image.size) return {EntryProblem::DataTruncated};
+  return {};
+}
+
+std::string DescribeOutcome(const EntryFetcher& f, size_t index, const FetchOutcome& outcome) {
+  const ArchiveWalk& walk = *f.walk;
   const WalkedEntry& e = walk.entries[index];
-  if (e.pastInstallerStop)
-    return "not reached: the installer's walk ends at an earlier block of type 0x77";
-  if (e.flags & EntryFlagFromPreviousVolume) return "continued from the previous volume";
-  if (e.flags & EntryFlagIntoNextVolume) return "continues in the next volume";
-  const size_t same = f->sameNameBefore[index];
-  if (same != SIZE_MAX)
-    return "cannot be fetched by name: the earlier entry " + Quoted(walk.entries[same]) +
-           " has the same name, and a request returns that one";
-  if (e.dataEnd > f->archive->image.size) return "data truncated";
+  const size_t other = outcome.earlier < walk.entries.size() ? outcome.earlier : index;
+  switch (outcome.problem) {
+    case EntryProblem::None:
+      return "";
+    case EntryProblem::PastInstallerStop:
+      return "not reached: the installer's walk ends at an earlier block of type 0x77";
+    case EntryProblem::FromPreviousVolume:
+      return "continued from the previous volume";
+    case EntryProblem::IntoNextVolume:
+      return "continues in the next volume";
+    case EntryProblem::SameNameEarlier:
+      return "cannot be fetched by name: the earlier entry " + Quoted(walk.entries[other]) +
+             " has the same name, and a request returns that one";
+    case EntryProblem::DataTruncated:
+      return "data truncated";
+    case EntryProblem::UnsupportedVersion:
+      return "unsupported version " + std::to_string(e.unpackVersion);
+    case EntryProblem::EarlierUnsupported:
+      return "not decoded: the earlier solid entry " + Quoted(walk.entries[other]) +
+             " needs unsupported version " + std::to_string(walk.entries[other].unpackVersion);
+    case EntryProblem::PasswordNeeded:
+      return "encrypted, password needed";
+    case EntryProblem::AfterDamagedEarlier:
+      return "CRC mismatch after the damaged earlier solid entry " + Quoted(walk.entries[other]);
+    case EntryProblem::WrongPasswordOrDamaged:
+      return "CRC mismatch (wrong password or damaged data)";
+    case EntryProblem::OlderMethod:
+      return "CRC mismatch (compressed for unpack version " + std::to_string(e.unpackVersion) +
+             ", an older method than the RAR 2.0 one the installer decodes)";
+    case EntryProblem::CrcMismatch:
+      return "CRC mismatch";
+    case EntryProblem::OutOfMemory:
+      return "out of memory for its " + Count(e.unpackedSize, "byte");
+    case EntryProblem::ArchiveCutShort:
+      return "not read: the archive file was cut short while it was read";
+  }
   return "";
 }
 
-bool FetchEntry(EntryFetcher* f, size_t index, uint8_t** data, uint32_t* size,
-                std::string* reason) {
+bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, FetchOutcome* outcome) {
   const WalkedEntry& e = f->walk->entries[index];
-  *data = nullptr;
-  *size = 0;
-  f->causeIsEarlier = false;
   // A compressed entry without the solid bit starts the decoder afresh.
   if (e.method != 0x30 && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
-  *reason = BlockedReason(f, index);
-  if (!reason->empty()) return false;
+  *outcome = BlockedOutcome(f, index);
+  if (outcome->failed()) return false;
   const std::string requested = RequestName(e);
   const unsigned failuresBefore = ReaderAllocationFailures();
-  if (ArchiveGetEntry(data, size, requested.c_str(), &f->archive->image, f->password) == 1)
-    return true;
+  // Each piece also lets the mapped pages behind the read position go, so
+  // that a large entry does not stay in memory as it is read.
+  LoadedArchive* archive = f->archive;
+  EntryPieces onEach = [&](const uint8_t* bytes, uint32_t count) {
+    archive->ReleaseBefore(archive->image.offset);
+    onPiece(bytes, count);
+  };
+  const bool fetched = ArchiveStreamEntry(requested.c_str(), &archive->image, f->password,
+                                          PassPieceOn, &onEach) == 1;
+  if (fetched) return true;
+  // What was read past a cut is zeros: not the entry's fault.
+  if (ArchiveCutShort()) {
+    *outcome = {EntryProblem::ArchiveCutShort};
+    return false;
+  }
   if (ReaderAllocationFailures() != failuresBefore) {
     // Not the entry's fault: it was not judged at all.
-    *reason = "out of memory for its " + Count(e.unpackedSize, "byte");
-    f->causeIsEarlier = false;
+    *outcome = {EntryProblem::OutOfMemory};
     f->damagedInRun = SIZE_MAX;
     return false;
   }
-  *reason = DecodeFailure(*f, index);
-  // A failure whose cause is an earlier entry is said once for all it hits.
-  f->causeIsEarlier = reason->compare(0, 12, "not decoded:") == 0 ||
-                      reason->find("after the damaged earlier") != std::string::npos;
+  *outcome = DecodeFailure(*f, index);
   if (e.method != 0x30 && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
   return false;
 }

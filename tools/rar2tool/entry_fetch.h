@@ -1,16 +1,49 @@
 // Fetching the entries of a walked archive one after another through the
-// installer's get request, and telling why one failed: the request itself
-// only answers 1 or 0, the reasons come from the headers and from what
-// happened to the entries before it.
+// installer's get request, streamed in pieces, and telling why one failed:
+// the request itself only answers 1 or 0, the reasons come from the headers
+// and from what happened to the entries before it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "archive_file.h"
 #include "header_walk.h"
+
+// Why an entry was not fetched.
+enum class EntryProblem {
+  None,
+  // Told from the headers before any decoding.
+  PastInstallerStop,
+  FromPreviousVolume,
+  IntoNextVolume,
+  SameNameEarlier,  // `earlier` has the same name
+  DataTruncated,
+  // Told after the request failed.
+  UnsupportedVersion,
+  EarlierUnsupported,  // the solid entry `earlier` needs an unsupported version
+  PasswordNeeded,
+  AfterDamagedEarlier,  // the solid entry `earlier` failed first
+  WrongPasswordOrDamaged,
+  OlderMethod,  // compressed by a method older than the installer's
+  CrcMismatch,
+  OutOfMemory,
+  ArchiveCutShort,  // the archive file shrank while it was read
+};
+
+struct FetchOutcome {
+  EntryProblem problem = EntryProblem::None;
+  size_t earlier = SIZE_MAX;  // the entry the problem lies in, where another one
+  bool failed() const { return problem != EntryProblem::None; }
+  // The cause lies in an earlier entry and may stop many: said once for all.
+  bool causeIsEarlier() const {
+    return problem == EntryProblem::EarlierUnsupported ||
+           problem == EntryProblem::AfterDamagedEarlier;
+  }
+};
 
 struct EntryFetcher {
   EntryFetcher(LoadedArchive* archive, const ArchiveWalk* walk, const char* password)
@@ -21,8 +54,6 @@ struct EntryFetcher {
   // The first compressed entry of the current solid run that failed: the
   // entries that continue its decoder state cannot come out right.
   size_t damagedInRun = SIZE_MAX;
-  // The last failure's cause lies in an earlier entry and may stop many.
-  bool causeIsEarlier = false;
   // Built on first use, one hash lookup per entry: for each entry the first
   // earlier one whose request name is equal (SIZE_MAX when none), and the
   // first entry of a version the installer does not decode.
@@ -30,12 +61,19 @@ struct EntryFetcher {
   size_t firstUnsupported = SIZE_MAX;
 };
 
-// Fetches entry `index` (the caller frees *data). Call it in archive order.
-// Returns false with *reason set when the entry cannot be fetched or fails
-// its CRC test; *data is then null.
-bool FetchEntry(EntryFetcher* fetcher, size_t index, uint8_t** data, uint32_t* size,
-                std::string* reason);
+// Receives the fetched entry's bytes in order, a bounded piece at a time.
+using EntryPieces = std::function<void(const uint8_t* bytes, uint32_t count)>;
+
+// Fetches entry `index`, handing its bytes to onPiece as they are decoded;
+// call it in archive order. Returns false with the outcome set when the
+// entry cannot be fetched or fails its CRC test; the pieces it may have
+// handed on by then are to be thrown away.
+bool FetchEntry(EntryFetcher* fetcher, size_t index, const EntryPieces& onPiece,
+                FetchOutcome* outcome);
 
 // Why an entry cannot be fetched, told from the headers alone before any
-// decoding; empty when nothing there stands in the way.
-std::string BlockedReason(EntryFetcher* fetcher, size_t index);
+// decoding; problem None when nothing there stands in the way.
+FetchOutcome BlockedOutcome(EntryFetcher* fetcher, size_t index);
+
+// The outcome of entry `index` as one line of text.
+std::string DescribeOutcome(const EntryFetcher& fetcher, size_t index, const FetchOutcome& outcome);

@@ -115,6 +115,7 @@ int ExtractCommand(ToolOptions options) {
   FailureLog log;
   std::vector<FolderTime> folderTimes;
   uint64_t written = 0, kept = 0;
+  bool cutShort = false;
   for (size_t i = 0; i < walk.entries.size(); i++) {
     const WalkedEntry& e = walk.entries[i];
     const std::string name = DisplayName(e.name);
@@ -147,10 +148,10 @@ int ExtractCommand(ToolOptions options) {
     const Presence presence = LookAt(folder, leaf, &inTheWay);
     // What the headers alone tell comes first: the second entry of a name
     // would otherwise only meet the file the first one wrote.
-    const std::string blocked = BlockedReason(&fetcher, i);
+    const FetchOutcome blocked = BlockedOutcome(&fetcher, i);
     bool go = true;
-    if (!blocked.empty()) {
-      log.Entry(name + ": " + blocked);
+    if (blocked.failed()) {
+      log.Entry(name + ": " + DescribeOutcome(fetcher, i, blocked));
       go = false;
     } else if (presence == Presence::InTheWay) {
       log.Entry(name + ": " + folderPath + "/" + leaf + ": " + inTheWay);
@@ -162,26 +163,49 @@ int ExtractCommand(ToolOptions options) {
       log.Entry(name + ": " + folderPath + "/" + leaf + ": exists (-o overwrites, -k keeps)");
       go = false;
     }
+    uint64_t seen = 0;
+    NewFile file;
+    if (go && !file.Begin(folder, folderPath, leaf, &failure)) {
+      Record(&log, name, failure);
+      go = false;
+    }
     if (go) {
-      uint8_t* data = nullptr;
-      uint32_t size = 0;
-      if (!FetchEntry(&fetcher, i, &data, &size, &reason)) {
-        if (fetcher.causeIsEarlier)
+      // The entry goes to its file piece by piece as it is decoded.
+      FetchOutcome outcome;
+      const bool fetched = FetchEntry(
+          &fetcher, i,
+          [&](const uint8_t* bytes, uint32_t count) {
+            file.Append(bytes, count);
+            seen += count;
+            progress.Advance(count, 0);
+          },
+          &outcome);
+      if (!fetched) {
+        file.Abandon();
+        progress.Clear();
+        if (outcome.problem == EntryProblem::ArchiveCutShort) {
+          close(folder);
+          cutShort = true;
+          break;
+        }
+        const std::string reason = DescribeOutcome(fetcher, i, outcome);
+        if (outcome.causeIsEarlier())
           log.Cause(reason);
         else
           log.Entry(name + ": " + reason);
-      } else if (!WriteFileIn(folder, folderPath, leaf, data, size, DosTimeToUnix(e.modifiedTime),
-                              presence == Presence::RegularFile, &failure)) {
+      } else if (!file.Finish(DosTimeToUnix(e.modifiedTime), presence == Presence::RegularFile,
+                              &failure)) {
+        progress.Clear();
         Record(&log, name, failure);
       } else {
+        progress.Clear();
         if (!options.quiet) std::printf("%s\n", PrintableText(relative).c_str());
         written++;
       }
-      std::free(data);
       archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     }
     close(folder);
-    progress.Advance(e.unpackedSize, 1);
+    progress.Advance(e.unpackedSize > seen ? e.unpackedSize - seen : 0, 1);
   }
   progress.Clear();
   // Folders' times last, deepest first, since writing into a folder moves
@@ -204,6 +228,8 @@ int ExtractCommand(ToolOptions options) {
   std::printf("%s extracted%s\n", Count(written, "file").c_str(),
               kept > 0 ? (", " + Count(kept, "existing file") + " kept").c_str() : "");
   log.PrintCauses();
+  // Every entry after the cut would fail alike: the command stops there.
+  if (cutShort) return ReportCutShort(options.archive);
   if (walk.volume && log.count() > 0)
     Fail(options.archive +
          ": a volume of a multi-volume archive; entries split across volumes "

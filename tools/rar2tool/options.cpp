@@ -88,10 +88,12 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   app.require_subcommand(1);
 
   CLI::App* list = app.add_subcommand("list", "list the entries of ARCHIVE");
-  list->add_option("ARCHIVE", o->archive, "archive or Setup.exe")->required();
+  list->add_option("ARCHIVE", o->archive, "archive or Setup.exe (- for standard input)")
+      ->required();
 
   CLI::App* test = app.add_subcommand("test", "check every header and every entry of ARCHIVE");
-  test->add_option("ARCHIVE", o->archive, "archive or Setup.exe")->required();
+  test->add_option("ARCHIVE", o->archive, "archive or Setup.exe (- for standard input)")
+      ->required();
   AddPasswordOptions(test, &o->password, "of encrypted entries");
   test->add_flag("-q,--quiet", o->quiet, "no progress line");
   test->add_flag("--setup-layout", o->setupLayout,
@@ -100,7 +102,8 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
                  "block, method 0x35 for every entry, folders too)");
 
   CLI::App* extract = app.add_subcommand("extract", "extract ARCHIVE into DIR");
-  extract->add_option("ARCHIVE", o->archive, "archive or Setup.exe")->required();
+  extract->add_option("ARCHIVE", o->archive, "archive or Setup.exe (- for standard input)")
+      ->required();
   extract->add_option("DIR", o->dir, "destination folder, made with its parents")->required();
   AddPasswordOptions(extract, &o->password, "of encrypted entries");
   CLI::Option* overwrite =
@@ -122,7 +125,8 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
                  "refuses a product Setup would fail on or that misses files it relies on");
   AddPasswordOptions(pack, &o->password, "to encrypt with");
   pack->add_flag("-q,--quiet", o->quiet, "no progress line");
-  pack->add_option("ARCHIVE", o->archive, "archive to write (an existing archive is replaced)")
+  pack->add_option("ARCHIVE", o->archive,
+                   "archive to write (an existing archive is replaced; - for standard output)")
       ->required();
   pack->add_option("PATH", o->paths, "files and folders to pack")->required();
 

@@ -105,6 +105,21 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
   return ok;
 }
 
+// Writes the archive to standard output ("-"), every write checked.
+bool WriteToStandardOutput(const std::vector<uint8_t>& bytes, std::string* error) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      *error = std::string("standard output: cannot write: ") + std::strerror(n < 0 ? errno : EIO);
+      return false;
+    }
+    done += size_t(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 int PackCommand(ToolOptions options) {
@@ -112,12 +127,17 @@ int PackCommand(ToolOptions options) {
   packer::ArchiveSettings& settings = options.pack;
   if (!ResolvePassword(&options.password, true, &error)) return Fail(error);
   settings.password = options.password.given ? options.password.password : "";
+  // "-" sends the archive to standard output, and the summary to standard
+  // error; an archive is never sent to a terminal.
+  const bool toStandardOutput = options.archive == "-";
+  if (toStandardOutput && isatty(STDOUT_FILENO) == 1)
+    return Fail("standard output is a terminal; not writing an archive there");
   // Refused before any work: an hour of compression is not wasted on it.
-  if (!MayReplace(options.archive, &error)) return Fail(error);
+  if (!toStandardOutput && !MayReplace(options.archive, &error)) return Fail(error);
   std::vector<packer::PackItem> items;
   bool readWhole = false;
-  const bool collected =
-      packer::CollectInputs(options.paths, options.archive, &items, &error, &readWhole);
+  const bool collected = packer::CollectInputs(
+      options.paths, toStandardOutput ? "" : options.archive, &items, &error, &readWhole);
   if (!collected) {
     // Every problem of the tree, one line each.
     size_t start = 0;
@@ -146,15 +166,17 @@ int PackCommand(ToolOptions options) {
   const bool built = packer::BuildArchive(items, settings, &bytes, &error, &summary);
   progress.Clear();
   if (!built) return Fail(error);
-  if (!WriteAtomically(options.archive, bytes, &error)) return Fail(error);
+  if (toStandardOutput ? !WriteToStandardOutput(bytes, &error)
+                       : !WriteAtomically(options.archive, bytes, &error))
+    return Fail(error);
   std::string stored;
   if (summary.storedFiles > 0)
     stored = " (" + Count(summary.storedFiles, "file") + " stored: compression would not shrink " +
              (summary.storedFiles == 1 ? "it" : "them") + ")";
-  std::printf("%s, %s, %s packed into %s%s, archive %s\n", Count(summary.files, "file").c_str(),
-              Count(summary.folders, "folder").c_str(),
-              Count(summary.unpackedBytes, "byte").c_str(),
-              Count(summary.packedBytes, "byte").c_str(), stored.c_str(),
-              Count(bytes.size(), "byte").c_str());
+  std::fprintf(toStandardOutput ? stderr : stdout, "%s, %s, %s packed into %s%s, archive %s\n",
+               Count(summary.files, "file").c_str(), Count(summary.folders, "folder").c_str(),
+               Count(summary.unpackedBytes, "byte").c_str(),
+               Count(summary.packedBytes, "byte").c_str(), stored.c_str(),
+               Count(bytes.size(), "byte").c_str());
   return ExitOk;
 }

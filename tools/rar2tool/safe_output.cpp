@@ -144,42 +144,54 @@ bool MoveIntoPlace(int folderFd, const std::string& temp, const std::string& nam
 
 }  // namespace
 
-bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string& name,
-                 const uint8_t* data, uint32_t size, std::time_t modified, bool replace,
-                 OutputFailure* failure) {
-  const std::string path = Join(folderPath, name);
+bool NewFile::Begin(int folderFd, const std::string& folderPath, const std::string& name,
+                    OutputFailure* failure) {
+  folderFd_ = folderFd;
+  name_ = name;
+  path_ = Join(folderPath, name);
+  writeErrno_ = 0;
   // Every file is written under a temporary name beside its own and renamed
   // when complete: a failed or interrupted entry never leaves a partial
   // file under its real name, where a later run with -k would keep it.
-  std::string temp;
-  const int fd = CreateTemporary(folderFd, &temp);
-  if (fd < 0) {
+  fd_ = CreateTemporary(folderFd, &temp_);
+  if (fd_ < 0) {
     failure->entryOnly = false;
     failure->where = folderPath;
     failure->what = std::string("cannot create files: ") + std::strerror(errno);
     return false;
   }
-  bool ok = WriteAll(fd, data, size);
-  int savedErrno = errno;
-  if (ok) SetTimes(fd, modified);
-  if (close(fd) != 0 && ok) {
+  return true;
+}
+
+void NewFile::Append(const uint8_t* data, uint32_t size) {
+  // After the first failure the rest has nowhere to go; Finish reports it.
+  if (fd_ < 0 || writeErrno_ != 0) return;
+  if (!WriteAll(fd_, data, size)) writeErrno_ = errno;
+}
+
+bool NewFile::Finish(std::time_t modified, bool replace, OutputFailure* failure) {
+  bool ok = writeErrno_ == 0;
+  int savedErrno = writeErrno_;
+  if (ok) SetTimes(fd_, modified);
+  if (close(fd_) != 0 && ok) {
     ok = false;
     savedErrno = errno;
   }
+  fd_ = -1;
   if (!ok) {
-    unlinkat(folderFd, temp.c_str(), 0);
+    unlinkat(folderFd_, temp_.c_str(), 0);
     ClearPendingFile();
     failure->entryOnly = true;
-    failure->where = path;
+    failure->where = path_;
     failure->what = std::string("cannot write: ") + std::strerror(savedErrno);
     return false;
   }
-  if (!MoveIntoPlace(folderFd, temp, name, replace)) {
+  if (!MoveIntoPlace(folderFd_, temp_, name_, replace)) {
     savedErrno = errno;
-    unlinkat(folderFd, temp.c_str(), 0);
+    unlinkat(folderFd_, temp_.c_str(), 0);
     ClearPendingFile();
     failure->entryOnly = true;
-    failure->where = path;
+    failure->where = path_;
     failure->what = savedErrno == EEXIST
                         ? "exists (-o overwrites, -k keeps)"
                         : std::string("cannot rename into place: ") + std::strerror(savedErrno);
@@ -187,6 +199,14 @@ bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string&
   }
   ClearPendingFile();
   return true;
+}
+
+void NewFile::Abandon() {
+  if (fd_ < 0) return;
+  close(fd_);
+  fd_ = -1;
+  unlinkat(folderFd_, temp_.c_str(), 0);
+  ClearPendingFile();
 }
 
 void SetFolderTime(int folderFd, std::time_t modified) {

@@ -26,12 +26,33 @@ enum class Presence { Absent, RegularFile, InTheWay };
 // What stands at `name` in folderFd, without following a link.
 Presence LookAt(int folderFd, const std::string& name, std::string* what);
 
-// Writes data as `name` in folderFd with the given modification time. With
-// `replace`, an existing regular file is replaced atomically; otherwise the
-// file must not exist. Returns false with *failure set, leaving nothing.
-bool WriteFileIn(int folderFd, const std::string& folderPath, const std::string& name,
-                 const uint8_t* data, uint32_t size, std::time_t modified, bool replace,
-                 OutputFailure* failure);
+// A file written as `name` in a folder in pieces: under a temporary name
+// beside it until Finish gives it its name, so that a failed or interrupted
+// entry leaves nothing under the name.
+class NewFile {
+ public:
+  NewFile() = default;
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  ~NewFile() { Abandon(); }
+  // Creates the temporary file. Returns false with *failure set.
+  bool Begin(int folderFd, const std::string& folderPath, const std::string& name,
+             OutputFailure* failure);
+  // Writes the next piece; a failure is kept for Finish to report.
+  void Append(const uint8_t* data, uint32_t size);
+  // Sets the modification time and renames the whole file into place: over
+  // an existing regular file with `replace`, otherwise only where nothing
+  // stands. Returns false with *failure set, leaving nothing.
+  bool Finish(std::time_t modified, bool replace, OutputFailure* failure);
+  // Removes the temporary file (the entry failed).
+  void Abandon();
+
+ private:
+  int folderFd_ = -1;
+  int fd_ = -1;
+  int writeErrno_ = 0;
+  std::string name_, path_, temp_;
+};
 
 // Sets a folder's modification time (after its contents are written).
 void SetFolderTime(int folderFd, std::time_t modified);
