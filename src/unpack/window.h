@@ -27,6 +27,34 @@ HotInline void Copy4(uint8_t* to, const uint8_t* from) {
   std::memcpy(to, &v, 4);
 }
 
+// Copies length bytes from `from`, distance bytes behind `to`, with the
+// effect of a forward byte-at-a-time copy, neither side wrapping. Nothing
+// outside the length bytes is written.
+HotInline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length, uint32_t distance) {
+  if (distance >= 8 && length >= 8) {
+    // Each step reads bytes at least 8 back, all written already; the last
+    // step ends exactly at the match end, rewriting equal bytes.
+    uint32_t i = 0;
+    do {
+      Copy8(to + i, from + i);
+      i += 8;
+    } while (i + 8 < length);
+    Copy8(to + length - 8, from + length - 8);
+  } else if (distance >= length && length >= 4) {
+    Copy4(to, from);
+    Copy4(to + length - 4, from + length - 4);
+  } else if (distance == 1) {
+    // A run of one byte, filled eight at a time (no library call: the loop
+    // around this keeps its state in registers).
+    const uint64_t v = 0x0101010101010101ull * *from;
+    uint32_t i = 0;
+    for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
+    for (; i < length; i++) to[i] = uint8_t(v);
+  } else {
+    for (uint32_t i = 0; i < length; i++) to[i] = from[i];
+  }
+}
+
 // Copies length bytes from distance back to dst, with the effect of a
 // forward byte-at-a-time copy over the wrapping window; returns the new
 // write position. Nothing outside the length bytes is written: bytes ahead
@@ -37,30 +65,7 @@ HotInline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, ui
   // at least length bytes ahead of it (a distance near the window size puts
   // the wrapped source just ahead).
   if (dst + length <= WindowSize && src + length <= WindowSize && distance <= WindowSize - length) {
-    uint8_t* to = w + dst;
-    const uint8_t* from = w + src;
-    if (distance >= 8 && length >= 8) {
-      // Each step reads bytes at least 8 back, all written already; the
-      // last step ends exactly at the match end, rewriting equal bytes.
-      uint32_t i = 0;
-      do {
-        Copy8(to + i, from + i);
-        i += 8;
-      } while (i + 8 < length);
-      Copy8(to + length - 8, from + length - 8);
-    } else if (distance >= length && length >= 4) {
-      Copy4(to, from);
-      Copy4(to + length - 4, from + length - 4);
-    } else if (distance == 1) {
-      // A run of one byte, filled eight at a time (no library call: the
-      // loop around this keeps its state in registers).
-      const uint64_t v = 0x0101010101010101ull * *from;
-      uint32_t i = 0;
-      for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
-      for (; i < length; i++) to[i] = uint8_t(v);
-    } else {
-      for (uint32_t i = 0; i < length; i++) to[i] = from[i];
-    }
+    CopyForward(w + dst, w + src, length, distance);
     return (dst + length) & WindowMask;
   }
   for (uint32_t i = 0, s = src; i < length; i++) {
@@ -85,25 +90,7 @@ HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, u
     }
     return at + length;
   }
-  const uint8_t* from = to - distance;
-  if (distance >= 8 && length >= 8) {
-    uint32_t i = 0;
-    do {
-      Copy8(to + i, from + i);
-      i += 8;
-    } while (i + 8 < length);
-    Copy8(to + length - 8, from + length - 8);
-  } else if (distance >= length && length >= 4) {
-    Copy4(to, from);
-    Copy4(to + length - 4, from + length - 4);
-  } else if (distance == 1) {
-    const uint64_t v = 0x0101010101010101ull * *from;
-    uint32_t i = 0;
-    for (; i + 8 <= length; i += 8) std::memcpy(to + i, &v, 8);
-    for (; i < length; i++) to[i] = uint8_t(v);
-  } else {
-    for (uint32_t i = 0; i < length; i++) to[i] = from[i];
-  }
+  CopyForward(to, to - distance, length, distance);
   return at + length;
 }
 
