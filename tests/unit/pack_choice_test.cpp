@@ -88,8 +88,9 @@ TEST(PackChoice, RunHeavyFilesPackAtLeastAsSmallAsZlibsBest) {
     if (kind == "sound" || kind == "sound then zeros" || kind == "text") continue;
     const uint64_t deflate = DeflateSize(s.data);
     EXPECT_LE(PackedSize(s.data, 5, AudioChoice::Automatic), deflate) << kind << " at -m5";
-    if (kind != "screen bitmap")
+    if (kind != "screen bitmap") {
       EXPECT_LE(PackedSize(s.data, 3, AudioChoice::Automatic), deflate) << kind << " at -m3";
+    }
   }
 }
 
