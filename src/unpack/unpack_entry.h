@@ -21,7 +21,7 @@ struct UnpackHandOver {
   // Or, with no output, where they are handed on as they are delivered, so
   // that an entry of any size needs no buffer of its own.
   PieceSink sink;
-  uint32_t capacity;   // bytes output (or the sink) can take; no delivery passes it
+  uint32_t capacity;  // bytes output (or the sink) can take; no delivery passes it
   // Bytes writable at output, capacity or more. With room for size +
   // OutputSlack the entry is decoded straight into output, no copy made.
   uint64_t room;
