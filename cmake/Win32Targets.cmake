@@ -33,8 +33,9 @@ set(archive_check ${CMAKE_BINARY_DIR}/archive_check.bin)
 add_custom_command(OUTPUT ${check_tool}
   COMMAND ${ORBIVUE_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${CMAKE_SOURCE_DIR}/src
           -o ${check_tool} ${CMAKE_SOURCE_DIR}/resources/archive_check_value.cpp
-          ${CMAKE_SOURCE_DIR}/src/archive/crc32.cpp
+          ${CMAKE_SOURCE_DIR}/src/archive/crc32.cpp ${CMAKE_SOURCE_DIR}/src/archive/crc32_folded.cpp
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/archive_check_value.cpp ${CMAKE_SOURCE_DIR}/src/archive/crc32.cpp
+          ${CMAKE_SOURCE_DIR}/src/archive/crc32_folded.cpp
   COMMENT "Building the host program that records the archive's check value")
 add_custom_command(OUTPUT ${archive_check}
   COMMAND ${check_tool} ${payload_archive} ${archive_check}
