@@ -6,13 +6,7 @@ tool=$1
 data=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 # Not an archive, missing, empty: one line on stderr, exit 1.
 printf 'hello, not an archive at all, just text\n' > "$work/text.rar"

@@ -7,13 +7,7 @@ set -uo pipefail
 tool=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 # find stops at the first match, so no grep -q closes the pipe early under pipefail.
 no_temporaries() { [ -z "$(find "$1" -name '.rar2tool-*' -print -quit)" ]; }
 

@@ -8,13 +8,7 @@ tool=$1
 . "$(dirname "$0")/stand_in_programs.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 one_line_failure() {  # description, then the command
   failure_with_status 1 "$@"

@@ -12,13 +12,7 @@ gen=$2
 . "$(dirname "$0")/stand_in_programs.sh"
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 patch_byte() {  # file, offset, byte as two hex digits
   printf "\\x$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none

@@ -1,0 +1,9 @@
+# The command-line tests' own checks, sourced by each: a count of what
+# passed and failed, and the line and status that end the test.
+passed=0
+failed=0
+
+check() {  # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
+}
