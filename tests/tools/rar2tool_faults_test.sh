@@ -92,8 +92,29 @@ head -c 64000000 /dev/zero > "$work/packed/zeros.bin"
 if [ "${ORBIVUE_SANITIZED:-0}" = 1 ]; then
   echo "skip: memory limits, as $tool is built with AddressSanitizer"
 else
+  # Pack reads its files in pieces and writes the archive as it goes: a
+  # 600 MB file (sparse, so quick to make) packs in 100 MB of address space,
+  # solid and encrypted too, and comes back whole.
+  mkdir -p "$work/sparse"
+  truncate -s 600M "$work/sparse/zeros.bin"
+  for options in "-m1" "-m3 -s -psecret"; do
+    # shellcheck disable=SC2086
+    (
+      ulimit -v 100000
+      "$tool" pack -q $options "$work/sparse.rar" "$work/sparse" > /dev/null 2> "$work/err"
+    )
+    check "pack $options of a 600 MB file in 100 MB of address space: exit 0" test $? -eq 0
+    # shellcheck disable=SC2086
+    "$tool" test $([ "$options" = -m1 ] || echo -psecret) "$work/sparse.rar" > "$work/out"
+    check "pack $options of a 600 MB file in 100 MB: comes back whole" \
+      grep -qx "OK sparse\\\\zeros.bin" "$work/out"
+    rm -f "$work/sparse.rar"
+  done
+  rm -rf "$work/sparse"
+  # Too little even for the compressor's window: one line, exit 1, and
+  # neither the archive nor its temporary file.
   (
-    ulimit -v 150000
+    ulimit -v 20000
     "$tool" pack -q "$work/oom.rar" "$work/big" > /dev/null 2> "$work/err"
   )
   status=$?
@@ -101,6 +122,7 @@ else
   check "pack without memory: one line" test "$(wc -l < "$work/err")" -eq 1
   check "pack without memory: says so" grep -q "out of memory\|Cannot allocate memory" "$work/err"
   check "pack without memory: no archive" test ! -e "$work/oom.rar"
+  check "pack without memory: no temporary file" no_temporaries "$work"
   # An entry is tested and extracted in bounded pieces: the 96 MB entry
   # fits beside its 96 MB mapping where a copy of it would not.
   (

@@ -10,6 +10,7 @@
 
 #include "packer/code_page.h"
 #include "packer/input_tree.h"
+#include "packer/item_reader.h"
 
 namespace {
 
@@ -34,6 +35,16 @@ class PackInputs : public ::testing::Test {
                std::string* error) {
     return packer::CollectInputs(paths, "", items, error);
   }
+  // An item's bytes, as the packer reads them.
+  static std::string ReadItem(const packer::PackItem& item) {
+    packer::ItemReader reader;
+    std::string bytes(item.size, '\0'), error;
+    const bool ok =
+        reader.Read(item, 0, reinterpret_cast<uint8_t*>(&bytes[0]), uint32_t(item.size), &error) &&
+        reader.CheckUnchanged(item, &error);
+    EXPECT_TRUE(ok) << error;
+    return bytes;
+  }
   std::string root_;
 };
 
@@ -56,7 +67,10 @@ TEST_F(PackInputs, NamesAreRelativeToTheParentOfEachArgument) {
                                              "product\\Modules/", "product\\Modules\\x.Module",
                                              "loose.ini"};
   EXPECT_EQ(names, expected);
-  EXPECT_EQ(std::string(items[2].data.begin(), items[2].data.end()), "bee");
+  // Files are named, not read: their bytes are read when packed.
+  EXPECT_EQ(items[2].path, root_ + "/product//b.txt");
+  EXPECT_EQ(items[2].size, 3u);
+  EXPECT_EQ(ReadItem(items[2]), "bee");
 }
 
 TEST_F(PackInputs, CyrillicNamesAreStoredInCodePage1251) {
@@ -108,11 +122,21 @@ TEST_F(PackInputs, RefusesInputsThatCannotBeArchived) {
 TEST_F(PackInputs, AFileThatChangesWhileItIsReadIsRefused) {
   // The kernel reports size 0 for this file and then hands out its text,
   // like a file that grows while it is read.
-  std::vector<uint8_t> data;
-  std::time_t mtime;
+  std::vector<packer::PackItem> items;
   std::string error;
-  EXPECT_FALSE(packer::ReadWholeFile("/proc/self/status", &data, &mtime, &error));
-  EXPECT_NE(error.find("changed while being read"), std::string::npos) << error;
+  ASSERT_TRUE(Collect({"/proc/self/status"}, &items, &error)) << error;
+  ASSERT_EQ(items.size(), 1u);
+  packer::ItemReader reader;
+  EXPECT_FALSE(reader.CheckUnchanged(items[0], &error));
+  EXPECT_NE(error.find("changed while being packed"), std::string::npos) << error;
+
+  // A file that is rewritten after it was listed: other size, or other time.
+  Write("grows", "one");
+  ASSERT_TRUE(Collect({root_ + "/grows"}, &items, &error)) << error;
+  Write("grows", "one and more");
+  uint8_t byte;
+  EXPECT_FALSE(reader.Read(items.back(), 0, &byte, 1, &error));
+  EXPECT_NE(error.find("changed while being packed"), std::string::npos) << error;
 }
 
 TEST_F(PackInputs, TheArchiveBeingWrittenIsLeftOut) {

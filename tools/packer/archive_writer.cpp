@@ -7,6 +7,7 @@
 #include "archive/byte_order.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
+#include "item_reader.h"
 #include "match_finder.h"
 #include "store_trial.h"
 
@@ -36,14 +37,328 @@ void SealHeader(std::vector<uint8_t>* archive, size_t start) {
   (*archive)[start + 1] = uint8_t(crc >> 8);
 }
 
-void Encrypt(std::vector<uint8_t>* packed, const std::string& password) {
-  packed->resize((packed->size() + 15) & ~size_t(15), 0);
-  SetCipherPassword(password.c_str());
-  for (size_t i = 0; i < packed->size(); i += 16) CipherEncrypt(packed->data() + i);
-}
-
 int Depth(const std::string& name) {
   return int(std::count(name.begin(), name.end(), '\\'));
+}
+
+// Appends a file or folder header; its packed size and CRC are patched in
+// once the data is written.
+void AppendFileHeader(std::vector<uint8_t>* archive, const PackItem& item, uint16_t flags,
+                      uint32_t packedSize, uint32_t unpackedSize, uint32_t crc, uint8_t method) {
+  std::vector<uint8_t>& a = *archive;
+  const size_t start = a.size();
+  AppendU16(&a, 0);
+  a.push_back(0x74);
+  AppendU16(&a, flags);
+  AppendU16(&a, uint32_t(32 + item.name.size()));
+  AppendU32(&a, packedSize);
+  AppendU32(&a, unpackedSize);
+  a.push_back(2);  // archived on Win32
+  AppendU32(&a, crc);
+  AppendU32(&a, item.modifiedTime);
+  a.push_back(20);
+  a.push_back(method);
+  AppendU16(&a, uint32_t(item.name.size()));
+  AppendU32(&a, item.directory ? 0x10 : 0x20);
+  a.insert(a.end(), item.name.begin(), item.name.end());
+  SealHeader(&a, start);
+}
+
+// Bytes of the files read at a time, when stored.
+constexpr uint32_t CopyPiece = 1u << 20;
+// Encrypted bytes gathered before they are written.
+constexpr size_t CodedPiece = 64u << 10;
+
+// The files' entries as they are written: each header first with its packed
+// size and CRC open, patched once the data is written; the data encrypted on
+// its way out when a password is given. Files are written in order: stored
+// ones copied from their file, compressed ones as a stream hands them over.
+class Writer {
+ public:
+  Writer(const ArchiveSettings& settings, bool solid, ArchiveOutput* out,
+         const std::vector<const PackItem*>& files, std::string* error)
+      : settings_(settings),
+        solid_(solid),
+        out_(out),
+        files_(files),
+        error_(error),
+        crcOf_(files.size(), 0),
+        crcKnown_(files.size(), false) {
+    packedSize.assign(files.size(), 0);
+    error_->clear();
+  }
+
+  std::vector<bool> stored;
+  std::vector<uint64_t> packedSize;  // each file's data area as written
+  ItemReader reader;
+  uint8_t method = 0;
+
+  bool Failed(const std::string& why) {
+    if (error_->empty()) *error_ = why;
+    return false;
+  }
+  bool OutputFailed() { return Failed(out_->error); }
+
+  bool Append(const uint8_t* p, size_t n) { return out_->Append(p, n) || OutputFailed(); }
+
+  // Drops everything from at on; nextFile is the next to write.
+  bool CutTo(uint64_t at, size_t nextFile) {
+    if (!out_->CutTo(at)) return OutputFailed();
+    next_ = nextFile;
+    if (nextFile == 0) streamStarted_ = false;
+    return true;
+  }
+
+  bool NotSmaller(size_t i) const {
+    const uint64_t plain = ItemSize(*files_[i]), made = packedSize[i];
+    // Encryption pads to whole 16-byte blocks, so sizes compare padded.
+    return !settings_.password.empty() ? (plain + 15) / 16 <= (made + 15) / 16 : plain <= made;
+  }
+
+  // A file read again must read as it did: else its header would not
+  // describe its data.
+  bool NoteCrc(size_t i, uint32_t crc) {
+    if (crcKnown_[i] && crcOf_[i] != crc) return Failed(ChangedReason(*files_[i]));
+    crcOf_[i] = crc;
+    crcKnown_[i] = true;
+    return true;
+  }
+
+  // Writes the stored files before file end.
+  bool WriteStoredUpTo(size_t end) {
+    for (; next_ < end; next_++)
+      if (!WriteStored(next_)) return false;
+    return true;
+  }
+
+  // Compresses the files members (one stream, entries as laid out in it)
+  // and writes them, with the stored files between them.
+  bool WriteStream(const std::vector<size_t>& members, const std::vector<StreamEntry>& entries,
+                   uint32_t size, const EncodeSettings& encode, EncodeReport* report);
+
+ private:
+  class Input;
+  class Sink;
+
+  uint16_t FileFlags() {
+    uint16_t flags = FileHasData | FileWindow1M;
+    if (solid_ && streamStarted_) flags |= FileSolid;
+    if (!settings_.password.empty()) flags |= FileEncrypted;
+    return flags;
+  }
+
+  bool BeginEntry(size_t i, uint16_t flags, uint8_t entryMethod) {
+    entryStart_ = out_->Size();
+    entryFlags_ = flags;
+    entryMethod_ = entryMethod;
+    dataBytes_ = 0;
+    tailLength_ = 0;
+    header_.clear();
+    AppendFileHeader(&header_, *files_[i], flags, 0, uint32_t(ItemSize(*files_[i])), 0,
+                     entryMethod);
+    if (!settings_.password.empty()) SetCipherPassword(settings_.password.c_str());
+    return Append(header_.data(), header_.size());
+  }
+
+  bool Data(const uint8_t* p, size_t n) {
+    if (settings_.password.empty()) {
+      dataBytes_ += n;
+      return Append(p, n);
+    }
+    while (n > 0) {
+      const size_t take = std::min(n, size_t(16) - tailLength_);
+      std::memcpy(tail_ + tailLength_, p, take);
+      tailLength_ += take;
+      p += take;
+      n -= take;
+      if (tailLength_ == 16) {
+        CipherEncrypt(tail_);
+        coded_.insert(coded_.end(), tail_, tail_ + 16);
+        tailLength_ = 0;
+        if (coded_.size() >= CodedPiece && !FlushCoded()) return false;
+      }
+    }
+    return FlushCoded();
+  }
+
+  bool FlushCoded() {
+    dataBytes_ += coded_.size();
+    const bool ok = Append(coded_.data(), coded_.size());
+    coded_.clear();
+    return ok;
+  }
+
+  bool EndEntry(size_t i, uint32_t crc) {
+    if (tailLength_ > 0) {
+      std::memset(tail_ + tailLength_, 0, 16 - tailLength_);
+      CipherEncrypt(tail_);
+      coded_.insert(coded_.end(), tail_, tail_ + 16);
+      tailLength_ = 0;
+      if (!FlushCoded()) return false;
+    }
+    if (dataBytes_ > 0xFFFFFFFFull) return Failed("archive larger than 4 GiB");
+    packedSize[i] = dataBytes_;
+    header_.clear();
+    AppendFileHeader(&header_, *files_[i], entryFlags_, uint32_t(dataBytes_),
+                     uint32_t(ItemSize(*files_[i])), crc, entryMethod_);
+    return out_->Patch(entryStart_, header_.data(), header_.size()) || OutputFailed();
+  }
+
+  bool WriteStored(size_t i) {
+    const PackItem& item = *files_[i];
+    if (!BeginEntry(i, FileFlags(), 0x30)) return false;
+    piece_.resize(CopyPiece);
+    uint32_t crc = 0xFFFFFFFFu;
+    const uint64_t size = ItemSize(item);
+    for (uint64_t at = 0; at < size;) {
+      const uint32_t n = uint32_t(std::min<uint64_t>(CopyPiece, size - at));
+      if (!reader.Read(item, at, piece_.data(), n, error_)) return false;
+      crc = UpdateCrc32(crc, piece_.data(), n);
+      if (!Data(piece_.data(), n)) return false;
+      at += n;
+    }
+    if (!reader.CheckUnchanged(item, error_) || !NoteCrc(i, ~crc)) return false;
+    return EndEntry(i, ~crc);
+  }
+
+  const ArchiveSettings& settings_;
+  const bool solid_;
+  ArchiveOutput* out_;
+  const std::vector<const PackItem*>& files_;
+  std::string* error_;
+  std::vector<uint32_t> crcOf_;
+  std::vector<bool> crcKnown_;
+  size_t next_ = 0;  // the next file to write
+  bool streamStarted_ = false;  // a compressed file has been written
+  // The entry being written.
+  uint64_t entryStart_ = 0, dataBytes_ = 0;
+  uint16_t entryFlags_ = 0;
+  uint8_t entryMethod_ = 0;
+  std::vector<uint8_t> header_, coded_, piece_;
+  uint8_t tail_[16] = {};
+  size_t tailLength_ = 0;
+};
+
+// The stream's bytes: its member files one after another, read through the
+// writer's reader; the CRC-32 of each is taken as it is read in order.
+class Writer::Input : public StreamInput {
+ public:
+  Input(Writer* w, const std::vector<size_t>& members, const std::vector<StreamEntry>& entries)
+      : w_(w), members_(members), entries_(entries) {
+    crcs.assign(members.size(), 0);
+  }
+
+  bool Rewind() override {
+    at_ = 0;
+    member_ = 0;
+    crc_ = 0xFFFFFFFFu;
+    return FinishWhole();
+  }
+
+  bool ReadNext(uint8_t* out, uint32_t n) override {
+    while (n > 0) {
+      if (member_ >= members_.size()) return w_->Failed("internal error: read past the stream");
+      const PackItem& item = *w_->files_[members_[member_]];
+      const uint32_t take = uint32_t(std::min<uint64_t>(n, entries_[member_].size - at_));
+      if (!w_->reader.Read(item, at_, out, take, w_->error_)) return false;
+      crc_ = UpdateCrc32(crc_, out, take);
+      at_ += take;
+      out += take;
+      n -= take;
+      if (!FinishWhole()) return false;
+    }
+    return true;
+  }
+
+  bool ReadAt(uint32_t at, uint8_t* out, uint32_t n) override {
+    size_t k = size_t(std::upper_bound(entries_.begin(), entries_.end(), at,
+                                       [](uint32_t v, const StreamEntry& e) { return v < e.begin; }) -
+                      entries_.begin());
+    k = k > 0 ? k - 1 : 0;
+    while (k + 1 < entries_.size() && entries_[k].size == 0) k++;
+    return w_->reader.Read(*w_->files_[members_[k]], at - entries_[k].begin, out, n, w_->error_);
+  }
+
+  std::vector<uint32_t> crcs;  // of each member read whole
+
+ private:
+  // Closes the members read to their end (empty ones at once).
+  bool FinishWhole() {
+    while (member_ < members_.size() && at_ == entries_[member_].size) {
+      const size_t i = members_[member_];
+      if (!w_->reader.CheckUnchanged(*w_->files_[i], w_->error_)) return false;
+      crcs[member_] = ~crc_;
+      if (!w_->NoteCrc(i, ~crc_)) return false;
+      member_++;
+      at_ = 0;
+      crc_ = 0xFFFFFFFFu;
+    }
+    return true;
+  }
+
+  Writer* w_;
+  const std::vector<size_t>& members_;
+  const std::vector<StreamEntry>& entries_;
+  size_t member_ = 0;
+  uint64_t at_ = 0;
+  uint32_t crc_ = 0xFFFFFFFFu;
+};
+
+// Where the compressor's bytes go: each member's entry, after the stored
+// files before it.
+class Writer::Sink : public StreamOutput {
+ public:
+  Sink(Writer* w, const std::vector<size_t>& members, const Input& input)
+      : w_(w),
+        members_(members),
+        input_(input),
+        start_(w->out_->Size()),
+        next_(w->next_),
+        started_(w->streamStarted_) {}
+
+  bool Write(size_t entry, const uint8_t* bytes, size_t n) override {
+    return Begin(entry) && w_->Data(bytes, n);
+  }
+
+  bool EndEntry(size_t entry) override {
+    if (!Begin(entry) || !w_->EndEntry(members_[entry], input_.crcs[entry])) return false;
+    w_->next_ = members_[entry] + 1;
+    return true;
+  }
+
+  bool Restart() override {
+    begun_ = SIZE_MAX;
+    if (!w_->CutTo(start_, next_)) return false;
+    w_->streamStarted_ = started_;
+    return true;
+  }
+
+ private:
+  bool Begin(size_t entry) {
+    if (begun_ == entry) return true;
+    begun_ = entry;
+    if (!w_->WriteStoredUpTo(members_[entry])) return false;
+    const uint16_t flags = w_->FileFlags();
+    w_->streamStarted_ = true;
+    return w_->BeginEntry(members_[entry], flags, w_->method);
+  }
+
+  Writer* w_;
+  const std::vector<size_t>& members_;
+  const Input& input_;
+  const uint64_t start_;
+  const size_t next_;
+  const bool started_;
+  size_t begun_ = SIZE_MAX;
+};
+
+bool Writer::WriteStream(const std::vector<size_t>& members,
+                         const std::vector<StreamEntry>& entries, uint32_t size,
+                         const EncodeSettings& encode, EncodeReport* report) {
+  Input input(this, members, entries);
+  Sink sink(this, members, input);
+  if (EncodeStreamFrom(&input, size, entries, encode, &sink, report)) return true;
+  return Failed("internal error: the compressor stopped");
 }
 
 }  // namespace
@@ -58,7 +373,7 @@ std::string EntryNameKey(const std::string& name) {
 }
 
 bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
-                  std::vector<uint8_t>* out, std::string* error, PackSummary* summary) {
+                  ArchiveOutput* out, std::string* error, PackSummary* summary) {
   PackSummary local;
   PackSummary& sum = summary ? *summary : local;
   sum = PackSummary{};
@@ -94,7 +409,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
                "' (names differing only in case or separators cannot both be fetched)";
       return false;
     }
-    if (item.data.size() > 0xFFFFFFF0u) {
+    if (ItemSize(item) > 0xFFFFFFF0u) {
       *error = item.name + ": larger than a RAR 2.x entry can hold";
       return false;
     }
@@ -112,106 +427,40 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   }
 
   // Packed data of every file, and whether it is stored.
-  std::vector<std::vector<uint8_t>> packed(files.size());
-  std::vector<bool> stored(files.size(), settings.level == 0);
+  Writer w(settings, solid, out, files, error);
+  std::vector<bool>& stored = w.stored;
+  stored.assign(files.size(), settings.level == 0);
   EncodeSettings encode;
   encode.level = settings.level;
   encode.audio = settings.audio;
   encode.guardEntryEnds = !settings.password.empty();
   uint64_t total = 0;
-  for (const PackItem* f : files) total += f->data.size();
+  for (const PackItem* f : files) total += ItemSize(*f);
   if (solid && settings.level > 0 && total > 0xFFFFFFFFull - MatchPadding) {
     *error = "solid stream larger than 4 GiB";
     return false;
   }
-  // Encryption pads to whole 16-byte blocks, so sizes compare padded.
-  const bool padded = !settings.password.empty();
-  auto notSmaller = [&](size_t i) {
-    const uint64_t plain = files[i]->data.size(), made = packed[i].size();
-    return padded ? (plain + 15) / 16 <= (made + 15) / 16 : plain <= made;
-  };
   const bool fallBack = !settings.setupLayout;
   uint64_t progressTotal = total, progressBase = 0;
   auto tell = [&](uint64_t done) {
     if (settings.progress) settings.progress(progressBase + done, progressTotal);
   };
-  if (settings.level > 0 && solid) {
-    // Data that a trial finds incompressible is stored from the start, so
-    // that the stream is not compressed once with it only to be compressed
-    // again without it.
-    if (fallBack)
-      for (size_t i = 0; i < files.size(); i++)
-        if (LooksIncompressible(files[i]->data, encode)) {
-          stored[i] = true;
-          progressBase += files[i]->data.size();
-          tell(0);
-        }
-    // Stored files stay out of the stream: the reader passes them over
-    // without the decoder, which then continues from the file before.
-    for (int pass = 0; pass < 3; pass++) {
-      std::vector<uint8_t> stream;
-      std::vector<StreamEntry> entries;
-      std::vector<size_t> members;
-      for (size_t i = 0; i < files.size(); i++) {
-        if (stored[i]) continue;
-        entries.push_back({uint32_t(stream.size()), uint32_t(files[i]->data.size())});
-        members.push_back(i);
-        stream.insert(stream.end(), files[i]->data.begin(), files[i]->data.end());
-      }
-      if (members.empty()) break;
-      const uint32_t size = uint32_t(stream.size());
-      stream.resize(stream.size() + MatchPadding, 0);
-      encode.progress = [&](uint32_t done) { tell(done); };
-      sum.encoding = EncodeReport{};
-      std::vector<std::vector<uint8_t>> out =
-          EncodeStream(stream.data(), size, entries, encode, &sum.encoding);
-      bool more = false;
-      for (size_t k = 0; k < members.size(); k++) {
-        packed[members[k]].swap(out[k]);
-        if (fallBack && notSmaller(members[k])) more = true;
-      }
-      if (!more || pass == 2) break;
-      for (size_t i : members)
-        if (notSmaller(i)) stored[i] = true;
-      progressBase += size;
-      progressTotal += size;
-    }
-  } else if (settings.level > 0) {
-    for (size_t i = 0; i < files.size(); i++) {
-      // Data that a trial finds incompressible is stored without the long
-      // compression that would only end in storing it.
-      if (fallBack && LooksIncompressible(files[i]->data, encode)) {
-        stored[i] = true;
-        progressBase += files[i]->data.size();
-        tell(0);
-        continue;
-      }
-      std::vector<uint8_t> stream(files[i]->data);
-      const uint32_t size = uint32_t(stream.size());
-      stream.resize(stream.size() + MatchPadding, 0);
-      EncodeReport report;
-      encode.progress = [&](uint32_t done) { tell(done); };
-      packed[i] = EncodeStream(stream.data(), size, {{0, size}}, encode, &report)[0];
-      progressBase += size;
-      sum.encoding.lzBlocks += report.lzBlocks;
-      sum.encoding.audioBlocks += report.audioBlocks;
-      sum.encoding.audioChannelsUsed |= report.audioChannelsUsed;
-      sum.encoding.closeChoices += report.closeChoices;
-      for (int k = 0; k < SymbolKinds; k++) sum.encoding.symbols[k] += report.symbols[k];
-      if (fallBack && notSmaller(i)) stored[i] = true;
-    }
-  }
-  for (size_t i = 0; i < files.size(); i++)
-    if (stored[i]) packed[i] = files[i]->data;
+  // Whether a trial finds file i incompressible; false when it cannot be read.
+  auto trial = [&](size_t i, bool* looks) {
+    bool readFailed = false;
+    *looks = LooksIncompressible(
+        ItemSize(*files[i]),
+        [&](uint64_t at, uint8_t* p, uint32_t n) {
+          return w.reader.Read(*files[i], at, p, n, error);
+        },
+        encode, &readFailed);
+    return !readFailed;
+  };
 
   BuildCrc32Table();
-  if (!settings.password.empty())
-    for (auto& p : packed)
-      if (!p.empty()) Encrypt(&p, settings.password);
-
   const uint8_t levelMethod = settings.setupLayout ? 0x35 : uint8_t(0x30 + settings.level);
-  std::vector<uint8_t>& a = *out;
-  a.assign(Marker, Marker + 7);
+  w.method = levelMethod;
+  std::vector<uint8_t> a(Marker, Marker + 7);
   const size_t mainStart = a.size();
   AppendU16(&a, 0);
   a.push_back(0x73);
@@ -223,64 +472,117 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   AppendU16(&a, 0);
   AppendU32(&a, 0);
   SealHeader(&a, mainStart);
-
-  auto writeEntry = [&](const PackItem& item, uint16_t flags, const std::vector<uint8_t>& data,
-                        uint8_t method) {
-    const size_t start = a.size();
-    AppendU16(&a, 0);
-    a.push_back(0x74);
-    AppendU16(&a, flags);
-    AppendU16(&a, uint32_t(32 + item.name.size()));
-    AppendU32(&a, uint32_t(data.size()));
-    AppendU32(&a, uint32_t(item.data.size()));
-    a.push_back(2);  // archived on Win32
-    AppendU32(&a, Crc32(item.data.data(), item.data.size()));
-    AppendU32(&a, item.modifiedTime);
-    a.push_back(20);
-    a.push_back(method);
-    AppendU16(&a, uint32_t(item.name.size()));
-    AppendU32(&a, item.directory ? 0x10 : 0x20);
-    a.insert(a.end(), item.name.begin(), item.name.end());
-    SealHeader(&a, start);
-    a.insert(a.end(), data.begin(), data.end());
-  };
-  const std::vector<uint8_t> none;
   for (const PackItem* folder : folders) {
-    writeEntry(*folder, FileHasData | FileDirectory, none, levelMethod);
+    AppendFileHeader(&a, *folder, FileHasData | FileDirectory, 0, 0, 0, levelMethod);
     sum.folders++;
   }
-  // A compressed file continues the decoder state when a compressed file
-  // came before it; the first one starts it afresh.
-  bool streamStarted = false;
+  if (!w.Append(a.data(), a.size())) return false;
+  const uint64_t filesStart = out->Size();
+
+  if (settings.level > 0 && solid) {
+    // Data that a trial finds incompressible is stored from the start, so
+    // that the stream is not compressed once with it only to be compressed
+    // again without it.
+    if (fallBack)
+      for (size_t i = 0; i < files.size(); i++) {
+        bool looks = false;
+        if (!trial(i, &looks)) return false;
+        if (looks) {
+          stored[i] = true;
+          progressBase += ItemSize(*files[i]);
+          tell(0);
+        }
+      }
+    // Stored files stay out of the stream: the reader passes them over
+    // without the decoder, which then continues from the file before.
+    for (int pass = 0; pass < 3; pass++) {
+      if (!w.CutTo(filesStart, 0)) return false;
+      std::vector<StreamEntry> entries;
+      std::vector<size_t> members;
+      uint64_t size = 0;
+      for (size_t i = 0; i < files.size(); i++) {
+        if (stored[i]) continue;
+        entries.push_back({uint32_t(size), uint32_t(ItemSize(*files[i]))});
+        members.push_back(i);
+        size += ItemSize(*files[i]);
+      }
+      if (members.empty()) break;
+      encode.progress = [&](uint32_t done) { tell(done); };
+      sum.encoding = EncodeReport{};
+      if (!w.WriteStream(members, entries, uint32_t(size), encode, &sum.encoding)) return false;
+      if (!w.WriteStoredUpTo(files.size())) return false;
+      bool more = false;
+      for (size_t i : members)
+        if (fallBack && w.NotSmaller(i)) more = true;
+      if (!more || pass == 2) break;
+      for (size_t i : members)
+        if (w.NotSmaller(i)) stored[i] = true;
+      progressBase += size;
+      progressTotal += size;
+    }
+    if (!w.WriteStoredUpTo(files.size())) return false;
+  } else {
+    for (size_t i = 0; i < files.size(); i++) {
+      const uint64_t entryStart = out->Size();
+      bool looks = false;
+      // Data that a trial finds incompressible is stored without the long
+      // compression that would only end in storing it.
+      if (settings.level > 0 && fallBack && !trial(i, &looks)) return false;
+      if (settings.level > 0 && looks) {
+        stored[i] = true;
+        progressBase += ItemSize(*files[i]);
+        tell(0);
+      } else if (settings.level > 0) {
+        const uint32_t size = uint32_t(ItemSize(*files[i]));
+        EncodeReport report;
+        encode.progress = [&](uint32_t done) { tell(done); };
+        if (!w.WriteStream({i}, {{0, size}}, size, encode, &report)) return false;
+        progressBase += size;
+        sum.encoding.lzBlocks += report.lzBlocks;
+        sum.encoding.audioBlocks += report.audioBlocks;
+        sum.encoding.audioChannelsUsed |= report.audioChannelsUsed;
+        sum.encoding.closeChoices += report.closeChoices;
+        for (int k = 0; k < SymbolKinds; k++) sum.encoding.symbols[k] += report.symbols[k];
+        // Not made smaller: written again, stored, from the file read anew.
+        if (fallBack && w.NotSmaller(i)) {
+          stored[i] = true;
+          if (!w.CutTo(entryStart, i)) return false;
+        }
+      }
+      if (stored[i] && !w.WriteStoredUpTo(i + 1)) return false;
+      if (out->Size() > MaxArchive) {
+        *error = "archive larger than 4 GiB";
+        return false;
+      }
+    }
+  }
   for (size_t i = 0; i < files.size(); i++) {
-    uint16_t flags = FileHasData | FileWindow1M;
-    if (solid && streamStarted) flags |= FileSolid;
-    if (!stored[i]) streamStarted = true;
-    if (!settings.password.empty()) flags |= FileEncrypted;
-    writeEntry(*files[i], flags, packed[i], stored[i] ? 0x30 : levelMethod);
     sum.files++;
     if (stored[i] && settings.level > 0) sum.storedFiles++;
-    sum.unpackedBytes += files[i]->data.size();
-    sum.packedBytes += packed[i].size();
-    if (a.size() > MaxArchive) {
-      *error = "archive larger than 4 GiB";
-      return false;
-    }
+    sum.unpackedBytes += ItemSize(*files[i]);
+    sum.packedBytes += w.packedSize[i];
   }
   if (!settings.setupLayout) {
     // The end-of-archive block of RAR 2.x and later readers.
-    const size_t start = a.size();
+    a.clear();
     AppendU16(&a, 0);
     a.push_back(0x7B);
     AppendU16(&a, 0x4000);
     AppendU16(&a, 7);
-    SealHeader(&a, start);
+    SealHeader(&a, 0);
+    if (!w.Append(a.data(), a.size())) return false;
   }
-  if (a.size() > MaxArchive) {
+  if (out->Size() > MaxArchive) {
     *error = "archive larger than 4 GiB";
     return false;
   }
   return true;
+}
+
+bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
+                  std::vector<uint8_t>* out, std::string* error, PackSummary* summary) {
+  VectorOutput output(out);
+  return BuildArchive(items, settings, &output, error, summary);
 }
 
 }  // namespace packer

@@ -1,4 +1,4 @@
-// Writing a RAR 2.x archive in memory: the marker, the main header, one file
+// Writing a RAR 2.x archive as it is made, into a file or memory: the marker, the main header, one file
 // header per entry with its packed data (stored, or RAR 2.0 compressed, and
 // encrypted with the archive cipher when a password is given), and the end
 // block. With the setup layout it writes the exact shape of the installer's
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_output.h"
 #include "stream_encoder.h"
 
 namespace packer {
@@ -17,9 +18,19 @@ namespace packer {
 struct PackItem {
   std::string name;  // archive name: code page 1251 bytes, backslash separators
   bool directory = false;
-  std::vector<uint8_t> data;
+  std::vector<uint8_t> data;  // the contents, when path is empty
   uint32_t modifiedTime = 0;  // MS-DOS date and time
+  // A file read while it is packed, a piece at a time, instead of data: it
+  // must still have the size and modification time (in nanoseconds) that it
+  // had when it was listed, and read the same every time it is read.
+  std::string path;
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;
 };
+
+inline uint64_t ItemSize(const PackItem& item) {
+  return item.path.empty() ? item.data.size() : item.size;
+}
 
 // The installed product's uninstaller, in the root of the archive.
 constexpr char SetupUninstaller[] = "uninstall.exe";
@@ -44,11 +55,18 @@ struct PackSummary {
   EncodeReport encoding;
 };
 
-// Builds the whole archive into out. A file that compression would not make
+// Writes the archive into out as it is made: memory is bounded by the
+// compressor's window and buffers, not by the files. A file that compression would not make
 // smaller is stored (method 0x30), in a solid archive too, where it is left
 // out of the compressed stream; the setup layout keeps one method for all. Returns false with a
 // one-line reason (settings that contradict each other, a name the reader could not find again,
-// sizes past the format's 32-bit fields).
+// sizes past the format's 32-bit fields, a file that cannot be read or
+// changed while it was packed, a failed write). A file that was read more
+// than once (to store it after all, or for another encoding) must read the
+// same every time: the archive's data always agrees with its headers.
+bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
+                  ArchiveOutput* out, std::string* error, PackSummary* summary = nullptr);
+// The same, into memory.
 bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& settings,
                   std::vector<uint8_t>* out, std::string* error, PackSummary* summary = nullptr);
 

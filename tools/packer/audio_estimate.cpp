@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace packer {
 
@@ -37,34 +38,36 @@ double AudioBits(const AudioModel& start, int channels, const uint8_t* data, uin
   return bits;
 }
 
-SoundEstimate EstimateSound(const uint8_t* data, uint32_t size) {
-  constexpr uint32_t Window = 8192, Windows = 8;
-  uint32_t starts[Windows];
-  uint32_t windowCount, windowSize;
+SoundSampling SoundSamplesOf(uint32_t size) {
+  constexpr uint32_t Window = 8192, Windows = SoundSampling::MaxWindows;
+  SoundSampling s{};
   if (size <= Window * Windows) {
-    windowCount = 1;
-    windowSize = size;
-    starts[0] = 0;
+    s.count = 1;
+    s.windowSize = size;
+    s.starts[0] = 0;
   } else {
-    windowCount = Windows;
-    windowSize = Window;
+    s.count = Windows;
+    s.windowSize = Window;
     // Window starts keep a multiple of 4 bytes, so channels stay in step.
     for (uint32_t w = 0; w < Windows; w++)
-      starts[w] = uint32_t(uint64_t(size - Window) * w / (Windows - 1)) & ~3u;
+      s.starts[w] = uint32_t(uint64_t(size - Window) * w / (Windows - 1)) & ~3u;
   }
+  return s;
+}
+
+SoundEstimate EstimateSoundSamples(const uint8_t* samples, const SoundSampling& s) {
   SoundEstimate e{1, 8.0, 8.0};
-  if (size == 0) return e;
+  if (s.windowSize == 0) return e;
   uint32_t plain[256] = {};
-  for (uint32_t w = 0; w < windowCount; w++)
-    for (uint32_t i = 0; i < windowSize; i++) plain[data[starts[w] + i]]++;
-  const double sampled = double(windowCount) * windowSize;
+  for (uint32_t i = 0; i < s.count * s.windowSize; i++) plain[samples[i]]++;
+  const double sampled = double(s.count) * s.windowSize;
   e.plainBitsPerByte = EntropyBits(plain, 256) / sampled;
   for (int channels = 1; channels <= 4; channels++) {
     double bits = 0;
-    for (uint32_t w = 0; w < windowCount; w++) {
+    for (uint32_t w = 0; w < s.count; w++) {
       AudioModel fresh;
       ResetAudioModel(&fresh);
-      bits += AudioBits(fresh, channels, data + starts[w], windowSize);
+      bits += AudioBits(fresh, channels, samples + size_t(w) * s.windowSize, s.windowSize);
     }
     const double perByte = bits / sampled;
     if (perByte < e.audioBitsPerByte) {
@@ -73,6 +76,15 @@ SoundEstimate EstimateSound(const uint8_t* data, uint32_t size) {
     }
   }
   return e;
+}
+
+SoundEstimate EstimateSound(const uint8_t* data, uint32_t size) {
+  const SoundSampling s = SoundSamplesOf(size);
+  if (s.count == 1) return EstimateSoundSamples(data, s);
+  std::vector<uint8_t> samples(size_t(s.count) * s.windowSize);
+  for (uint32_t w = 0; w < s.count; w++)
+    std::memcpy(samples.data() + size_t(w) * s.windowSize, data + s.starts[w], s.windowSize);
+  return EstimateSoundSamples(samples.data(), s);
 }
 
 }  // namespace packer

@@ -18,6 +18,18 @@ struct SoundEstimate {
 // each channel count.
 SoundEstimate EstimateSound(const uint8_t* data, uint32_t size);
 
+// Where the estimate of size bytes looks: count windows of windowSize bytes
+// at starts, so that a stream read in pieces can fetch just those.
+struct SoundSampling {
+  static constexpr uint32_t MaxWindows = 8;
+  uint32_t count;
+  uint32_t windowSize;
+  uint32_t starts[MaxWindows];
+};
+SoundSampling SoundSamplesOf(uint32_t size);
+// The estimate from the sampled windows laid back to back.
+SoundEstimate EstimateSoundSamples(const uint8_t* samples, const SoundSampling& sampling);
+
 // Bits to code the bytes as audio with `channels` channels, continuing a
 // copy of model (its current channel as a new block header leaves it).
 double AudioBits(const AudioModel& model, int channels, const uint8_t* data, uint32_t size);

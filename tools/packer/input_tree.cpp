@@ -34,9 +34,11 @@ struct Walk {
   bool unread = false;
 };
 
+}  // namespace
+
 // One line per problem: a control character in a path (a newline is a
 // valid byte of a name) is written as \xNN.
-std::string Reason(const std::string& path, const std::string& why) {
+std::string InputProblem(const std::string& path, const std::string& why) {
   std::string line;
   for (const char c : path) {
     if (uint8_t(c) < 0x20 || c == 0x7F) {
@@ -48,6 +50,12 @@ std::string Reason(const std::string& path, const std::string& why) {
     }
   }
   return line + ": " + why;
+}
+
+namespace {
+
+std::string Reason(const std::string& path, const std::string& why) {
+  return InputProblem(path, why);
 }
 
 // Converts one name component and notes every rule of Windows file names
@@ -136,21 +144,29 @@ void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   }
   PackItem item;
   item.name = name;
-  std::time_t mtime;
-  std::string problem;
-  if (walk->unread) {
-    // The archive will not be written: only whether the file opens counts.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Unreadable(walk, Reason(path, std::strerror(errno)));
-    if (fd >= 0) close(fd);
+  // The file is read when it is packed, a piece at a time; here only
+  // whether it opens counts, and what it is now, which it must still be then.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    Unreadable(walk, Reason(path, std::strerror(errno)));
     walk->items->push_back(std::move(item));  // its name still counts
     return;
   }
-  if (!ReadWholeFile(path, &item.data, &mtime, &problem)) {
-    Unreadable(walk, problem);
+  struct stat opened;
+  const bool statOk = fstat(fd, &opened) == 0;
+  close(fd);
+  if (!statOk || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev) {
+    Unreadable(walk, Reason(path, "changed while being listed"));
     return;
   }
-  item.modifiedTime = DosTime(mtime);
+  if (uint64_t(opened.st_size) > 0xFFFFFFF0ull) {
+    Unreadable(walk, Reason(path, "larger than a RAR 2.x entry can hold"));
+    return;
+  }
+  item.path = path;
+  item.size = uint64_t(opened.st_size);
+  item.modifiedNs = int64_t(opened.st_mtim.tv_sec) * 1000000000 + opened.st_mtim.tv_nsec;
+  item.modifiedTime = DosTime(opened.st_mtime);
   walk->items->push_back(std::move(item));
 }
 
@@ -188,52 +204,6 @@ uint32_t DosTime(std::time_t when) {
     return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
   return uint32_t(t.tm_year - 80) << 25 | uint32_t(t.tm_mon + 1) << 21 | uint32_t(t.tm_mday) << 16 |
          uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::time_t* mtime,
-                   std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = Reason(path, std::strerror(errno));
-    return false;
-  }
-  struct stat before;
-  if (fstat(fd, &before) != 0) {
-    *error = Reason(path, std::strerror(errno));
-    close(fd);
-    return false;
-  }
-  if (uint64_t(before.st_size) > 0xFFFFFFF0ull) {
-    *error = Reason(path, "larger than a RAR 2.x entry can hold");
-    close(fd);
-    return false;
-  }
-  data->clear();
-  data->reserve(size_t(before.st_size));
-  uint8_t chunk[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *error = Reason(path, std::strerror(errno));
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    data->insert(data->end(), chunk, chunk + n);
-    if (data->size() > size_t(before.st_size)) break;  // growing: caught below
-  }
-  struct stat after;
-  const bool statOk = fstat(fd, &after) == 0;
-  close(fd);
-  if (!statOk || data->size() != size_t(before.st_size) || after.st_size != before.st_size ||
-      after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
-      after.st_mtim.tv_nsec != before.st_mtim.tv_nsec) {
-    *error = Reason(path, "changed while being read");
-    return false;
-  }
-  *mtime = before.st_mtime;
-  return true;
 }
 
 bool CollectInputs(const std::vector<std::string>& paths, const std::string& excludePath,

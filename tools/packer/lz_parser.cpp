@@ -39,6 +39,12 @@ LzParser::LzParser(const uint8_t* data, uint32_t size, const ParseLevel& level)
     chains_ = std::make_unique<HashChains>(data, size);
 }
 
+void LzParser::SetData(const uint8_t* data) {
+  data_ = data;
+  if (chains_) chains_->SetData(data);
+  if (trees_) trees_->SetData(data);
+}
+
 void LzParser::SkipBytes(uint32_t begin, uint32_t end) {
   // A position entered twice would link to itself.
   if (chains_)

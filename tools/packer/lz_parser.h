@@ -26,6 +26,10 @@ class LzParser {
  public:
   // data holds size bytes and MatchPadding readable bytes after them.
   LzParser(const uint8_t* data, uint32_t size, const ParseLevel& level);
+  // The stream's bytes now lie at data: a stream read in pieces holds, at
+  // each call of Parse, the window before begin and the bytes up to end
+  // and a little past it.
+  void SetData(const uint8_t* data);
 
   // Appends the steps for the bytes [begin, end), continuing state. Steps
   // never reach past end; every position before begin is already known to

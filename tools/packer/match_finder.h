@@ -41,6 +41,8 @@ struct Match {
 class HashChains {
  public:
   HashChains(const uint8_t* data, uint32_t size);
+  // The stream's bytes now lie at data (read in pieces, they move).
+  void SetData(const uint8_t* data) { data_ = data; }
   // Enters pos into the chains.
   void Insert(uint32_t pos);
   // Longest match at pos of at most maxLength bytes that a new match can
@@ -65,6 +67,7 @@ class HashChains {
 class BinaryTrees {
  public:
   BinaryTrees(const uint8_t* data, uint32_t size);
+  void SetData(const uint8_t* data) { data_ = data; }
   // Enters pos into its tree and stores in out the matches of increasing
   // length met on the way (each the nearest of its length); returns their
   // count, at most MaxMatchesPerPosition.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "stream_encoder.h"
@@ -20,6 +21,11 @@ constexpr int StoreTrialPieces = 4;
 // True when a file of at least StoreTrialMinimum bytes has pieces at its
 // start, its end and two points between, none of which compression makes
 // smaller. Stops at the first piece that does shrink.
+// The pieces are fetched with read (offset, destination, count), which
+// may fail: the answer is then false and *readFailed is set.
+using ReadPiece = std::function<bool(uint64_t at, uint8_t* out, uint32_t n)>;
+bool LooksIncompressible(uint64_t size, const ReadPiece& read, const EncodeSettings& settings,
+                         bool* readFailed);
 bool LooksIncompressible(const std::vector<uint8_t>& data, const EncodeSettings& settings);
 
 }  // namespace packer

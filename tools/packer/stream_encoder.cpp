@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "audio_estimate.h"
 #include "audio_predictor.h"
@@ -34,6 +35,125 @@ struct Run {
   int channels;       // 0 for LZ
 };
 
+// Bytes past a segment's end that the match finders may read (a match from
+// its last position, the trees' longest), and the padding after them.
+constexpr uint32_t LookaheadBytes = 4096;
+// Alternative encodings whose packed bytes come to at most this are kept in
+// memory, so that the winner is not made twice; larger ones are measured,
+// and made again only when they win.
+constexpr uint64_t KeptTrialBytes = 32u << 20;
+
+// The stream's bytes as the encoder needs them: the whole stream when it is
+// in memory; otherwise a buffer that holds, from each segment's start, the
+// window behind it and the segment and lookahead ahead of it, read in order
+// and moved down as the segment advances. Positions stay those of the
+// stream: Data() + pos is byte pos for every byte the buffer holds.
+class StreamWindow {
+ public:
+  StreamWindow(const uint8_t* data, uint32_t size) : direct_(data), size_(size), end_(size) {}
+  StreamWindow(StreamInput* input, uint32_t size) : input_(input), size_(size) {}
+
+  // Starts over at the stream's first byte.
+  bool Start() {
+    if (direct_ != nullptr) return true;
+    base_ = end_ = 0;
+    return input_->Rewind();
+  }
+
+  // Makes [from - MaxDistance, to + LookaheadBytes) readable, as far as the
+  // stream goes.
+  bool Prepare(uint32_t from, uint32_t to) {
+    if (direct_ != nullptr) return true;
+    const uint32_t want = size_ - to > LookaheadBytes ? to + LookaheadBytes : size_;
+    if (want <= end_) return true;
+    const size_t capacity = size_t(WindowSize) + SegmentBytes + LookaheadBytes;
+    if (buffer_.empty()) buffer_.assign(capacity + MatchPadding, 0);
+    if (want - base_ > capacity) {
+      const uint32_t keep = from > WindowSize ? from - WindowSize : 0;
+      std::memmove(buffer_.data(), buffer_.data() + (keep - base_), end_ - keep);
+      base_ = keep;
+    }
+    if (!input_->ReadNext(buffer_.data() + (end_ - base_), want - end_)) return false;
+    end_ = want;
+    std::memset(buffer_.data() + (end_ - base_), 0, MatchPadding);
+    return true;
+  }
+
+  // Byte pos of the stream at Data() + pos, for every pos the buffer holds.
+  // The address is made by integer arithmetic: below the buffer's start
+  // nothing is ever read.
+  const uint8_t* Data() const {
+    if (direct_ != nullptr) return direct_;
+    return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(buffer_.data()) - base_);
+  }
+
+  // n bytes at stream offset at: from the buffer when it holds them.
+  bool Copy(uint32_t at, uint8_t* out, uint32_t n) {
+    if (direct_ != nullptr || (at >= base_ && at + n <= end_)) {
+      std::memcpy(out, Data() + at, n);
+      return true;
+    }
+    return input_->ReadAt(at, out, n);
+  }
+
+ private:
+  const uint8_t* direct_ = nullptr;
+  StreamInput* input_ = nullptr;
+  uint32_t size_;
+  std::vector<uint8_t> buffer_;
+  uint32_t base_ = 0;  // stream offset of buffer_[0]
+  uint32_t end_ = 0;   // stream offset past the last byte read
+};
+
+// Packed bytes kept in memory, one vector per entry, up to a limit: past
+// it they are dropped and only counted.
+class KeptOutput : public StreamOutput {
+ public:
+  KeptOutput(size_t entries, uint64_t limit) : packed(entries), limit_(limit) {}
+  bool Write(size_t entry, const uint8_t* bytes, size_t n) override {
+    kept_ += n;
+    if (kept_ > limit_ && !overflowed) {
+      overflowed = true;
+      for (std::vector<uint8_t>& p : packed) std::vector<uint8_t>().swap(p);
+    }
+    if (!overflowed) packed[entry].insert(packed[entry].end(), bytes, bytes + n);
+    return true;
+  }
+  bool EndEntry(size_t) override { return true; }
+  bool Restart() override {
+    for (std::vector<uint8_t>& p : packed) p.clear();
+    kept_ = 0;
+    overflowed = false;
+    return true;
+  }
+  std::vector<std::vector<uint8_t>> packed;
+  bool overflowed = false;
+
+ private:
+  uint64_t limit_;
+  uint64_t kept_ = 0;
+};
+
+// Counts the bytes on their way to next (or only counts, without one).
+class CountingOutput : public StreamOutput {
+ public:
+  explicit CountingOutput(StreamOutput* next) : next_(next) {}
+  bool Write(size_t entry, const uint8_t* bytes, size_t n) override {
+    bytes_ += n;
+    return next_ == nullptr || next_->Write(entry, bytes, n);
+  }
+  bool EndEntry(size_t entry) override { return next_ == nullptr || next_->EndEntry(entry); }
+  bool Restart() override {
+    bytes_ = 0;
+    return next_ == nullptr || next_->Restart();
+  }
+  uint64_t bytes() const { return bytes_; }
+
+ private:
+  StreamOutput* next_;
+  uint64_t bytes_ = 0;
+};
+
 double LzBits(const std::vector<Op>& ops, size_t from, LzState state) {
   LzFrequencies f;
   for (size_t i = from; i < ops.size(); i++) {
@@ -51,24 +171,30 @@ double LzBits(const std::vector<Op>& ops, size_t from, LzState state) {
 
 class Encoder {
  public:
-  Encoder(const uint8_t* data, uint32_t size, const std::vector<StreamEntry>& entries,
-          const EncodeSettings& settings, EncodeReport* report)
-      : data_(data),
+  Encoder(StreamWindow* window, uint32_t size, const std::vector<StreamEntry>& entries,
+          const EncodeSettings& settings, StreamOutput* output, EncodeReport* report)
+      : window_(window),
         size_(size),
         entries_(entries),
         settings_(settings),
+        output_(output),
         report_(report),
-        parser_(data, size, LevelParameters(settings.level)),
+        parser_(window->Data(), size, LevelParameters(settings.level)),
         writers_(entries.size()),
         hasBits_(entries.size(), false),
         entryChannels_(entries.size(), -1) {
     ResetAudioModel(&audio_);
   }
 
-  std::vector<std::vector<uint8_t>> Encode() {
+  // False when the input or the output failed.
+  bool Encode() {
+    if (!window_->Start()) return false;
     size_t e = 0;
     for (uint32_t pos = 0; pos < size_;) {
       const uint32_t segmentEnd = size_ - pos > SegmentBytes ? pos + SegmentBytes : size_;
+      if (!window_->Prepare(pos, segmentEnd)) return false;
+      data_ = window_->Data();
+      parser_.SetData(data_);
       ops_.clear();
       runs_.clear();
       while (pos < segmentEnd) {
@@ -79,12 +205,13 @@ class Encoder {
         pos = pieceEnd;
       }
       for (const Run& run : runs_) EmitRun(run);
+      // The bytes made so far leave; only the current entry's last bits wait.
+      if (!failed_ && entry_ < entries_.size()) Pass(entry_);
+      if (failed_ || sampleFailed_) return false;
       if (settings_.progress) settings_.progress(pos);
     }
     while (entry_ < entries_.size()) FinishEntry(entry_++);
-    std::vector<std::vector<uint8_t>> packed(entries_.size());
-    for (size_t i = 0; i < entries_.size(); i++) packed[i].swap(writers_[i].Bytes());
-    return packed;
+    return !failed_;
   }
 
  private:
@@ -147,7 +274,7 @@ class Encoder {
     const StreamEntry& entry = entries_[e];
     entryChannels_[e] = 0;
     if (settings_.audio == AudioChoice::Never || entry.size == 0) return false;
-    const SoundEstimate sound = EstimateSound(data_ + entry.begin, entry.size);
+    const SoundEstimate sound = EstimateEntrySound(entry);
     if (settings_.audio == AudioChoice::Always) {
       entryChannels_[e] = sound.channels;
       return false;
@@ -195,6 +322,18 @@ class Encoder {
     parser_.SetPrices(pricesBefore);
     entryChannels_[e] = sound.channels;
     return false;
+  }
+
+  // The sound estimate of a whole entry, from samples that the window may
+  // have to fetch.
+  SoundEstimate EstimateEntrySound(const StreamEntry& entry) {
+    const SoundSampling sampling = SoundSamplesOf(entry.size);
+    samples_.resize(size_t(sampling.count) * sampling.windowSize);
+    for (uint32_t w = 0; w < sampling.count; w++)
+      if (!window_->Copy(entry.begin + sampling.starts[w],
+                         samples_.data() + size_t(w) * sampling.windowSize, sampling.windowSize))
+        sampleFailed_ = true;
+    return EstimateSoundSamples(samples_.data(), sampling);
   }
 
   // --- Writing blocks ---
@@ -404,14 +543,30 @@ class Encoder {
       if (best >= 0) writers_[k].Put(codes_[best], lengths_[best]);
     }
     writers_[k].Flush();
+    Pass(k);
+    if (!failed_ && !output_->EndEntry(k)) failed_ = true;
+    std::vector<uint8_t>().swap(writers_[k].Bytes());
   }
 
-  const uint8_t* data_;
+  // Hands the whole bytes written for entry k to the output.
+  void Pass(size_t k) {
+    std::vector<uint8_t>& bytes = writers_[k].Bytes();
+    if (!failed_ && !bytes.empty() && !output_->Write(k, bytes.data(), bytes.size()))
+      failed_ = true;
+    bytes.clear();
+  }
+
+  StreamWindow* window_;
+  const uint8_t* data_ = nullptr;
   uint32_t size_;
   const std::vector<StreamEntry>& entries_;
   EncodeSettings settings_;
+  StreamOutput* output_;
   EncodeReport* report_;
   LzParser parser_;
+  std::vector<uint8_t> samples_;
+  bool failed_ = false;
+  bool sampleFailed_ = false;
 
   // Producing side: the state as steps are made.
   LzState lz_;
@@ -434,43 +589,51 @@ class Encoder {
   uint16_t codes_[MaxLengthCount] = {};
 };
 
-uint64_t PackedBytes(const std::vector<std::vector<uint8_t>>& packed) {
-  uint64_t total = 0;
-  for (const std::vector<uint8_t>& p : packed) total += p.size();
-  return total;
-}
-
 // One encoding with the settings as given, every choice made by estimate.
-std::vector<std::vector<uint8_t>> EncodeOnce(const uint8_t* data, uint32_t size,
-                                             const std::vector<StreamEntry>& entries,
-                                             const EncodeSettings& settings, EncodeReport* report) {
-  Encoder encoder(data, size, entries, settings, report);
+bool EncodeOnce(StreamWindow* window, uint32_t size, const std::vector<StreamEntry>& entries,
+                const EncodeSettings& settings, StreamOutput* output, EncodeReport* report) {
+  Encoder encoder(window, size, entries, settings, output, report);
   return encoder.Encode();
 }
 
-}  // namespace
-
-std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
-                                               const std::vector<StreamEntry>& entries,
-                                               const EncodeSettings& settings,
-                                               EncodeReport* report) {
+// Encodes into output (only measures when it is null) the smallest of the
+// encodings tried, and tells its size.
+bool EncodeBest(StreamWindow* window, uint32_t size, const std::vector<StreamEntry>& entries,
+                const EncodeSettings& settings, StreamOutput* output, EncodeReport* report,
+                uint64_t* packedBytes) {
   EncodeReport chosen;
-  std::vector<std::vector<uint8_t>> best = EncodeOnce(data, size, entries, settings, &chosen);
-  uint64_t bestBytes = PackedBytes(best);
+  CountingOutput first(output);
+  if (!EncodeOnce(window, size, entries, settings, &first, &chosen)) return false;
+  uint64_t bestBytes = first.bytes();
   // The trials below are measured, not shown: the progress has been told.
   EncodeSettings trial = settings;
   trial.progress = nullptr;
+  // The encoding that beat the first, if any: its bytes when kept, else how
+  // to make it again.
+  bool otherWon = false, otherMeasured = false;
+  EncodeSettings otherSettings;
+  std::unique_ptr<KeptOutput> otherBytes;
   auto keepSmaller = [&](const EncodeSettings& other, bool measured) {
     EncodeReport otherReport;
-    std::vector<std::vector<uint8_t>> packed =
-        measured ? EncodeStream(data, size, entries, other, &otherReport)
-                 : EncodeOnce(data, size, entries, other, &otherReport);
-    const uint64_t bytes = PackedBytes(packed);
+    std::unique_ptr<KeptOutput> kept;
+    if (output != nullptr) kept = std::make_unique<KeptOutput>(entries.size(), KeptTrialBytes);
+    CountingOutput counter(kept.get());
+    uint64_t bytes = 0;
+    const bool ok =
+        measured ? EncodeBest(window, size, entries, other, kept.get(), &otherReport, &bytes)
+                 : EncodeOnce(window, size, entries, other, &counter, &otherReport);
+    if (!ok) return false;
+    if (!measured) bytes = counter.bytes();
     if (bytes < bestBytes) {
-      best.swap(packed);
       bestBytes = bytes;
       chosen = otherReport;
+      otherWon = true;
+      otherMeasured = measured;
+      otherSettings = other;
+      otherBytes.reset();
+      if (kept && !kept->overflowed) otherBytes = std::move(kept);
     }
+    return true;
   };
   // Where a trial found audio and LZ close, the estimates may have picked
   // the wrong one: the stream coded all one way and all the other is
@@ -480,11 +643,11 @@ std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t siz
     EncodeSettings forced = trial;
     if (automatic.audioBlocks > 0) {
       forced.audio = AudioChoice::Never;
-      keepSmaller(forced, false);
+      if (!keepSmaller(forced, false)) return false;
     }
     if (automatic.lzBlocks > 0) {
       forced.audio = AudioChoice::Always;
-      keepSmaller(forced, false);
+      if (!keepSmaller(forced, false)) return false;
     }
   }
   // The optimal parse prices its steps with statistics of the steps before,
@@ -493,10 +656,48 @@ std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t siz
   if (settings.level >= 4) {
     EncodeSettings lazy = trial;
     lazy.level = 3;
-    keepSmaller(lazy, true);
+    if (!keepSmaller(lazy, true)) return false;
+  }
+  if (otherWon && output != nullptr) {
+    if (!output->Restart()) return false;
+    if (otherBytes) {
+      for (size_t k = 0; k < entries.size(); k++) {
+        const std::vector<uint8_t>& p = otherBytes->packed[k];
+        if ((!p.empty() && !output->Write(k, p.data(), p.size())) || !output->EndEntry(k))
+          return false;
+      }
+    } else {
+      uint64_t again = 0;
+      const bool ok = otherMeasured
+                          ? EncodeBest(window, size, entries, otherSettings, output, nullptr, &again)
+                          : EncodeOnce(window, size, entries, otherSettings, output, nullptr);
+      if (!ok) return false;
+    }
   }
   if (report) *report = chosen;
-  return best;
+  *packedBytes = bestBytes;
+  return true;
+}
+
+}  // namespace
+
+bool EncodeStreamFrom(StreamInput* input, uint32_t size, const std::vector<StreamEntry>& entries,
+                      const EncodeSettings& settings, StreamOutput* output,
+                      EncodeReport* report) {
+  StreamWindow window(input, size);
+  uint64_t bytes = 0;
+  return EncodeBest(&window, size, entries, settings, output, report, &bytes);
+}
+
+std::vector<std::vector<uint8_t>> EncodeStream(const uint8_t* data, uint32_t size,
+                                               const std::vector<StreamEntry>& entries,
+                                               const EncodeSettings& settings,
+                                               EncodeReport* report) {
+  StreamWindow window(data, size);
+  KeptOutput output(entries.size(), UINT64_MAX);
+  uint64_t bytes = 0;
+  EncodeBest(&window, size, entries, settings, &output, report, &bytes);
+  return std::move(output.packed);
 }
 
 }  // namespace packer

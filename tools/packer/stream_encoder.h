@@ -48,6 +48,42 @@ struct EncodeReport {
   uint64_t symbols[SymbolKinds] = {};
 };
 
+// Where a stream's bytes come from when it is not held whole: read in order
+// as the encoder moves on (ReadNext), and sampled anywhere within an entry
+// (ReadAt) for the audio estimate, and read again from the start for each
+// encoding that is tried. A false return ends the encoding; the
+// input keeps its own reason.
+class StreamInput {
+ public:
+  virtual ~StreamInput() = default;
+  // The next ReadNext starts at the stream's first byte.
+  virtual bool Rewind() = 0;
+  virtual bool ReadNext(uint8_t* out, uint32_t n) = 0;
+  virtual bool ReadAt(uint32_t at, uint8_t* out, uint32_t n) = 0;
+};
+
+// Where the packed bytes of the entries go, entry after entry: each
+// entry's bytes in order, then its end. Restart drops everything written,
+// for an encoding that is to be made again. A false return ends the
+// encoding; the output keeps its own reason.
+class StreamOutput {
+ public:
+  virtual ~StreamOutput() = default;
+  virtual bool Write(size_t entry, const uint8_t* bytes, size_t n) = 0;
+  virtual bool EndEntry(size_t entry) = 0;
+  virtual bool Restart() = 0;
+};
+
+// The stream read in pieces through a window that holds the bytes that
+// matches may reach back to and a piece ahead, never the whole stream. The
+// result is the same as EncodeStream's on the whole stream in memory. Where
+// an estimate is uncertain, other encodings are measured and the smallest
+// is written (made again after a Restart when it is not the first). Returns
+// false when the input or output failed.
+bool EncodeStreamFrom(StreamInput* input, uint32_t size, const std::vector<StreamEntry>& entries,
+                      const EncodeSettings& settings, StreamOutput* output,
+                      EncodeReport* report = nullptr);
+
 // data holds size bytes followed by at least 16 readable bytes of padding.
 // Entries lie back to back from offset 0 and cover the stream. Returns the
 // packed bytes of each entry. Where a choice rests on an uncertain estimate

@@ -1,6 +1,6 @@
-// rar2tool pack: makes a RAR 2.x archive from files and folders. The archive
-// is written to a temporary file beside ARCHIVE and renamed over it only when
-// complete, so a failure never leaves a partial archive under its name; and
+// rar2tool pack: makes a RAR 2.x archive from files and folders, reading
+// them in pieces. The archive is written, as it is made, to a temporary file
+// beside ARCHIVE and renamed over it only when complete, so a failure never leaves a partial archive under its name; and
 // only an archive is ever replaced, never another file.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -55,10 +56,12 @@ bool MayReplace(const std::string& archive, std::string* error) {
   return true;
 }
 
-// Writes bytes to a new temporary file in ARCHIVE's folder and renames it
-// over ARCHIVE; on any failure removes the temporary file.
-bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& bytes,
-                     std::string* error) {
+// Packs into a new temporary file in ARCHIVE's folder, written as the
+// archive is made, and renames it over ARCHIVE when whole; on any failure
+// (or an interrupt) the temporary file is removed.
+bool PackAtomically(const std::string& archive, const std::vector<packer::PackItem>& items,
+                    const packer::ArchiveSettings& settings, packer::PackSummary* summary,
+                    uint64_t* archiveBytes, std::string* error) {
   if (!MayReplace(archive, error)) return false;
   std::string temp = FolderOf(archive) + "/.rar2tool-XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
@@ -76,46 +79,78 @@ bool WriteAtomically(const std::string& archive, const std::vector<uint8_t>& byt
   const mode_t mask = umask(0);
   umask(mask);
   bool ok = fchmod(fd, 0666 & ~mask) == 0;
-  size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += size_t(n);
+  if (!ok) *error = archive + ": " + std::strerror(errno);
+  packer::FileOutput output(fd, archive);
+  // Out of memory inside the packer still removes the temporary file.
+  try {
+    ok = ok && packer::BuildArchive(items, settings, &output, error, summary);
+  } catch (...) {
+    close(fd);
+    unlink(temp.c_str());
+    ClearPendingFile();
+    throw;
   }
-  int savedErrno = errno;
+  *archiveBytes = output.Size();
   if (ok && fsync(fd) != 0) {
     ok = false;
-    savedErrno = errno;
+    *error = archive + ": " + std::strerror(errno);
   }
   if (close(fd) != 0 && ok) {
     ok = false;
-    savedErrno = errno;
+    *error = archive + ": " + std::strerror(errno);
   }
   if (ok && rename(temp.c_str(), archive.c_str()) != 0) {
     ok = false;
-    savedErrno = errno;
+    *error = archive + ": " + std::strerror(errno);
   }
   if (!ok) unlink(temp.c_str());
   ClearPendingFile();
-  if (!ok) *error = archive + ": " + std::strerror(savedErrno);
   return ok;
 }
 
-// Writes the archive to standard output ("-"), every write checked.
-bool WriteToStandardOutput(const std::vector<uint8_t>& bytes, std::string* error) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+// Packs for standard output ("-"), which cannot go back to patch a header:
+// the archive is made in a temporary file that has no name (so nothing is
+// left behind whatever happens), then copied out, every write checked.
+bool PackToStandardOutput(const std::vector<packer::PackItem>& items,
+                          const packer::ArchiveSettings& settings, packer::PackSummary* summary,
+                          uint64_t* archiveBytes, std::string* error) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string temp = std::string(folder && *folder ? folder : "/tmp") + "/.rar2tool-XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) {
+    *error = std::string("cannot create a temporary file in ") + name.data() + ": " +
+             std::strerror(errno);
+    return false;
+  }
+  unlink(name.data());
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  packer::FileOutput output(fd, "temporary file");
+  if (!packer::BuildArchive(items, settings, &output, error, summary)) return false;
+  *archiveBytes = output.Size();
+  std::vector<uint8_t> piece(1u << 20);
+  for (uint64_t at = 0; at < output.Size();) {
+    const ssize_t n = pread(fd, piece.data(), piece.size(), off_t(at));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      *error = std::string("standard output: cannot write: ") + std::strerror(n < 0 ? errno : EIO);
+      *error = std::string("temporary file: cannot read: ") + std::strerror(n < 0 ? errno : EIO);
       return false;
     }
-    done += size_t(n);
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = write(STDOUT_FILENO, piece.data() + done, size_t(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        *error =
+            std::string("standard output: cannot write: ") + std::strerror(w < 0 ? errno : EIO);
+        return false;
+      }
+      done += w;
+    }
+    at += uint64_t(n);
   }
   return true;
 }
@@ -154,21 +189,21 @@ int PackCommand(ToolOptions options) {
   if (!collected || layoutFailed) return ExitFailed;
   std::vector<uint64_t> sizes;
   for (const packer::PackItem& item : items)
-    if (!item.directory) sizes.push_back(item.data.size());
+    if (!item.directory) sizes.push_back(packer::ItemSize(item));
   PackProgress shown(sizes);
   ProgressLine progress(!options.quiet, "packing", shown.totalBytes(), shown.totalFiles());
   settings.progress = [&](uint64_t done, uint64_t total) {
     shown.Tell(done, total);
     progress.SetDone(shown.bytes(), shown.files());
   };
-  std::vector<uint8_t> bytes;
   packer::PackSummary summary;
-  const bool built = packer::BuildArchive(items, settings, &bytes, &error, &summary);
+  uint64_t archiveBytes = 0;
+  const bool built =
+      toStandardOutput
+          ? PackToStandardOutput(items, settings, &summary, &archiveBytes, &error)
+          : PackAtomically(options.archive, items, settings, &summary, &archiveBytes, &error);
   progress.Clear();
   if (!built) return Fail(error);
-  if (toStandardOutput ? !WriteToStandardOutput(bytes, &error)
-                       : !WriteAtomically(options.archive, bytes, &error))
-    return Fail(error);
   std::string stored;
   if (summary.storedFiles > 0)
     stored = " (" + Count(summary.storedFiles, "file") + " stored: compression would not shrink " +
@@ -177,6 +212,6 @@ int PackCommand(ToolOptions options) {
                Count(summary.files, "file").c_str(), Count(summary.folders, "folder").c_str(),
                Count(summary.unpackedBytes, "byte").c_str(),
                Count(summary.packedBytes, "byte").c_str(), stored.c_str(),
-               Count(bytes.size(), "byte").c_str());
+               Count(archiveBytes, "byte").c_str());
   return ExitOk;
 }
