@@ -5,12 +5,15 @@
 # twice the time of packing it; random data stored at close to read speed;
 # test and extract of the large archives, and pack of the large text file,
 # under 300 MB resident.
-# Usage: rar2tool_scale.sh RAR2TOOL SCRATCH_DIR [RANDOM_MB [TEXT_MB]]
+# Pack of the large text file and of a tree of 600 MB in all, at every
+# level, solid and encrypted, under 300 MB resident too.
+# Usage: rar2tool_scale.sh RAR2TOOL SCRATCH_DIR [RANDOM_MB [TEXT_MB [TREE_MB]]]
 set -euo pipefail
 tool=$1
 scratch=$2/rar2tool-scale
 megabytes=${3:-600}
 text_megabytes=${4:-1500}
+tree_megabytes=${5:-600}
 rm -rf "$scratch"
 mkdir -p "$scratch"
 trap 'rm -rf "$scratch"' EXIT
@@ -55,11 +58,37 @@ measure "extract (target: under 300 MB)" "$tool" extract -q "$scratch/random.rar
 rm -rf "$scratch/x-random" "$scratch/random.rar"
 
 echo
-echo "$text_megabytes MB of text in one file (one compressed entry):"
+echo "$text_megabytes MB of text in one file (one compressed entry), packed in pieces:"
 mkdir -p "$scratch/text"
 yes "channel 12 transponder 11778 V 27500 3/4 DVB-S QPSK orbivue timeshift" |
   head -c "${text_megabytes}000000" > "$scratch/text/large.txt" || true
-measure "pack -m1 (target: under 300 MB)" "$tool" pack -q -m1 "$scratch/text.rar" "$scratch/text"
+for options in "-m0" "-m1" "-m3 -s" "-m5 -s -psecret"; do
+  # shellcheck disable=SC2086
+  measure "pack $options (target: under 300 MB)" "$tool" pack -q $options "$scratch/text.rar" "$scratch/text"
+done
+"$tool" pack -q -m1 "$scratch/text.rar" "$scratch/text" > /dev/null
 rm -rf "$scratch/text"
 measure "test (target: under 300 MB)" "$tool" test -q "$scratch/text.rar"
 measure "extract (target: under 300 MB)" "$tool" extract -q "$scratch/text.rar" "$scratch/x-text"
+rm -rf "$scratch/x-text" "$scratch/text.rar"
+
+echo
+echo "$tree_megabytes MB in a tree of text, program and random files, packed in pieces:"
+mkdir -p "$scratch/tree/text" "$scratch/tree/programs" "$scratch/tree/random"
+part=$((tree_megabytes / 10))
+for k in 1 2 3 4 5 6; do
+  seq -f "line %g: channel $k transponder 11778 V 27500 DVB-S orbivue" 1 100000000 |
+    head -c "${part}000000" > "$scratch/tree/text/part$k.txt" || true
+done
+for k in 1 2 3; do
+  while [ "$(stat -c %s "$scratch/tree/programs/bin$k" 2>/dev/null || echo 0)" -lt "${part}000000" ]; do
+    cat "$tool" >> "$scratch/tree/programs/bin$k"
+  done
+  truncate -s "${part}000000" "$scratch/tree/programs/bin$k"
+done
+head -c "${part}000000" /dev/urandom > "$scratch/tree/random/noise.bin"
+for options in "-m0" "-m1" "-m3 -s" "-m5 -psecret" "-m5 -s"; do
+  # shellcheck disable=SC2086
+  measure "pack $options (target: under 300 MB)" "$tool" pack -q $options "$scratch/tree.rar" "$scratch/tree"
+done
+rm -rf "$scratch/tree" "$scratch/tree.rar"

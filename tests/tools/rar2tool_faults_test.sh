@@ -111,10 +111,11 @@ else
     rm -f "$work/sparse.rar"
   done
   rm -rf "$work/sparse"
-  # Too little even for the compressor's window: one line, exit 1, and
-  # neither the archive nor its temporary file.
+  # Too little even for the compressor's window and tables (the program
+  # and its libraries take most of it): one line, exit 1, and neither the
+  # archive nor its temporary file.
   (
-    ulimit -v 20000
+    ulimit -v 12000
     "$tool" pack -q "$work/oom.rar" "$work/big" > /dev/null 2> "$work/err"
   )
   status=$?

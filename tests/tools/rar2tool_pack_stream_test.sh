@@ -87,5 +87,31 @@ for options in "-m0" "-m3 -s"; do
   check "$options, a file that changes: no temporary file" no_temporaries "$work"
 done
 
+# An interrupt while the archive is being written leaves neither the
+# archive nor its temporary file.
+mkdir -p "$work/large"
+truncate -s 400M "$work/large/zeros.bin"
+set -m  # a background job of a script would otherwise ignore SIGINT
+"$tool" pack -q -m3 "$work/large.rar" "$work/large" > /dev/null 2>&1 &
+pid=$!
+set +m
+seen=0
+for _ in $(seq 1 2000); do
+  if [ -n "$(find "$work" -maxdepth 1 -name '.rar2tool-*' -print -quit)" ]; then seen=1; break; fi
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.005
+done
+kill -INT "$pid" 2>/dev/null
+wait "$pid"
+status=$?
+if [ "$seen" -eq 1 ]; then
+  check "an interrupted pack: ended by the signal" test "$status" -eq 130
+else
+  echo "note: the interrupted pack never showed its temporary file; only the invariants are checked"
+fi
+check "an interrupted pack: no archive, or a whole one" \
+  bash -c "[ ! -e '$work/large.rar' ] || '$tool' test -q '$work/large.rar' > /dev/null"
+check "an interrupted pack: no temporary file" no_temporaries "$work"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -18,6 +18,23 @@ inline size_t LinkSlots(uint32_t size) {
   return size < WindowSize ? size_t(size) + 1 : WindowSize;
 }
 
+// The tables of the last match finder to go, kept for the next one: packing
+// many files then allocates them once, not once a file (which costs most
+// under a sanitizer's allocator, that maps each large block anew).
+enum SpareTable { SpareHead, SpareLinks, SpareHead3, SpareRuns, SpareTables };
+thread_local std::vector<uint32_t> spare[SpareTables];
+
+std::vector<uint32_t> TakeTable(SpareTable which, size_t n) {
+  std::vector<uint32_t> table;
+  table.swap(spare[which]);
+  table.assign(n, Empty);
+  return table;
+}
+
+void KeepTable(SpareTable which, std::vector<uint32_t>* table) {
+  if (table->capacity() > spare[which].capacity()) spare[which].swap(*table);
+}
+
 inline uint32_t Hash3(const uint8_t* p) {
   const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
   return (v * 2654435761u) >> (32 - HashBits);
@@ -34,10 +51,17 @@ inline uint32_t Hash4(const uint8_t* p) {
 HashChains::HashChains(const uint8_t* data, uint32_t size)
     : data_(data),
       size_(size),
-      head_(1u << HashBits, Empty),
-      link_(LinkSlots(size), Empty),
-      head3_(1u << 16, Empty),
-      runStart_(LinkSlots(size), Empty) {}
+      head_(TakeTable(SpareHead, 1u << HashBits)),
+      link_(TakeTable(SpareLinks, LinkSlots(size))),
+      head3_(TakeTable(SpareHead3, 1u << 16)),
+      runStart_(TakeTable(SpareRuns, LinkSlots(size))) {}
+
+HashChains::~HashChains() {
+  KeepTable(SpareHead, &head_);
+  KeepTable(SpareLinks, &link_);
+  KeepTable(SpareHead3, &head3_);
+  KeepTable(SpareRuns, &runStart_);
+}
 
 void HashChains::Insert(uint32_t pos) {
   if (pos + 3 > size_) return;
@@ -130,7 +154,15 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
 }
 
 BinaryTrees::BinaryTrees(const uint8_t* data, uint32_t size)
-    : data_(data), size_(size), head_(1u << HashBits, Empty), tree_(2 * LinkSlots(size), Empty) {}
+    : data_(data),
+      size_(size),
+      head_(TakeTable(SpareHead, 1u << HashBits)),
+      tree_(TakeTable(SpareLinks, 2 * LinkSlots(size))) {}
+
+BinaryTrees::~BinaryTrees() {
+  KeepTable(SpareHead, &head_);
+  KeepTable(SpareLinks, &tree_);
+}
 
 int BinaryTrees::FindAndInsert(uint32_t pos, int depth, uint32_t niceLength, Match* out) {
   if (pos + 3 > size_) return 0;

@@ -41,6 +41,9 @@ struct Match {
 class HashChains {
  public:
   HashChains(const uint8_t* data, uint32_t size);
+  HashChains(const HashChains&) = delete;
+  HashChains& operator=(const HashChains&) = delete;
+  ~HashChains();  // its tables serve the next finder
   // The stream's bytes now lie at data (read in pieces, they move).
   void SetData(const uint8_t* data) { data_ = data; }
   // Enters pos into the chains.
@@ -67,6 +70,9 @@ class HashChains {
 class BinaryTrees {
  public:
   BinaryTrees(const uint8_t* data, uint32_t size);
+  BinaryTrees(const BinaryTrees&) = delete;
+  BinaryTrees& operator=(const BinaryTrees&) = delete;
+  ~BinaryTrees();  // its tables serve the next finder
   void SetData(const uint8_t* data) { data_ = data; }
   // Enters pos into its tree and stores in out the matches of increasing
   // length met on the way (each the nearest of its length); returns their

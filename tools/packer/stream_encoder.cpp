@@ -66,7 +66,8 @@ class StreamWindow {
     if (direct_ != nullptr) return true;
     const uint32_t want = size_ - to > LookaheadBytes ? to + LookaheadBytes : size_;
     if (want <= end_) return true;
-    const size_t capacity = size_t(WindowSize) + SegmentBytes + LookaheadBytes;
+    // A stream shorter than the buffer is read whole into one its size.
+    const size_t capacity = std::min<size_t>(size_t(WindowSize) + SegmentBytes + LookaheadBytes, size_);
     if (buffer_.empty()) buffer_.assign(capacity + MatchPadding, 0);
     if (want - base_ > capacity) {
       const uint32_t keep = from > WindowSize ? from - WindowSize : 0;
