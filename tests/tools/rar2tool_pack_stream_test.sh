@@ -87,6 +87,22 @@ for options in "-m0" "-m3 -s"; do
   check "$options, a file that changes: no temporary file" no_temporaries "$work"
 done
 
+# A write that fails (a file size limit, like a full disk) is one line
+# naming the archive, exit 1, and neither the archive nor its temporary file.
+for options in "-m0" "-m1 -s"; do
+  (
+    ulimit -f 1000
+    trap '' XFSZ
+    # shellcheck disable=SC2086
+    "$tool" pack -q $options "$work/limited.rar" "$work/in" > /dev/null 2> "$work/err"
+  )
+  check "$options, a failed write: exit 1" test $? -eq 1
+  check "$options, a failed write: one line naming the archive" \
+    test "$(grep -c "limited.rar: File too large" "$work/err")" -eq 1 -a "$(wc -l < "$work/err")" -eq 1
+  check "$options, a failed write: no archive" test ! -e "$work/limited.rar"
+  check "$options, a failed write: no temporary file" no_temporaries "$work"
+done
+
 # An interrupt while the archive is being written leaves neither the
 # archive nor its temporary file.
 mkdir -p "$work/large"

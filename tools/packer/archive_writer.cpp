@@ -228,7 +228,7 @@ class Writer {
   std::string* error_;
   std::vector<uint32_t> crcOf_;
   std::vector<bool> crcKnown_;
-  size_t next_ = 0;  // the next file to write
+  size_t next_ = 0;             // the next file to write
   bool streamStarted_ = false;  // a compressed file has been written
   // The entry being written.
   uint64_t entryStart_ = 0, dataBytes_ = 0;
@@ -271,11 +271,11 @@ class Writer::Input : public StreamInput {
   }
 
   bool ReadAt(uint32_t at, uint8_t* out, uint32_t n) override {
-    size_t k = size_t(std::upper_bound(entries_.begin(), entries_.end(), at,
-                                       [](uint32_t v, const StreamEntry& e) { return v < e.begin; }) -
-                      entries_.begin());
-    k = k > 0 ? k - 1 : 0;
-    while (k + 1 < entries_.size() && entries_[k].size == 0) k++;
+    size_t k =
+        size_t(std::upper_bound(entries_.begin(), entries_.end(), at,
+                                [](uint32_t v, const StreamEntry& e) { return v < e.begin; }) -
+               entries_.begin());
+    k = k > 0 ? k - 1 : 0;  // the last member that starts at or before at
     return w_->reader.Read(*w_->files_[members_[k]], at - entries_[k].begin, out, n, w_->error_);
   }
 

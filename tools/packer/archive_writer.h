@@ -1,8 +1,7 @@
-// Writing a RAR 2.x archive as it is made, into a file or memory: the marker, the main header, one file
-// header per entry with its packed data (stored, or RAR 2.0 compressed, and
-// encrypted with the archive cipher when a password is given), and the end
-// block. With the setup layout it writes the exact shape of the installer's
-// embedded archive instead.
+// Writing a RAR 2.x archive as it is made, into a file or memory: the marker, the main header, one
+// file header per entry with its packed data (stored, or RAR 2.0 compressed, and encrypted with the
+// archive cipher when a password is given), and the end block. With the setup layout it writes the
+// exact shape of the installer's embedded archive instead.
 #pragma once
 
 #include <cstdint>

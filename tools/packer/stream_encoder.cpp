@@ -67,7 +67,8 @@ class StreamWindow {
     const uint32_t want = size_ - to > LookaheadBytes ? to + LookaheadBytes : size_;
     if (want <= end_) return true;
     // A stream shorter than the buffer is read whole into one its size.
-    const size_t capacity = std::min<size_t>(size_t(WindowSize) + SegmentBytes + LookaheadBytes, size_);
+    const size_t capacity =
+        std::min<size_t>(size_t(WindowSize) + SegmentBytes + LookaheadBytes, size_);
     if (buffer_.empty()) buffer_.assign(capacity + MatchPadding, 0);
     if (want - base_ > capacity) {
       const uint32_t keep = from > WindowSize ? from - WindowSize : 0;
@@ -620,9 +621,9 @@ bool EncodeBest(StreamWindow* window, uint32_t size, const std::vector<StreamEnt
     if (output != nullptr) kept = std::make_unique<KeptOutput>(entries.size(), KeptTrialBytes);
     CountingOutput counter(kept.get());
     uint64_t bytes = 0;
-    const bool ok =
-        measured ? EncodeBest(window, size, entries, other, kept.get(), &otherReport, &bytes)
-                 : EncodeOnce(window, size, entries, other, &counter, &otherReport);
+    const bool ok = measured
+                        ? EncodeBest(window, size, entries, other, kept.get(), &otherReport, &bytes)
+                        : EncodeOnce(window, size, entries, other, &counter, &otherReport);
     if (!ok) return false;
     if (!measured) bytes = counter.bytes();
     if (bytes < bestBytes) {
@@ -669,9 +670,9 @@ bool EncodeBest(StreamWindow* window, uint32_t size, const std::vector<StreamEnt
       }
     } else {
       uint64_t again = 0;
-      const bool ok = otherMeasured
-                          ? EncodeBest(window, size, entries, otherSettings, output, nullptr, &again)
-                          : EncodeOnce(window, size, entries, otherSettings, output, nullptr);
+      const bool ok =
+          otherMeasured ? EncodeBest(window, size, entries, otherSettings, output, nullptr, &again)
+                        : EncodeOnce(window, size, entries, otherSettings, output, nullptr);
       if (!ok) return false;
     }
   }
@@ -683,8 +684,7 @@ bool EncodeBest(StreamWindow* window, uint32_t size, const std::vector<StreamEnt
 }  // namespace
 
 bool EncodeStreamFrom(StreamInput* input, uint32_t size, const std::vector<StreamEntry>& entries,
-                      const EncodeSettings& settings, StreamOutput* output,
-                      EncodeReport* report) {
+                      const EncodeSettings& settings, StreamOutput* output, EncodeReport* report) {
   StreamWindow window(input, size);
   uint64_t bytes = 0;
   return EncodeBest(&window, size, entries, settings, output, report, &bytes);

@@ -1,7 +1,7 @@
 // rar2tool pack: makes a RAR 2.x archive from files and folders, reading
 // them in pieces. The archive is written, as it is made, to a temporary file
-// beside ARCHIVE and renamed over it only when complete, so a failure never leaves a partial archive under its name; and
-// only an archive is ever replaced, never another file.
+// beside ARCHIVE and renamed over it only when complete, so a failure never leaves a partial
+// archive under its name; and only an archive is ever replaced, never another file.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
