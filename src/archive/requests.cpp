@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
 #include "archive/reader_memory.h"
@@ -51,11 +52,11 @@ void CopyStoredEntry() {
   // An entry before the wanted one has nowhere to go, and a stored entry
   // leaves the decoder alone: it is passed over without reading.
   if (r.output == nullptr) return;
-  if (r.cipherVersion < 20 && r.sink == nullptr) {
+  if (r.cipherVersion < Rar20Version && r.sink == nullptr) {
     *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
     return;
   }
-  if (r.cipherVersion < 20) {
+  if (r.cipherVersion < Rar20Version) {
     // A stream of plain stored bytes: straight into the buffer, a large
     // piece at a time.
     const uint32_t piece = r.outputCapacity;
@@ -127,7 +128,7 @@ void UnpackCurrentEntry() {
 bool DecodeEntry() {
   ReaderState& r = readerState;
   const EntryHeader& e = r.entry;
-  if (e.unpackVersion < 13 || e.unpackVersion > 20) return false;
+  if (!UnpackVersionReadable(e.unpackVersion)) return false;
   if (r.password[0] != '\0' && (e.flags & EntryFlagEncrypted)) {
     r.cipherVersion = e.unpackVersion;
     SetCipherPassword(r.password);
@@ -135,7 +136,7 @@ bool DecodeEntry() {
     r.cipherVersion = 0;
   }
   r.packedLeft = e.packedSize;
-  if (e.method == 0x30)
+  if (e.method == MethodStored)
     CopyStoredEntry();
   else
     UnpackCurrentEntry();
@@ -160,7 +161,7 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
   for (;;) {
     *walkFrom = r.image->offset;
     const int32_t result = NextEntryHeader();
-    if (result <= 0 || r.entry.blockType == BlockEnd) return 0;
+    if (result <= 0 || r.entry.blockType == BlockSubblock) return 0;
     NotePassedName(r.entry.name);
     const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
     r.outputEnabled = match;
@@ -198,7 +199,7 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   *outHead = nullptr;
   EntryListNode** tail = outHead;
   int count = 0;
-  for (int32_t result = NextEntryHeader(); result > 0 && r.entry.blockType != BlockEnd;
+  for (int32_t result = NextEntryHeader(); result > 0 && r.entry.blockType != BlockSubblock;
        result = NextEntryHeader()) {
     const EntryHeader& e = r.entry;
     auto* node = static_cast<EntryListNode*>(ReaderMalloc(sizeof(EntryListNode)));
