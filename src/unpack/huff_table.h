@@ -6,9 +6,10 @@
 #include <cstdint>
 
 #include "unpack/bit_input.h"
+#include "unpack/compressed_format.h"
 #include "unpack/hot_inline.h"
 
-constexpr int MaxTableSymbols = 298;
+constexpr int MaxTableSymbols = LiteralSymbols;
 // Codes of up to this many bits are decoded by one lookup of the next bits.
 constexpr uint32_t QuickBits = 10;
 
