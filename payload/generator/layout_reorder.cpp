@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/block_format.h"
+#include "archive/byte_order.h"
 
 namespace {
 
@@ -19,12 +20,6 @@ struct Block {
   bool folder;
   std::string name;
 };
-
-uint32_t Read(const std::vector<uint8_t>& a, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; i--) v = v << 8 | a[at + size_t(i)];
-  return v;
-}
 
 bool Fail(const std::string& what) {
   std::fprintf(stderr, "layout_reorder: %s\n", what.c_str());
@@ -49,27 +44,27 @@ bool Split(const std::vector<uint8_t>& a, size_t* headEnd, std::vector<Block>* b
   if (a.size() < MarkerSize + BlockBaseSize || std::memcmp(a.data(), RarMarker, MarkerSize) != 0 ||
       a[MarkerSize + HeaderTypeAt] != BlockMain)
     return Fail("not a RAR 2.x archive");
-  size_t pos = MarkerSize + Read(a, MarkerSize + HeaderSizeAt, 2);
+  size_t pos = MarkerSize + LoadU16(&a[MarkerSize + HeaderSizeAt]);
   *headEnd = pos;
   while (pos < a.size()) {
     if (a.size() - pos < BlockBaseSize)
       return Fail("a block is cut short at offset " + std::to_string(pos));
-    const uint32_t type = a[pos + HeaderTypeAt], flags = Read(a, pos + HeaderFlagsAt, 2),
-                   header = Read(a, pos + HeaderSizeAt, 2);
+    const uint32_t type = a[pos + HeaderTypeAt], flags = LoadU16(&a[pos + HeaderFlagsAt]),
+                   header = LoadU16(&a[pos + HeaderSizeAt]);
     uint64_t size = header;
     Block b{pos, 0, false, ""};
     if (type == BlockFile) {
       if (header < EntryFixedSize || a.size() - pos < header)
         return Fail("a file header is cut short");
-      const uint32_t nameSize = Read(a, pos + EntryNameLengthAt, 2);
+      const uint32_t nameSize = LoadU16(&a[pos + EntryNameLengthAt]);
       if (EntryFixedSize + nameSize > header) return Fail("a file header's name overruns it");
-      size += Read(a, pos + EntryPackedSizeAt, 4);
+      size += LoadU32(&a[pos + EntryPackedSizeAt]);
       b.folder = (flags & EntryFlagWindowBits) == EntryFlagDirectory;
       b.name.assign(reinterpret_cast<const char*>(&a[pos + EntryFixedSize]), nameSize);
     } else if (flags & BlockFlagHasData) {
       if (a.size() - pos < BlockWithDataSize)
         return Fail("a block is cut short at offset " + std::to_string(pos));
-      size += Read(a, pos + DataSizeAt, 4);
+      size += LoadU32(&a[pos + DataSizeAt]);
     }
     if (header < BlockBaseSize || size > a.size() - pos)
       return Fail("a block overruns the archive at offset " + std::to_string(pos));

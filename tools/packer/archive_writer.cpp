@@ -22,9 +22,8 @@ uint32_t Crc32(const uint8_t* p, size_t n) {
 }
 
 void SealHeader(std::vector<uint8_t>* archive, size_t start) {
-  const uint16_t crc = BlockHeaderCrc(archive->data() + start, uint32_t(archive->size() - start));
-  (*archive)[start] = uint8_t(crc);
-  (*archive)[start + 1] = uint8_t(crc >> 8);
+  uint8_t* header = archive->data() + start;
+  StoreU16(header + HeaderCrcAt, BlockHeaderCrc(header, uint32_t(archive->size() - start)));
 }
 
 void Encrypt(std::vector<uint8_t>* packed, const std::string& password) {
