@@ -2,25 +2,6 @@
 
 #include "archive/byte_order.h"
 
-uint32_t Crc32Table[256];
-uint32_t Crc32Slices[16][256];
-
-void BuildCrc32Table() {
-  for (uint32_t i = 0; i < 256; i++) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; k++) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    Crc32Table[i] = c;
-  }
-  for (uint32_t i = 0; i < 256; i++) {
-    uint32_t c = Crc32Table[i];
-    Crc32Slices[0][i] = c;
-    for (int k = 1; k < 16; k++) {
-      c = Crc32Table[c & 0xFF] ^ (c >> 8);
-      Crc32Slices[k][i] = c;
-    }
-  }
-}
-
 uint32_t UpdateCrc32Table(uint32_t crc, const void* data, uint32_t len) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
   const uint32_t(*t)[256] = Crc32Slices;

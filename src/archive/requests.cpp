@@ -30,7 +30,6 @@ void CopyBounded(char (&dest)[N], const char* src) {
 // Steps common to both requests: store the image, open it and stand on the
 // first block after the main header.
 int StartRequest(ArchiveImage* image) {
-  BuildCrc32Table();
   readerState.image = image;
   if (image == nullptr) return 0;
   image->offset = 0;

@@ -191,7 +191,6 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   for (size_t i = 0; i < files.size(); i++)
     if (stored[i]) packed[i] = files[i]->data;
 
-  BuildCrc32Table();
   if (!settings.password.empty())
     for (auto& p : packed)
       if (!p.empty()) Encrypt(&p, settings.password);

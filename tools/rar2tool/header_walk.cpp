@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "archive/byte_order.h"
-#include "archive/crc32.h"
 #include "entry_names.h"
 
 namespace {
@@ -176,7 +175,6 @@ bool WalkArchive(const ArchiveImage& image, ArchiveWalk* walk) {
   *walk = ArchiveWalk{};
   if (image.data == nullptr || image.size < MarkerSize) return false;
   if (!IsArchiveMarker(image.data)) return false;
-  BuildCrc32Table();
   Walker walker{image.data, image.size, walk};
   walker.Run();
   return true;
