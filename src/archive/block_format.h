@@ -61,6 +61,9 @@ enum : uint16_t {
   EntryFlagWindow1M = 0x0080,
   EntryFlagDirectory = 0x00E0,
 };
+static_assert((EntryFlagWindow1M & ~EntryFlagWindowBits) == 0 &&
+                  (EntryFlagDirectory & ~EntryFlagWindowBits) == 0,
+              "the window and the folder are values of the dictionary bits");
 
 // Where the fields lie, from a block's first byte. Every header begins with
 // the first four; a block with BlockFlagHasData has its data size next.
@@ -71,6 +74,11 @@ constexpr uint32_t HeaderSizeAt = 5;   // u16: the whole header, its name includ
 constexpr uint32_t BlockBaseSize = 7;  // a header of these four fields alone
 constexpr uint32_t DataSizeAt = 7;     // u32
 constexpr uint32_t BlockWithDataSize = 11;
+static_assert(HeaderTypeAt == HeaderCrcAt + 2 && HeaderFlagsAt == HeaderTypeAt + 1 &&
+                  HeaderSizeAt == HeaderFlagsAt + 2 && BlockBaseSize == HeaderSizeAt + 2,
+              "the four fields every header begins with, one after another");
+static_assert(DataSizeAt == BlockBaseSize && BlockWithDataSize == DataSizeAt + 4,
+              "the data size follows them");
 
 // A header's CRC: the low half of the CRC-32 of its size bytes from the
 // type on. Readers may pass over it; the packer and rar2tool do not.
@@ -82,6 +90,9 @@ inline uint16_t BlockHeaderCrc(const uint8_t* block, uint32_t size) {
 constexpr uint32_t MainReserved1At = 7;  // u16
 constexpr uint32_t MainReserved2At = 9;  // u32
 constexpr uint32_t MainHeaderSize = 13;
+static_assert(MainReserved1At == BlockBaseSize && MainReserved2At == MainReserved1At + 2 &&
+                  MainHeaderSize == MainReserved2At + 4,
+              "the main header's fields, one after another");
 
 // A file header: the four fields, then these, then the name.
 constexpr uint32_t EntryPackedSizeAt = DataSizeAt;  // u32: the data area
@@ -94,10 +105,19 @@ constexpr uint32_t EntryMethodAt = 25;              // u8
 constexpr uint32_t EntryNameLengthAt = 26;          // u16
 constexpr uint32_t EntryAttributesAt = 28;          // u32
 constexpr uint32_t EntryFixedSize = 32;             // the name begins here
+static_assert(EntryUnpackedSizeAt == EntryPackedSizeAt + 4 &&
+                  EntryHostSystemAt == EntryUnpackedSizeAt + 4 &&
+                  EntryDataCrcAt == EntryHostSystemAt + 1 && EntryTimeAt == EntryDataCrcAt + 4 &&
+                  EntryVersionAt == EntryTimeAt + 4 && EntryMethodAt == EntryVersionAt + 1 &&
+                  EntryNameLengthAt == EntryMethodAt + 1 &&
+                  EntryAttributesAt == EntryNameLengthAt + 2 &&
+                  EntryFixedSize == EntryAttributesAt + 4,
+              "the file header's fields, one after another, as the packer appends them");
 
 // The longest name the installer's reader takes (its buffer holds it and a
 // NUL); the packer writes none longer, so that every entry can be found.
 constexpr uint32_t MaxNameLength = 259;
+static_assert(EntryFixedSize + MaxNameLength <= 0xFFFF, "the header's size field holds any name");
 
 // The system an entry was archived on, which says how to read attributes.
 enum : uint8_t {
@@ -127,6 +147,8 @@ inline bool UnpackVersionReadable(uint8_t version) {
 constexpr uint8_t MethodStored = 0x30;
 constexpr uint8_t MethodFastest = 0x31;
 constexpr uint8_t MethodBest = 0x35;
+static_assert(MethodFastest == MethodStored + 1 && MethodBest == MethodStored + 5,
+              "method 0x30 + n is level n of 0..5");
 
 // The fixed part of a file header, field by field.
 struct EntryFields {

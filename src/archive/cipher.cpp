@@ -84,9 +84,12 @@ void SetCipherPassword(const char* password) {
   std::memcpy(cipherState.keys, startKeys, sizeof startKeys);
 
   // One spare byte so that an odd length of 255 can pair its last byte with 0.
-  uint8_t work[256 + 1] = {};
+  uint8_t work[MaxPasswordLength + 2] = {};
+  static_assert(
+      sizeof work >= (MaxPasswordLength + CipherBlockSize) / CipherBlockSize * CipherBlockSize,
+      "the last block encrypted lies in the work buffer");
   uint32_t length = 0;
-  while (length < 255 && password[length] != '\0') {
+  while (length < MaxPasswordLength && password[length] != '\0') {
     work[length] = uint8_t(password[length]);
     length++;
   }
@@ -106,5 +109,5 @@ void SetCipherPassword(const char* password) {
       }
     }
   }
-  for (uint32_t i = 0; i < length; i += 16) CipherEncrypt(work + i);
+  for (uint32_t i = 0; i < length; i += CipherBlockSize) CipherEncrypt(work + i);
 }

@@ -31,6 +31,9 @@ constexpr Crc32SliceTables MakeCrc32Slices() {
 inline constexpr Crc32SliceTables crc32SliceTables = MakeCrc32Slices();
 inline constexpr const uint32_t (&Crc32Slices)[16][256] = crc32SliceTables.slice;
 inline constexpr const uint32_t (&Crc32Table)[256] = crc32SliceTables.slice[0];
+static_assert(Crc32Table[1] == 0x77073096u && Crc32Table[128] == 0xEDB88320u &&
+                  Crc32Table[255] == 0x2D02EF8Du,
+              "the standard reflected table");
 
 // Runs the CRC over len bytes from crc; no inversion of its own. Uses
 // carry-less multiplication where the processor has it, the tables

@@ -14,11 +14,11 @@ int32_t ReadPackedData(uint8_t* dest, uint32_t count) {
   readerState.packedLeft -= got;
   if (readerState.cipherVersion >= Rar20Version) {
     uint32_t pos = 0;
-    for (; pos + 16 <= got; pos += 16) CipherDecrypt(dest + pos);
+    for (; pos + CipherBlockSize <= got; pos += CipherBlockSize) CipherDecrypt(dest + pos);
     // A chunk cut short by the entry's end: decrypt its partial block aside,
     // so nothing is written past what was handed out.
     if (pos < got) {
-      uint8_t tail[16] = {};
+      uint8_t tail[CipherBlockSize] = {};
       std::memcpy(tail, dest + pos, got - pos);
       CipherDecrypt(tail);
       std::memcpy(dest + pos, tail, got - pos);

@@ -14,6 +14,7 @@
 #include "archive/reader_memory.h"
 #include "archive/reader_state.h"
 #include "archive/solid_progress.h"
+#include "unpack/bit_input.h"
 #include "unpack/unpack_entry.h"
 
 ReaderState readerState;
@@ -43,8 +44,16 @@ void EndRequest() {
   std::memset(readerState.password, 0, sizeof readerState.password);
 }
 
-// A streamed stored entry goes on a megabyte at a time.
+// A streamed stored entry goes on a megabyte at a time; an encrypted one in
+// smaller pieces decrypted aside.
 constexpr uint32_t StoredPieceSize = 1u << 20;
+constexpr uint32_t EncryptedPieceSize = 8192;
+// The cipher runs on from one read of an entry's packed data to the next, so
+// every read but an entry's last must end on a block boundary: the stored
+// copy's pieces, and the decoder's first read and its reads on a slide.
+static_assert(EncryptedPieceSize % CipherBlockSize == 0 && InputBufferSize % CipherBlockSize == 0 &&
+                  (InputBufferSize - SlideKeep) % CipherBlockSize == 0,
+              "reads of encrypted data end on block boundaries");
 
 void CopyStoredEntry() {
   ReaderState& r = readerState;
@@ -72,7 +81,7 @@ void CopyStoredEntry() {
   }
   // Encrypted data are padded to whole 16-byte blocks, so they may be longer
   // than the entry: decrypt whole chunks aside and keep what fits.
-  uint8_t chunk[8192];
+  uint8_t chunk[EncryptedPieceSize];
   uint32_t delivered = 0;
   const uint32_t wanted = r.entry.unpackedSize;
   while (r.packedLeft > 0) {

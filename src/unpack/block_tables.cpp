@@ -5,10 +5,14 @@
 #include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
 
-namespace {
-constexpr uint32_t HeaderSlideAt = 8167;
-constexpr uint32_t LengthSlideAt = 8187;
-}  // namespace
+// From the header's slide point: the flags, the channel bits and the level
+// code's lengths; from the lengths' slide point: one symbol and the longest
+// run's extra bits.
+static_assert(ReadFitsAfterSlidePoint(HeaderSlideAt, HeaderFlagBits + AudioChannelBits +
+                                                         LevelSymbols * LevelLengthBits),
+              "a header's fixed part after its slide test");
+static_assert(ReadFitsAfterSlidePoint(LengthSlideAt, MaxCodeLength + LevelLongZerosBits),
+              "a code-length symbol and its extra bits after their slide test");
 
 void ReadBlockTables(Rar20Decoder* d) {
   BitInput* in = &d->input;

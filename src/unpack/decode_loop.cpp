@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr uint32_t LoopSlideAt = 8162;
 // More than the longest write of one pass, so that a pass never overwrites
 // bytes still waiting for delivery.
 constexpr uint32_t FlushMargin = 270;
@@ -16,6 +15,11 @@ static_assert(FlushMargin > MaxPassBytes, "a pass must not reach pending bytes")
 // a match takes up to 15 + 5 + 15 + 16 bits.
 constexpr uint32_t AudioPassBits = 15;
 constexpr uint32_t LzPassBits = 51;
+static_assert(AudioPassBits == MaxCodeLength &&
+                  LzPassBits == MaxCodeLength + lengthBits[RepLengthSymbols - 1] + MaxCodeLength +
+                                    distanceBits[DistanceSymbols - 1],
+              "the longest symbols and extra bits of one pass");
+static_assert(ReadFitsAfterSlidePoint(LoopSlideAt, LzPassBits), "a pass after the slide test");
 
 // Where the loop writes: into the window at a masked position, or straight
 // into the entry's output at a plain one (see EntryProgress::direct).

@@ -12,6 +12,9 @@
 constexpr int MaxTableSymbols = LiteralSymbols;
 // Codes of up to this many bits are decoded by one lookup of the next bits.
 constexpr uint32_t QuickBits = 10;
+static_assert(QuickBits <= uint32_t(MaxCodeLength) && MaxCodeLength < 64 &&
+                  MaxTableSymbols <= (1 << (16 - 6)),
+              "a quick entry holds a symbol above six bits of code length");
 
 struct HuffTable {
   int32_t symbolCount;

@@ -14,6 +14,7 @@ constexpr uint32_t WindowMask = WindowSize - 1;
 // The most one pass of the loop writes: a new match of 224 + 31 + 3 + 2
 // bytes, or a recent-distance match of 224 + 31 + 2 + 3.
 constexpr uint32_t MaxPassBytes = LongestMatch;
+static_assert((WindowSize & WindowMask) == 0, "positions wrap by masking");
 
 HotInline void Copy8(uint8_t* to, const uint8_t* from) {
   uint64_t v;

@@ -61,7 +61,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     *error = "--setup-layout archives cannot be encrypted: the installer passes no password";
     return false;
   }
-  if (settings.password.size() > 255) {
+  if (settings.password.size() > MaxPasswordLength) {
     *error = "password longer than 255 bytes";
     return false;
   }
