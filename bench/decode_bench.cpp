@@ -133,7 +133,6 @@ void DecodeFigures(const char* label, const std::vector<CorpusFile>& corpus) {
 
 // The CRC-32 of the pieces one after the other, as of one stream.
 void CrcFigures(const std::vector<CorpusFile>& pieces) {
-  BuildCrc32Table();
   uint32_t ours = 0, zlib = 0, deflate = 0;
   uint64_t n = 0;
   for (const CorpusFile& p : pieces) n += p.data.size();

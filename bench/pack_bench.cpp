@@ -226,7 +226,6 @@ int main() {
   std::string notes;
   const std::vector<CorpusFile> corpus = BuildCorpus(&notes);
   uint64_t total = 0;
-  BuildCrc32Table();
   uint32_t crc = 0xFFFFFFFFu;
   for (const CorpusFile& f : corpus) {
     total += f.data.size();

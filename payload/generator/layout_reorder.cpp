@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "archive/block_format.h"
+#include "archive/byte_order.h"
+
 namespace {
 
 struct Block {
@@ -17,12 +20,6 @@ struct Block {
   bool folder;
   std::string name;
 };
-
-uint32_t Read(const std::vector<uint8_t>& a, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; i--) v = v << 8 | a[at + size_t(i)];
-  return v;
-}
 
 bool Fail(const std::string& what) {
   std::fprintf(stderr, "layout_reorder: %s\n", what.c_str());
@@ -44,28 +41,32 @@ bool ReadAll(const char* path, std::vector<uint8_t>* bytes) {
 // The marker and the main header, then one block after another; file
 // headers are followed by their packed data.
 bool Split(const std::vector<uint8_t>& a, size_t* headEnd, std::vector<Block>* blocks) {
-  static const uint8_t Marker[7] = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x00};
-  if (a.size() < 14 || std::memcmp(a.data(), Marker, 7) != 0 || a[9] != 0x73)
+  if (a.size() < MarkerSize + BlockBaseSize || std::memcmp(a.data(), RarMarker, MarkerSize) != 0 ||
+      a[MarkerSize + HeaderTypeAt] != BlockMain)
     return Fail("not a RAR 2.x archive");
-  size_t pos = 7 + Read(a, 12, 2);
+  size_t pos = MarkerSize + LoadU16(&a[MarkerSize + HeaderSizeAt]);
   *headEnd = pos;
   while (pos < a.size()) {
-    if (a.size() - pos < 7) return Fail("a block is cut short at offset " + std::to_string(pos));
-    const uint32_t type = a[pos + 2], flags = Read(a, pos + 3, 2), header = Read(a, pos + 5, 2);
+    if (a.size() - pos < BlockBaseSize)
+      return Fail("a block is cut short at offset " + std::to_string(pos));
+    const uint32_t type = a[pos + HeaderTypeAt], flags = LoadU16(&a[pos + HeaderFlagsAt]),
+                   header = LoadU16(&a[pos + HeaderSizeAt]);
     uint64_t size = header;
     Block b{pos, 0, false, ""};
-    if (type == 0x74) {
-      if (header < 32 || a.size() - pos < header) return Fail("a file header is cut short");
-      const uint32_t nameSize = Read(a, pos + 26, 2);
-      if (32 + nameSize > header) return Fail("a file header's name overruns it");
-      size += Read(a, pos + 7, 4);
-      b.folder = (flags & 0xE0) == 0xE0;
-      b.name.assign(reinterpret_cast<const char*>(&a[pos + 32]), nameSize);
-    } else if (flags & 0x8000) {
-      if (a.size() - pos < 11) return Fail("a block is cut short at offset " + std::to_string(pos));
-      size += Read(a, pos + 7, 4);
+    if (type == BlockFile) {
+      if (header < EntryFixedSize || a.size() - pos < header)
+        return Fail("a file header is cut short");
+      const uint32_t nameSize = LoadU16(&a[pos + EntryNameLengthAt]);
+      if (EntryFixedSize + nameSize > header) return Fail("a file header's name overruns it");
+      size += LoadU32(&a[pos + EntryPackedSizeAt]);
+      b.folder = (flags & EntryFlagWindowBits) == EntryFlagDirectory;
+      b.name.assign(reinterpret_cast<const char*>(&a[pos + EntryFixedSize]), nameSize);
+    } else if (flags & BlockFlagHasData) {
+      if (a.size() - pos < BlockWithDataSize)
+        return Fail("a block is cut short at offset " + std::to_string(pos));
+      size += LoadU32(&a[pos + DataSizeAt]);
     }
-    if (header < 7 || size > a.size() - pos)
+    if (header < BlockBaseSize || size > a.size() - pos)
       return Fail("a block overruns the archive at offset " + std::to_string(pos));
     b.size = size_t(size);
     blocks->push_back(b);

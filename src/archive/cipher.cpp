@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "archive/byte_order.h"
 #include "archive/crc32.h"
 
 CipherState cipherState;
@@ -29,17 +30,6 @@ uint32_t Rotl(uint32_t x, int n) {
   return (x << n) | (x >> (32 - n));
 }
 
-uint32_t LoadWord(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void StoreWord(uint8_t* p, uint32_t w) {
-  p[0] = uint8_t(w);
-  p[1] = uint8_t(w >> 8);
-  p[2] = uint8_t(w >> 16);
-  p[3] = uint8_t(w >> 24);
-}
-
 uint32_t Substitute(uint32_t x) {
   const uint8_t* s = cipherState.substitution;
   return uint32_t(s[x & 0xFF]) | uint32_t(s[(x >> 8) & 0xFF]) << 8 |
@@ -49,10 +39,10 @@ uint32_t Substitute(uint32_t x) {
 // The 32 rounds; decryption runs the same rounds with the key order reversed.
 void RunRounds(uint8_t block[16], bool decrypt) {
   const uint32_t* k = cipherState.keys;
-  uint32_t w0 = LoadWord(block) ^ k[0];
-  uint32_t w1 = LoadWord(block + 4) ^ k[1];
-  uint32_t w2 = LoadWord(block + 8) ^ k[2];
-  uint32_t w3 = LoadWord(block + 12) ^ k[3];
+  uint32_t w0 = LoadU32(block) ^ k[0];
+  uint32_t w1 = LoadU32(block + 4) ^ k[1];
+  uint32_t w2 = LoadU32(block + 8) ^ k[2];
+  uint32_t w3 = LoadU32(block + 12) ^ k[3];
   for (int n = 0; n < 32; n++) {
     const int i = decrypt ? 31 - n : n;
     const uint32_t key = k[i & 3];
@@ -64,10 +54,10 @@ void RunRounds(uint8_t block[16], bool decrypt) {
     w0 = n0;
     w1 = n1;
   }
-  StoreWord(block, w2 ^ k[0]);
-  StoreWord(block + 4, w3 ^ k[1]);
-  StoreWord(block + 8, w0 ^ k[2]);
-  StoreWord(block + 12, w1 ^ k[3]);
+  StoreU32(block, w2 ^ k[0]);
+  StoreU32(block + 4, w3 ^ k[1]);
+  StoreU32(block + 8, w0 ^ k[2]);
+  StoreU32(block + 12, w1 ^ k[3]);
 }
 
 }  // namespace
@@ -94,9 +84,12 @@ void SetCipherPassword(const char* password) {
   std::memcpy(cipherState.keys, startKeys, sizeof startKeys);
 
   // One spare byte so that an odd length of 255 can pair its last byte with 0.
-  uint8_t work[256 + 1] = {};
+  uint8_t work[MaxPasswordLength + 2] = {};
+  static_assert(
+      sizeof work >= (MaxPasswordLength + CipherBlockSize) / CipherBlockSize * CipherBlockSize,
+      "the last block encrypted lies in the work buffer");
   uint32_t length = 0;
-  while (length < 255 && password[length] != '\0') {
+  while (length < MaxPasswordLength && password[length] != '\0') {
     work[length] = uint8_t(password[length]);
     length++;
   }
@@ -116,5 +109,5 @@ void SetCipherPassword(const char* password) {
       }
     }
   }
-  for (uint32_t i = 0; i < length; i += 16) CipherEncrypt(work + i);
+  for (uint32_t i = 0; i < length; i += CipherBlockSize) CipherEncrypt(work + i);
 }

@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+constexpr uint32_t CipherBlockSize = 16;
+// The longest password the key set-up takes; the reader and the packer
+// hold and accept no longer one.
+constexpr uint32_t MaxPasswordLength = 255;
+
 struct CipherState {
   uint32_t keys[4];
   uint8_t substitution[256];

@@ -1,31 +1,6 @@
 #include "archive/crc32.h"
 
-uint32_t Crc32Table[256];
-uint32_t Crc32Slices[16][256];
-
-void BuildCrc32Table() {
-  for (uint32_t i = 0; i < 256; i++) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; k++) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    Crc32Table[i] = c;
-  }
-  for (uint32_t i = 0; i < 256; i++) {
-    uint32_t c = Crc32Table[i];
-    Crc32Slices[0][i] = c;
-    for (int k = 1; k < 16; k++) {
-      c = Crc32Table[c & 0xFF] ^ (c >> 8);
-      Crc32Slices[k][i] = c;
-    }
-  }
-}
-
-namespace {
-
-inline uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-}  // namespace
+#include "archive/byte_order.h"
 
 uint32_t UpdateCrc32Table(uint32_t crc, const void* data, uint32_t len) {
   const uint8_t* p = static_cast<const uint8_t*>(data);
@@ -35,10 +10,10 @@ uint32_t UpdateCrc32Table(uint32_t crc, const void* data, uint32_t len) {
   // only shift through their own tables; the sixteen lookups are
   // independent of each other, and only four wait for the last step.
   for (; len >= 16; len -= 16, p += 16) {
-    const uint32_t a = crc ^ Le32(p);
-    const uint32_t b = Le32(p + 4);
-    const uint32_t c = Le32(p + 8);
-    const uint32_t d = Le32(p + 12);
+    const uint32_t a = crc ^ LoadU32(p);
+    const uint32_t b = LoadU32(p + 4);
+    const uint32_t c = LoadU32(p + 8);
+    const uint32_t d = LoadU32(p + 12);
     crc = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
           t[11][b & 0xFF] ^ t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^
           t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^

@@ -1,22 +1,15 @@
 #include <cstring>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "archive/solid_progress.h"
 
 namespace {
 
-// The comparable form of one byte: separators and underscore alike, ASCII
-// letters upper case, every other byte kept.
-char FoldChar(char c) {
-  if (c == '\\' || c == '/') return '_';
-  if (c >= 'a' && c <= 'z') return char(c - 'a' + 'A');
-  return c;
-}
-
 // Folds one name into its comparable form, bounded by the buffer.
 void FoldName(const char* name, char (&out)[512]) {
   size_t i = 0;
-  for (; i < sizeof out - 1 && name[i] != '\0'; i++) out[i] = FoldChar(name[i]);
+  for (; i < sizeof out - 1 && name[i] != '\0'; i++) out[i] = FoldEntryNameChar(name[i]);
   out[i] = '\0';
 }
 

@@ -8,8 +8,7 @@
 #include "archive/archive_image.h"
 #include "archive/archive_reader.h"
 #include "archive/block_headers.h"
-
-constexpr uint32_t MaxPasswordLength = 255;
+#include "archive/cipher.h"
 
 struct ReaderState {
   ArchiveImage* image;

@@ -8,11 +8,13 @@
 #include <cstring>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
 #include "archive/reader_memory.h"
 #include "archive/reader_state.h"
 #include "archive/solid_progress.h"
+#include "unpack/bit_input.h"
 #include "unpack/unpack_entry.h"
 
 ReaderState readerState;
@@ -29,7 +31,6 @@ void CopyBounded(char (&dest)[N], const char* src) {
 // Steps common to both requests: store the image, open it and stand on the
 // first block after the main header.
 int StartRequest(ArchiveImage* image) {
-  BuildCrc32Table();
   readerState.image = image;
   if (image == nullptr) return 0;
   image->offset = 0;
@@ -43,19 +44,27 @@ void EndRequest() {
   std::memset(readerState.password, 0, sizeof readerState.password);
 }
 
-// A streamed stored entry goes on a megabyte at a time.
+// A streamed stored entry goes on a megabyte at a time; an encrypted one in
+// smaller pieces decrypted aside.
 constexpr uint32_t StoredPieceSize = 1u << 20;
+constexpr uint32_t EncryptedPieceSize = 8192;
+// The cipher runs on from one read of an entry's packed data to the next, so
+// every read but an entry's last must end on a block boundary: the stored
+// copy's pieces, and the decoder's first read and its reads on a slide.
+static_assert(EncryptedPieceSize % CipherBlockSize == 0 && InputBufferSize % CipherBlockSize == 0 &&
+                  (InputBufferSize - SlideKeep) % CipherBlockSize == 0,
+              "reads of encrypted data end on block boundaries");
 
 void CopyStoredEntry() {
   ReaderState& r = readerState;
   // An entry before the wanted one has nowhere to go, and a stored entry
   // leaves the decoder alone: it is passed over without reading.
   if (r.output == nullptr) return;
-  if (r.cipherVersion < 20 && r.sink == nullptr) {
+  if (r.cipherVersion < Rar20Version && r.sink == nullptr) {
     *r.outputCount = uint32_t(ReadPackedData(r.output, r.outputCapacity));
     return;
   }
-  if (r.cipherVersion < 20) {
+  if (r.cipherVersion < Rar20Version) {
     // A stream of plain stored bytes: straight into the buffer, a large
     // piece at a time.
     const uint32_t piece = r.outputCapacity;
@@ -72,7 +81,7 @@ void CopyStoredEntry() {
   }
   // Encrypted data are padded to whole 16-byte blocks, so they may be longer
   // than the entry: decrypt whole chunks aside and keep what fits.
-  uint8_t chunk[8192];
+  uint8_t chunk[EncryptedPieceSize];
   uint32_t delivered = 0;
   const uint32_t wanted = r.entry.unpackedSize;
   while (r.packedLeft > 0) {
@@ -127,7 +136,7 @@ void UnpackCurrentEntry() {
 bool DecodeEntry() {
   ReaderState& r = readerState;
   const EntryHeader& e = r.entry;
-  if (e.unpackVersion < 13 || e.unpackVersion > 20) return false;
+  if (!UnpackVersionReadable(e.unpackVersion)) return false;
   if (r.password[0] != '\0' && (e.flags & EntryFlagEncrypted)) {
     r.cipherVersion = e.unpackVersion;
     SetCipherPassword(r.password);
@@ -135,7 +144,7 @@ bool DecodeEntry() {
     r.cipherVersion = 0;
   }
   r.packedLeft = e.packedSize;
-  if (e.method == 0x30)
+  if (e.method == MethodStored)
     CopyStoredEntry();
   else
     UnpackCurrentEntry();
@@ -160,7 +169,7 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
   for (;;) {
     *walkFrom = r.image->offset;
     const int32_t result = NextEntryHeader();
-    if (result <= 0 || r.entry.blockType == BlockEnd) return 0;
+    if (result <= 0 || r.entry.blockType == BlockSubblock) return 0;
     NotePassedName(r.entry.name);
     const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
     r.outputEnabled = match;
@@ -198,7 +207,7 @@ int ArchiveListEntries(ArchiveImage* image, EntryListNode** outHead) {
   *outHead = nullptr;
   EntryListNode** tail = outHead;
   int count = 0;
-  for (int32_t result = NextEntryHeader(); result > 0 && r.entry.blockType != BlockEnd;
+  for (int32_t result = NextEntryHeader(); result > 0 && r.entry.blockType != BlockSubblock;
        result = NextEntryHeader()) {
     const EntryHeader& e = r.entry;
     auto* node = static_cast<EntryListNode*>(ReaderMalloc(sizeof(EntryListNode)));

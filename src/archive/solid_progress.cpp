@@ -33,7 +33,7 @@ bool WantedNamePassed() {
   const SolidProgress& p = solidProgress;
   ArchiveImage* image = r.image;
   while (image->offset < p.lastEntryWalkFrom) {
-    if (NextEntryHeader() <= 0 || r.entry.blockType == BlockEnd) return true;
+    if (NextEntryHeader() <= 0 || r.entry.blockType == BlockSubblock) return true;
     if (EntryNamesEqual(r.wantedName, r.entry.name)) return true;
     image->offset = r.nextBlock;
   }
@@ -67,7 +67,7 @@ bool ResumeSolidProgress() {
   // The last entry must still be where it was, as it was: a different
   // archive at the same address, or a changed one, starts over.
   image->offset = p.lastEntryWalkFrom;
-  if (NextEntryHeader() <= 0 || r.entry.blockType == BlockEnd) return false;
+  if (NextEntryHeader() <= 0 || r.entry.blockType == BlockSubblock) return false;
   if (!SameEntry(r.entry, p.lastEntry) || r.nextBlock != p.nextOffset) return false;
   if (EntryNamesEqual(r.wantedName, r.entry.name)) return false;
   image->offset = p.nextOffset;

@@ -14,6 +14,7 @@
 // Large enough that a false hit, which costs a walk from the first entry,
 // stays rare in archives of tens of thousands of entries.
 constexpr uint32_t PassedNameBits = 1u << 20;
+static_assert((PassedNameBits & (PassedNameBits - 1)) == 0, "a hash picks a bit by masking");
 
 struct SolidProgress {
   bool kept;  // the window and the decoder hold the state after `lastEntry`

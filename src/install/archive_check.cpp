@@ -12,6 +12,5 @@ bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
   // not taken as sound.
   uint32_t recorded = 0;
   if (!FindArchiveCheckValue(ARCHIVE_CHECK_RESOURCE, &recorded)) return false;
-  BuildCrc32Table();
   return ~UpdateCrc32(0xFFFFFFFFu, image.data, image.size) == recorded;
 }

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "install/archive_check.h"
 #include "install/embedded_archive.h"
 #include "install/filter_registration.h"
@@ -74,7 +75,7 @@ void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made) 
   uninstallLog.BeginPlan();
   bool going = MakeFixedFolders(Pass::Plan, parents, made);
   for (EntryListNode* node = head; going && node != nullptr; node = node->next)
-    going = PlanEntry((node->attributes & 0x10) != 0, node->name) == 0;
+    going = PlanEntry((node->attributes & AttributeDirectory) != 0, node->name) == 0;
   if (going && MakeShortcuts(Pass::Plan)) RegisterChosenFilters(Pass::Plan);
   ForgetPlannedFolders();
   uninstallLog.WriteAhead();
@@ -120,7 +121,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
 
   int position = 1;
   for (EntryListNode* node = head; node != nullptr && !report.stopRequested(); node = node->next) {
-    if (InstallEntry((node->attributes & 0x10) != 0, node->name) != 0) {
+    if (InstallEntry((node->attributes & AttributeDirectory) != 0, node->name) != 0) {
       ArchiveFreeList(head);
       return Failed;
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "archive/block_format.h"
 #include "install/installation.h"
 #include "platform/install_platform.h"
 #include "release/release_identity.h"
@@ -20,7 +21,8 @@ void UninstallCommand(const char* folder, char* command, size_t capacity) {
 uint32_t InstalledKilobytes(const EntryListNode* head) {
   uint64_t bytes = 0;
   for (const EntryListNode* node = head; node != nullptr; node = node->next)
-    if ((node->attributes & 0x10) == 0 && IsEntryWanted(node->name)) bytes += node->unpackedSize;
+    if ((node->attributes & AttributeDirectory) == 0 && IsEntryWanted(node->name))
+      bytes += node->unpackedSize;
   const uint64_t kilobytes = (bytes + 1023) / 1024;
   return kilobytes > UINT32_MAX ? UINT32_MAX : uint32_t(kilobytes);
 }

@@ -14,6 +14,25 @@ constexpr uint32_t InputBufferSize = 8192;
 constexpr uint32_t InputLoadSlack = 8;
 // Bytes moved to the front on a slide: every slide point lies in them.
 constexpr uint32_t SlideKeep = 32;
+static_assert(InputLoadSlack >= 8 - 1, "an eight-byte load from the buffer's last byte");
+
+// Where the callers slide the input instead of testing bounds on every
+// read: at the start of each pass of the decoding loop, at the start of a
+// block header, and before each code-length symbol of one.
+constexpr uint32_t LoopSlideAt = 8162;
+constexpr uint32_t HeaderSlideAt = 8167;
+constexpr uint32_t LengthSlideAt = 8187;
+static_assert(LoopSlideAt >= InputBufferSize - SlideKeep &&
+                  HeaderSlideAt >= InputBufferSize - SlideKeep &&
+                  LengthSlideAt >= InputBufferSize - SlideKeep && LengthSlideAt < InputBufferSize,
+              "a slide keeps the unread bytes of every slide point");
+
+// True when `bits` bits read from any bit of the byte at a slide point all
+// lie inside the buffer: loads that look further ahead take only bits that
+// are never used from the slack.
+constexpr bool ReadFitsAfterSlidePoint(uint32_t slideAt, uint32_t bits) {
+  return slideAt * 8 + 7 + bits <= InputBufferSize * 8;
+}
 
 // Where an entry's packed bytes come from: read stores up to count bytes at
 // dest and returns how many; 0 once the entry's packed bytes are used up.

@@ -2,33 +2,39 @@
 
 #include <cstring>
 
+#include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
 
-namespace {
-constexpr uint32_t HeaderSlideAt = 8167;
-constexpr uint32_t LengthSlideAt = 8187;
-}  // namespace
+// From the header's slide point: the flags, the channel bits and the level
+// code's lengths; from the lengths' slide point: one symbol and the longest
+// run's extra bits.
+static_assert(ReadFitsAfterSlidePoint(HeaderSlideAt, HeaderFlagBits + AudioChannelBits +
+                                                         LevelSymbols * LevelLengthBits),
+              "a header's fixed part after its slide test");
+static_assert(ReadFitsAfterSlidePoint(LengthSlideAt, MaxCodeLength + LevelLongZerosBits),
+              "a code-length symbol and its extra bits after their slide test");
 
 void ReadBlockTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
   if (in->bytePos > HeaderSlideAt) SlideInput(in);
+  // The two flag bits, and in an audio block the channel bits, at the top
+  // of one peek.
   const uint32_t h = PeekBits16(*in);
   d->audioMode = (h & 0x8000) != 0;
   if ((h & 0x4000) == 0) std::memset(d->previousLengths, 0, sizeof d->previousLengths);
-  SkipBits(in, 2);
+  SkipBits(in, HeaderFlagBits);
 
   int total = LzLengthCount;
   if (d->audioMode) {
-    d->channelCount = ((h >> 12) & 3) + 1;
+    d->channelCount = ((h >> (16 - HeaderFlagBits - AudioChannelBits)) & 3) + 1;
     if (d->currentChannel >= d->channelCount) d->currentChannel = 0;
-    SkipBits(in, 2);
+    SkipBits(in, AudioChannelBits);
     total = AudioSymbols * int(d->channelCount);
   }
 
   uint8_t level[LevelSymbols];
   for (int i = 0; i < LevelSymbols; i++) {
-    level[i] = uint8_t(PeekBits16(*in) >> 12);
-    SkipBits(in, 4);
+    level[i] = uint8_t(ReadBits(in, LevelLengthBits));
   }
   BuildHuffTable(level, LevelSymbols, &d->levelTable);
 
@@ -36,19 +42,21 @@ void ReadBlockTables(Rar20Decoder* d) {
   for (int i = 0; i < total;) {
     if (in->bytePos > LengthSlideAt) SlideInput(in);
     const uint32_t c = DecodeSymbol(in, &d->levelTable);
-    if (c < 16) {
+    if (c < LevelRepeat) {
       lengths[i] = uint8_t((c + d->previousLengths[i]) & 15);
       i++;
-    } else if (c == 16) {
+    } else if (c == LevelRepeat) {
       // Nothing precedes the first length: no intact header starts so.
       if (i == 0) {
         d->dataError = true;
         return;
       }
-      for (uint32_t n = ReadBits(in, 2) + 3; n > 0 && i < total; n--, i++)
+      for (uint32_t n = ReadBits(in, LevelRepeatBits) + LevelRepeatBase; n > 0 && i < total;
+           n--, i++)
         lengths[i] = lengths[i - 1];
     } else {
-      const uint32_t n0 = c == 17 ? ReadBits(in, 3) + 3 : ReadBits(in, 7) + 11;
+      const uint32_t n0 = c == LevelZeros ? ReadBits(in, LevelZerosBits) + LevelZerosBase
+                                          : ReadBits(in, LevelLongZerosBits) + LevelLongZerosBase;
       for (uint32_t n = n0; n > 0 && i < total; n--, i++) lengths[i] = 0;
     }
   }

@@ -1,12 +1,12 @@
 #include "unpack/decode_loop.h"
 
 #include "unpack/block_tables.h"
+#include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
 #include "unpack/window.h"
 
 namespace {
 
-constexpr uint32_t LoopSlideAt = 8162;
 // More than the longest write of one pass, so that a pass never overwrites
 // bytes still waiting for delivery.
 constexpr uint32_t FlushMargin = 270;
@@ -15,6 +15,11 @@ static_assert(FlushMargin > MaxPassBytes, "a pass must not reach pending bytes")
 // a match takes up to 15 + 5 + 15 + 16 bits.
 constexpr uint32_t AudioPassBits = 15;
 constexpr uint32_t LzPassBits = 51;
+static_assert(AudioPassBits == MaxCodeLength &&
+                  LzPassBits == MaxCodeLength + lengthBits[RepLengthSymbols - 1] + MaxCodeLength +
+                                    distanceBits[DistanceSymbols - 1],
+              "the longest symbols and extra bits of one pass");
+static_assert(ReadFitsAfterSlidePoint(LoopSlideAt, LzPassBits), "a pass after the slide test");
 
 // Where the loop writes: into the window at a masked position, or straight
 // into the entry's output at a plain one (see EntryProgress::direct).
@@ -84,7 +89,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     // bits and the lookup of a third.
     if (done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
-    if (s == 256) return false;
+    if (s == AudioSymbolNewTables) return false;
     ChannelPredictor* const p = &d->channels[k];
     at = w.Put(at, PredictAudioByte(p, &x, s));
     done++;
@@ -150,33 +155,33 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     const uint32_t entry = QuickEntry(&d->literalTable, in);
     TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
-    if (s < 256) {
+    if (s < SymbolRepeatLast) {
       at = w.Put(at, uint8_t(s));
       left--;
       continue;
     }
     uint32_t length, distance;
-    if (s >= 270) {
-      const uint32_t k = s - 270;
-      length = lengthBase[k] + 3u + TakeBits(&in, lengthBits[k]);
+    if (s >= SymbolMatchFirst) {
+      const uint32_t k = s - SymbolMatchFirst;
+      length = lengthBase[k] + NewMatchMinLength + TakeBits(&in, lengthBits[k]);
       const uint32_t slot = TakeSymbol(&d->distanceTable, &in);
       distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
-      if (distance >= 0x40000) length++;
-      if (distance >= 0x2000) length++;
-    } else if (s == 256) {
+      if (distance >= FarBonusDistance) length++;
+      if (distance >= MidBonusDistance) length++;
+    } else if (s == SymbolRepeatLast) {
       length = d->prevMatchLength;
       distance = d->prevMatchDistance;
-    } else if (s < 261) {
-      distance = d->recentDistances[(d->recentCount - (s - 256)) & 3];
+    } else if (s < SymbolShortFirst) {
+      distance = d->recentDistances[(d->recentCount - (s - SymbolRepeatLast)) & 3];
       const uint32_t k = TakeSymbol(&d->repLengthTable, &in);
-      length = lengthBase[k] + 2u + TakeBits(&in, lengthBits[k]);
-      if (distance >= 0x40000) length++;
-      if (distance >= 0x2000) length++;
-      if (distance >= 0x101) length++;
-    } else if (s < 269) {
-      const uint32_t k = s - 261;
+      length = lengthBase[k] + RecentMatchMinLength + TakeBits(&in, lengthBits[k]);
+      if (distance >= FarBonusDistance) length++;
+      if (distance >= MidBonusDistance) length++;
+      if (distance >= RecentBonusDistance) length++;
+    } else if (s < SymbolNewTables) {
+      const uint32_t k = s - SymbolShortFirst;
       distance = shortBase[k] + 1u + TakeBits(&in, shortBits[k]);
-      length = 2;
+      length = ShortMatchLength;
     } else {
       header = true;
       break;

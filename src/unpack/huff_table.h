@@ -6,11 +6,15 @@
 #include <cstdint>
 
 #include "unpack/bit_input.h"
+#include "unpack/compressed_format.h"
 #include "unpack/hot_inline.h"
 
-constexpr int MaxTableSymbols = 298;
+constexpr int MaxTableSymbols = LiteralSymbols;
 // Codes of up to this many bits are decoded by one lookup of the next bits.
 constexpr uint32_t QuickBits = 10;
+static_assert(QuickBits <= uint32_t(MaxCodeLength) && MaxCodeLength < 64 &&
+                  MaxTableSymbols <= (1 << (16 - 6)),
+              "a quick entry holds a symbol above six bits of code length");
 
 struct HuffTable {
   int32_t symbolCount;

@@ -7,8 +7,8 @@
 
 #include "unpack/audio.h"
 #include "unpack/bit_input.h"
+#include "unpack/compressed_format.h"
 #include "unpack/huff_table.h"
-#include "unpack/lz_tables.h"
 #include "unpack/window.h"
 
 // The entry being decoded, as its hand-over set it up; none of it outlives
@@ -34,7 +34,7 @@ struct Rar20Decoder {
   HuffTable distanceTable;
   HuffTable repLengthTable;
   HuffTable levelTable;
-  HuffTable audioTables[4];
+  HuffTable audioTables[MaxAudioChannels];
   uint8_t previousLengths[MaxLengthCount];
   bool audioMode;
   uint32_t channelCount;
@@ -48,7 +48,7 @@ struct Rar20Decoder {
   uint32_t prevMatchLength;
   uint32_t prevMatchDistance;
 
-  ChannelPredictor channels[4];
+  ChannelPredictor channels[MaxAudioChannels];
   int32_t crossDelta;
 
   // Set when the packed data cannot be valid (a repeat with nothing to

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "unpack/block_tables.h"
+#include "unpack/compressed_format.h"
 #include "unpack/decode_loop.h"
 #include "unpack/rar20_decoder.h"
 
@@ -50,9 +51,10 @@ void ReadTrailingTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
   if (d->dataError || in->validBytes < in->bytePos + 5) return;
   if (d->audioMode) {
-    if (DecodeSymbol(in, &d->audioTables[d->currentChannel]) == 256) ReadBlockTables(d);
+    if (DecodeSymbol(in, &d->audioTables[d->currentChannel]) == AudioSymbolNewTables)
+      ReadBlockTables(d);
   } else {
-    if (DecodeSymbol(in, &d->literalTable) == 269) ReadBlockTables(d);
+    if (DecodeSymbol(in, &d->literalTable) == SymbolNewTables) ReadBlockTables(d);
   }
 }
 

@@ -5,15 +5,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "unpack/compressed_format.h"
 #include "unpack/hot_inline.h"
 
 struct Rar20Decoder;
 
-constexpr uint32_t WindowSize = 1u << 20;
 constexpr uint32_t WindowMask = WindowSize - 1;
 // The most one pass of the loop writes: a new match of 224 + 31 + 3 + 2
 // bytes, or a recent-distance match of 224 + 31 + 2 + 3.
-constexpr uint32_t MaxPassBytes = 260;
+constexpr uint32_t MaxPassBytes = LongestMatch;
+static_assert((WindowSize & WindowMask) == 0, "positions wrap by masking");
 
 HotInline void Copy8(uint8_t* to, const uint8_t* from) {
   uint64_t v;

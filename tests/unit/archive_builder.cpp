@@ -4,7 +4,6 @@
 #include "archive/crc32.h"
 
 uint32_t Crc32Of(const std::vector<uint8_t>& bytes) {
-  BuildCrc32Table();
   return ~UpdateCrc32(0xFFFFFFFFu, bytes.data(), uint32_t(bytes.size()));
 }
 
@@ -95,7 +94,6 @@ ArchiveBuilder& ArchiveBuilder::ShortBlock(uint8_t type, uint16_t crc) {
 
 std::vector<uint8_t> ArchiveBuilder::Sealed() const {
   std::vector<uint8_t> b = bytes_;
-  BuildCrc32Table();
   auto seal = [&](size_t start, size_t covered) {
     if (start + covered > b.size()) return;
     const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, b.data() + start + 2, uint32_t(covered - 2));

@@ -21,7 +21,7 @@ std::vector<std::string> WalkNames(const std::vector<uint8_t>& bytes) {
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
   std::vector<std::string> names;
-  for (int32_t r = NextEntryHeader(); r > 0 && readerState.entry.blockType != BlockEnd;
+  for (int32_t r = NextEntryHeader(); r > 0 && readerState.entry.blockType != BlockSubblock;
        r = NextEntryHeader()) {
     names.push_back(readerState.entry.name);
     image.offset = readerState.nextBlock;
@@ -84,7 +84,7 @@ TEST(BlockWalk, EndBlockEndsTheWalkEvenWithFileHeadersAfterIt) {
   image.offset = readerState.nextBlock;
   const uint32_t endStart = image.offset;
   EXPECT_EQ(NextEntryHeader(), 32);
-  EXPECT_EQ(readerState.entry.blockType, BlockEnd);
+  EXPECT_EQ(readerState.entry.blockType, BlockSubblock);
   EXPECT_STREQ(readerState.entry.name, "a");  // the entry keeps its fields
   EXPECT_EQ(image.offset, endStart);
 }

@@ -24,7 +24,6 @@ bool IsPermutation(const uint8_t* s) {
 
 // Pads to whole blocks and encrypts with a fresh state, as an archiver does.
 std::vector<uint8_t> Encrypt(const std::string& plain, const char* password) {
-  BuildCrc32Table();
   SetCipherPassword(password);
   std::vector<uint8_t> bytes(plain.begin(), plain.end());
   bytes.resize((bytes.size() + 15) / 16 * 16, 0);
@@ -37,7 +36,6 @@ TEST(Cipher, InitialSubstitutionIsAPermutation) {
 }
 
 TEST(Cipher, SubstitutionStaysAPermutationAfterAnySetUp) {
-  BuildCrc32Table();
   const std::string passwords[] = {
       "a", "password", "odd", std::string(255, 'z'), "\xFF\x80\x01", std::string(40, '\xC0')};
   for (const std::string& p : passwords) {
@@ -47,7 +45,6 @@ TEST(Cipher, SubstitutionStaysAPermutationAfterAnySetUp) {
 }
 
 TEST(Cipher, KeySetUpStartsFromTheFixedKeysAndDependsOnThePassword) {
-  BuildCrc32Table();
   SetCipherPassword("password");
   CipherState first = cipherState;
   SetCipherPassword("password");
@@ -74,7 +71,6 @@ TEST(Cipher, KeysChangeAfterEveryBlock) {
 }
 
 TEST(Cipher, MixKeysXorsTheCrcTableEntriesOfEachByte) {
-  BuildCrc32Table();
   std::memset(cipherState.keys, 0, sizeof cipherState.keys);
   uint8_t bytes[16] = {};
   bytes[0] = 1;

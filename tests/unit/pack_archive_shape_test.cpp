@@ -51,7 +51,6 @@ std::vector<Block> Blocks(const std::vector<uint8_t>& a) {
 }
 
 uint16_t HeaderCrc(const std::vector<uint8_t>& a, const Block& b) {
-  BuildCrc32Table();
   return uint16_t(~UpdateCrc32(0xFFFFFFFFu, a.data() + b.offset + 2, b.headerSize - 2u));
 }
 

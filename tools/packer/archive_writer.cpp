@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "archive/block_format.h"
 #include "archive/byte_order.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
@@ -15,26 +16,11 @@ namespace packer {
 
 namespace {
 
-constexpr uint8_t Marker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr uint16_t MainSolid = 0x0008;
-constexpr uint16_t MainEndBlockWritten = 0x0400;
-constexpr uint16_t FileHasData = 0x8000;
-constexpr uint16_t FileSolid = 0x0010;
-constexpr uint16_t FileEncrypted = 0x0004;
-constexpr uint16_t FileWindow1M = 0x0080;  // dictionary bits: 1 MiB
-constexpr uint16_t FileDirectory = 0x00E0;
-constexpr uint32_t MaxName = 259;
 constexpr uint64_t MaxArchive = 0xFFFFFFFFull;
 
-uint32_t Crc32(const uint8_t* p, size_t n) {
-  return ~UpdateCrc32(0xFFFFFFFFu, p, uint32_t(n));
-}
-
-// Header CRC: the low half of the CRC-32 of the header from its third byte.
 void SealHeader(std::vector<uint8_t>* archive, size_t start) {
-  const uint32_t crc = Crc32(archive->data() + start + 2, archive->size() - start - 2);
-  (*archive)[start] = uint8_t(crc);
-  (*archive)[start + 1] = uint8_t(crc >> 8);
+  uint8_t* header = archive->data() + start;
+  StoreU16(header + HeaderCrcAt, BlockHeaderCrc(header, uint32_t(archive->size() - start)));
 }
 
 int Depth(const std::string& name) {
@@ -48,18 +34,18 @@ void AppendFileHeader(std::vector<uint8_t>* archive, const PackItem& item, uint1
   std::vector<uint8_t>& a = *archive;
   const size_t start = a.size();
   AppendU16(&a, 0);
-  a.push_back(0x74);
+  a.push_back(BlockFile);
   AppendU16(&a, flags);
-  AppendU16(&a, uint32_t(32 + item.name.size()));
+  AppendU16(&a, uint32_t(EntryFixedSize + item.name.size()));
   AppendU32(&a, packedSize);
   AppendU32(&a, unpackedSize);
-  a.push_back(2);  // archived on Win32
+  a.push_back(HostWin32);
   AppendU32(&a, crc);
   AppendU32(&a, item.modifiedTime);
-  a.push_back(20);
+  a.push_back(Rar20Version);
   a.push_back(method);
   AppendU16(&a, uint32_t(item.name.size()));
-  AppendU32(&a, item.directory ? 0x10 : 0x20);
+  AppendU32(&a, item.directory ? AttributeDirectory : AttributeArchive);
   a.insert(a.end(), item.name.begin(), item.name.end());
   SealHeader(&a, start);
 }
@@ -141,9 +127,9 @@ class Writer {
   class Sink;
 
   uint16_t FileFlags() {
-    uint16_t flags = FileHasData | FileWindow1M;
-    if (solid_ && streamStarted_) flags |= FileSolid;
-    if (!settings_.password.empty()) flags |= FileEncrypted;
+    uint16_t flags = BlockFlagHasData | EntryFlagWindow1M;
+    if (solid_ && streamStarted_) flags |= EntryFlagSolid;
+    if (!settings_.password.empty()) flags |= EntryFlagEncrypted;
     return flags;
   }
 
@@ -206,7 +192,7 @@ class Writer {
 
   bool WriteStored(size_t i) {
     const PackItem& item = *files_[i];
-    if (!BeginEntry(i, FileFlags(), 0x30)) return false;
+    if (!BeginEntry(i, FileFlags(), MethodStored)) return false;
     piece_.resize(CopyPiece);
     uint32_t crc = 0xFFFFFFFFu;
     const uint64_t size = ItemSize(item);
@@ -365,10 +351,7 @@ bool Writer::WriteStream(const std::vector<size_t>& members,
 
 std::string EntryNameKey(const std::string& name) {
   std::string key = name;
-  for (char& c : key) {
-    if (c == '\\' || c == '/') c = '_';
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  }
+  for (char& c : key) c = FoldEntryNameChar(c);
   return key;
 }
 
@@ -389,7 +372,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     *error = "--setup-layout archives cannot be encrypted: the installer passes no password";
     return false;
   }
-  if (settings.password.size() > 255) {
+  if (settings.password.size() > MaxPasswordLength) {
     *error = "password longer than 255 bytes";
     return false;
   }
@@ -400,7 +383,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
   std::vector<const PackItem*> folders, files;
   std::set<std::string> keys;
   for (const PackItem& item : items) {
-    if (item.name.empty() || item.name.size() > MaxName) {
+    if (item.name.empty() || item.name.size() > MaxNameLength) {
       *error = "entry name '" + item.name + "' must have 1 to 259 bytes";
       return false;
     }
@@ -457,23 +440,22 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     return !readFailed;
   };
 
-  BuildCrc32Table();
-  const uint8_t levelMethod = settings.setupLayout ? 0x35 : uint8_t(0x30 + settings.level);
+  const uint8_t levelMethod = settings.setupLayout ? MethodBest : uint8_t(MethodStored + settings.level);
   w.method = levelMethod;
-  std::vector<uint8_t> a(Marker, Marker + 7);
+  std::vector<uint8_t> a(RarMarker, RarMarker + MarkerSize);
   const size_t mainStart = a.size();
   AppendU16(&a, 0);
-  a.push_back(0x73);
+  a.push_back(BlockMain);
   // Outside the setup layout the archive closes with an end block, and says
   // so, so that a copy cut at an entry boundary can be told from a whole one.
-  AppendU16(&a,
-            uint16_t((solid ? MainSolid : 0) | (settings.setupLayout ? 0 : MainEndBlockWritten)));
-  AppendU16(&a, 13);
+  AppendU16(&a, uint16_t((solid ? MainFlagSolid : 0) |
+                         (settings.setupLayout ? 0 : MainFlagEndBlockWritten)));
+  AppendU16(&a, MainHeaderSize);
   AppendU16(&a, 0);
   AppendU32(&a, 0);
   SealHeader(&a, mainStart);
   for (const PackItem* folder : folders) {
-    AppendFileHeader(&a, *folder, FileHasData | FileDirectory, 0, 0, 0, levelMethod);
+    AppendFileHeader(&a, *folder, BlockFlagHasData | EntryFlagDirectory, 0, 0, 0, levelMethod);
     sum.folders++;
   }
   if (!w.Append(a.data(), a.size())) return false;
@@ -566,9 +548,9 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     // The end-of-archive block of RAR 2.x and later readers.
     a.clear();
     AppendU16(&a, 0);
-    a.push_back(0x7B);
-    AppendU16(&a, 0x4000);
-    AppendU16(&a, 7);
+    a.push_back(BlockArchiveEnd);
+    AppendU16(&a, BlockFlagSkipIfUnknown);
+    AppendU16(&a, BlockBaseSize);
     SealHeader(&a, 0);
     if (!w.Append(a.data(), a.size())) return false;
   }

@@ -9,9 +9,19 @@ namespace packer {
 
 namespace {
 
-constexpr int LevelRepeat = 16;     // repeat the previous length 3..6 times
-constexpr int LevelZeros = 17;      // 3..10 zeros
-constexpr int LevelLongZeros = 18;  // 11..138 zeros
+// The lengths each run of the level code can have.
+constexpr int RepeatLeast = LevelRepeatBase, RepeatMost = RepeatLeast + (1 << LevelRepeatBits) - 1;
+constexpr int ZerosLeast = LevelZerosBase, ZerosMost = ZerosLeast + (1 << LevelZerosBits) - 1;
+constexpr int LongZerosLeast = LevelLongZerosBase,
+              LongZerosMost = LongZerosLeast + (1 << LevelLongZerosBits) - 1;
+
+// The extra bits after a level symbol: none after a length.
+int RunExtraBits(int symbol) {
+  return symbol == LevelRepeat      ? int(LevelRepeatBits)
+         : symbol == LevelZeros     ? int(LevelZerosBits)
+         : symbol == LevelLongZeros ? int(LevelLongZerosBits)
+                                    : 0;
+}
 
 struct LevelOp {
   uint8_t symbol;
@@ -45,20 +55,22 @@ std::vector<LevelOp> PlanLevels(const uint8_t* lengths, int count, const uint8_t
     const uint8_t single = uint8_t((lengths[i] - base[i]) & 15);
     if (cost[single] != UINT32_MAX) relax(i, i + 1, cost[single], {single, 0});
     if (i > 0 && cost[LevelRepeat] != UINT32_MAX)
-      for (int n = 3; n <= 6 && n <= sameRun[i]; n++)
-        relax(i, i + n, cost[LevelRepeat] + 2, {LevelRepeat, uint8_t(n - 3)});
+      for (int n = RepeatLeast; n <= RepeatMost && n <= sameRun[i]; n++)
+        relax(i, i + n, cost[LevelRepeat] + LevelRepeatBits,
+              {LevelRepeat, uint8_t(n - RepeatLeast)});
     if (cost[LevelZeros] != UINT32_MAX)
-      for (int n = 3; n <= 10 && n <= zeroRun[i]; n++)
-        relax(i, i + n, cost[LevelZeros] + 3, {LevelZeros, uint8_t(n - 3)});
-    if (cost[LevelLongZeros] != UINT32_MAX && zeroRun[i] >= 11) {
+      for (int n = ZerosLeast; n <= ZerosMost && n <= zeroRun[i]; n++)
+        relax(i, i + n, cost[LevelZeros] + LevelZerosBits, {LevelZeros, uint8_t(n - ZerosLeast)});
+    if (cost[LevelLongZeros] != UINT32_MAX && zeroRun[i] >= LongZerosLeast) {
       // All these runs cost the same; the longest, the shortest few, and
       // those that leave a short remainder are the ones worth trying.
-      const int longest = zeroRun[i] > 138 ? 138 : zeroRun[i];
+      const int longest = zeroRun[i] > LongZerosMost ? LongZerosMost : zeroRun[i];
       auto tryRun = [&](int n) {
-        if (n >= 11 && n <= longest)
-          relax(i, i + n, cost[LevelLongZeros] + 7, {LevelLongZeros, uint8_t(n - 11)});
+        if (n >= LongZerosLeast && n <= longest)
+          relax(i, i + n, cost[LevelLongZeros] + LevelLongZerosBits,
+                {LevelLongZeros, uint8_t(n - LongZerosLeast)});
       };
-      for (int n = 11; n <= 21; n++) tryRun(n);
+      for (int n = LongZerosLeast; n <= LongZerosLeast + 10; n++) tryRun(n);
       for (int k = 0; k <= 10; k++) tryRun(longest - k);
     }
   }
@@ -86,15 +98,14 @@ HeaderPlan PlanHeader(const uint8_t* lengths, int count, const uint8_t* base) {
     BuildCodeLengths(freq, LevelSymbols, MaxCodeLength, plan.levelLengths);
     if (round == 0)
       for (int s = 0; s < LevelSymbols; s++)
-        cost[s] = plan.levelLengths[s] ? plan.levelLengths[s] : (s < 16 ? 8 : 9);
+        cost[s] = plan.levelLengths[s] ? plan.levelLengths[s] : (s < LevelRepeat ? 8 : 9);
   }
   uint32_t freq[LevelSymbols] = {};
   for (const LevelOp& op : plan.ops) freq[op.symbol]++;
   BuildCodeLengths(freq, LevelSymbols, MaxCodeLength, plan.levelLengths);
-  static const int extraBits[3] = {2, 3, 7};
-  plan.bits = LevelSymbols * 4;
+  plan.bits = LevelSymbols * LevelLengthBits;
   for (const LevelOp& op : plan.ops)
-    plan.bits += plan.levelLengths[op.symbol] + (op.symbol >= 16 ? extraBits[op.symbol - 16] : 0);
+    plan.bits += plan.levelLengths[op.symbol] + RunExtraBits(op.symbol);
   return plan;
 }
 
@@ -120,7 +131,7 @@ HeaderPlan ChooseHeader(const BlockHeaderShape& shape, const PreviousLengths& pr
 }
 
 uint32_t FixedBits(const BlockHeaderShape& shape) {
-  return shape.audio ? 4 : 2;
+  return HeaderFlagBits + (shape.audio ? AudioChannelBits : 0);
 }
 
 }  // namespace
@@ -135,14 +146,13 @@ void WriteBlockHeader(BitWriter* out, const BlockHeaderShape& shape, PreviousLen
   const HeaderPlan plan = ChooseHeader(shape, *previous, &delta);
   out->Put(shape.audio ? 1 : 0, 1);
   out->Put(delta ? 1 : 0, 1);
-  if (shape.audio) out->Put(uint32_t(shape.channels - 1), 2);
-  for (int s = 0; s < LevelSymbols; s++) out->Put(plan.levelLengths[s], 4);
+  if (shape.audio) out->Put(uint32_t(shape.channels - 1), AudioChannelBits);
+  for (int s = 0; s < LevelSymbols; s++) out->Put(plan.levelLengths[s], LevelLengthBits);
   uint16_t codes[LevelSymbols];
   AssignCodes(plan.levelLengths, LevelSymbols, codes);
-  static const int extraBits[3] = {2, 3, 7};
   for (const LevelOp& op : plan.ops) {
     out->Put(codes[op.symbol], plan.levelLengths[op.symbol]);
-    if (op.symbol >= 16) out->Put(op.extra, extraBits[op.symbol - 16]);
+    if (op.symbol >= LevelRepeat) out->Put(op.extra, RunExtraBits(op.symbol));
   }
   // Past the block's count a decoder may keep, clear or copy stale lengths:
   // the encoder relies on none of them.

@@ -4,26 +4,38 @@ namespace packer {
 
 namespace {
 
+// Distances below this find their slot by value; from it on, every slot
+// starts at a multiple of 2^HighShift, so the value shifted right finds it.
+constexpr uint32_t LowDistances = 1024;
+constexpr uint32_t HighShift = 9;
+
+constexpr bool HighSlotsStartOnSteps() {
+  for (int s = 0; s < DistanceSymbols; s++)
+    if (DistanceBase[s] >= LowDistances && DistanceBase[s] % (1u << HighShift) != 0) return false;
+  return LowDistances % (1u << HighShift) == 0;
+}
+static_assert(HighSlotsStartOnSteps(), "the high lookup finds every slot");
+
 struct SlotTables {
-  uint8_t length[256];
-  uint8_t shortDistance[256];
-  uint8_t distanceLow[1024];   // by value, for values below 1024
-  uint8_t distanceHigh[2048];  // by value >> 9
+  uint8_t length[MaxLengthValue + 1];
+  uint8_t shortDistance[MaxShortDistance];
+  uint8_t distanceLow[LowDistances];              // by value
+  uint8_t distanceHigh[WindowSize >> HighShift];  // by value >> HighShift
   SlotTables() {
-    for (int s = 0; s < 28; s++)
+    for (int s = 0; s < RepLengthSymbols; s++)
       for (uint32_t v = LengthBase[s]; v < uint32_t(LengthBase[s] + (1u << LengthBits[s])); v++)
         length[v] = uint8_t(s);
-    for (int s = 0; s < 8; s++)
+    for (int s = 0; s < ShortSlots; s++)
       for (uint32_t v = ShortBase[s]; v < ShortBase[s] + (1u << ShortBits[s]); v++)
         shortDistance[v] = uint8_t(s);
     int slot = 0;
-    for (uint32_t v = 0; v < 1024; v++) {
-      while (slot + 1 < 48 && DistanceBase[slot + 1] <= v) slot++;
+    for (uint32_t v = 0; v < LowDistances; v++) {
+      while (slot + 1 < DistanceSymbols && DistanceBase[slot + 1] <= v) slot++;
       distanceLow[v] = uint8_t(slot);
     }
     slot = 0;
-    for (uint32_t h = 0; h < 2048; h++) {
-      while (slot + 1 < 48 && DistanceBase[slot + 1] <= (h << 9)) slot++;
+    for (uint32_t h = 0; h < (WindowSize >> HighShift); h++) {
+      while (slot + 1 < DistanceSymbols && DistanceBase[slot + 1] <= (h << HighShift)) slot++;
       distanceHigh[h] = uint8_t(slot);
     }
   }
@@ -45,8 +57,8 @@ int ShortSlot(uint32_t value) {
 }
 
 int DistanceSlot(uint32_t value) {
-  // From 1024 on every slot starts at a multiple of 512.
-  return value < 1024 ? Slots().distanceLow[value] : Slots().distanceHigh[value >> 9];
+  return value < LowDistances ? Slots().distanceLow[value]
+                              : Slots().distanceHigh[value >> HighShift];
 }
 
 }  // namespace packer

@@ -29,8 +29,8 @@ void CostsFromFrequencies(const LzFrequencies& f, CostModel* m) {
 }
 
 void DefaultCosts(CostModel* m) {
-  for (int s = 0; s < 256; s++) m->main[s] = 8 * 16;
-  for (int s = 256; s < LiteralSymbols; s++) m->main[s] = 9 * 16;
+  for (int s = 0; s < SymbolRepeatLast; s++) m->main[s] = 8 * 16;
+  for (int s = SymbolRepeatLast; s < LiteralSymbols; s++) m->main[s] = 9 * 16;
   m->main[SymbolRepeatLast] = 7 * 16;
   for (int s = SymbolRecentFirst; s < SymbolShortFirst; s++) m->main[s] = 7 * 16;
   for (uint32_t& c : m->distance) c = 5 * 16;

@@ -59,7 +59,7 @@ inline Spelling SpellMatch(const LzState& s, uint32_t length, uint32_t distance)
   if (length >= MinRecentMatchLength(distance) && length <= MaxRecentMatchLength(distance)) {
     for (int r = 0; r < 4; r++) {
       if (s.recent[r] != distance) continue;
-      const uint32_t value = length - 2 - RecentMatchBonus(distance);
+      const uint32_t value = length - RecentMatchMinLength - RecentMatchBonus(distance);
       const int slot = LengthSlot(value);
       sp.main = uint16_t(SymbolRecentFirst + r);
       sp.second = int16_t(slot);
@@ -69,14 +69,14 @@ inline Spelling SpellMatch(const LzState& s, uint32_t length, uint32_t distance)
       return sp;
     }
   }
-  if (length == 2) {
+  if (length == ShortMatchLength) {
     const int slot = ShortSlot(distance - 1);
     sp.main = uint16_t(SymbolShortFirst + slot);
     sp.extraBits1 = ShortBits[slot];
     sp.extra1 = distance - 1 - ShortBase[slot];
     return sp;
   }
-  const uint32_t value = length - 3 - NewMatchBonus(distance);
+  const uint32_t value = length - NewMatchMinLength - NewMatchBonus(distance);
   const int lengthSlot = LengthSlot(value);
   sp.main = uint16_t(SymbolMatchFirst + lengthSlot);
   sp.extraBits1 = LengthBits[lengthSlot];
@@ -92,7 +92,7 @@ inline Spelling SpellMatch(const LzState& s, uint32_t length, uint32_t distance)
 // A match length and distance that some spelling codes in every state.
 inline bool MatchCodable(uint32_t length, uint32_t distance) {
   if (distance == 0 || distance > MaxDistance) return false;
-  if (length == 2) return distance <= 256;
+  if (length == ShortMatchLength) return distance <= MaxShortDistance;
   return length >= MinNewMatchLength(distance) && length <= MaxNewMatchLength(distance);
 }
 

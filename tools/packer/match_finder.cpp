@@ -90,7 +90,7 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
   const uint8_t* p = data_ + pos;
   uint32_t bestLength = 2;
   const uint32_t near = head3_[Hash3(p) >> (HashBits - 16)];
-  if (near != Empty && near < pos && pos - near < 0x2000) {
+  if (near != Empty && near < pos && pos - near < MidBonusDistance) {
     const uint32_t length = CommonLength(p, data_ + near, maxLength);
     if (length >= 3) {
       bestLength = std::min(length, MaxNewMatchLength(pos - near));

@@ -13,7 +13,7 @@
 namespace packer {
 
 constexpr uint32_t MatchPadding = 16;
-constexpr uint32_t MaxMatchLength = 260;  // a new match far away, with both bonuses
+constexpr uint32_t MaxMatchLength = LongestMatch;  // a new match far away, with both bonuses
 // The hash chains take a farther match over a nearer one only when each
 // byte it adds pays for this many of its extra distance bits (below 32
 // bytes; longer matches win by length alone).
@@ -98,7 +98,7 @@ class PairIndex {
     const uint32_t key = uint32_t(data[pos]) << 8 | data[pos + 1];
     const uint32_t before = last_[key];
     last_[key] = pos;
-    return before != UINT32_MAX && pos - before <= 256 ? pos - before : 0;
+    return before != UINT32_MAX && pos - before <= MaxShortDistance ? pos - before : 0;
   }
 
  private:

@@ -435,7 +435,7 @@ class Encoder {
       // reads after an entry's end on any channel is never a header.
       for (int k = 0; k < channels; k++) {
         bool any = false;
-        for (int s = 0; s < 256; s++) any |= f[k][s] != 0;
+        for (int s = 0; s < AudioSymbolNewTables; s++) any |= f[k][s] != 0;
         if (!any) f[k][0] = 1;
       }
       for (int k = 0; k < channels; k++)

@@ -10,20 +10,19 @@
 #include <csignal>
 #include <cstring>
 
+#include "archive/block_format.h"
 #include "pe_resource.h"
 
 namespace {
 
 constexpr size_t ReleaseStep = 1u << 20;
-constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
 
 // An archive starts with its marker, a built Setup.exe with "MZ"; anything
 // else is known not to be one without reading further (/dev/zero ends).
 bool MayBeArchive(const uint8_t* head, size_t n) {
   if (n >= 2 && head[0] == 'M' && head[1] == 'Z') return true;
-  if (n < 7) return true;  // too short for either: the walk says what is wrong
-  return std::memcmp(head, RarMarker, 7) == 0 || std::memcmp(head, UniqueMarker, 7) == 0;
+  if (n < MarkerSize) return true;  // too short for either: the walk says what is wrong
+  return IsArchiveMarker(head);
 }
 
 std::string Reason(const std::string& path, int code) {

@@ -3,24 +3,19 @@
 #include <unordered_map>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "archive/reader_memory.h"
 #include "archive/solid_progress.h"
 #include "entry_names.h"
 
 namespace {
 
-constexpr size_t MaxRequestName = 259;
-
-bool VersionSupported(uint8_t v) {
-  return v >= 13 && v <= 20;
-}
-
 std::string Quoted(const WalkedEntry& e) {
   return "'" + DisplayName(e.name) + "'";
 }
 
 std::string RequestName(const WalkedEntry& e) {
-  return e.name.substr(0, MaxRequestName);
+  return e.name.substr(0, MaxNameLength);
 }
 
 // Indexes the names once: a hash of the names seen, by the installer's own
@@ -33,7 +28,7 @@ void IndexEntries(EntryFetcher* f) {
   std::unordered_multimap<uint32_t, size_t> seen;
   seen.reserve(entries.size());
   for (size_t i = 0; i < entries.size(); i++) {
-    if (f->firstUnsupported == SIZE_MAX && !VersionSupported(entries[i].unpackVersion))
+    if (f->firstUnsupported == SIZE_MAX && !UnpackVersionReadable(entries[i].unpackVersion))
       f->firstUnsupported = i;
     const std::string name = RequestName(entries[i]);
     const uint32_t hash = EntryNameHash(name.c_str());
@@ -53,15 +48,17 @@ void IndexEntries(EntryFetcher* f) {
 FetchOutcome DecodeFailure(const EntryFetcher& f, size_t index) {
   const ArchiveWalk& walk = *f.walk;
   const WalkedEntry& e = walk.entries[index];
-  if (!VersionSupported(e.unpackVersion)) return {EntryProblem::UnsupportedVersion};
+  if (!UnpackVersionReadable(e.unpackVersion)) return {EntryProblem::UnsupportedVersion};
   if (walk.solid && f.firstUnsupported < index)
     return {EntryProblem::EarlierUnsupported, f.firstUnsupported};
   const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
   if (encrypted && f.password == nullptr) return {EntryProblem::PasswordNeeded};
-  if (walk.solid && (e.flags & EntryFlagSolid) && e.method != 0x30 && f.damagedInRun != SIZE_MAX)
+  if (walk.solid && (e.flags & EntryFlagSolid) && e.method != MethodStored &&
+      f.damagedInRun != SIZE_MAX)
     return {EntryProblem::AfterDamagedEarlier, f.damagedInRun};
   if (encrypted) return {EntryProblem::WrongPasswordOrDamaged};
-  if (e.method != 0x30 && e.unpackVersion < 20) return {EntryProblem::OlderMethod};
+  if (e.method != MethodStored && e.unpackVersion < Rar20Version)
+    return {EntryProblem::OlderMethod};
   return {EntryProblem::CrcMismatch};
 }
 
@@ -129,7 +126,7 @@ std::string DescribeOutcome(const EntryFetcher& f, size_t index, const FetchOutc
 bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, FetchOutcome* outcome) {
   const WalkedEntry& e = f->walk->entries[index];
   // A compressed entry without the solid bit starts the decoder afresh.
-  if (e.method != 0x30 && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
+  if (e.method != MethodStored && !(e.flags & EntryFlagSolid)) f->damagedInRun = SIZE_MAX;
   *outcome = BlockedOutcome(f, index);
   if (outcome->failed()) return false;
   const std::string requested = RequestName(e);
@@ -156,6 +153,6 @@ bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, Fetch
     return false;
   }
   *outcome = DecodeFailure(*f, index);
-  if (e.method != 0x30 && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
+  if (e.method != MethodStored && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
   return false;
 }

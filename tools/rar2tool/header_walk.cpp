@@ -1,24 +1,14 @@
 #include "header_walk.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "archive/byte_order.h"
-#include "archive/crc32.h"
 #include "entry_names.h"
 
 namespace {
 
-constexpr uint8_t RarMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr uint8_t UniqueMarker[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
-constexpr uint32_t MainFixedSize = 13;
-constexpr uint32_t FileFixedSize = 32;
-constexpr uint16_t FlagHasData = 0x8000;
-
-// A header CRC is the low half of the CRC-32 of the bytes from the third one.
 bool HeaderCrcMatches(const uint8_t* block, uint64_t covered) {
-  const uint32_t crc = ~UpdateCrc32(0xFFFFFFFFu, block + 2, uint32_t(covered - 2));
-  return uint16_t(crc) == LoadU16(block);
+  return BlockHeaderCrc(block, uint32_t(covered)) == LoadU16(block + HeaderCrcAt);
 }
 
 std::string Hex(uint32_t v) {
@@ -53,7 +43,7 @@ struct Walker {
     const uint8_t* p = data + at;
     if (HeaderCrcMatches(p, headerSize)) return true;
     if (type == BlockFile && (flags & EntryFlagComment)) {
-      const uint32_t nameEnd = FileFixedSize + LoadU16(p + 26);
+      const uint32_t nameEnd = EntryFixedSize + LoadU16(p + EntryNameLengthAt);
       if (nameEnd <= headerSize && HeaderCrcMatches(p, nameEnd)) return true;
     }
     if (type != BlockFile && dataSize > 0 && uint64_t(at) + headerSize + dataSize <= size)
@@ -62,19 +52,19 @@ struct Walker {
   }
 
   bool MainHeader() {
-    if (size < 7 + MainFixedSize) {
+    if (size < MarkerSize + MainHeaderSize) {
       Stop(WalkEnd::Truncated, "truncated archive: the main header is cut short");
       return false;
     }
-    const uint8_t* p = data + 7;
-    const uint32_t headerSize = LoadU16(p + 5);
-    walk->mainFlags = LoadU16(p + 3);
+    const uint8_t* p = data + MarkerSize;
+    const uint32_t headerSize = LoadU16(p + HeaderSizeAt);
+    walk->mainFlags = LoadU16(p + HeaderFlagsAt);
     // The fixed part is covered; the comment that old writers put inside
     // the main header carries a CRC of its own.
-    const bool crcOk =
-        (headerSize >= MainFixedSize && HeaderCrcMatches(p, MainFixedSize)) ||
-        (headerSize > MainFixedSize && 7 + headerSize <= size && HeaderCrcMatches(p, headerSize));
-    if (p[2] != 0x73 || headerSize < MainFixedSize || !crcOk) {
+    const bool crcOk = (headerSize >= MainHeaderSize && HeaderCrcMatches(p, MainHeaderSize)) ||
+                       (headerSize > MainHeaderSize && MarkerSize + headerSize <= size &&
+                        HeaderCrcMatches(p, headerSize));
+    if (p[HeaderTypeAt] != BlockMain || headerSize < MainHeaderSize || !crcOk) {
       Stop(WalkEnd::Damaged, "damaged header: the main header");
       return false;
     }
@@ -85,7 +75,7 @@ struct Walker {
       Stop(WalkEnd::Unsupported, "encrypted headers (a RAR 3 archive): not readable here");
       return false;
     }
-    if (7 + headerSize > size) {
+    if (MarkerSize + headerSize > size) {
       Stop(WalkEnd::Truncated, "truncated archive: the main header runs past the end");
       return false;
     }
@@ -96,23 +86,15 @@ struct Walker {
   bool Entry(uint32_t at, uint32_t headerSize, uint64_t next, bool pastStop) {
     const uint8_t* p = data + at;
     WalkedEntry e;
+    DecodeEntryFields(p, &e);
     e.offset = at;
-    e.flags = LoadU16(p + 3);
-    e.packedSize = LoadU32(p + 7);
-    e.unpackedSize = LoadU32(p + 11);
-    e.hostSystem = p[15];
-    e.dataCrc = LoadU32(p + 16);
-    e.modifiedTime = LoadU32(p + 20);
-    e.unpackVersion = p[24];
-    e.method = p[25];
-    const uint32_t nameLength = LoadU16(p + 26);
-    e.attributes = LoadU32(p + 28);
-    if (FileFixedSize + nameLength > headerSize) {
+    const uint32_t nameLength = e.nameLength;
+    if (EntryFixedSize + nameLength > headerSize) {
       Stop(WalkEnd::Damaged,
            "damaged header: " + Where(at, BlockFile) + ", its name runs past the header");
       return false;
     }
-    e.name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
+    e.name.assign(reinterpret_cast<const char*>(p + EntryFixedSize), nameLength);
     e.dataEnd = next;
     e.pastInstallerStop = pastStop;
     walk->entries.push_back(e);
@@ -121,7 +103,7 @@ struct Walker {
 
   void Run() {
     if (!MainHeader()) return;
-    uint64_t at = 7 + LoadU16(data + 7 + 5);
+    uint64_t at = MarkerSize + LoadU16(data + MarkerSize + HeaderSizeAt);
     bool pastStop = false;
     for (;;) {
       if (at == size) {
@@ -134,15 +116,17 @@ struct Walker {
       blockNumber++;
       const uint32_t start = uint32_t(at);
       const uint8_t* p = data + start;
-      if (size - start < 7) {
+      if (size - start < BlockBaseSize) {
         Stop(WalkEnd::Truncated, "truncated archive: block " + std::to_string(blockNumber) +
                                      " at offset " + std::to_string(start) + " is cut short");
         return;
       }
-      const uint8_t type = p[2];
-      const uint16_t flags = LoadU16(p + 3);
-      const uint32_t headerSize = LoadU16(p + 5);
-      const uint32_t fixed = type == BlockFile ? FileFixedSize : (flags & FlagHasData) ? 11 : 7;
+      const uint8_t type = p[HeaderTypeAt];
+      const uint16_t flags = LoadU16(p + HeaderFlagsAt);
+      const uint32_t headerSize = LoadU16(p + HeaderSizeAt);
+      const uint32_t fixed = type == BlockFile            ? EntryFixedSize
+                             : (flags & BlockFlagHasData) ? BlockWithDataSize
+                                                          : BlockBaseSize;
       if (headerSize < fixed) {
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type) + ", size " +
                                    std::to_string(headerSize) + " is too small");
@@ -153,18 +137,18 @@ struct Walker {
              "truncated archive: the header of " + Where(start, type) + " runs past the end");
         return;
       }
-      const uint64_t dataSize = (flags & FlagHasData) ? LoadU32(p + 7) : 0;
+      const uint64_t dataSize = (flags & BlockFlagHasData) ? LoadU32(p + DataSizeAt) : 0;
       if (!CrcMatches(start, type, flags, headerSize, dataSize)) {
         // The name as it stands, which may itself be what was damaged.
         std::string name;
-        const uint32_t nameLength = type == BlockFile ? LoadU16(p + 26) : 0;
-        if (nameLength > 0 && FileFixedSize + nameLength <= headerSize)
-          name.assign(reinterpret_cast<const char*>(p + FileFixedSize), nameLength);
+        const uint32_t nameLength = type == BlockFile ? LoadU16(p + EntryNameLengthAt) : 0;
+        if (nameLength > 0 && EntryFixedSize + nameLength <= headerSize)
+          name.assign(reinterpret_cast<const char*>(p + EntryFixedSize), nameLength);
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type, name));
         return;
       }
       const uint64_t next = uint64_t(start) + headerSize + dataSize;
-      if (type == BlockTypeEnd && next <= size) {
+      if (type == BlockArchiveEnd && next <= size) {
         if (next < size)
           Stop(WalkEnd::TrailingData,
                "trailing data after the end block: " + std::to_string(size - next) +
@@ -174,7 +158,7 @@ struct Walker {
         return;
       }
       if (type == BlockFile && !Entry(start, headerSize, next, pastStop)) return;
-      if (type == BlockTypeInstallerStop) pastStop = true;
+      if (type == BlockSubblock) pastStop = true;
       if (next > size) {
         Stop(WalkEnd::Truncated,
              "truncated archive: the data of " + Where(start, type) + " runs past the end");
@@ -189,10 +173,8 @@ struct Walker {
 
 bool WalkArchive(const ArchiveImage& image, ArchiveWalk* walk) {
   *walk = ArchiveWalk{};
-  if (image.data == nullptr || image.size < 7) return false;
-  if (std::memcmp(image.data, RarMarker, 7) != 0 && std::memcmp(image.data, UniqueMarker, 7) != 0)
-    return false;
-  BuildCrc32Table();
+  if (image.data == nullptr || image.size < MarkerSize) return false;
+  if (!IsArchiveMarker(image.data)) return false;
   Walker walker{image.data, image.size, walk};
   walker.Run();
   return true;
@@ -212,6 +194,6 @@ void CountFiles(const ArchiveWalk& walk, uint64_t* bytes, uint64_t* files) {
 }
 
 bool IsDirectoryEntry(uint8_t hostSystem, uint32_t attributes) {
-  if (hostSystem == 3) return (attributes & 0xF000) == 0x4000;  // Unix mode bits
-  return (attributes & 0x10) != 0;
+  if (hostSystem == HostUnix) return (attributes & UnixModeTypeBits) == UnixModeDirectory;
+  return (attributes & AttributeDirectory) != 0;
 }

@@ -8,42 +8,15 @@
 #include <vector>
 
 #include "archive/archive_image.h"
-#include "archive/block_headers.h"
+#include "archive/block_format.h"
 
-enum : uint16_t {
-  MainFlagVolume = 0x0001,
-  MainFlagComment = 0x0002,
-  MainFlagEncryptedHeaders = 0x0080,
-  // Set by our packer: the archive closes with an end block, so an archive
-  // that ends without one has been cut.
-  MainFlagEndBlockWritten = 0x0400,
-};
-
-enum : uint16_t {
-  EntryFlagFromPreviousVolume = 0x0001,
-  EntryFlagIntoNextVolume = 0x0002,
-  EntryFlagComment = 0x0008,
-};
-
-enum : uint8_t {
-  BlockTypeInstallerStop = BlockEnd,  // the installer's walk ends here
-  BlockTypeEnd = 0x7B,                // the end block of archivers
-};
-
-struct WalkedEntry {
-  uint32_t offset;  // where the entry's header begins
-  uint16_t flags;
-  uint32_t packedSize;
-  uint32_t unpackedSize;
-  uint8_t hostSystem;
-  uint32_t dataCrc;
-  uint32_t modifiedTime;
-  uint8_t unpackVersion;
-  uint8_t method;
-  uint32_t attributes;
+// A file header as the tool walked it: its fields (nameLength as stored),
+// its whole name and where it lies.
+struct WalkedEntry : EntryFields {
+  uint32_t offset;         // where the entry's header begins
   std::string name;        // as stored: code page 1251 bytes, backslash separators
   uint64_t dataEnd;        // offset of the block after the entry
-  bool pastInstallerStop;  // a block of type 0x77 comes before it
+  bool pastInstallerStop;  // a subblock comes before it, where the installer's walk ends
 };
 
 enum class WalkEnd {

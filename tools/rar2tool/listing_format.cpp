@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "archive/block_format.h"
+
 std::string FormatDosTime(uint32_t t) {
   // Two words either way, like a date and a time, for scripts that split.
   if (t == 0) return "(no time)";
@@ -18,7 +20,7 @@ std::string FormatDosTime(uint32_t t) {
 
 std::string MethodName(uint8_t method) {
   char text[8];
-  if (method >= 0x30 && method <= 0x35)
+  if (method >= MethodStored && method <= MethodBest)
     std::snprintf(text, sizeof text, "m%c", method);
   else
     std::snprintf(text, sizeof text, "0x%02X", method);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/block_format.h"
 #include "archive_writer.h"
 #include "commands.h"
 #include "entry_names.h"
@@ -43,13 +44,10 @@ bool MayReplace(const std::string& archive, std::string* error) {
     return false;
   }
   const int fd = open(archive.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  uint8_t head[7] = {};
-  const bool read7 = fd >= 0 && read(fd, head, 7) == 7;
+  uint8_t head[MarkerSize] = {};
+  const bool readMarker = fd >= 0 && read(fd, head, MarkerSize) == ssize_t(MarkerSize);
   if (fd >= 0) close(fd);
-  static const uint8_t rar[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-  static const uint8_t unique[7] = {0x55, 0x6E, 0x69, 0x71, 0x75, 0x45, 0x21};
-  if (!S_ISREG(st.st_mode) || !read7 ||
-      (std::memcmp(head, rar, 7) != 0 && std::memcmp(head, unique, 7) != 0)) {
+  if (!S_ISREG(st.st_mode) || !readMarker || !IsArchiveMarker(head)) {
     *error = archive + ": exists and is not a RAR archive; not replaced";
     return false;
   }

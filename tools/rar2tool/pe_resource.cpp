@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "archive/byte_order.h"
+
 namespace {
 
 // Bounds-checked little-endian reads over the whole file.
@@ -9,11 +11,8 @@ struct FileView {
   const uint8_t* data;
   uint32_t size;
   bool Has(uint64_t at, uint64_t count) const { return at + count <= size; }
-  uint16_t U16(uint32_t at) const { return uint16_t(data[at] | data[at + 1] << 8); }
-  uint32_t U32(uint32_t at) const {
-    return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 |
-           uint32_t(data[at + 3]) << 24;
-  }
+  uint16_t U16(uint32_t at) const { return LoadU16(data + at); }
+  uint32_t U32(uint32_t at) const { return LoadU32(data + at); }
 };
 
 struct Section {

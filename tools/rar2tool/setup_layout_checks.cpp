@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/archive_reader.h"
+#include "archive/block_format.h"
 #include "commands.h"
 #include "entry_names.h"
 #include "paths/path_form.h"
@@ -17,10 +18,6 @@
 #include "wizard/module_table.h"
 
 namespace {
-
-// Setup takes an entry for a folder by this attribute alone, whatever
-// system made the archive.
-constexpr uint32_t FolderAttribute = 0x10;
 
 // CreateDirectory of the ANSI functions takes folders of fewer than 248
 // characters, keeping room for an 8.3 name below them.
@@ -238,8 +235,8 @@ bool HasSetupLayoutShape(const ArchiveWalk& walk) {
   if (!walk.solid || walk.endBlockWritten || walk.end != WalkEnd::Complete) return false;
   bool folder = false;
   for (const WalkedEntry& e : walk.entries) {
-    if (e.method != 0x35) return false;
-    folder = folder || (e.attributes & FolderAttribute) != 0;
+    if (e.method != MethodBest) return false;
+    folder = folder || (e.attributes & AttributeDirectory) != 0;
   }
   return folder;
 }
@@ -250,7 +247,9 @@ bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk)
     if (e.pastInstallerStop) break;  // the installer's listing ends before it
     LayoutEntry entry;
     entry.name = e.name.c_str();
-    entry.directory = (e.attributes & FolderAttribute) != 0;
+    // Setup takes an entry for a folder by this attribute alone, whatever
+    // system made the archive.
+    entry.directory = (e.attributes & AttributeDirectory) != 0;
     entry.fileTakenForFolder = entry.directory && !IsDirectoryEntry(e);
     entries.push_back(entry);
   }

@@ -52,7 +52,6 @@ bool FindArchiveCheckValue(int, uint32_t* value) {
     *value = hostWizard.archiveCheck;
     return true;
   }
-  BuildCrc32Table();
   *value =
       ~UpdateCrc32(0xFFFFFFFFu, hostWizard.archive.data(), uint32_t(hostWizard.archive.size()));
   return true;
