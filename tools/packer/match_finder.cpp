@@ -35,9 +35,8 @@ HashChains::HashChains(const uint8_t* data, uint32_t size)
     : data_(data),
       size_(size),
       head_(1u << HashBits, Empty),
-      link_(LinkSlots(size), Empty),
       head3_(1u << 16, Empty),
-      runStart_(LinkSlots(size), Empty) {}
+      slots_(LinkSlots(size), Slot{Empty, Empty}) {}
 
 void HashChains::Insert(uint32_t pos) {
   if (pos + 3 > size_) return;
@@ -45,7 +44,8 @@ void HashChains::Insert(uint32_t pos) {
   if (pos + 4 > size_) return;
   uint32_t& head = head_[Hash4(data_ + pos)];
   const uint32_t before = head;
-  link_[pos & SlotMask] = before;
+  Slot& slot = slots_[pos & SlotMask];
+  slot.link = before;
   head = pos;
   // Four equal bytes at most four apart: the bytes between repeat with that
   // period, so the whole stretch on the chain is one periodic run.
@@ -53,11 +53,12 @@ void HashChains::Insert(uint32_t pos) {
   const uint32_t period = pos - before;
   if (before != Empty && period <= 4 && std::memcmp(data_ + before, data_ + pos, 4) == 0) {
     run = before;
-    const uint32_t older = link_[before & SlotMask];
-    const uint32_t start = runStart_[before & SlotMask];
+    const Slot& previous = slots_[before & SlotMask];
+    const uint32_t older = previous.link;
+    const uint32_t start = previous.runStart;
     if (start != Empty && older != Empty && older < before && before - older == period) run = start;
   }
-  runStart_[pos & SlotMask] = run;
+  slot.runStart = run;
 }
 
 Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const {
@@ -102,8 +103,9 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
   };
   while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
     if (consider(candidate)) break;
-    uint32_t next = link_[candidate & SlotMask];
-    const uint32_t start = runStart_[candidate & SlotMask];
+    const Slot& slot = slots_[candidate & SlotMask];
+    uint32_t next = slot.link;
+    const uint32_t start = slot.runStart;
     if (start != Empty && start < next && pos - start <= MaxDistance) {
       // A periodic run on the chain. Of its positions, those whose run
       // ends sooner after them than the run at pos match shorter; all
@@ -118,11 +120,11 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
       const uint32_t short_ = ahead - std::min(ahead, reach);
       const uint32_t back = (short_ + period - 1) / period * period;
       if (back > 0 && back <= candidate - start && consider(candidate - back)) break;
-      next = link_[start & SlotMask];
+      next = slots_[start & SlotMask].link;
       candidate = start;
     }
     if (next >= candidate) break;  // a slot reused by a newer position
-    __builtin_prefetch(&link_[next & SlotMask]);
+    __builtin_prefetch(&slots_[next & SlotMask]);
     __builtin_prefetch(data_ + next + bestLength);
     candidate = next;
   }
