@@ -18,15 +18,15 @@ uint32_t LiteralCost(const CostModel& m, uint8_t byte) {
 ParseLevel LevelParameters(int level) {
   switch (level) {
     case 1:
-      return {false, false, 4, 24, 0};
+      return {false, false, 4, 24, 0, 24};
     case 2:
-      return {false, true, 8, 32, 0};
+      return {false, true, 8, 32, 0, 32};
     case 3:
-      return {false, true, 128, 258, 0};
+      return {false, true, 128, 258, 0, 258};
     case 4:
-      return {true, false, 24, 64, 1};
+      return {true, false, 24, 64, 1, 64};
     default:
-      return {true, false, 96, 128, 2};
+      return {true, false, 96, 128, 2, 128};
   }
 }
 
@@ -100,7 +100,7 @@ void LzParser::ParseLazy(uint32_t begin, uint32_t end, LzState* state, std::vect
   for (int s = 0; s < 256; s++) priceSum += prices_.main[s];
   const int32_t literalPrice = int32_t(priceSum / 256);
 
-  auto evaluate = [&](uint32_t pos) {
+  auto evaluate = [&](uint32_t pos, int depth) {
     Candidate best;
     const uint32_t avail = end - pos;
     if (avail < 2) return best;
@@ -120,25 +120,26 @@ void LzParser::ParseLazy(uint32_t begin, uint32_t end, LzState* state, std::vect
       const uint32_t length = CommonLength(p, p - d, limit);
       if (length >= MinRecentMatchLength(d)) consider(length, d);
     }
-    const Match m = chains_->Longest(pos, cap, level_.depth, level_.niceLength);
+    const Match m = chains_->Longest(pos, cap, depth, level_.niceLength);
     if (m.length >= 3) consider(m.length, m.distance);
     return best;
   };
 
   uint32_t pos = begin;
-  Candidate current = evaluate(pos);
+  Candidate current = evaluate(pos, level_.depth);
   while (pos < end) {
     if (current.gain <= 0) {
       ops->push_back({data_[pos], 0});
       chains_->Insert(pos);
       pos++;
-      if (pos < end) current = evaluate(pos);
+      if (pos < end) current = evaluate(pos, level_.depth);
       continue;
     }
     // A match this long is taken without looking one byte further.
     if (level_.lazy && current.length < level_.niceLength / 2 && pos + 1 < end) {
       chains_->Insert(pos);
-      const Candidate next = evaluate(pos + 1);
+      const int depth = current.length >= level_.goodLength ? level_.depth / 4 : level_.depth;
+      const Candidate next = evaluate(pos + 1, depth);
       if (next.gain > current.gain + literalPrice / 2) {
         ops->push_back({data_[pos], 0});
         pos++;
@@ -152,7 +153,7 @@ void LzParser::ParseLazy(uint32_t begin, uint32_t end, LzState* state, std::vect
     ops->push_back({current.length, current.distance});
     PushMatch(state, current.length, current.distance);
     pos += current.length;
-    if (pos < end) current = evaluate(pos);
+    if (pos < end) current = evaluate(pos, level_.depth);
   }
   // Prices follow the data every so often, not after every step.
   if (ops->size() - firstOp >= 4096) UpdatePrices(*ops, firstOp, startState);
@@ -256,9 +257,11 @@ void LzParser::RunOptimalPass(uint32_t begin, uint32_t end, const LzState& start
       const uint32_t d = matches_[k].distance;
       const uint32_t length = std::min(matches_[k].length, cap);
       if (length <= previous) continue;
-      longest = std::max(longest, length);
       uint32_t from = std::max(previous + 1, MinNewMatchLength(d));
       const uint32_t to = std::min(length, MaxNewMatchLength(d));
+      // Only what a match can code counts: bytes past its longest spelling
+      // must stay open to the steps that follow it.
+      longest = std::max(longest, to);
       if (to >= nice) from = std::max(from, to);
       for (uint32_t l = from; l <= to; l++)
         relax(l, d, base + SpellingCost(m, SpellMatch(s, l, d)));

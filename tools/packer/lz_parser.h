@@ -18,6 +18,9 @@ struct ParseLevel {
   int depth;            // match-finder links followed per position
   uint32_t niceLength;  // a match this long is taken without looking further
   int passes;           // optimal parse: rounds over each chunk
+  // Lazy parse: a match this long is already good, so the look one byte
+  // further follows a quarter of the links.
+  uint32_t goodLength;
 };
 
 ParseLevel LevelParameters(int level);  // 1..5
