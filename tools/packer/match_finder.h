@@ -58,19 +58,13 @@ class HashChains {
   const uint8_t* data_;
   uint32_t size_;
   std::vector<uint32_t> head_;   // four-byte hash: newest position
+  std::vector<uint32_t> link_;   // previous position of the same four-byte hash
   std::vector<uint32_t> head3_;  // three-byte hash: newest position
-  // Per window slot, side by side so that a step along a chain reads one
-  // cache line: the previous position of the same four-byte hash, and the
-  // start of the periodic run the position continues. Runs of period 1 to 4
-  // (zeros, 24- and 32-bit pixels) fill a chain with positions that all
-  // match alike; runStart is the oldest position of the run on its chain,
-  // so that a walk can step over the run in one link (Empty for other
-  // positions).
-  struct Slot {
-    uint32_t link;
-    uint32_t runStart;
-  };
-  std::vector<Slot> slots_;
+  // Runs of period 1 to 4 (zeros, 24- and 32-bit pixels) fill a chain with
+  // positions that all match alike. For each position that continues such a
+  // run, the oldest position of the run on its chain, so that a walk can
+  // step over the run in one link; Empty for other positions.
+  std::vector<uint32_t> runStart_;
 };
 
 class BinaryTrees {
