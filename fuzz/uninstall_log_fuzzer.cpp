@@ -8,9 +8,9 @@
 // record, the path it acts on must pass the plain test below, or the run
 // stops. The first line is also made a destination: a canonical one is a
 // sound folder below a drive's root, and canonical again as it stands.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>

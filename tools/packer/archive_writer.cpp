@@ -440,7 +440,8 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     return !readFailed;
   };
 
-  const uint8_t levelMethod = settings.setupLayout ? MethodBest : uint8_t(MethodStored + settings.level);
+  const uint8_t levelMethod =
+      settings.setupLayout ? MethodBest : uint8_t(MethodStored + settings.level);
   w.method = levelMethod;
   std::vector<uint8_t> a(RarMarker, RarMarker + MarkerSize);
   const size_t mainStart = a.size();
