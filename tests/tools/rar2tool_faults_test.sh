@@ -8,8 +8,6 @@ tool=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/checks.sh"
-# find stops at the first match, so no grep -q closes the pipe early under pipefail.
-no_temporaries() { [ -z "$(find "$1" -name '.rar2tool-*' -print -quit)" ]; }
 
 # An interrupted extract leaves no file under the entry's name, and no
 # temporary one. The process is stopped while its temporary file exists,
