@@ -27,13 +27,15 @@ std::string ChangedReason(const PackItem& item) {
 bool ItemReader::Open(const PackItem& item, std::string* error) {
   if (open_ == &item) return true;
   Close();
-  fd_ = open(item.path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a pipe put in the file's place since it was listed must
+  // not hang the open; it is then refused below as a changed file.
+  fd_ = open(item.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) {
     *error = InputProblem(item.path, std::strerror(errno));
     return false;
   }
   struct stat st;
-  if (fstat(fd_, &st) != 0 || !AsListed(item, st)) {
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || !AsListed(item, st)) {
     *error = ChangedReason(item);
     Close();
     return false;
