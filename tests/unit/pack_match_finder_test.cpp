@@ -163,6 +163,35 @@ TEST(PackMatchFinder, AFartherMatchMustPayForItsDistanceBits) {
   EXPECT_EQ(m.distance, 600000u);
 }
 
+TEST(PackMatchFinder, ASearchGivesUpAfterItsPatienceRunsOutWithoutABetterMatch) {
+  // Twenty positions 100 bytes apart behind `at` match it for 6 bytes; 2,100
+  // back it matches for 40. With one of the twenty made a 10-byte match, the
+  // walk finds something better on the way and its patience starts again.
+  const uint32_t at = 20000;
+  auto build = [&](bool betterOnTheWay) {
+    std::vector<uint8_t> d = RandomData(at + 100, 6);
+    auto copy = [&](uint32_t from, uint32_t length) {
+      for (uint32_t k = 0; k < length; k++) d[from + k] = d[at + k];
+      d[from + length] = uint8_t(d[at + length] ^ 1);
+    };
+    for (uint32_t k = 1; k <= 20; k++) copy(at - 100 * k, betterOnTheWay && k == 12 ? 10 : 6);
+    copy(at - 2100, 40);
+    return d;
+  };
+  for (bool betterOnTheWay : {false, true}) {
+    std::vector<uint8_t> d = build(betterOnTheWay);
+    const uint32_t size = uint32_t(d.size());
+    d.resize(size + packer::MatchPadding);
+    packer::HashChains chains(d.data(), size);
+    for (uint32_t pos = 0; pos < at; pos++) chains.Insert(pos);
+    const packer::Match patient = chains.Longest(at, 64, 1 << 20, 64);
+    EXPECT_EQ(patient.length, 40u) << betterOnTheWay;
+    EXPECT_EQ(patient.distance, 2100u) << betterOnTheWay;
+    const packer::Match hasty = chains.Longest(at, 64, 1 << 20, 64, 12);
+    EXPECT_EQ(hasty.length, betterOnTheWay ? 40u : 6u) << betterOnTheWay;
+  }
+}
+
 // Random bytes with the 64 bytes at `at` copied from `distance` back.
 std::vector<uint8_t> FarCopy(uint32_t at, uint32_t distance) {
   std::vector<uint8_t> d = RandomData(at + 200, 4);

@@ -18,15 +18,15 @@ uint32_t LiteralCost(const CostModel& m, uint8_t byte) {
 ParseLevel LevelParameters(int level) {
   switch (level) {
     case 1:
-      return {false, false, 4, 24, 0, 24};
+      return {false, false, 4, 24, 0, 24, 4};
     case 2:
-      return {false, true, 8, 32, 0, 32};
+      return {false, true, 8, 32, 0, 32, 8};
     case 3:
-      return {false, true, 128, 258, 0, 258};
+      return {false, true, 128, 258, 0, 258, 32};
     case 4:
-      return {true, false, 24, 64, 1, 64};
+      return {true, false, 24, 64, 1, 64, 24};
     default:
-      return {true, false, 96, 128, 2, 128};
+      return {true, false, 96, 128, 2, 128, 96};
   }
 }
 
@@ -120,7 +120,7 @@ void LzParser::ParseLazy(uint32_t begin, uint32_t end, LzState* state, std::vect
       const uint32_t length = CommonLength(p, p - d, limit);
       if (length >= MinRecentMatchLength(d)) consider(length, d);
     }
-    const Match m = chains_->Longest(pos, cap, depth, level_.niceLength);
+    const Match m = chains_->Longest(pos, cap, depth, level_.niceLength, level_.patience);
     if (m.length >= 3) consider(m.length, m.distance);
     return best;
   };

@@ -21,6 +21,9 @@ struct ParseLevel {
   // Lazy parse: a match this long is already good, so the look one byte
   // further follows a quarter of the links.
   uint32_t goodLength;
+  // Lazy parse: links followed in a row without a better match before the
+  // search gives up.
+  int patience;
 };
 
 ParseLevel LevelParameters(int level);  // 1..5

@@ -84,7 +84,8 @@ void HashChains::Insert(uint32_t pos) {
   runStart_[pos & SlotMask] = run;
 }
 
-Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const {
+Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength,
+                          int patience) const {
   Match best{0, 0};
   if (maxLength < 3 || pos + 3 > size_) return best;
   const uint8_t* p = data_ + pos;
@@ -100,6 +101,7 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
   }
   if (maxLength < 4 || pos + 4 > size_) return best;
   uint32_t candidate = head_[Hash4(p)];
+  int fruitless = 0;  // links since the best match so far
   auto consider = [&](uint32_t at) {
     const uint8_t* m = data_ + at;
     // Only a longer match can win: test the byte that would make it so first.
@@ -116,6 +118,7 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     }
     bestLength = length;
     best = {length, distance};
+    fruitless = 0;
     if (length >= niceLength || length >= maxLength) return true;
     // A good match already: look less far for a better one.
     if (length >= 32 && depth > 4)
@@ -125,7 +128,7 @@ Match HashChains::Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t 
     return false;
   };
   while (candidate != Empty && candidate < pos && pos - candidate <= MaxDistance && depth-- > 0) {
-    if (consider(candidate)) break;
+    if (consider(candidate) || ++fruitless > patience) break;
     uint32_t next = link_[candidate & SlotMask];
     const uint32_t start = runStart_[candidate & SlotMask];
     if (start != Empty && start < next && pos - start <= MaxDistance) {

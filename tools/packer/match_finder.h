@@ -50,9 +50,13 @@ class HashChains {
   void Insert(uint32_t pos);
   // Longest match at pos of at most maxLength bytes that a new match can
   // code, nearest first, following at most depth links of the four-byte
-  // chain (a periodic run counts as one); stops early at niceLength. Three-byte matches, which only
-  // short distances can code, come from the most recent position with the same three bytes.
-  Match Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength) const;
+  // chain (a periodic run counts as one); stops early at niceLength, and
+  // gives up after patience links in a row that bring no better match (most
+  // of a deep walk goes to positions whose best match came early). Three-byte
+  // matches, which only short distances can code, come from the most recent
+  // position with the same three bytes.
+  Match Longest(uint32_t pos, uint32_t maxLength, int depth, uint32_t niceLength,
+                int patience = 1 << 30) const;
 
  private:
   const uint8_t* data_;
