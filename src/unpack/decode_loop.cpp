@@ -117,13 +117,81 @@ stop:
   return done;
 }
 
+// DecodeAudioRunOf for one channel, with the channel's state in registers
+// through the run: each byte's prediction then waits only on the delta of
+// the byte before, not on stores of it. The run ends at the adaptation, so
+// its length is known and only a block header symbol can stop it early.
+template <bool Direct>
+__attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<Direct> w,
+                                                 BitRegister* bits, uint32_t* writePos,
+                                                 int32_t* cross, uint32_t run,
+                                                 ChannelPredictor** due) {
+  const uint8_t* const buffer = d->input.buffer;
+  const HuffTable* const table = &d->audioTables[0];
+  ChannelPredictor* const p = &d->channels[0];
+  BitRegister in;
+  CopyBitRegister(&in, *bits);
+  uint32_t at = *writePos;
+  const uint32_t first = p->sampleCount % 32;
+  const uint32_t room = 32 - first;
+  const uint32_t length = run < room ? run : room;
+  const int32_t w1 = p->weight1, w2 = p->weight2, w3 = p->weight3, w4 = p->weight4;
+  const int32_t w5 = p->weight5;
+  int32_t prevDelta = p->prevDelta, delta1 = p->delta1, delta2 = p->delta2, delta3 = p->delta3;
+  int32_t delta4 = p->delta4, x = *cross;
+  uint8_t prev = uint8_t(p->prevByte);
+  uint32_t done = 0;
+  while (done < length) {
+    const uint32_t entry = QuickEntry(table, in);
+    // A top-up leaves 56 bits or more: enough for two symbols of up to 15
+    // bits and the lookup of a third.
+    if (done % 2 == 0) TopUpBits(&in, buffer);
+    const uint32_t s = FinishSymbol(table, &in, entry);
+    if (s == AudioSymbolNewTables) break;
+    delta4 = delta3;
+    delta3 = delta2;
+    delta2 = prevDelta - delta1;
+    delta1 = prevDelta;
+    // Bits 3..10 of 8 x prev + sum are prev + (sum >> 3) mod 256: the
+    // byte's delta is (sum >> 3) - s as a signed byte, and the previous
+    // byte stays out of the wait from one byte to the next.
+    const int32_t sum = w1 * delta1 + w2 * delta2 + w3 * delta3 + w4 * delta4 + w5 * x;
+    const int32_t delta = int8_t(uint8_t((uint32_t(sum) >> 3) - s));
+    const uint32_t slot = first + done;
+    p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(s))));
+    p->pending[1][slot] = int16_t(delta1);
+    p->pending[2][slot] = int16_t(delta2);
+    p->pending[3][slot] = int16_t(delta3);
+    p->pending[4][slot] = int16_t(delta4);
+    p->pending[5][slot] = int16_t(x);
+    prevDelta = delta;
+    x = delta;
+    prev = uint8_t(prev + delta);
+    at = w.Put(at, prev);
+    done++;
+  }
+  p->delta1 = delta1;
+  p->delta2 = delta2;
+  p->delta3 = delta3;
+  p->delta4 = delta4;
+  p->prevDelta = prevDelta;
+  p->prevByte = prev;
+  p->sampleCount += done;
+  *due = done == room ? p : nullptr;
+  CopyBitRegister(bits, in);
+  *writePos = at;
+  *cross = x;
+  return done;
+}
+
 template <bool Direct>
 uint32_t DecodeAudioRun(Rar20Decoder* d, const Target<Direct>& w, BitRegister* bits,
                         uint32_t* writePos, uint32_t* channel, int32_t* cross, uint32_t run,
                         ChannelPredictor** due) {
   switch (d->channelCount) {
     case 1:
-      return DecodeAudioRunOf<1>(d, w, bits, writePos, channel, cross, run, due);
+      *channel = 0;
+      return DecodeMonoRun(d, w, bits, writePos, cross, run, due);
     case 2:
       return DecodeAudioRunOf<2>(d, w, bits, writePos, channel, cross, run, due);
     case 3:

@@ -166,44 +166,49 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
 }
 
 TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
-  // A 3-channel block, then a block of 1 to 4 channels that may start in
+  // A 3-channel block, a 1-channel block that ends in the middle of an
+  // adaptation window, then a block of 1 to 4 channels that may start in
   // the middle of a round; codes of 8, 9 and 13 bits (longer than one
-  // lookup reaches); enough bytes for input slides and many adaptations.
+  // lookup reaches); enough bytes for input slides and many adaptations;
+  // written through the window and straight into the output.
   std::vector<uint8_t> lengths(257);
   for (int s = 0; s < 257; s++) lengths[size_t(s)] = s < 120 ? 8 : s < 240 ? 9 : 13;
   const CanonicalCode code(lengths);
   for (uint32_t channels = 1; channels <= 4; channels++) {
     uint32_t x = 12345 + channels;
     auto next = [&x] { return (x = x * 1103515245u + 12345u) >> 16; };
-    const uint32_t firstBlock = 1001, secondBlock = 30000;
+    const struct { uint32_t channels, bytes; } blocks[3] = {{3, 1001}, {1, 777}, {channels, 30000}};
     std::vector<uint32_t> symbols;
-    for (uint32_t i = 0; i < firstBlock + secondBlock; i++)
-      symbols.push_back(next() % 8 == 0 ? 240 + next() % 16 : next() % 240);
-
     BitWriter w;
-    std::vector<uint8_t> all;
-    for (int c = 0; c < 3; c++) all.insert(all.end(), lengths.begin(), lengths.end());
-    PutBlockHeader(w, all, true, 3);
-    for (uint32_t i = 0; i < firstBlock; i++) code.Put(w, symbols[i]);
-    code.Put(w, 256);
-    all.resize(0);
-    for (uint32_t c = 0; c < channels; c++) all.insert(all.end(), lengths.begin(), lengths.end());
-    PutBlockHeader(w, all, true, int(channels));
-    for (uint32_t i = firstBlock; i < symbols.size(); i++) code.Put(w, symbols[i]);
-    DecodeRun run;
-    const std::vector<uint8_t> out = run.Entry(w.Bytes(), uint32_t(symbols.size()));
-
-    ResetAudio(3);
-    std::vector<uint8_t> expected;
-    for (uint32_t i = 0; i < symbols.size(); i++) {
-      if (i == firstBlock) {
-        decoder.channelCount = channels;
-        if (decoder.currentChannel >= channels) decoder.currentChannel = 0;
+    for (const auto& block : blocks) {
+      if (!symbols.empty()) code.Put(w, 256);
+      std::vector<uint8_t> all;
+      for (uint32_t c = 0; c < block.channels; c++)
+        all.insert(all.end(), lengths.begin(), lengths.end());
+      PutBlockHeader(w, all, true, int(block.channels));
+      for (uint32_t i = 0; i < block.bytes; i++) {
+        symbols.push_back(next() % 8 == 0 ? 240 + next() % 16 : next() % 240);
+        code.Put(w, symbols.back());
       }
-      expected.push_back(DecodeAudioByte(&decoder, symbols[i]));
-      if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
     }
-    EXPECT_EQ(out, expected) << channels << " channels";
+    for (bool direct : {true, false}) {
+      DecodeRun run;
+      run.direct = direct;
+      const std::vector<uint8_t> out = run.Entry(w.Bytes(), uint32_t(symbols.size()));
+
+      ResetAudio(3);
+      std::vector<uint8_t> expected;
+      uint32_t i = 0;
+      for (const auto& block : blocks) {
+        decoder.channelCount = block.channels;
+        if (decoder.currentChannel >= block.channels) decoder.currentChannel = 0;
+        for (uint32_t k = 0; k < block.bytes; k++, i++) {
+          expected.push_back(DecodeAudioByte(&decoder, symbols[i]));
+          if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
+        }
+      }
+      EXPECT_EQ(out, expected) << channels << " channels, direct " << direct;
+    }
   }
 }
 
