@@ -44,6 +44,17 @@ inline bool AdaptationDue(const ChannelPredictor* p) {
   return p->sampleCount % 32 == 0;
 }
 
+// Logs what a byte's candidates compared, for the next adaptation's sums.
+HotInline void LogPending(ChannelPredictor* p, uint32_t slot, uint32_t symbol, int32_t d1,
+                          int32_t d2, int32_t d3, int32_t d4, int32_t cross) {
+  p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
+  p->pending[1][slot] = int16_t(d1);
+  p->pending[2][slot] = int16_t(d2);
+  p->pending[3][slot] = int16_t(d3);
+  p->pending[4][slot] = int16_t(d4);
+  p->pending[5][slot] = int16_t(cross);
+}
+
 // One audio byte of the channel p from its symbol; cross is the delta of the
 // last audio byte on any channel, which this byte's delta replaces. Inline:
 // the decoding loop runs it with cross in a register. The caller adapts the
@@ -64,12 +75,7 @@ HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t
                       p->weight4 * d4 + p->weight5 * x;
   const uint8_t out = uint8_t((uint32_t(sum) >> 3) - symbol);
 
-  p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
-  p->pending[1][slot] = int16_t(d1);
-  p->pending[2][slot] = int16_t(d2);
-  p->pending[3][slot] = int16_t(d3);
-  p->pending[4][slot] = int16_t(d4);
-  p->pending[5][slot] = int16_t(x);
+  LogPending(p, slot, symbol, d1, d2, d3, d4, x);
 
   const int32_t delta = int8_t(uint8_t(out - uint8_t(p->prevByte)));
   p->prevDelta = delta;

@@ -158,12 +158,7 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     const int32_t sum = w1 * delta1 + w2 * delta2 + w3 * delta3 + w4 * delta4 + w5 * x;
     const int32_t delta = int8_t(uint8_t((uint32_t(sum) >> 3) - s));
     const uint32_t slot = first + done;
-    p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(s))));
-    p->pending[1][slot] = int16_t(delta1);
-    p->pending[2][slot] = int16_t(delta2);
-    p->pending[3][slot] = int16_t(delta3);
-    p->pending[4][slot] = int16_t(delta4);
-    p->pending[5][slot] = int16_t(x);
+    LogPending(p, slot, s, delta1, delta2, delta3, delta4, x);
     prevDelta = delta;
     x = delta;
     prev = uint8_t(prev + delta);
