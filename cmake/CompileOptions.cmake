@@ -36,9 +36,10 @@ endif()
 # A 32-bit Windows program sees 2 GB of address space unless it says it can
 # take addresses above 2 GB: then 3 GB on 32-bit Windows booted for it and
 # 4 GB under 64-bit Windows, which an entry of more than a gigabyte needs
-# (it is unpacked into one buffer). 64-bit programs have the room anyway.
-function(orbivue_large_address_aware target)
-  if(CMAKE_SYSTEM_NAME STREQUAL "Windows" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-    target_link_options(${target} PRIVATE -Wl,--large-address-aware)
-  endif()
-endfunction()
+# (it is unpacked into one buffer). Every program of the tree says so, the
+# test programs too: the system tells a program that does not at most 2 GB
+# of physical memory, so a driver linked otherwise would compute another
+# timeshift limit than the Setup it drives. 64-bit programs have the room anyway.
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_link_options($<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-Wl,--large-address-aware>)
+endif()

@@ -55,7 +55,6 @@ target_include_directories(Setup PRIVATE src)
 target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 uuid advapi32 user32
                       kernel32)
 orbivue_warnings(Setup)
-orbivue_large_address_aware(Setup)
 add_dependencies(Setup payload_archive archive_check)
 set_source_files_properties(resources/setup.rc PROPERTIES
   OBJECT_DEPENDS "${payload_archive};${archive_check};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/src/wizard/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h;${ORBIVUE_VERSION_RESOURCE_DEPENDS}")

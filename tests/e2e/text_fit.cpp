@@ -111,6 +111,7 @@ void MeasureTextsOf(HWND root) {
   if (record != nullptr) {
     HDC screen = GetDC(nullptr);
     record->dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    record->dpiAware = IsProcessDPIAware() ? 1 : 0;
     ReleaseDC(nullptr, screen);
     record->count = 0;
     EnumChildWindows(root, MeasureChild, reinterpret_cast<LPARAM>(record));

@@ -25,6 +25,7 @@ struct TextFitControl {
 struct TextFitRecord {
   LONG measurements;  // how many times the hook has measured
   LONG dpi;           // the screen's pixels per inch as Setup sees them
+  LONG dpiAware;      // whether Setup is DPI-aware (by its manifest)
   LONG count;         // controls measured the last time
   TextFitControl controls[TextFitMaxControls];
 };

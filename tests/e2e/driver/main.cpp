@@ -69,12 +69,6 @@ std::wstring ProgramDir() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Setup is DPI-aware: so is its driver, so that both see the same pixels
-  // (an unaware driver would get positions and sizes scaled to 96 DPI).
-  using SetAwareCall = BOOL(WINAPI*)();
-  const auto setAware = reinterpret_cast<SetAwareCall>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")));
-  if (setAware != nullptr) setAware();
   DriverSettings settings;
   settings.programDir = ProgramDir();
   settings.language = "en";

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "check.h"
+#include "linked_alike.h"
 #include "picture.h"
 #include "remote_memory.h"
 
@@ -102,6 +103,10 @@ std::wstring ClassName(HWND window) {
 
 SetupSession::SetupSession(const DriverSettings& settings) : settings_(settings) {
   std::wstring program = settings_.setupDir + L"\\Setup.exe";
+  // What the driver computes of the system (the timeshift limit from physical
+  // memory, say) must be what this Setup sees.
+  const std::string unlike = LinkedUnlike(program);
+  if (!unlike.empty()) Fail(__FILE__, __LINE__, unlike);
   std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;

@@ -49,6 +49,19 @@ void TextFitWatch::Check(HWND window, DWORD threadId, bool held, const std::stri
     Fail(__FILE__, __LINE__, what + ": the texts were not measured");
   }
   judged_ = record_->measurements;
+  // The driver reads Setup's windows in pixels and pictures them: it must be
+  // DPI-aware as Setup is and see the DPI that Setup sees, or Windows hands
+  // it positions and sizes scaled to 96 DPI.
+  HDC screen = GetDC(nullptr);
+  const LONG ownDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const LONG ownAware = IsProcessDPIAware() ? 1 : 0;
+  if (ownDpi != record_->dpi || ownAware != record_->dpiAware) {
+    Fail(__FILE__, __LINE__,
+         what + ": Setup sees " + std::to_string(record_->dpi) + " DPI" +
+             (record_->dpiAware ? " DPI-aware" : " unaware") + ", the driver " +
+             std::to_string(ownDpi) + " DPI" + (ownAware ? " DPI-aware" : " unaware"));
+  }
   const LONG count = record_->count;
   std::string cut;
   for (LONG i = 0; i < count && i < TextFitMaxControls; i++) {
@@ -66,6 +79,6 @@ void TextFitWatch::Check(HWND window, DWORD threadId, bool held, const std::stri
   }
   // A page with no text measured would mean that the measure looked at nothing.
   if (count == 0) Fail(__FILE__, __LINE__, what + ": no text was measured");
-  std::printf("  %s: %ld texts fit their controls at %ld DPI\n", what.c_str(), long(count),
-              long(record_->dpi));
+  std::printf("  %s: %ld texts fit their controls at %ld DPI (%s)\n", what.c_str(), long(count),
+              long(record_->dpi), record_->dpiAware ? "DPI-aware" : "unaware");
 }

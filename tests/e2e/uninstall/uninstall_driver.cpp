@@ -18,6 +18,7 @@
 #include <string>
 
 #include "../driver/check.h"
+#include "../driver/linked_alike.h"
 #include "../driver/picture.h"
 
 namespace {
@@ -125,7 +126,7 @@ int Hold(const char* file, const char* held, const char* release) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "--hold") == 0) return Hold(argv[2], argv[3], argv[4]);
   bool yes = true, attach = false;
-  std::string command;
+  std::string program, command;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc)
       language = Widen(argv[++i]);
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
     else if (std::strcmp(argv[i], "--attach") == 0)
       attach = true;
     else if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
-      command = std::string("\"") + argv[++i] + "\"";
+      program = argv[++i];
+      command = "\"" + program + "\"";
       for (i++; i < argc; i++) command += std::string(" ") + argv[i];
     }
   }
@@ -148,6 +150,11 @@ int main(int argc, char** argv) {
   }
   PROCESS_INFORMATION process = {};
   if (!attach) {
+    const std::string unlike = LinkedUnlike(Widen(program.c_str()));
+    if (!unlike.empty()) {
+      std::printf("FAIL %s\n", unlike.c_str());
+      return 90;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string line = command;
