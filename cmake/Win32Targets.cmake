@@ -53,7 +53,7 @@ file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp sr
 add_executable(Setup WIN32 ${WIZARD_SOURCES} resources/setup.rc)
 target_include_directories(Setup PRIVATE src)
 target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 uuid advapi32 user32
-                      kernel32)
+                      kernel32 ntdll)
 orbivue_warnings(Setup)
 add_dependencies(Setup payload_archive archive_check)
 set_source_files_properties(resources/setup.rc PROPERTIES

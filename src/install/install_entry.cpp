@@ -73,11 +73,16 @@ bool IsMissing(const char* path, Pass pass) {
 
 }  // namespace
 
-void NoteFolder(const char* path, Pass pass) {
-  if (pass == Pass::Make)
-    CreateFolder(path);
-  else
+uint8_t NoteFolder(const char* path, Pass pass) {
+  if (pass == Pass::Plan) {
     plannedFolders.insert(FoldedKey(path));
+    return 0;
+  }
+  // Any other failure shows when the first file below it is written.
+  char link[PathBufferSize];
+  if (!CreateFolderIn(installChoices.destinationDir, path, link) && link[0] != '\0')
+    return ShowWriteError(link);
+  return 0;
 }
 
 void ForgetPlannedFolders() {
@@ -101,9 +106,10 @@ static uint8_t MakeMissingLevels(char* target, Pass pass) {
     *p = '\0';
     const bool missing = IsMissing(target, pass);
     const bool recorded = !missing || uninstallLog.AddRecord(target, DirsSection);
-    if (recorded && missing) NoteFolder(target, pass);
+    const uint8_t stopped = recorded && missing ? NoteFolder(target, pass) : 0;
     *p = '\\';
     if (!recorded) return pass == Pass::Make ? ShowWriteError(uninstallLog.Path()) : 1;
+    if (stopped != 0) return stopped;
   }
   return 0;
 }
@@ -132,8 +138,7 @@ static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
     // folder unlisted, and what could not be recorded is not made.
     if (!uninstallLog.AddRecord(target, DirsSection))
       return make ? ShowWriteError(uninstallLog.Path()) : 1;
-    NoteFolder(target, pass);
-    return 0;
+    return NoteFolder(target, pass);
   }
   if (!make) return uninstallLog.AddRecord(target, FilesSection) ? 0 : 1;
   uint8_t* data = nullptr;
@@ -143,9 +148,10 @@ static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
     std::free(data);
     return ShowWriteError(uninstallLog.Path());
   }
-  const bool written = WriteWholeFile(target, data, size);
+  char link[PathBufferSize];
+  const bool written = WriteWholeFile(dest, target, data, size, link);
   std::free(data);
-  if (!written) return ShowWriteError(target);
+  if (!written) return ShowWriteError(link[0] != '\0' ? link : target);
   return 0;
 }
 

@@ -18,7 +18,7 @@ uint8_t InstallEntry(bool isDirectory, const char* name);
 // InstallEntry would stop (nothing is shown).
 uint8_t PlanEntry(bool isDirectory, const char* name);
 // A folder made (Make), or remembered as made for the rest of the plan.
-void NoteFolder(const char* path, Pass pass);
+uint8_t NoteFolder(const char* path, Pass pass);
 void ForgetPlannedFolders();
 // Nothing is made or written through a link below a place of the product
 // (the destination, the Programs or desktop folder): with one on the way

@@ -42,9 +42,7 @@ bool WriteProductConfig() {
   else
     std::snprintf(buffer, sizeof buffer, "%d", int(c.timeshiftBufferMB));
 
-  const struct {
-    const char *section, *key, *value;
-  } keys[] = {
+  const ProfileValue keys[] = {
       {LanguageSection, LanguageKey, c.language == Russian ? RussianLanguage : EnglishLanguage},
       {"Modules", "CurDeviceFile", device.deviceFile},
       {"Modules", "CurDeviceID", device.deviceId},
@@ -54,8 +52,9 @@ bool WriteProductConfig() {
       {"SoftwareRender", "FileName", c.timeshiftFile},
       {"DisabledModules", "Beacon.Module", "1"},
   };
-  bool whole = true;
-  for (const auto& k : keys) whole = WriteProfileValue(k.section, k.key, k.value, path) && whole;
+  char link[PathBufferSize];
+  bool whole =
+      WriteProfileValues(c.destinationDir, path, keys, int(sizeof keys / sizeof keys[0]), link);
   // Every write puts the whole file anew, so a later one that the disk cut
   // short can lose a key an earlier one wrote: each is read back at the
   // end. A line break can't be a value, so it marks a missing key.
@@ -64,6 +63,6 @@ bool WriteProductConfig() {
     ReadProfileValue(k.section, k.key, "\n", stored, sizeof stored, path);
     whole = whole && ReadsBackAs(stored, k.value);
   }
-  if (!whole) ShowWriteError(path);
+  if (!whole) ShowWriteError(link[0] != '\0' ? link : path);
   return whole;
 }

@@ -62,7 +62,7 @@ bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made) {
     AppendText(path, level, sizeof path);
     if (dest[0] != '\0' && StopAtLinkIn(pass, dest, path)) return false;
     if (!uninstallLog.AddRecord(path, DirsSection)) return false;
-    NoteFolder(path, pass);
+    if (NoteFolder(path, pass) != 0) return false;
   }
   return true;
 }

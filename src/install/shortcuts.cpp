@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "install/install_messages.h"
 #include "install/uninstall_log.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
@@ -13,13 +14,15 @@ void GetShellFolderPath(char* path, uint8_t onDesktop) {
   GetShellFolder(onDesktop != 0, path);
 }
 
-int32_t CreateShellLink(const char* target, const char* link, const char* description,
-                        const char* arguments, int iconIndex) {
+int32_t CreateShellLink(const char* target, const char* place, const char* link,
+                        const char* description, const char* arguments, int iconIndex,
+                        char* linkFound) {
   // The working folder is the target's folder, without its last backslash.
   char workingFolder[PathBufferSize];
   if (!CopyText(workingFolder, target, sizeof workingFolder)) workingFolder[0] = '\0';
   if (const char* slash = LastBackslash(workingFolder)) workingFolder[slash - workingFolder] = '\0';
-  return SaveShellLink(target, workingFolder, description, arguments, iconIndex, link);
+  return SaveShellLink(target, workingFolder, description, arguments, iconIndex, place, link,
+                       linkFound);
 }
 
 bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
@@ -47,7 +50,11 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
     // Records come before what they record: a run ended in between leaves
     // nothing that the log does not list.
     if (!uninstallLog.AddRecord(link, DirsSection)) return false;
-    if (make) CreateFolder(link);
+    char linkFound[PathBufferSize];
+    if (make && !CreateFolderIn(place, link, linkFound) && linkFound[0] != '\0') {
+      ShowWriteError(linkFound);
+      return false;
+    }
   } else {
     fits = AppendText(link, "\\", sizeof link) && fits;
   }
@@ -55,7 +62,13 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   // A path that does not fit is never saved half-made; it is still logged
   // as every shortcut tried is.
   if (!uninstallLog.AddRecord(link, FilesSection)) return false;
-  if (fits && make) CreateShellLink(target, link, "", arguments, 0);
+  if (!fits || !make) return true;
+  // A shortcut that could not be saved is its write error, as a file is.
+  char linkFound[PathBufferSize];
+  if (CreateShellLink(target, place, link, "", arguments, 0, linkFound) < 0) {
+    ShowWriteError(linkFound[0] != '\0' ? linkFound : link);
+    return false;
+  }
   return true;
 }
 

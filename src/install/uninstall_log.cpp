@@ -24,19 +24,20 @@ void AppendLine(std::string* text, const char* key, const std::string& value) {
 }  // namespace
 
 bool UninstallLog::Reset(const char* folder) {
-  path[0] = next[0] = '\0';
+  place[0] = path[0] = next[0] = '\0';
   failed = stands = reserved = planning = planOnDisk = skippedOnDisk = false;
   sections.clear();
   records.clear();
   plan.clear();
   planNext = 0;
-  if (!CopyText(path, folder, sizeof path) || !AppendText(path, UninstallLogName, sizeof path) ||
-      !CopyText(next, path, sizeof next) || !AppendText(next, NextVersionSuffix, sizeof next)) {
-    path[0] = next[0] = '\0';  // the wizard never lets such a folder through
+  if (!CopyText(place, folder, sizeof place) || !CopyText(path, folder, sizeof path) ||
+      !AppendText(path, UninstallLogName, sizeof path) || !CopyText(next, path, sizeof next) ||
+      !AppendText(next, NextVersionSuffix, sizeof next)) {
+    place[0] = path[0] = next[0] = '\0';  // the wizard never lets such a folder through
     return false;
   }
-  DeleteFileAt(next);
-  const bool deleted = DeleteFileAt(path);
+  DeleteFileIn(place, next, nullptr);
+  const bool deleted = DeleteFileIn(place, path, nullptr);
   // A log that could not be deleted is replaced like any later version.
   stands = !deleted && QueryPath(path) != PathKind::Missing;
   return deleted;
@@ -91,11 +92,12 @@ bool UninstallLog::PutVersion(bool withPlan) {
     // Before this run's first version there is no log to lose (the reset
     // deleted it): written where it belongs, and deleted again when a full
     // disk cuts it short, so that no half log is ever left to be read.
-    put = WriteWholeFile(path, bytes, size);
-    if (!put) DeleteFileAt(path);
+    put = WriteWholeFile(place, path, bytes, size, nullptr);
+    if (!put) DeleteFileIn(place, path, nullptr);
   } else {
-    put = WriteWholeFile(next, bytes, size) && PutFileInPlace(next, path);
-    if (!put) DeleteFileAt(next);
+    put = WriteWholeFile(place, next, bytes, size, nullptr) &&
+          PutFileInPlace(place, next, path, nullptr);
+    if (!put) DeleteFileIn(place, next, nullptr);
     reserved = false;
   }
   if (!put) return false;
@@ -152,13 +154,13 @@ bool UninstallLog::WriteAhead() {
   // first, then taken again) where no new file would fit.
   std::string text;
   Render(true, &text);
-  reserved =
-      WriteWholeFile(next, reinterpret_cast<const uint8_t*>(text.data()), uint32_t(text.size()));
+  reserved = WriteWholeFile(place, next, reinterpret_cast<const uint8_t*>(text.data()),
+                            uint32_t(text.size()), nullptr);
   if (reserved) {
     uninstallLogWriteCount++;
     uninstallLogByteCount += text.size();
   } else {
-    DeleteFileAt(next);
+    DeleteFileIn(place, next, nullptr);
   }
   return true;
 }
@@ -169,7 +171,7 @@ bool UninstallLog::Settle() {
   planNext = 0;
   planOnDisk = skippedOnDisk = false;
   if (listsMore) return PutVersion(false);
-  if (reserved) DeleteFileAt(next);
+  if (reserved) DeleteFileIn(place, next, nullptr);
   reserved = false;
   return true;
 }

@@ -56,6 +56,7 @@ class UninstallLog {
   void Render(bool withPlan, std::string* text) const;
   bool PutVersion(bool withPlan);
 
+  char place[UninstallLogPathSize] = {};  // the destination that holds it
   char path[UninstallLogPathSize] = {};
   char next[UninstallLogPathSize + 4] = {};  // path + ".new"
   bool failed = false;                       // a record of this run did not go in

@@ -6,21 +6,32 @@
 
 #include <cstdint>
 
-// Makes one folder level; an existing folder or a failure goes unnoticed.
+// Makes one folder level by its name, for the folders above the product's
+// places; an existing folder or a failure goes unnoticed.
 void CreateFolder(const char* path);
+
+// The acts below a product place. place is the folder checked as the
+// product's (its trailing backslash optional) and path lies within it. Each
+// act reaches path from place by handles and never through a link: a link
+// on the way or in path's place, there before the act or swapped in at any
+// moment of it, stops the act, which then returns false with the link's
+// path in link (PathCapacity bytes, or null); link is empty otherwise.
+
+// Makes the folder path and the missing ones above it below place; true
+// when it stands (made now or before).
+bool CreateFolderIn(const char* place, const char* path, char* link);
 // Deletes a file; false when it could not be deleted.
-bool DeleteFileAt(const char* path);
-// Creates the file anew (truncating one that exists), not shared, and writes
-// the whole buffer, writing on after a short write until every byte is there.
-// False when it can't be created, a write fails, or a write makes no progress
-// (a full disk); a created file stays even then, as far as it got.
-bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size);
-// Copies a file over another (replacing it); false when the source is
-// missing or the copy failed.
-bool CopyFileOver(const char* from, const char* to);
-// Puts from in the place of to in one step, replacing it; false when
-// nothing moved. Either file stands whole at every moment.
-bool PutFileInPlace(const char* from, const char* to);
+bool DeleteFileIn(const char* place, const char* path, char* link);
+// Writes the whole buffer into the file, created anew or truncated, not
+// shared, writing on after a short write until every byte is there. False
+// when it can't be opened, a write fails, or a write makes no progress (a
+// full disk); a created file stays even then, as far as it got.
+bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
+                    char* link);
+// Puts the file from in the place of to (a name in the same folder) in one
+// step, replacing it; false when nothing moved. Either file stands whole at
+// every moment.
+bool PutFileInPlace(const char* place, const char* from, const char* to, char* link);
 
 // Profile strings. A read copies the stored value, or def when the key or
 // the file is missing, into out (capacity bytes with the zero). A write
@@ -31,6 +42,14 @@ bool PutFileInPlace(const char* from, const char* to);
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file);
 bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
+// Writes keys into the profile file below place as WriteProfileValue does,
+// all at once: into a copy of the file under a name of Setup's own, checked
+// and then put in the file's place. True when every value was written.
+struct ProfileValue {
+  const char *section, *key, *value;
+};
+bool WriteProfileValues(const char* place, const char* file, const ProfileValue* values, int count,
+                        char* link);
 
 // Opens HKEY_LOCAL_MACHINE\parent with full access, creates or opens key
 // under it, sets each value (REG_SZ with its terminator, or REG_DWORD when
@@ -51,10 +70,13 @@ void GetShortPath(const char* path, char* out);
 void GetShellFolder(bool desktop, char* out);
 void InitializeCom();
 // Saves a shell link through the shell's link object: target, working
-// folder, description, arguments (null: none set), icon index (0: none).
-// Returns the COM result of the save, or of the step that failed.
+// folder, description, arguments (null: none set), icon index (0: none),
+// at linkPath below place (saved under a name of Setup's own, checked, and
+// then put in place). Returns the COM result of the save, or of the step
+// that failed; link as for the acts above.
 int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
-                      const char* arguments, int iconIndex, const char* linkPath);
+                      const char* arguments, int iconIndex, const char* place, const char* linkPath,
+                      char* link);
 
 // The system folder without a trailing backslash into out (capacity bytes).
 void GetSystemFolder(char* out, int capacity);

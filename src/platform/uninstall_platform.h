@@ -12,10 +12,13 @@
 // The running program's full path in its long form; false when unknown.
 bool GetProgramPath(char* out, int capacity);
 
+// Below a product place, reached from it by handles as the installation's
+// acts are (install_platform.h): a link met stops the act, named in link.
 // Deletes one file; false when it stays (in use, read-only, no rights).
-bool RemoveFile(const char* path);
-// Removes a folder when it is empty; false when it stays.
-bool RemoveEmptyFolder(const char* path);
+bool RemoveFile(const char* place, const char* path, char* link);
+// Removes a folder when it is empty; false when it stays. path may be the
+// place itself, reached from the folder above it.
+bool RemoveEmptyFolder(const char* place, const char* path, char* link);
 
 // The whole of one section of a profile file as "key=value" texts, each
 // ending in a zero, the last followed by a second zero. Returns the bytes

@@ -20,7 +20,7 @@ void AddSection(std::string* text, const char* name, const std::vector<std::stri
 
 }  // namespace
 
-void RewriteLog(const char* logPath, const LogRecords& records) {
+void RewriteLog(const char* place, const char* logPath, const LogRecords& records) {
   char fresh[PathCapacity];
   if (!CopyText(fresh, logPath, sizeof fresh) ||
       !AppendText(fresh, NextVersionSuffix, sizeof fresh))
@@ -29,11 +29,11 @@ void RewriteLog(const char* logPath, const LogRecords& records) {
   AddSection(&text, DirsSection, records.dirs);
   AddSection(&text, FilesSection, records.files);
   AddSection(&text, FiltersSection, records.filters);
-  if (QueryPath(fresh) == PathKind::File) RemoveFile(fresh);
+  if (QueryPath(fresh) == PathKind::File) RemoveFile(place, fresh, nullptr);
   if (QueryPath(fresh) != PathKind::Missing)
     return;  // a link or a folder in the way: the old log stays
-  if (!WriteWholeFile(fresh, reinterpret_cast<const uint8_t*>(text.data()),
-                      uint32_t(text.size())) ||
-      !PutFileInPlace(fresh, logPath))
-    RemoveFile(fresh);  // the old log still lists more
+  if (!WriteWholeFile(place, fresh, reinterpret_cast<const uint8_t*>(text.data()),
+                      uint32_t(text.size()), nullptr) ||
+      !PutFileInPlace(place, fresh, logPath, nullptr))
+    RemoveFile(place, fresh, nullptr);  // the old log still lists more
 }

@@ -6,4 +6,4 @@
 
 // Writes records whole beside the log at logPath, then puts that version in
 // its place; the old log stays when that can't be done.
-void RewriteLog(const char* logPath, const LogRecords& records);
+void RewriteLog(const char* place, const char* logPath, const LogRecords& records);

@@ -104,21 +104,46 @@ class Progress {
   int position_ = 0, maximum_;
 };
 
-// Looked at just before the act, so that a link made since the log was
-// read is seen too: true when a component below the target's place, or the
-// target itself, is a link. The link is named in the outcome (once).
-bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
-  char place[PathCapacity], link[PathCapacity];
-  if (target.placeLength >= sizeof place) return true;
-  std::memcpy(place, target.path.c_str(), target.placeLength);
-  place[target.placeLength] = '\0';
-  // The place itself may be a link the user chose (a destination elsewhere);
-  // a folder that is a link is never removed either (see RemoveFolders).
-  if (!FindLinkBelow(place, target.path.c_str(), link, sizeof link)) return false;
+// The product place a target lies in, the part of its path the acts start
+// from.
+std::string PlaceOf(const Target& target) {
+  return target.path.substr(0, target.placeLength);
+}
+
+// Names a link in the outcome, once.
+void NoteLink(const char* link, UninstallOutcome* outcome) {
   if (std::find(outcome->linksFound.begin(), outcome->linksFound.end(), link) ==
       outcome->linksFound.end())
     outcome->linksFound.push_back(link);
+}
+
+// Looked at just before the act, so that a link made since the log was
+// read is seen too: true when a component below the target's place, or the
+// target itself, is a link. The link is named in the outcome (once). The
+// act itself stops at a link swapped in after this look (ActOn).
+bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
+  char link[PathCapacity];
+  if (target.placeLength >= PathCapacity) return true;
+  // The place itself may be a link the user chose (a destination elsewhere);
+  // a folder that is a link is never removed either (see RemoveFolders).
+  if (!FindLinkBelow(PlaceOf(target).c_str(), target.path.c_str(), link, sizeof link)) return false;
+  NoteLink(link, outcome);
   return true;
+}
+
+enum class Act { Done, Failed, StoppedAtLink };
+
+// Deletes the target, a file or an empty folder, from its place; a link the
+// act met is named as ThroughLink names one.
+Act ActOn(const Target& target, bool folder, UninstallOutcome* outcome) {
+  char link[PathCapacity];
+  const std::string place = PlaceOf(target);
+  const bool gone = folder ? RemoveEmptyFolder(place.c_str(), target.path.c_str(), link)
+                           : RemoveFile(place.c_str(), target.path.c_str(), link);
+  if (gone) return Act::Done;
+  if (link[0] == '\0') return Act::Failed;
+  NoteLink(link, outcome);
+  return Act::StoppedAtLink;
 }
 
 void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallOutcome* outcome) {
@@ -154,9 +179,10 @@ void DeleteFiles(const TargetList& files, const char* programPath, Progress& pro
     if (key == program || filtersLeft.count(key) != 0) continue;
     if (ThroughLink(file, outcome)) continue;
     if (QueryPath(file.path.c_str()) != PathKind::File) continue;  // gone already, or not a file
-    if (RemoveFile(file.path.c_str()))
+    const Act act = ActOn(file, false, outcome);
+    if (act == Act::Done)
       outcome->filesRemoved++;
-    else
+    else if (act == Act::Failed)
       outcome->filesLeft.push_back(file.path);
   }
 }
@@ -166,11 +192,13 @@ void DeleteFiles(const TargetList& files, const char* programPath, Progress& pro
 void DeleteProductFile(const char* folder, const char* name, UninstallOutcome* outcome) {
   char path[PathCapacity];
   if (!CopyText(path, folder, sizeof path) || !AppendText(path, name, sizeof path)) return;
-  if (ThroughLink({path, std::strlen(folder)}, outcome)) return;
+  const Target file{path, std::strlen(folder)};
+  if (ThroughLink(file, outcome)) return;
   if (QueryPath(path) != PathKind::File) return;
-  if (RemoveFile(path))
+  const Act act = ActOn(file, false, outcome);
+  if (act == Act::Done)
     outcome->filesRemoved++;
-  else
+  else if (act == Act::Failed)
     outcome->filesLeft.push_back(path);
 }
 
@@ -205,10 +233,9 @@ void RemoveFolders(const TargetList& dirs, const std::vector<std::string>& produ
     // stays as it is, with whatever it points at.
     if (ThroughLink(folder, outcome)) continue;
     if (QueryPath(folder.path.c_str()) != PathKind::Folder) continue;
-    if (RemoveEmptyFolder(folder.path.c_str())) {
-      outcome->foldersRemoved++;
-      continue;
-    }
+    const Act act = ActOn(folder, true, outcome);
+    if (act == Act::Done) outcome->foldersRemoved++;
+    if (act != Act::Failed) continue;
     // Named in the message only when what holds it is not the product's.
     const std::string key = Key(folder.path);
     if (holdsProduct.count(key.substr(0, LengthWithoutTrailingBackslash(key.c_str()))) == 0)
@@ -317,7 +344,8 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
   progress.Step();
 
   RemoveFolders(accepted.dirs, productLeft, progress, outcome);
-  if (outcome->LeftOver() && logPath[0] != '\0') RewriteLog(logPath, Remaining(accepted, *outcome));
+  if (outcome->LeftOver() && logPath[0] != '\0')
+    RewriteLog(folder, logPath, Remaining(accepted, *outcome));
   if (!outcome->LeftOver()) {
     if (folder[0] != '\0') RemoveUninstallEntry(places, outcome);
     if (outcome->programMoved)

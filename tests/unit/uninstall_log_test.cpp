@@ -43,7 +43,8 @@ TEST_F(UninstallLogTest, ResetDeletesAnEarlierLog) {
 // functions then use the Windows folder, while the deletion at the start
 // looks in the current folder, as DeleteFileA does.
 TEST_F(UninstallLogTest, ABareNameIsDeletedFromTheCurrentFolderNotTheWindowsFolder) {
-  WriteWholeFile("c:\\work\\Uninstall.ini", reinterpret_cast<const uint8_t*>("x"), 1);
+  WriteWholeFile("c:\\work\\", "c:\\work\\Uninstall.ini", reinterpret_cast<const uint8_t*>("x"), 1,
+                 nullptr);
   WriteProfileValue("Files", "count", "1", "Uninstall.ini");
   UninstallLog log;
   EXPECT_TRUE(log.Reset(""));

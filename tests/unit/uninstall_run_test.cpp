@@ -266,7 +266,7 @@ TEST_F(UninstallRun, WithoutAUsableLogNothingIsTouched) {
     return m;
   };
   const auto before = installed();
-  DeleteFileAt("c:\\Orbivue\\Uninstall.ini");
+  DeleteFileIn("c:\\Orbivue\\", "c:\\Orbivue\\Uninstall.ini", nullptr);
   EXPECT_EQ(RunUninstall(false), ExitNotRemoved);
   EXPECT_TRUE(hostUninstall.questions.empty());
   ASSERT_EQ(hostUninstall.messages.size(), 1u);
@@ -339,7 +339,7 @@ TEST_F(UninstallRun, TheLanguageIsTheViewersAndEnglishWithoutIt) {
                 0),
             0u);
   Install();
-  DeleteFileAt("c:\\Orbivue\\Orbivue.ini");
+  DeleteFileIn("c:\\Orbivue\\", "c:\\Orbivue\\Orbivue.ini", nullptr);
   hostUninstall.answerYes = false;
   RunUninstall(false);
   EXPECT_EQ(hostUninstall.questions.back(), "Remove Orbivue and all of its components?");

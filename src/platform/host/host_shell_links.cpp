@@ -43,15 +43,17 @@ void InitializeCom() {
 }
 
 int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
-                      const char* arguments, int iconIndex, const char* linkPath) {
+                      const char* arguments, int iconIndex, const char* place, const char* linkPath,
+                      char* link) {
   // Saving a link makes one change of the machine, its file: a kill cuts
   // the file's write short, as it would cut the shell's.
+  if (link != nullptr) link[0] = '\0';
   if (ProcessEnded()) return int32_t(0x80004005u);  // E_FAIL
   hostSystem.shortcuts.push_back({target, workingFolder, description, arguments ? arguments : "",
                                   linkPath, arguments != nullptr, iconIndex});
   const std::string content = std::string("shortcut to ") + target;
-  if (!WriteWholeFile(linkPath, reinterpret_cast<const uint8_t*>(content.data()),
-                      uint32_t(content.size())))
+  if (!WriteWholeFile(place, linkPath, reinterpret_cast<const uint8_t*>(content.data()),
+                      uint32_t(content.size()), link))
     return int32_t(0x80004005u);  // E_FAIL
   return 0;
 }

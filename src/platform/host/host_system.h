@@ -36,6 +36,10 @@ struct HostSystem {
   // back. A write that needs more is cut short where the disk is full and
   // fails, as a full disk cuts it. -1: never full.
   long long diskFreeBytes = -1;
+  // Called at the start of every act below a product place with the
+  // path acted on, after the program's own look: a test swaps a link in
+  // there, as another process could at that moment. Null: nothing happens.
+  void (*beforeAct)(const char* path) = nullptr;
 };
 
 extern HostSystem hostSystem;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/host/host_machine_model.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_uninstall.h"
 #include "platform/uninstall_platform.h"
@@ -40,7 +41,8 @@ bool GetProgramPath(char* out, int capacity) {
   return CopyOut(hostUninstall.programPath, out, capacity);
 }
 
-bool RemoveFile(const char* path) {
+bool RemoveFile(const char* place, const char* path, char* link) {
+  if (StopsAtLink(place, path, link)) return false;
   if (Listed(hostUninstall.heldFiles, path)) return false;
   // Deleted through a handle on the name itself, as on Windows: never a
   // link (the program looks first; this is the act's own check). A
@@ -52,7 +54,8 @@ bool RemoveFile(const char* path) {
   return true;
 }
 
-bool RemoveEmptyFolder(const char* path) {
+bool RemoveEmptyFolder(const char* place, const char* path, char* link) {
+  if (StopsAtLink(place, path, link)) return false;
   struct stat st;
   if (lstat(HostPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   if (rmdir(HostPath(path).c_str()) != 0) return false;

@@ -6,55 +6,13 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/install_platform.h"
-#include "platform/win32/resolved_path.h"
+#include "platform/win32/checked_folder.h"
 
 void CreateFolder(const char* path) {
   CreateDirectoryA(path, nullptr);
-}
-
-bool DeleteFileAt(const char* path) {
-  return DeleteFileA(path) != 0;
-}
-
-bool WriteWholeFile(const char* path, const uint8_t* data, uint32_t size) {
-  // Opened on the name itself, never on what a link there points at: an
-  // existing file is looked at through its handle (a link found there is
-  // left alone and the write fails); a missing one is made anew, which a
-  // link left where it points to, even to nothing, never lets happen.
-  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  bool ok = true;
-  if (file != INVALID_HANDLE_VALUE) {
-    BY_HANDLE_FILE_INFORMATION info;
-    ok = GetFileInformationByHandle(file, &info) != 0 &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && HandleIsAt(file, path) &&
-         SetEndOfFile(file) != 0;
-  } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-    file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-  } else {
-    return false;
-  }
-  // A full disk may take fewer bytes than asked and still report success.
-  while (ok && size > 0) {
-    DWORD written = 0;
-    ok = WriteFile(file, data, size, &written, nullptr) != 0 && written > 0 && written <= size;
-    data += written;
-    size -= ok ? written : 0;
-  }
-  ok = CloseHandle(file) != 0 && ok;
-  return ok;
-}
-
-bool CopyFileOver(const char* from, const char* to) {
-  return CopyFileA(from, to, FALSE) != 0;
-}
-
-bool PutFileInPlace(const char* from, const char* to) {
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
@@ -95,6 +53,63 @@ bool WriteProfileValue(const char* section, const char* key, const char* value, 
   StoredForm(value, &expected, &length);
   return int(n) == length && length < int(sizeof stored) - 1 &&
          std::memcmp(stored, expected, size_t(length)) == 0;
+}
+
+namespace {
+
+constexpr LONG StatusNotFound = LONG(0xC0000034);  // STATUS_OBJECT_NAME_NOT_FOUND
+constexpr ULONG FileKind = 0x40;                   // FILE_NON_DIRECTORY_FILE
+constexpr DWORD LargestProfile = 16u << 20;
+
+// The whole of name in folder as it stands, read through a checked handle;
+// empty when it is missing. False when it could not be read, or is a link.
+bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* content, char* link) {
+  content->clear();
+  LONG status;
+  HANDLE file =
+      folder.OpenChecked(name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, FileKind, link, &status);
+  if (file == nullptr) return status == StatusNotFound;
+  const DWORD size = GetFileSize(file, nullptr);
+  bool ok = size != INVALID_FILE_SIZE && size <= LargestProfile;
+  if (ok) content->resize(size);
+  for (DWORD done = 0; ok && done < size;) {
+    DWORD n = 0;
+    ok = ReadFile(file, &(*content)[done], size - done, &n, nullptr) != 0 && n > 0;
+    done += n;
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
+
+bool WriteProfileValues(const char* place, const char* file, const ProfileValue* values, int count,
+                        char* link) {
+  CheckedFolder folder;
+  std::string content;
+  if (!folder.Open(place, file, false, link) || !ReadChecked(folder, folder.Name(), &content, link))
+    return false;
+  // The profile functions write by name: into a copy under a name nobody
+  // can have placed a link at, which is then checked and renamed.
+  WCHAR copy[PathCapacity];
+  char copyPath[PathCapacity];
+  FreshName(".ini", copy, PathCapacity);
+  LONG status;
+  HANDLE handle = folder.OpenChecked(copy, GENERIC_WRITE, 0, FILE_CREATE, FileKind, link, &status);
+  if (handle == nullptr) return false;
+  DWORD written = 0;
+  bool whole = content.empty() ||
+               (WriteFile(handle, content.data(), DWORD(content.size()), &written, nullptr) != 0 &&
+                written == content.size());
+  whole = CloseHandle(handle) != 0 && whole && folder.PathOf(copy, copyPath);
+  for (int i = 0; i < count; i++)
+    whole = whole && WriteProfileValue(values[i].section, values[i].key, values[i].value, copyPath);
+  handle = folder.OpenChecked(copy, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN,
+                              FileKind, link, &status);
+  const bool put = whole && handle != nullptr && folder.PutUnder(handle, folder.Name(), link);
+  if (handle != nullptr) CloseHandle(handle);
+  if (!put) folder.Discard(copy);
+  return put;
 }
 
 void WriteLocalMachineKey(const char* parent, const char* key, const RegistryValue* values,
@@ -143,27 +158,47 @@ void InitializeCom() {
 }
 
 int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
-                      const char* arguments, int iconIndex, const char* linkPath) {
-  IShellLinkA* link = nullptr;
-  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                    reinterpret_cast<void**>(&link));
-  if (FAILED(result)) return result;
-  link->SetPath(target);
-  link->SetWorkingDirectory(workingFolder);
-  link->SetDescription(description);
-  if (arguments != nullptr) link->SetArguments(arguments);
-  if (iconIndex != 0) link->SetIconLocation(target, iconIndex);
-  IPersistFile* file = nullptr;
-  result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (FAILED(result)) {
-    link->Release();
-    return result;
+                      const char* arguments, int iconIndex, const char* place, const char* linkPath,
+                      char* link) {
+  constexpr HRESULT Failed = E_FAIL;
+  CheckedFolder folder;
+  if (!folder.Open(place, linkPath, false, link)) return Failed;
+  if (folder.Look(folder.Name(), nullptr) == CheckedFolder::Entry::Link) {
+    folder.NameLink(folder.Name(), link);
+    return Failed;
   }
-  WCHAR widePath[MAX_PATH];
-  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) widePath[0] = 0;
-  result = file->Save(widePath, TRUE);
-  file->Release();
-  link->Release();
+  // The link object saves by name: under a name nobody can have placed a
+  // link at, then checked and renamed into the shortcut's place.
+  WCHAR fresh[PathCapacity], widePath[PathCapacity];
+  char freshPath[PathCapacity];
+  FreshName(".lnk", fresh, PathCapacity);
+  if (!folder.PathOf(fresh, freshPath) ||
+      MultiByteToWideChar(CP_ACP, 0, freshPath, -1, widePath, PathCapacity) == 0)
+    return Failed;
+  IShellLinkA* shellLink = nullptr;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                    reinterpret_cast<void**>(&shellLink));
+  if (FAILED(result)) return result;
+  shellLink->SetPath(target);
+  shellLink->SetWorkingDirectory(workingFolder);
+  shellLink->SetDescription(description);
+  if (arguments != nullptr) shellLink->SetArguments(arguments);
+  if (iconIndex != 0) shellLink->SetIconLocation(target, iconIndex);
+  IPersistFile* file = nullptr;
+  result = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(result)) {
+    result = file->Save(widePath, TRUE);
+    file->Release();
+  }
+  shellLink->Release();
+  if (SUCCEEDED(result)) {
+    LONG status;
+    HANDLE saved = folder.OpenChecked(fresh, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                      FILE_OPEN, FileKind, link, &status);
+    if (saved == nullptr || !folder.PutUnder(saved, folder.Name(), link)) result = Failed;
+    if (saved != nullptr) CloseHandle(saved);
+  }
+  if (FAILED(result)) folder.Discard(fresh);
   return result;
 }
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/uninstall_platform.h"
-#include "platform/win32/resolved_path.h"
+#include "platform/win32/checked_folder.h"
 
 bool GetProgramPath(char* out, int capacity) {
   char path[MAX_PATH];
@@ -16,47 +16,12 @@ bool GetProgramPath(char* out, int capacity) {
   return lstrcpynA(out, path, capacity) != nullptr && n < DWORD(capacity);
 }
 
-namespace {
-
-// Deletes what path names through a handle opened on the name itself,
-// never on what a link points at: the handle is looked at first (a link, or
-// the wrong kind, is left alone), a read-only file is made writable, and
-// the deletion is asked of that handle. True when the name has gone.
-bool DeleteThroughHandle(const char* path, bool folder) {
-  HANDLE handle =
-      CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(handle, &info) != 0 &&
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-            ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder &&
-            HandleIsAt(handle, path);
-  if (ok && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    FILE_BASIC_INFO basic = {};  // times of zero stay as they are
-    basic.FileAttributes = info.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
-    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    ok = SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != 0;
-  }
-  if (ok) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    ok = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                    sizeof disposition) != 0;
-  }
-  CloseHandle(handle);
-  // The name goes when the handle closes; a folder that was not empty stays.
-  return ok && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+bool RemoveFile(const char* place, const char* path, char* link) {
+  return DeleteChecked(place, path, false, link);
 }
 
-}  // namespace
-
-bool RemoveFile(const char* path) {
-  return DeleteThroughHandle(path, false);
-}
-
-bool RemoveEmptyFolder(const char* path) {
-  return DeleteThroughHandle(path, true);
+bool RemoveEmptyFolder(const char* place, const char* path, char* link) {
+  return DeleteChecked(place, path, true, link);
 }
 
 int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {

@@ -1,0 +1,251 @@
+#include "platform/win32/checked_folder.h"
+
+#include <winternl.h>
+
+#include <cstddef>
+
+#include "shared/text_buffers.h"
+
+extern "C" {
+NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                    FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+NTSTATUS NTAPI NtSetInformationFile(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+BOOLEAN NTAPI SystemFunction036(PVOID buffer, ULONG length);  // RtlGenRandom
+}
+
+namespace {
+
+constexpr LONG StatusNotFound = LONG(0xC0000034);   // STATUS_OBJECT_NAME_NOT_FOUND
+constexpr LONG StatusCollision = LONG(0xC0000035);  // STATUS_OBJECT_NAME_COLLISION
+constexpr ULONG OpenReparsePoint = 0x00200000;      // FILE_OPEN_REPARSE_POINT
+constexpr auto IdBothDirectoryClass = FILE_INFORMATION_CLASS(37);
+constexpr auto RenameClass = FILE_INFORMATION_CLASS(10);
+constexpr ACCESS_MASK WalkAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+// FILE_ID_BOTH_DIR_INFORMATION, room for one name.
+struct ListedEntry {
+  ULONG nextEntryOffset, fileIndex;
+  LARGE_INTEGER creation, access, write, change, endOfFile, allocation;
+  ULONG attributes, nameBytes, eaSize;
+  CCHAR shortNameBytes;
+  WCHAR shortName[12];
+  LARGE_INTEGER fileId;
+  WCHAR name[PathCapacity];
+};
+
+// FILE_RENAME_INFORMATION, room for one name.
+struct RenameRequest {
+  BOOLEAN replaceIfExists;
+  HANDLE rootDirectory;
+  ULONG nameBytes;
+  WCHAR name[PathCapacity];
+};
+
+bool ToWide(const char* text, int length, WCHAR* out, int capacity) {
+  const int n = length == 0 ? 0
+                            : MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, out,
+                                                  capacity - 1);
+  if (n <= 0 && length != 0) return false;
+  out[n] = 0;
+  return true;
+}
+
+bool SameName(const WCHAR* a, ULONG aBytes, const WCHAR* b) {
+  const int n = lstrlenW(b);
+  return int(aBytes / sizeof(WCHAR)) == n &&
+         CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, n, b, n) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+CheckedFolder::~CheckedFolder() {
+  for (HANDLE h : folders_) CloseHandle(h);
+}
+
+bool CheckedFolder::Open(const char* place, const char* path, bool makeMissing, char* link) {
+  if (link != nullptr) link[0] = '\0';
+  char whole[PathCapacity];
+  if (!CopyText(whole, path, sizeof whole)) return false;
+  whole[LengthWithoutTrailingBackslash(whole)] = '\0';
+  const size_t placeLength = LengthWithoutTrailingBackslash(place);
+  // Where the walk starts, opened by name, and the names below it.
+  char start[PathCapacity];
+  const char* rest;
+  if (placeLength == 0) {
+    lstrcpyA(start, ".");  // a bare name: in the current folder
+    rest = whole;
+  } else if (lstrlenA(whole) <= int(placeLength)) {
+    const char* slash = LastBackslash(whole);
+    if (slash == nullptr) return false;
+    lstrcpynA(start, whole, int(slash - whole) + 1);
+    rest = slash + 1;
+  } else {
+    if (placeLength + 1 > sizeof start) return false;
+    lstrcpynA(start, whole, int(placeLength) + 1);
+    rest = whole + placeLength + 1;
+  }
+  CopyText(folderPath_, start, sizeof folderPath_);
+  if (lstrlenA(start) == 2 && start[1] == ':')
+    AppendText(start, "\\", sizeof start);  // "c:" is the root "c:\"
+  HANDLE first = CreateFileA(start, WalkAccess | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (first == INVALID_HANDLE_VALUE) return false;
+  folders_.push_back(first);
+  for (const char* name = rest;;) {
+    const char* last = nullptr;
+    const char* end = EndOfName(name, &last);
+    char component[PathCapacity];
+    if (end == name || end - name >= PathCapacity) return false;
+    lstrcpynA(component, name, int(end - name) + 1);
+    if (*end == '\0') return ToWide(component, lstrlenA(component), name_, PathCapacity);
+    if (!Step(component, makeMissing, link)) return false;
+    name = end + 1;
+  }
+}
+
+bool CheckedFolder::Step(const char* component, bool makeMissing, char* link) {
+  WCHAR wide[PathCapacity];
+  if (!ToWide(component, lstrlenA(component), wide, PathCapacity)) return false;
+  HANDLE child = nullptr;
+  const ULONG share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  LONG status = OpenIn(wide, WalkAccess, share, FILE_OPEN, FILE_DIRECTORY_FILE, &child);
+  // Made where it is missing, never where anything stands already (a link
+  // to nowhere included): the open that follows is held against the listing.
+  if (status == StatusNotFound && makeMissing)
+    status = OpenIn(wide, WalkAccess, share, FILE_CREATE, FILE_DIRECTORY_FILE, &child);
+  if (status == StatusCollision)
+    status = OpenIn(wide, WalkAccess, share, FILE_OPEN, FILE_DIRECTORY_FILE, &child);
+  const Entry entry = Look(wide, status == 0 ? child : nullptr);
+  if (status == 0 && entry == Entry::Same) {
+    folders_.push_back(child);
+    return AppendText(folderPath_, "\\", sizeof folderPath_) &&
+           AppendText(folderPath_, component, sizeof folderPath_);
+  }
+  if (status == 0) CloseHandle(child);
+  if (entry == Entry::Link || status == 0) NameLink(wide, link);
+  return false;
+}
+
+LONG CheckedFolder::OpenIn(const WCHAR* name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                           ULONG options, HANDLE* out) const {
+  UNICODE_STRING text;
+  text.Buffer = const_cast<PWSTR>(name);
+  text.Length = text.MaximumLength = USHORT(lstrlenW(name) * sizeof(WCHAR));
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, Handle(), nullptr);
+  IO_STATUS_BLOCK io;
+  *out = nullptr;
+  const NTSTATUS status = NtCreateFile(
+      out, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+      disposition, options | OpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  if (status != 0) *out = nullptr;
+  return LONG(status);
+}
+
+CheckedFolder::Entry CheckedFolder::Look(const WCHAR* name, HANDLE opened) const {
+  // A listing handle of its own: the system keeps the first name asked of
+  // a handle for all later questions.
+  HANDLE listing = nullptr;
+  if (OpenIn(L"", FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+             FILE_OPEN, FILE_DIRECTORY_FILE, &listing) != 0)
+    return Entry::Link;  // what can't be looked at is never acted on
+  ListedEntry entry;
+  UNICODE_STRING mask;
+  mask.Buffer = const_cast<PWSTR>(name);
+  mask.Length = mask.MaximumLength = USHORT(lstrlenW(name) * sizeof(WCHAR));
+  IO_STATUS_BLOCK io;
+  const NTSTATUS status =
+      NtQueryDirectoryFile(listing, nullptr, nullptr, nullptr, &io, &entry, sizeof entry,
+                           IdBothDirectoryClass, TRUE, &mask, TRUE);
+  CloseHandle(listing);
+  if (status != 0) return Entry::Missing;
+  if (!SameName(entry.name, entry.nameBytes, name) &&
+      !SameName(entry.shortName, ULONG(entry.shortNameBytes), name))
+    return Entry::Missing;
+  if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
+  if (opened == nullptr) return Entry::Same;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(opened, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+      ((info.dwFileAttributes ^ entry.attributes) & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return Entry::Link;
+  if (entry.fileId.QuadPart != 0) {
+    const ULONGLONG index = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return ULONGLONG(entry.fileId.QuadPart) == index ? Entry::Same : Entry::Link;
+  }
+  // File systems without file ids: the time the file was made tells.
+  FILETIME made;
+  made.dwLowDateTime = entry.creation.LowPart;
+  made.dwHighDateTime = DWORD(entry.creation.HighPart);
+  return CompareFileTime(&made, &info.ftCreationTime) == 0 ? Entry::Same : Entry::Link;
+}
+
+HANDLE CheckedFolder::OpenChecked(const WCHAR* name, ACCESS_MASK access, ULONG share,
+                                  ULONG disposition, ULONG kind, char* link, LONG* status) const {
+  HANDLE handle = nullptr;
+  *status = OpenIn(name, access, share, disposition, kind, &handle);
+  const Entry entry = Look(name, *status == 0 ? handle : nullptr);
+  if (*status == 0 && entry == Entry::Same) return handle;
+  if (*status == 0) CloseHandle(handle);
+  if (entry == Entry::Link || *status == 0) {
+    NameLink(name, link);
+    *status = -1;
+  }
+  return nullptr;
+}
+
+void CheckedFolder::Discard(const WCHAR* name) const {
+  LONG status;
+  HANDLE handle = OpenChecked(name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              FILE_OPEN, 0x40, nullptr, &status);
+  if (handle == nullptr) return;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+  CloseHandle(handle);
+}
+
+bool CheckedFolder::PutUnder(HANDLE handle, const WCHAR* name, char* link) const {
+  if (Look(name, nullptr) == Entry::Link) {
+    NameLink(name, link);
+    return false;
+  }
+  RenameRequest request = {};
+  request.replaceIfExists = TRUE;
+  request.rootDirectory = Handle();
+  const int length = lstrlenW(name);
+  if (length >= PathCapacity) return false;
+  request.nameBytes = ULONG(length) * sizeof(WCHAR);
+  CopyMemory(request.name, name, request.nameBytes);
+  IO_STATUS_BLOCK io;
+  return NtSetInformationFile(handle, &io, &request,
+                              ULONG(offsetof(RenameRequest, name) + request.nameBytes),
+                              RenameClass) == 0;
+}
+
+bool CheckedFolder::PathOf(const WCHAR* name, char* out) const {
+  char narrow[PathCapacity];
+  const int n = WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+  return n > 0 && CopyText(out, folderPath_, PathCapacity) && AppendText(out, "\\", PathCapacity) &&
+         AppendText(out, narrow, PathCapacity);
+}
+
+void CheckedFolder::NameLink(const WCHAR* name, char* link) const {
+  if (link != nullptr && !PathOf(name, link)) CopyText(link, folderPath_, PathCapacity);
+}
+
+void FreshName(const char* suffix, WCHAR* out, int capacity) {
+  unsigned char random[8] = {};
+  if (!SystemFunction036(random, sizeof random)) {
+    // Without the system's random numbers: still unlike any earlier name.
+    const ULONGLONG t = GetTickCount64() ^ (ULONGLONG(GetCurrentProcessId()) << 40);
+    CopyMemory(random, &t, sizeof random);
+  }
+  char name[40] = "~";
+  for (unsigned char b : random) {
+    const char digits[] = "0123456789abcdef";
+    const char pair[3] = {digits[b >> 4], digits[b & 15], 0};
+    lstrcatA(name, pair);
+  }
+  AppendText(name, suffix, sizeof name);
+  ToWide(name, lstrlenA(name), out, capacity);
+}
