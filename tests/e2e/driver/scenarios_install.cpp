@@ -635,6 +635,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-many-files", InstallManyFiles},
       {"install-product", InstallAnyProduct},
       {"install-beside-planted-dlls", InstallBesidePlantedDlls},
+      {"install-while-raced", InstallWhileRaced},
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},

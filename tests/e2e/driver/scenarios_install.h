@@ -68,3 +68,7 @@ void InstallIntoProgramFiles(const DriverSettings&, const PageTexts&, bool);
 // Setup run beside DLLs planted under the names of system DLLs that it
 // loads while it runs: it loads the system's, never the planted ones.
 void InstallBesidePlantedDlls(const DriverSettings&, const PageTexts&, bool);
+
+// Setup over the installation in c:\Orbivue\ while the script exchanges one
+// of its names with a link: completes, or stops with the write error.
+void InstallWhileRaced(const DriverSettings&, const PageTexts&, bool);
