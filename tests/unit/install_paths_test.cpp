@@ -2,6 +2,7 @@
 // missing, and links below the product's places, which are never followed.
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "install_fixture.h"
@@ -73,6 +74,62 @@ TEST_F(InstallPaths, LinksInTheDestinationStopTheRunAndTheirTargetsStayUntouched
     for (const std::string& line : Lines("c:\\Orbivue\\Uninstall.ini"))
       EXPECT_EQ(line.find(link), std::string::npos) << line;
     EXPECT_TRUE(installChoices.aborted) << link;
+  }
+}
+
+// A link that another process swaps in between Setup's look and its act:
+// the act stops at it with the write error naming it, and what it points
+// at stays as it was. The installation is a second one, over the first.
+struct SwapAtTheAct {
+  std::string acted, path;
+  bool folder = false, done = false;
+} swapAtTheAct;
+
+void SwapInTheLink(const char* acted) {
+  if (swapAtTheAct.done || swapAtTheAct.acted != acted) return;
+  swapAtTheAct.done = true;
+  const std::string real = HostPath(swapAtTheAct.path);
+  std::rename(real.c_str(), (real + ".moved").c_str());
+  symlink(HostPath(swapAtTheAct.folder ? "c:\\mine" : "c:\\mine\\precious.txt").c_str(),
+          real.c_str());
+}
+
+TEST_F(InstallPaths, ALinkSwappedInAtTheActStopsItAndItsTargetStaysUntouched) {
+  const struct {
+    const char *acted, *path;
+    bool folder;
+  } swaps[] = {
+      {"c:\\Orbivue\\Filters\\mpgdec.ax", "c:\\Orbivue\\Filters", true},
+      {"c:\\Orbivue\\Modules\\boot\\24\\loader.bin", "c:\\Orbivue\\Modules", true},
+      {"c:\\Orbivue\\graphedt.exe", "c:\\Orbivue\\graphedt.exe", false},
+      {"c:\\Orbivue\\Orbivue.ini", "c:\\Orbivue\\Orbivue.ini", false},
+      {"c:\\users\\test\\Desktop\\Orbivue.lnk", "c:\\users\\test\\Desktop\\Orbivue.lnk", false},
+  };
+  for (const auto& swap : swaps) {
+    SetUp();
+    GiveArchive(ProductArchive());
+    InstallTo("c:\\Orbivue\\");
+    RunToTheEnd();
+    ASSERT_EQ(Message(), "") << swap.acted;
+    MakeFolder("c:\\mine");
+    std::ofstream(HostPath("c:\\mine\\precious.txt")) << "mine";
+    std::ofstream(HostPath("c:\\mine\\mpgdec.ax")) << "mine";
+    hostWizard.messageBoxes.clear();
+    swapAtTheAct = {swap.acted, swap.path, swap.folder, false};
+    hostSystem.beforeAct = SwapInTheLink;
+    GiveArchive(ProductArchive());
+    InstallTo("c:\\Orbivue\\");
+    RunToTheEnd();
+    hostSystem.beforeAct = nullptr;
+    EXPECT_TRUE(swapAtTheAct.done) << swap.acted;
+    EXPECT_EQ(Message(), std::string("Create file or directory error !\n\"") + swap.path + "\"")
+        << swap.acted;
+    EXPECT_EQ(ReadHostFile("c:\\mine\\precious.txt"), "mine") << swap.acted;
+    EXPECT_EQ(ReadHostFile("c:\\mine\\mpgdec.ax"), "mine") << swap.acted;
+    bool exists = true;
+    ReadHostFile("c:\\mine\\loader.bin", &exists);
+    EXPECT_FALSE(exists) << swap.acted;
+    EXPECT_TRUE(installChoices.aborted) << swap.acted;
   }
 }
 

@@ -21,6 +21,12 @@ class UninstallPaths : public UninstallTest {
   static void ReplaceByLink(const std::string& path, bool folder) {
     const std::string real = HostPath(path);
     ASSERT_EQ(std::system(("rm -rf '" + real + "'").c_str()), 0);
+    ReplaceByLinkNow(path, folder);
+  }
+
+ public:
+  static void ReplaceByLinkNow(const std::string& path, bool folder) {
+    std::system(("rm -rf '" + HostPath(path) + "'").c_str());
     if (folder) {
       CreateFolder("c:\\mine");
       for (const char* name : {"Agenda.Module", "SatCardB.Device", "mpgdec.ax", "Orbivue.lnk",
@@ -34,6 +40,7 @@ class UninstallPaths : public UninstallTest {
     }
   }
 
+ protected:
   // What the user keeps outside the product, with its contents.
   static std::map<std::string, std::string> Mine() {
     std::map<std::string, std::string> mine;
@@ -43,6 +50,24 @@ class UninstallPaths : public UninstallTest {
   }
 };
 
+// The link of a test that another process swaps in between the
+// uninstaller's look and its act on what lies at or below it.
+struct SwapAtTheAct {
+  std::string path;
+  bool folder = false, done = false;
+} swapAtTheAct;
+
+void SwapInTheLink(const char* acted) {
+  const std::string& p = swapAtTheAct.path;
+  const std::string a = acted;
+  if (swapAtTheAct.done || a.compare(0, p.size(), p) != 0 ||
+      (a.size() > p.size() && a[p.size()] != '\\'))
+    return;
+  swapAtTheAct.done = true;
+  UninstallPaths::ReplaceByLinkNow(p, swapAtTheAct.folder);
+}
+
+// Planted before the run, or swapped in at the moment of the act.
 TEST_F(UninstallPaths, ALinkBelowAProductPlaceIsLeftWithItsTargetAndTheLogStays) {
   const struct {
     const char* path;
@@ -54,31 +79,44 @@ TEST_F(UninstallPaths, ALinkBelowAProductPlaceIsLeftWithItsTargetAndTheLogStays)
                {"c:\\Orbivue\\Uninstall.ini.new", false},
                {Group, true},
                {"c:\\users\\test\\Desktop\\Orbivue.lnk", false}};
-  for (const auto& link : links) {
-    SetUp();
-    Install("c:\\Orbivue\\", true, true);
-    ReplaceByLink(link.path, link.folder);
-    const auto mine = Mine();
-    ASSERT_FALSE(mine.empty());
-    EXPECT_EQ(RunUninstall(false), ExitLeftOver) << link.path;
-    EXPECT_EQ(Mine(), mine) << link.path;
-    EXPECT_EQ(QueryPath(link.path), PathKind::Link) << link.path;
-    for (const std::string& command : hostUninstall.commands)
-      EXPECT_NE(command.find("c:\\Orbivue\\Filters\\"), std::string::npos) << command;
-    // What removes the product stays, with its settings and its entry.
-    EXPECT_TRUE(Exists("c:\\Orbivue\\uninstall.exe")) << link.path;
-    EXPECT_TRUE(Exists("c:\\Orbivue\\Uninstall.ini")) << link.path;
-    EXPECT_TRUE(Exists("c:\\Orbivue\\Orbivue.ini")) << link.path;
-    EXPECT_TRUE(EntryListed()) << link.path;
-    ASSERT_EQ(hostUninstall.messages.size(), 1u);
-    const std::string& m = hostUninstall.messages[0];
-    EXPECT_EQ(m.rfind("Orbivue could not be removed completely.\n", 0), 0u) << m;
-    EXPECT_NE(m.find("These paths are links, and nothing was done through them; they stay as "
-                     "they are, and the uninstall log keeps what lies behind them:\n    " +
-                     std::string(link.path) + "\n"),
-              std::string::npos)
-        << m;
-  }
+  for (const bool atTheAct : {false, true})
+    for (const auto& link : links) {
+      // The next version of the log is acted on only where it is left over.
+      if (atTheAct && std::string(link.path).find(".new") != std::string::npos) continue;
+      SetUp();
+      Install("c:\\Orbivue\\", true, true);
+      ReplaceByLink(link.path, link.folder);
+      const auto mine = Mine();
+      ASSERT_FALSE(mine.empty());
+      if (atTheAct) {
+        // Put back as the installation left it; the link comes at the act.
+        ASSERT_EQ(std::system(("rm -rf '" + HostPath(link.path) + "'").c_str()), 0);
+        Install("c:\\Orbivue\\", true, true);
+        swapAtTheAct = {link.path, link.folder, false};
+        hostSystem.beforeAct = SwapInTheLink;
+      }
+      EXPECT_EQ(RunUninstall(false), ExitLeftOver) << link.path;
+      EXPECT_EQ(swapAtTheAct.done, atTheAct) << link.path;
+      hostSystem.beforeAct = nullptr;
+      swapAtTheAct = {};
+      EXPECT_EQ(Mine(), mine) << link.path;
+      EXPECT_EQ(QueryPath(link.path), PathKind::Link) << link.path;
+      for (const std::string& command : hostUninstall.commands)
+        EXPECT_NE(command.find("c:\\Orbivue\\Filters\\"), std::string::npos) << command;
+      // What removes the product stays, with its settings and its entry.
+      EXPECT_TRUE(Exists("c:\\Orbivue\\uninstall.exe")) << link.path;
+      EXPECT_TRUE(Exists("c:\\Orbivue\\Uninstall.ini")) << link.path;
+      EXPECT_TRUE(Exists("c:\\Orbivue\\Orbivue.ini")) << link.path;
+      EXPECT_TRUE(EntryListed()) << link.path;
+      ASSERT_EQ(hostUninstall.messages.size(), 1u);
+      const std::string& m = hostUninstall.messages[0];
+      EXPECT_EQ(m.rfind("Orbivue could not be removed completely.\n", 0), 0u) << m;
+      EXPECT_NE(m.find("These paths are links, and nothing was done through them; they stay as "
+                       "they are, and the uninstall log keeps what lies behind them:\n    " +
+                       std::string(link.path) + "\n"),
+                std::string::npos)
+          << m;
+    }
 }
 
 TEST_F(UninstallPaths, ASecondRunAfterTheLinkIsGoneFinishesTheJob) {

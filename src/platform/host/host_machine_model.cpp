@@ -66,7 +66,8 @@ bool StopsAtLink(const char* place, const char* path, char* link) {
   if (hostSystem.beforeAct != nullptr) hostSystem.beforeAct(path);
   std::string start = place;
   while (!start.empty() && start.back() == '\\') start.pop_back();
-  const std::string whole = path;
+  std::string whole = path;
+  while (!whole.empty() && whole.back() == '\\') whole.pop_back();
   // The place itself when path is it: looked at from the folder above.
   size_t from = start.size() < whole.size() ? start.size() + 1 : whole.rfind('\\') + 1;
   for (;;) {
