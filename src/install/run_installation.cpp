@@ -15,6 +15,7 @@
 #include "install/shortcuts.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstall_log.h"
+#include "paths/canonical_path.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
@@ -24,6 +25,23 @@
 #include "wizard/resource_ids.h"
 
 namespace {
+
+// The outermost folder Setup makes gets the access rules of the Program
+// Files folder, unless it lies in a folder whose rules the system keeps
+// already: made below a drive's root, it would take over rules that let
+// every user change it, and so place links in the product's way.
+void MakeFolder(const char* path, bool outermost) {
+  char protectedFolders[4][PathBufferSize], key[PathBufferSize], folderKey[PathBufferSize];
+  const int n = outermost ? GetProtectedFolders(protectedFolders, 4) : 0;
+  bool guarded = outermost && FoldedCopy(path, key, sizeof key);
+  for (int i = 0; guarded && i < n; i++)
+    guarded = !(FoldedCopy(protectedFolders[i], folderKey, sizeof folderKey) &&
+                FoldedWithin(key, folderKey, true));
+  if (guarded)
+    CreateGuardedFolder(path);
+  else
+    CreateFolder(path);
+}
 
 // The destination's missing parents, outermost first: made, then
 // recorded once the destination (which holds the log) exists, so that the
@@ -40,7 +58,7 @@ int MakeMissingParents(const char* dest, char missing[][PathBufferSize], int cap
     if (QueryPath(path) != PathKind::Missing || count == capacity) break;
     CopyText(missing[count++], path, PathBufferSize);
   }
-  for (int i = count - 1; i >= 0; i--) CreateFolder(missing[i]);
+  for (int i = count - 1; i >= 0; i--) MakeFolder(missing[i], i == count - 1);
   return count;
 }
 
@@ -111,7 +129,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   static char parents[MostParents][PathBufferSize];
   const int made =
       c.destinationDir[0] != '\0' ? MakeMissingParents(c.destinationDir, parents, MostParents) : 0;
-  CreateFolder(c.destinationDir);
+  MakeFolder(c.destinationDir, made == 0);
   PlanRecords(head, parents, made);
   if (!MakeFixedFolders(Pass::Make, parents, made)) {
     ArchiveFreeList(head);

@@ -9,6 +9,14 @@
 // Makes one folder level by its name, for the folders above the product's
 // places; an existing folder or a failure goes unnoticed.
 void CreateFolder(const char* path);
+// Makes one folder level by its name with the access rules of the Program
+// Files folder instead of those of the folder above: the system and the
+// administrators change it and everything in it, users read and run.
+void CreateGuardedFolder(const char* path);
+// The folders whose access rules the system keeps from users (the Program
+// Files folders, the Windows folder), without trailing backslashes, into
+// folders; returns how many (at most capacity).
+int GetProtectedFolders(char (*folders)[260], int capacity);
 
 // The acts below a product place. place is the folder checked as the
 // product's (its trailing backslash optional) and path lies within it. Each

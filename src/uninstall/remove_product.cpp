@@ -124,6 +124,12 @@ void NoteLink(const char* link, UninstallOutcome* outcome) {
 bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
   char link[PathCapacity];
   if (target.placeLength >= PathCapacity) return true;
+  // A path where a link was met once is a link for the rest of the run,
+  // whatever it looks like now: something exchanges it.
+  for (const std::string& found : outcome->linksFound)
+    if (SamePath(target.path.c_str(), found.c_str()) ||
+        LiesWithin(target.path.c_str(), found.c_str()))
+      return true;
   // The place itself may be a link the user chose (a destination elsewhere);
   // a folder that is a link is never removed either (see RemoveFolders).
   if (!FindLinkBelow(PlaceOf(target).c_str(), target.path.c_str(), link, sizeof link)) return false;

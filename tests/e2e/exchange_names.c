@@ -2,9 +2,10 @@
 // programs would (renameat2 with RENAME_EXCHANGE): at every moment each name
 // is either itself or the other. Runs until SIGTERM or SIGINT, then stops
 // after an even number of exchanges, so that both names are as they were,
-// and prints how many it made.
+// and prints how many it made. While one of the names is missing it waits.
 //   exchange_names A B [PAUSE_MICROSECONDS]
 #define _GNU_SOURCE
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -34,8 +35,14 @@ int main(int argc, char** argv) {
   unsigned long count = 0;
   for (;;) {
     if (syscall(SYS_renameat2, AT_FDCWD, argv[1], AT_FDCWD, argv[2], RENAME_EXCHANGE) != 0) {
-      perror("exchange_names: renameat2");
-      return 1;
+      // A name the program removed: nothing to exchange until it is back.
+      if (errno != ENOENT) {
+        perror("exchange_names: renameat2");
+        return 1;
+      }
+      if (stopping) break;
+      usleep(1000);
+      continue;
     }
     count++;
     if (stopping && count % 2 == 0) break;

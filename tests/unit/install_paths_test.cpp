@@ -48,6 +48,30 @@ TEST_F(InstallPaths, AnExistingParentIsNotRecorded) {
   EXPECT_EQ(log[3], "2=c:\\Tools\\Orbivue\\Modules");
 }
 
+// Only the outermost folder Setup makes gets the Program Files folder's
+// rules, and only outside the folders the system protects.
+TEST_F(InstallPaths, TheOutermostFolderMadeOutsideTheSystemsFoldersIsGuarded) {
+  const struct {
+    const char *existing, *destination, *guarded;
+  } cases[] = {{nullptr, "c:\\Orbivue\\", "c:\\Orbivue\\"},
+               {nullptr, "c:\\New\\Inner\\Orbivue\\", "c:\\New\\"},
+               {"c:\\Tools", "c:\\Tools\\Orbivue\\", "c:\\Tools\\Orbivue\\"},
+               {"c:\\Orbivue", "c:\\Orbivue\\", nullptr},
+               {"c:\\Program Files", "c:\\PROGRAM FILES\\Orbivue\\", nullptr},
+               {nullptr, "c:\\windows\\Orbivue\\", nullptr}};
+  for (const auto& c : cases) {
+    SetUp();
+    if (c.existing != nullptr) mkdir(HostPath(c.existing).c_str(), 0777);  // may stand already
+    GiveArchive(ProductArchive());
+    InstallTo(c.destination);
+    RunToTheEnd();
+    EXPECT_EQ(Message(), "") << c.destination;
+    EXPECT_EQ(hostSystem.guardedFolders,
+              c.guarded ? std::vector<std::string>{c.guarded} : std::vector<std::string>{})
+        << c.destination;
+  }
+}
+
 // A file link and a folder link in an existing destination: their targets
 // stay untouched, the run stops with the write error naming the link, and
 // the log never lists what lies behind it.

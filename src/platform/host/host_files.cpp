@@ -15,6 +15,18 @@ void CreateFolder(const char* path) {
   mkdir(HostPath(path).c_str(), 0777);
 }
 
+void CreateGuardedFolder(const char* path) {
+  if (NextChange() != Change::Made) return;
+  if (mkdir(HostPath(path).c_str(), 0777) == 0) hostSystem.guardedFolders.push_back(path);
+}
+
+int GetProtectedFolders(char (*folders)[260], int capacity) {
+  int count = 0;
+  for (const char* folder : {"c:\\Program Files", "c:\\windows"})
+    if (count < capacity) std::snprintf(folders[count++], 260, "%s", folder);
+  return count;
+}
+
 bool CreateFolderIn(const char* place, const char* path, char* link) {
   if (StopsAtLink(place, path, link)) return false;
   if (NextChange() != Change::Made) return false;

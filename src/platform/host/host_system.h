@@ -40,6 +40,8 @@ struct HostSystem {
   // path acted on, after the program's own look: a test swaps a link in
   // there, as another process could at that moment. Null: nothing happens.
   void (*beforeAct)(const char* path) = nullptr;
+  // The folders made with the access rules of the Program Files folder.
+  std::vector<std::string> guardedFolders;
 };
 
 extern HostSystem hostSystem;

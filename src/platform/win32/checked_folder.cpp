@@ -97,7 +97,8 @@ bool CheckedFolder::Open(const char* place, const char* path, bool makeMissing, 
     char component[PathCapacity];
     if (end == name || end - name >= PathCapacity) return false;
     lstrcpynA(component, name, int(end - name) + 1);
-    if (*end == '\0') return ToWide(component, lstrlenA(component), name_, PathCapacity);
+    if (*end == '\0')
+      return ToWide(component, lstrlenA(component), name_, PathCapacity) && Recheck(link);
     if (!Step(component, makeMissing, link)) return false;
     name = end + 1;
   }
@@ -118,6 +119,8 @@ bool CheckedFolder::Step(const char* component, bool makeMissing, char* link) {
   const Entry entry = Look(wide, status == 0 ? child : nullptr);
   if (status == 0 && entry == Entry::Same) {
     folders_.push_back(child);
+    names_.emplace_back(wide);
+    pathEnds_.push_back(size_t(lstrlenA(folderPath_)) + 1 + size_t(lstrlenA(component)));
     return AppendText(folderPath_, "\\", sizeof folderPath_) &&
            AppendText(folderPath_, component, sizeof folderPath_);
   }
@@ -126,13 +129,32 @@ bool CheckedFolder::Step(const char* component, bool makeMissing, char* link) {
   return false;
 }
 
+bool CheckedFolder::Recheck(char* link) const {
+  // Each folder on the way looked at once more, now that the walk is done:
+  // a name exchanged with a link over and over shows as one at some look.
+  for (size_t i = 0; i < names_.size(); i++) {
+    if (LookIn(folders_[i], names_[i].c_str(), folders_[i + 1]) == Entry::Same) continue;
+    if (link != nullptr) {
+      CopyText(link, folderPath_, PathCapacity);
+      link[pathEnds_[i]] = '\0';
+    }
+    return false;
+  }
+  return true;
+}
+
 LONG CheckedFolder::OpenIn(const WCHAR* name, ACCESS_MASK access, ULONG share, ULONG disposition,
                            ULONG options, HANDLE* out) const {
+  return OpenBelow(Handle(), name, access, share, disposition, options, out);
+}
+
+LONG CheckedFolder::OpenBelow(HANDLE folder, const WCHAR* name, ACCESS_MASK access, ULONG share,
+                              ULONG disposition, ULONG options, HANDLE* out) {
   UNICODE_STRING text;
   text.Buffer = const_cast<PWSTR>(name);
   text.Length = text.MaximumLength = USHORT(lstrlenW(name) * sizeof(WCHAR));
   OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, Handle(), nullptr);
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
   IO_STATUS_BLOCK io;
   *out = nullptr;
   const NTSTATUS status = NtCreateFile(
@@ -143,11 +165,16 @@ LONG CheckedFolder::OpenIn(const WCHAR* name, ACCESS_MASK access, ULONG share, U
 }
 
 CheckedFolder::Entry CheckedFolder::Look(const WCHAR* name, HANDLE opened) const {
+  return LookIn(Handle(), name, opened);
+}
+
+CheckedFolder::Entry CheckedFolder::LookIn(HANDLE folder, const WCHAR* name, HANDLE opened) {
   // A listing handle of its own: the system keeps the first name asked of
   // a handle for all later questions.
   HANDLE listing = nullptr;
-  if (OpenIn(L"", FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-             FILE_OPEN, FILE_DIRECTORY_FILE, &listing) != 0)
+  if (OpenBelow(folder, L"", FILE_LIST_DIRECTORY,
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                FILE_DIRECTORY_FILE, &listing) != 0)
     return Entry::Link;  // what can't be looked at is never acted on
   ListedEntry entry;
   UNICODE_STRING mask;

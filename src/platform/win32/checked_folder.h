@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "paths/path_form.h"
@@ -64,8 +65,16 @@ class CheckedFolder {
 
  private:
   bool Step(const char* component, bool makeMissing, char* link);
+  bool Recheck(char* link) const;
+  static LONG OpenBelow(HANDLE folder, const WCHAR* name, ACCESS_MASK access, ULONG share,
+                        ULONG disposition, ULONG options, HANDLE* out);
+  static Entry LookIn(HANDLE folder, const WCHAR* name, HANDLE opened);
 
   std::vector<HANDLE> folders_;
+  // The folders below the first: their names, for the second look, and
+  // where each one's path ends in folderPath_.
+  std::vector<std::wstring> names_;
+  std::vector<size_t> pathEnds_;
   char folderPath_[PathCapacity] = "";  // the folder's path as the caller spells it
   WCHAR name_[PathCapacity] = {};
 };

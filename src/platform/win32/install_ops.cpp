@@ -2,6 +2,7 @@
 // strings, advapi32 registry, shell32 folders, the shell's link object.
 #include <objbase.h>
 #include <objidl.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -13,6 +14,36 @@
 
 void CreateFolder(const char* path) {
   CreateDirectoryA(path, nullptr);
+}
+
+void CreateGuardedFolder(const char* path) {
+  // Full control for the system and the administrators, read and run for
+  // users, full control of what one makes inside for its owner; inherited
+  // by everything inside, and nothing taken over from the folder above.
+  PSECURITY_DESCRIPTOR rules = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)",
+          SDDL_REVISION_1, &rules, nullptr)) {
+    CreateDirectoryA(path, nullptr);
+    return;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, rules, FALSE};
+  CreateDirectoryA(path, &attributes);
+  LocalFree(rules);
+}
+
+int GetProtectedFolders(char (*folders)[260], int capacity) {
+  int count = 0;
+  for (const int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS})
+    if (count < capacity && SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, folders[count])))
+      count++;
+  // A 32-bit program is told the 32-bit Program Files folder; the other one
+  // is protected as well.
+  if (count < capacity) {
+    const DWORD n = GetEnvironmentVariableA("ProgramW6432", folders[count], 260);
+    if (n > 0 && n < 260) count++;
+  }
+  return count;
 }
 
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,

@@ -314,6 +314,7 @@ namespace {
 // timeshift left disabled, modules as proposed; the viewer started at the end.
 void InstallDefault(const DriverSettings& settings, const PageTexts& t, bool) {
   ClearInstalledTraces();
+  const bool madeBySetup = !PathExists(L"c:\\Orbivue");
   Answers a;
   a.typeDestination = false;
   a.pictures = true;
@@ -327,6 +328,7 @@ void InstallDefault(const DriverSettings& settings, const PageTexts& t, bool) {
        "[SoftwareRender] InMemory=1", "[SoftwareRender] FileName=c:\\Orbivue\\timeshift.dat",
        "[DisabledModules] Beacon.Module=1"},
       true);
+  if (madeBySetup) CheckGuardedFolder(L"c:\\Orbivue");
 }
 
 // A destination with blanks typed without its trailing backslash; no device,

@@ -72,3 +72,7 @@ void InstallBesidePlantedDlls(const DriverSettings&, const PageTexts&, bool);
 // Setup over the installation in c:\Orbivue\ while the script exchanges one
 // of its names with a link: completes, or stops with the write error.
 void InstallWhileRaced(const DriverSettings&, const PageTexts&, bool);
+
+// The folder has the access rules of the Program Files folder, its own
+// (not taken over from the folder above): checked and printed.
+void CheckGuardedFolder(const std::wstring& folder);
