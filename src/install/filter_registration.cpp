@@ -19,7 +19,13 @@ bool RegisterFilter(const char* fileName, Pass pass) {
                     AppendText(command, filterPath, sizeof command) &&
                     AppendText(command, "\"", sizeof command);
   if (!uninstallLog.AddRecord(filterPath, FiltersSection) || !fits) return false;
-  return pass == Pass::Plan || StartHiddenAndWait(command, 2000);
+  if (pass == Pass::Plan) return true;
+  // regsvr32 runs the file by its path: held, as checked, while it runs.
+  HeldFile held = HoldFile(installChoices.destinationDir, filterPath, nullptr);
+  if (held == nullptr) return false;
+  const bool started = StartHiddenAndWait(command, 2000);
+  ReleaseFile(held);
+  return started;
 }
 
 void RegisterChosenFilters(Pass pass) {

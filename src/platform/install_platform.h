@@ -41,6 +41,16 @@ bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, ui
 // every moment.
 bool PutFileInPlace(const char* place, const char* from, const char* to, char* link);
 
+// Holds the file path below place, reached as the acts reach it and never
+// through a link, until ReleaseFile: meanwhile nobody may move, rename or
+// write it or a folder on its way (the system refuses while the handles
+// stay open), so that a program started on that path runs the file that
+// was checked. Null when it could not be held; link as for the acts.
+struct HeldFileObject;
+using HeldFile = HeldFileObject*;
+HeldFile HoldFile(const char* place, const char* path, char* link);
+void ReleaseFile(HeldFile held);
+
 // Profile strings. A read copies the stored value, or def when the key or
 // the file is missing, into out (capacity bytes with the zero). A write
 // creates the file, the section or the key as needed, replaces an existing

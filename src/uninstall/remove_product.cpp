@@ -160,12 +160,24 @@ void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallO
     // Through a link, the file registered would be someone else's.
     if (ThroughLink(filter, outcome)) continue;
     if (QueryPath(filter.path.c_str()) != PathKind::File) continue;  // nothing left to unregister
+    // regsvr32 runs the file by its path: held, as checked, while it runs.
+    char link[PathCapacity];
+    HeldFile held = HoldFile(PlaceOf(filter).c_str(), filter.path.c_str(), link);
+    if (held == nullptr) {
+      // A filter that can't be held stays registered, and so keeps its file.
+      if (link[0] != '\0')
+        NoteLink(link, outcome);
+      else
+        outcome->filtersLeft.push_back(filter.path);
+      continue;
+    }
     char command[2 * PathCapacity + 40];
     std::snprintf(command, sizeof command, "\"%s\\regsvr32.exe\" /u /s \"%s\"", system,
                   filter.path.c_str());
     uint32_t exitCode = 1;
-    if (system[0] != '\0' && RunHiddenToEnd(command, RegistrationWaitMs, &exitCode) &&
-        exitCode == 0)
+    const bool ended = system[0] != '\0' && RunHiddenToEnd(command, RegistrationWaitMs, &exitCode);
+    ReleaseFile(held);
+    if (ended && exitCode == 0)
       outcome->filtersUnregistered++;
     else
       outcome->filtersLeft.push_back(filter.path);

@@ -109,3 +109,25 @@ bool PutFileInPlace(const char* place, const char* from, const char* to, char* l
   CloseHandle(file);
   return put;
 }
+
+struct HeldFileObject {
+  CheckedFolder folder;
+  HANDLE file = nullptr;
+};
+
+HeldFile HoldFile(const char* place, const char* path, char* link) {
+  HeldFile held = new HeldFileObject;
+  LONG status;
+  if (held->folder.Open(place, path, false, link))
+    held->file = held->folder.OpenChecked(held->folder.Name(), GENERIC_READ, FILE_SHARE_READ,
+                                          FILE_OPEN, FileKind, link, &status);
+  if (held->file != nullptr) return held;
+  delete held;
+  return nullptr;
+}
+
+void ReleaseFile(HeldFile held) {
+  if (held == nullptr) return;
+  CloseHandle(held->file);
+  delete held;
+}
