@@ -1,6 +1,7 @@
 // The process's life: the frame, one page per step, the installation at
 // step 5, and at the end the closing message and the viewer's start.
 #include "install/installation.h"
+#include "platform/install_platform.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
 #include "wizard/extract_progress.h"
@@ -49,9 +50,15 @@ void TakeOutcome(InstallOutcome outcome) {
 
 void StartInstalledProgram() {
   char program[PathBufferSize + 16];  // the destination and "Orbivue.exe"
-  if (CopyText(program, installChoices.destinationDir, sizeof program) &&
-      AppendText(program, ViewerProgramName, sizeof program))
-    StartProgram(program);
+  if (!CopyText(program, installChoices.destinationDir, sizeof program) ||
+      !AppendText(program, ViewerProgramName, sizeof program))
+    return;
+  // Started by its path: held, as checked, until it runs, so that no other
+  // program takes its place (Setup may run with administrator rights).
+  HeldFile held = HoldFile(installChoices.destinationDir, program, nullptr);
+  if (held == nullptr) return;
+  StartProgram(program);
+  ReleaseFile(held);
 }
 
 }  // namespace
