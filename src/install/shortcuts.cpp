@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "install/install_messages.h"
 #include "install/uninstall_log.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
@@ -55,7 +56,12 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   // A path that does not fit is never saved half-made; it is still logged
   // as every shortcut tried is.
   if (!uninstallLog.AddRecord(link, FilesSection)) return false;
-  if (fits && make) CreateShellLink(target, link, "", arguments, 0);
+  // A shortcut that was not saved (a full disk, say) is its write error: the
+  // run must not report success without it.
+  if (fits && make && CreateShellLink(target, link, "", arguments, 0) < 0) {
+    ShowWriteError(link);
+    return false;
+  }
   return true;
 }
 
