@@ -5,9 +5,9 @@
 #include "wizard/resource_ids.h"
 
 bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
-  // Without an archive there is nothing to check: the run goes on to its
-  // closing steps, as it always has.
-  if (image.data == nullptr) return true;
+  // A Setup.exe whose archive cannot be found or read is damaged: run on, it
+  // would leave a product whose uninstaller was never written.
+  if (image.data == nullptr || image.size == 0) return false;
   // An archive without its check value was not embedded by the build: it is
   // not taken as sound.
   uint32_t recorded = 0;

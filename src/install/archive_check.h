@@ -6,5 +6,5 @@
 #include "archive/archive_image.h"
 
 // True when image's bytes give the CRC-32 that the program carries as its
-// recorded check value, or when there is no archive at all (image.data null).
+// recorded check value; false for a missing or empty archive too.
 bool ArchiveMatchesItsCheck(const ArchiveImage& image);

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "archive/archive_reader.h"
+#include "install/earlier_folders.h"
 #include "install/embedded_archive.h"
 #include "install/install_messages.h"
 #include "install/installation.h"
@@ -73,6 +74,21 @@ bool IsMissing(const char* path, Pass pass) {
 
 }  // namespace
 
+namespace {
+
+// The earlier log's folder is claimed even when it is missing now, so that
+// the run records it once.
+bool RecordsFolder(const char* path, bool missing) {
+  const bool earlier = ClaimEarlierFolder(path);
+  return missing || earlier;
+}
+
+}  // namespace
+
+bool IsSetupsFolder(const char* path, Pass pass) {
+  return RecordsFolder(path, IsMissing(path, pass));
+}
+
 uint8_t NoteFolder(const char* path, Pass pass) {
   if (pass == Pass::Plan) {
     plannedFolders.insert(FoldedKey(path));
@@ -87,6 +103,7 @@ uint8_t NoteFolder(const char* path, Pass pass) {
 
 void ForgetPlannedFolders() {
   plannedFolders.clear();
+  ReleaseEarlierFolders();
 }
 
 uint8_t StopAtLinkIn(Pass pass, const char* place, const char* path) {
@@ -105,7 +122,8 @@ static uint8_t MakeMissingLevels(char* target, Pass pass) {
     if (*p != '\\') continue;
     *p = '\0';
     const bool missing = IsMissing(target, pass);
-    const bool recorded = !missing || uninstallLog.AddRecord(target, DirsSection);
+    const bool recorded =
+        !RecordsFolder(target, missing) || uninstallLog.AddRecord(target, DirsSection);
     const uint8_t stopped = recorded && missing ? NoteFolder(target, pass) : 0;
     *p = '\\';
     if (!recorded) return pass == Pass::Make ? ShowWriteError(uninstallLog.Path()) : 1;
@@ -135,8 +153,9 @@ static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
   if (dest[0] != '\0' && MakeMissingLevels(target, pass) != 0) return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
-    // folder unlisted, and what could not be recorded is not made.
-    if (!uninstallLog.AddRecord(target, DirsSection))
+    // folder unlisted, and what could not be recorded is not made. A folder
+    // that stood already is recorded only when Setup made it.
+    if (IsSetupsFolder(target, pass) && !uninstallLog.AddRecord(target, DirsSection))
       return make ? ShowWriteError(uninstallLog.Path()) : 1;
     return NoteFolder(target, pass);
   }

@@ -17,6 +17,10 @@ uint8_t InstallEntry(bool isDirectory, const char* name);
 // the folders it would make remembered for the entries after it; 1 where
 // InstallEntry would stop (nothing is shown).
 uint8_t PlanEntry(bool isDirectory, const char* name);
+// A folder the run records: one still to be made (missing, and when
+// planning not made by an earlier step of the plan), or one that the log
+// of an earlier installation lists as Setup's.
+bool IsSetupsFolder(const char* path, Pass pass);
 // A folder made (Make), or remembered as made for the rest of the plan.
 uint8_t NoteFolder(const char* path, Pass pass);
 void ForgetPlannedFolders();

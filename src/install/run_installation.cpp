@@ -6,6 +6,7 @@
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
 #include "install/archive_check.h"
+#include "install/earlier_folders.h"
 #include "install/embedded_archive.h"
 #include "install/filter_registration.h"
 #include "install/install_entry.h"
@@ -69,17 +70,19 @@ int MakeMissingParents(const char* dest, char missing[][PathBufferSize], int cap
 // moment (a crash, power) leaves no folder that the log does not list. False
 // when a record could not be written, or a link stood on the way (its write
 // error has then been shown when making).
-bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made) {
+// Only folders Setup makes are recorded (or an earlier run of it made): the
+// destination when it was Setup's before the run, destinationOurs.
+bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made, bool destinationOurs) {
   char* dest = installChoices.destinationDir;
   char path[PathBufferSize];
   for (int i = made - 1; i >= 0; i--)
     if (!uninstallLog.AddRecord(parents[i], DirsSection)) return false;
-  if (!uninstallLog.AddRecord(dest, DirsSection)) return false;
+  if (destinationOurs && !uninstallLog.AddRecord(dest, DirsSection)) return false;
   CopyText(path, dest, sizeof path);
   for (const char* level : {"Modules", "\\boot", "\\24"}) {
     AppendText(path, level, sizeof path);
     if (dest[0] != '\0' && StopAtLinkIn(pass, dest, path)) return false;
-    if (!uninstallLog.AddRecord(path, DirsSection)) return false;
+    if (IsSetupsFolder(path, pass) && !uninstallLog.AddRecord(path, DirsSection)) return false;
     if (NoteFolder(path, pass) != 0) return false;
   }
   return true;
@@ -89,9 +92,10 @@ bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made) {
 // make them and written into the log in one version before the first of
 // them is made: the cost of the log then does not grow with the square of
 // the entries. Planning stops where making would stop.
-void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made) {
+void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made,
+                 bool destinationOurs) {
   uninstallLog.BeginPlan();
-  bool going = MakeFixedFolders(Pass::Plan, parents, made);
+  bool going = MakeFixedFolders(Pass::Plan, parents, made, destinationOurs);
   for (EntryListNode* node = head; going && node != nullptr; node = node->next)
     going = PlanEntry((node->attributes & AttributeDirectory) != 0, node->name) == 0;
   if (going && MakeShortcuts(Pass::Plan)) RegisterChosenFilters(Pass::Plan);
@@ -124,14 +128,24 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
       return Failed;
     }
   }
+  // The folders an earlier installation here made are read before its log
+  // goes: the product's still, though they stand already.
+  char earlierLog[PathBufferSize + 16] = "";
+  if (c.destinationDir[0] != '\0' && AppendText(earlierLog, c.destinationDir, sizeof earlierLog) &&
+      AppendText(earlierLog, UninstallLogName, sizeof earlierLog))
+    ReadEarlierFolders(earlierLog);
+  else
+    ReadEarlierFolders("");
   uninstallLog.Reset(c.destinationDir);
   constexpr int MostParents = 64;
   static char parents[MostParents][PathBufferSize];
   const int made =
       c.destinationDir[0] != '\0' ? MakeMissingParents(c.destinationDir, parents, MostParents) : 0;
+  const bool destinationOurs =
+      c.destinationDir[0] == '\0' || IsSetupsFolder(c.destinationDir, Pass::Make);
   MakeFolder(c.destinationDir, made == 0);
-  PlanRecords(head, parents, made);
-  if (!MakeFixedFolders(Pass::Make, parents, made)) {
+  PlanRecords(head, parents, made, destinationOurs);
+  if (!MakeFixedFolders(Pass::Make, parents, made, destinationOurs)) {
     ArchiveFreeList(head);
     if (!InstallFailureShown()) ShowWriteError(uninstallLog.Path());
     return Failed;

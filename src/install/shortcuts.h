@@ -8,8 +8,9 @@
 
 // False when a record could not go into the uninstall log (what it would
 // name is then not made), or when a link stood on the way to the shortcut
-// or it could not be saved (its write error has been shown). Planned, it notes its records and
-// makes nothing.
+// (its write error has been shown), or when the shortcut could not be
+// saved (its write error, with the link's path, has been shown). Planned,
+// it notes its records and makes nothing.
 bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDesktop,
                   const char* arguments, Pass pass = Pass::Make);
 // The four: the viewer in the group and on the desktop, the uninstaller

@@ -41,8 +41,10 @@ void ShowTextsInRussian(bool russian);
 void ShowControl(Window dialog, int id, bool visible);
 void EnableControl(Window dialog, int id, bool enabled);
 void SetControlText(Window dialog, int id, const char* text);
-// Copies at most capacity - 1 characters and the terminating zero.
-void GetControlText(Window dialog, int id, char* text, int capacity);
+// Copies at most capacity - 1 characters and the terminating zero. False,
+// with text empty, when the text holds a character that the ANSI code page
+// cannot hold exactly.
+bool GetControlText(Window dialog, int id, char* text, int capacity);
 void LimitEditText(Window dialog, int id, int characters);
 bool IsButtonChecked(Window dialog, int id);
 void CheckButton(Window dialog, int id, bool checked);

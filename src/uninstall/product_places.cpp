@@ -139,9 +139,16 @@ PathVerdict CheckRecordPath(const char* path, RecordKind kind, const ProductPlac
 void SetProductPlaces(ProductPlaces* places, const char* programPath, const char* programsFolder,
                       const char* desktopFolder) {
   places->loggedDestination[0] = places->loggedKey[0] = '\0';
+  // The folder without its trailing backslashes ("c:\\x.exe"), found
+  // character by character: the second byte of a two-byte character (code
+  // page 932's 0x5C) is no backslash.
+  char folder[PathCapacity];
   const char* slash = LastBackslash(programPath);
   size_t folderLength = slash == nullptr ? 0 : size_t(slash - programPath);
-  while (folderLength > 0 && programPath[folderLength - 1] == '\\') folderLength--;  // "c:\\x.exe"
+  if (folderLength >= sizeof folder) folderLength = 0;
+  std::memcpy(folder, programPath, folderLength);
+  folder[folderLength] = '\0';
+  folderLength = LengthWithoutTrailingBackslash(folder);
   // A drive's root is nobody's product folder: "c:\" would make every path
   // of the drive the product's.
   if (folderLength > 2)

@@ -83,6 +83,13 @@ AcceptedRecords AcceptRecords(const LogRecords& records, const ProductPlaces& pl
         destinationSeen = true;
       if (verdict != PathVerdict::Accepted) {
         outcome->refused.push_back({section.section, record, verdict});
+        // A sound record that only this spelling of the folder makes too
+        // long names the product's file: while it is there, so is the log.
+        if (verdict == PathVerdict::TooLong &&
+            CheckPathForm(path.c_str(), section.kind == RecordKind::Folder) ==
+                PathVerdict::Accepted &&
+            QueryPath(path.c_str()) != PathKind::Missing)
+          outcome->refusedLeft.push_back({section.section, record, verdict});
         continue;
       }
       if (seen.insert(Key(checked.actOn)).second)
@@ -261,8 +268,8 @@ void RemoveFolders(const TargetList& dirs, const std::vector<std::string>& produ
   }
 }
 
-// The records that remain: those accepted whose paths are still there, and
-// every filter that could not be unregistered.
+// The records that remain: those accepted whose paths are still there,
+// every filter that could not be unregistered, and the refused records kept.
 LogRecords Remaining(const AcceptedRecords& accepted, const UninstallOutcome& outcome) {
   PathSet filtersLeft;
   for (const std::string& f : outcome.filtersLeft) filtersLeft.insert(Key(f));
@@ -274,6 +281,11 @@ LogRecords Remaining(const AcceptedRecords& accepted, const UninstallOutcome& ou
   for (const Target& f : accepted.filters)
     if (filtersLeft.count(Key(f.path)) != 0 || QueryPath(f.path.c_str()) != PathKind::Missing)
       remaining.filters.push_back(f.path);
+  for (const RefusedRecord& r : outcome.refusedLeft) {
+    if (r.section == DirsSection) remaining.dirs.push_back(r.path);
+    if (r.section == FilesSection) remaining.files.push_back(r.path);
+    if (r.section == FiltersSection) remaining.filters.push_back(r.path);
+  }
   return remaining;
 }
 

@@ -29,9 +29,13 @@ struct UninstallOutcome {
   std::vector<std::string> foldersKept;  // folders that stay, holding files not Setup's
   std::vector<std::string> linksFound;   // links below a product place, left as they are
   std::vector<RefusedRecord> refused;
+  // Refused records of the own folder's whose paths are still there (too
+  // long under the spelling the program was started by): the log keeps them.
+  std::vector<RefusedRecord> refusedLeft;
   bool noRecordOurs = false;  // every record was refused: nothing was done
   bool LeftOver() const {
-    return !filesLeft.empty() || !filtersLeft.empty() || !linksFound.empty();
+    return !filesLeft.empty() || !filtersLeft.empty() || !linksFound.empty() ||
+           !refusedLeft.empty();
   }
   int ExitCode() const;
 };

@@ -32,6 +32,9 @@ void OnBrowseButton(Window page) {
 
 bool StoreOptionsPage(Window page) {
   char destination[PathBufferSize];
+  // A text the ANSI code page cannot hold exactly comes back empty, and is
+  // refused with the destination's message as no path at all: a best fit of
+  // it would be another folder than the one shown.
   GetControlText(page, ID_DESTINATION, destination, sizeof destination);
   if (!AcceptDestination(destination, installChoices.destinationDir)) return false;
   installChoices.registerElecardFilters = IsButtonChecked(page, ID_ELECARD_FILTERS);

@@ -70,6 +70,25 @@ TEST_F(InstallArchiveCheck, AnArchiveWithoutItsCheckValueIsTakenAsDamaged) {
   ExpectNothingMade();
 }
 
+// A Setup.exe whose archive resource cannot be found (its type name
+// damaged) or holds nothing would leave a product without its uninstaller.
+TEST_F(InstallArchiveCheck, AMissingOrEmptyArchiveIsTakenAsDamaged) {
+  for (bool found : {false, true}) {
+    TearDown();  // the sandbox of the case before goes first
+    SetUp();
+    hostWizard.archive.clear();
+    hostWizard.hasArchive = found;
+    InstallTo("c:\\Orbivue\\");
+    RunToTheEnd();
+    ASSERT_EQ(hostWizard.messageBoxes.size(), 1u) << found;
+    EXPECT_EQ(hostWizard.messageBoxes[0].text, DamagedEnglish) << found;
+    ExpectNothingMade();
+    bool exists = true;
+    ReadHostFile("c:\\Orbivue", &exists);
+    EXPECT_FALSE(exists) << found;
+  }
+}
+
 TEST_F(InstallArchiveCheck, ASoundArchiveWithItsRecordedValueInstalls) {
   ArchiveBuilder b = ProductArchive();
   const std::vector<uint8_t> bytes = b.Bytes();

@@ -110,7 +110,7 @@ TEST_F(InstallLogOutcome, EveryOutcomeLeavesTheLogTheProfileFunctionsWouldHaveWr
     InstallTo("c:\\Orbivue\\");
     RunToTheEnd();
   });
-  ExpectTheLogOfAnOutcome("no archive", [this] {
+  ExpectTheLogOfAnOutcome("an archive without entries", [this] {
     InstallTo("c:\\Orbivue\\");
     RunToTheEnd();
   });

@@ -220,7 +220,6 @@ TEST_F(InstallPaths, EveryMissingLevelOfAnEntrysFolderIsRecordedThenMade) {
       dirs.push_back(line.substr(line.find('=') + 1));
   const std::vector<std::string> expected = {"c:\\Orbivue\\Docs",
                                              "c:\\Orbivue\\Docs\\more",
-                                             "c:\\Orbivue\\Docs",
                                              "c:\\Orbivue\\Extra",
                                              "c:\\Orbivue\\Extra\\deep",
                                              "c:\\Orbivue\\Docs\\more\\notes.txt",

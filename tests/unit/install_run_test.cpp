@@ -31,18 +31,15 @@ TEST_F(InstallRun, DefaultInstallationWritesEveryWantedFileAndTheRecords) {
   }
   const std::vector<std::string> expected = {
       "[Dirs]",
-      "count=11",
+      "count=8",
       "1=c:\\Orbivue\\",
       "2=c:\\Orbivue\\Modules",
       "3=c:\\Orbivue\\Modules\\boot",
       "4=c:\\Orbivue\\Modules\\boot\\24",
-      "5=c:\\Orbivue\\Modules\\boot\\24",
-      "6=c:\\Orbivue\\Modules\\boot",
-      "7=c:\\Orbivue\\Modules",
-      "8=c:\\Orbivue\\Filters",
-      "9=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
-      "10=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
-      "11=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
+      "5=c:\\Orbivue\\Filters",
+      "6=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
+      "7=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
+      "8=c:\\users\\test\\Start Menu\\Programs\\Orbivue\\",
       "[Files]",
       "count=14",
       "1=c:\\Orbivue\\Orbivue.exe",
@@ -314,9 +311,10 @@ TEST_F(InstallRun, CancelDuringTheEntriesStopsBeforeTheNext) {
   bool exists = true;
   ReadHostFile("c:\\Orbivue\\Orbivue.ini", &exists);
   EXPECT_FALSE(exists);
-  // The log lists exactly the four fixed folders and the four directory entries.
+  // The log lists exactly the folders made: the four fixed ones (which the
+  // first three directory entries name again) and Filters.
   std::vector<std::string> log = Lines("c:\\Orbivue\\Uninstall.ini");
-  EXPECT_EQ(log[1], "count=8");
+  EXPECT_EQ(log[1], "count=5");
   EXPECT_EQ(std::find(log.begin(), log.end(), "[Files]"), log.end());
 }
 

@@ -85,7 +85,7 @@ TEST_F(WizardLeaving, CloseBoxDuringTheInstallationShowsTheClosingMessage) {
 }
 
 TEST_F(WizardLeaving, CancelAfterTheLastEntryStillEndsAsCancelled) {
-  hostWizard.hasArchive = false;  // no entries: one pump, then the two closing ones
+  // The fixture's archive has no entries: one pump, then the two closing ones.
   GoToStep(StepModules);
   Next();
   UserDoes([] {});  // the pump after the progress range is set

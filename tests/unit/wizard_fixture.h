@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_builder.h"
 #include "platform/host/host_wizard.h"
 #include "wizard/install_choices.h"
 #include "wizard/module_table.h"
@@ -22,6 +23,10 @@ class WizardTest : public ::testing::Test {
     pageWindow = nullptr;
     ResetHostWizard();
     hostWizard.programStep = [] { return int(installChoices.step); };
+    // A sound archive without entries, as a Setup.exe carries its archive:
+    // the run makes only its folders, shortcuts, entry and settings.
+    hostWizard.archive = ArchiveBuilder().Bytes();
+    hostWizard.hasArchive = true;
   }
 
   // Runs the wizard from its start to its end over the scripted actions.

@@ -88,11 +88,17 @@ void SetControlText(Window dialog, int id, const char* text) {
   control.text = text;
 }
 
-void GetControlText(Window dialog, int id, char* text, int capacity) {
-  const std::string& value = ControlOf(dialog, id).text;
+bool GetControlText(Window dialog, int id, char* text, int capacity) {
+  const HostControl& control = ControlOf(dialog, id);
+  if (control.beyondCodePage) {
+    text[0] = '\0';
+    return false;
+  }
+  const std::string& value = control.text;
   size_t length = value.size() < size_t(capacity - 1) ? value.size() : size_t(capacity - 1);
   value.copy(text, length);
   text[length] = '\0';
+  return true;
 }
 
 void LimitEditText(Window dialog, int id, int characters) {

@@ -66,6 +66,7 @@ void UserTypes(int id, const std::string& text) {
     if (!edit.enabled || !edit.visible) return;
     // The edit takes keystrokes up to its limit and refuses the rest.
     edit.text = text.substr(0, size_t(edit.textLimit));
+    edit.beyondCodePage = false;
     OnPageCommand(hostWizard.page, id, EditChanged);
   });
 }

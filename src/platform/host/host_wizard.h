@@ -21,7 +21,10 @@ struct HostControl {
   int id = -1;
   ControlKind kind = ControlKind::Static;
   std::string text;  // code page 1251
-  int group = 0;     // radio buttons of one group share it
+  // The user typed a character that the ANSI code page has no exact form
+  // for (text is then what a best fit would make of it).
+  bool beyondCodePage = false;
+  int group = 0;  // radio buttons of one group share it
   bool checked = false;
   bool enabled = true;
   bool visible = true;

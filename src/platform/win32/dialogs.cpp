@@ -71,9 +71,15 @@ void SetControlText(Window dialog, int id, const char* text) {
     SetWindowTextW(control, ShownText(text).Wide());
 }
 
-void GetControlText(Window dialog, int id, char* text, int capacity) {
+bool GetControlText(Window dialog, int id, char* text, int capacity) {
+  if (capacity <= 0) return false;
   text[0] = '\0';
-  GetDlgItemTextA(ToHwnd(dialog), id, text, capacity);
+  // Read wide and converted without best fit: the ANSI function would turn
+  // a character the code page lacks into a look-alike ("\uFF3C" into "\\").
+  WCHAR wide[1024] = L"";
+  const int room = capacity < 1024 ? capacity : 1024;
+  GetDlgItemTextW(ToHwnd(dialog), id, wide, room);
+  return ExactAnsiText(wide, text, capacity);
 }
 
 void LimitEditText(Window dialog, int id, int characters) {

@@ -43,16 +43,19 @@ BrowseItem RunFolderBrowser(const char* title, char* displayName, BrowserCallbac
   activeCallback = callback;
   LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   activeCallback = nullptr;
-  if (WideCharToMultiByte(CP_ACP, 0, wideName, -1, displayName, MAX_PATH, nullptr, nullptr) == 0)
-    displayName[0] = '\0';
+  ExactAnsiText(wideName, displayName, MAX_PATH);
   if (root != nullptr) CoTaskMemFree(root);
   return reinterpret_cast<BrowseItem>(chosen);
 }
 
 bool BrowseItemPath(BrowseItem item, char* path) {
   path[0] = '\0';
+  // A folder whose name the ANSI code page cannot hold exactly has no path
+  // here: the ANSI function would give a look-alike of another folder.
+  WCHAR wide[MAX_PATH] = L"";
   return item != nullptr &&
-         SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path) != FALSE;
+         SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(item), wide) != FALSE &&
+         ExactAnsiText(wide, path, MAX_PATH);
 }
 
 void ReleaseBrowseItem(BrowseItem item) {

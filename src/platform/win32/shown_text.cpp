@@ -26,3 +26,17 @@ ShownText::ShownText(const char* text) {
   if (n == 0 && length > 0) n = MultiByteToWideChar(CP_ACP, 0, text, length, wide_, Capacity - 1);
   wide_[n > 0 ? n : 0] = L'\0';
 }
+
+bool ExactAnsiText(const WCHAR* wide, char* text, int capacity) {
+  if (capacity <= 0) return false;
+  text[0] = '\0';
+  if (wide[0] == L'\0') return true;
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text, capacity, nullptr,
+                                    &usedDefault);
+  if (n == 0 || usedDefault) {
+    text[0] = '\0';
+    return false;
+  }
+  return true;
+}

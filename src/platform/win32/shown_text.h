@@ -21,3 +21,9 @@ class ShownText {
  private:
   WCHAR wide_[1024];
 };
+
+// A wide text of the system (an edit's, a folder's) in the ANSI code page,
+// into text (capacity bytes with the zero). False, with text empty, when a
+// character has no exact form there: a best fit ("\uFF3C" as "\\") would
+// be another path than the one shown.
+bool ExactAnsiText(const WCHAR* wide, char* text, int capacity);

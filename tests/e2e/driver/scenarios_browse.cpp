@@ -144,7 +144,10 @@ void RefuseUnremovableDestination(const DriverSettings& settings, const PageText
   bool first = true;
   for (const wchar_t* folder :
        {L"", L"C:\\", L"Orbivue", L"\\\\server\\share\\Orbivue\\", L"C:\\Orbivue \\",
-        L"C:\\Orbivue.\\", L"C:\\e2e\\CON\\", L"C:\\e2e\\conout$.txt\\"}) {
+        L"C:\\Orbivue.\\", L"C:\\e2e\\CON\\", L"C:\\e2e\\conout$.txt\\",
+        // Fullwidth reverse solidus: a best fit into the code page would
+        // make it a backslash, and the path c:\windows\.
+        L"C:\\Orbivue\uFF3C..\uFF3C..\uFF3Cwindows\\"}) {
     s.Type(page, ids::Destination, folder);
     s.Press(s.Frame(), ids::Next);
     HWND box = s.WaitForMessageBox();

@@ -513,6 +513,26 @@ void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool rus
   CHECK(progress.lastPosition == 0);
 }
 
+// Setup.exe whose archive resource cannot be found (its type name damaged
+// to "RARFILF" by run-install, in the "missing-archive" folder beside the
+// driver): the damaged-installer message, and nothing made.
+void MissingArchive(const DriverSettings& settings, const PageTexts&, bool) {
+  ClearInstalledTraces();
+  const DriverSettings damaged = DamagedCopy(settings, L"missing-archive");
+  Answers a;
+  a.destination = L"C:\\e2e\\missing-archive\\";
+  SetupSession s(damaged);
+  WalkToModules(s, a);
+  ProgressRecord progress = {};
+  HWND box = InstallToMessage(s, settings, &progress);
+  CheckStopMessage(s, box,
+                   L"The installer is damaged: its contents do not match the check value recorded "
+                   L"when it was built. Nothing has been installed. Please obtain the installer "
+                   L"again.",
+                   "install-missing-archive");
+  CHECK(progress.lastPosition == 0);
+}
+
 // Cancel between the 30th and the 31st entry.
 void CancelBetweenEntries(const DriverSettings& settings, const PageTexts& t, bool russian) {
   ClearInstalledTraces();
@@ -629,6 +649,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-through-file-link", InstallThroughFileLink},
       {"install-damaged-archive", DamagedArchive},
       {"install-damaged-installer", DamagedInstaller},
+      {"install-missing-archive", MissingArchive},
       {"install-cancel", CancelBetweenEntries},
       {"install-full-disk", InstallOnAFullDisk},
       {"install-two-at-once", TwoSetupsAtOnce},
