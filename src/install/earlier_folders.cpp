@@ -36,7 +36,7 @@ void ReadEarlierFolders(const char* log) {
   ReadProfileValue(DirsSection, "count", "0", count, sizeof count, log);
   const long records = std::strtol(count, nullptr, 10);
   for (long i = 1; i <= records && i <= MostEarlierFolders; i++) {
-    char key[16];
+    char key[24];
     std::snprintf(key, sizeof key, "%ld", i);
     char folder[PathBufferSize];
     ReadProfileValue(DirsSection, key, "", folder, sizeof folder, log);

@@ -659,6 +659,8 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-product", InstallAnyProduct},
       {"install-beside-planted-dlls", InstallBesidePlantedDlls},
       {"install-while-raced", InstallWhileRaced},
+      {"install-to-named", InstallToNamed},
+      {"install-shortcuts-full-disk", ShortcutsOnAFullDisk},
   };
   static const std::vector<Scenario> russianOnes = {
       {"install-russian-filters", InstallRussianWithFilters},
