@@ -627,6 +627,15 @@ void InstallManyFiles(const DriverSettings& settings, const PageTexts& t, bool) 
   InstallProduct(settings, t, L"C:\\e2e\\many files\\");
 }
 
+// Into the folder run-uninstall names in E2E_DESTINATION, typed as it
+// stands: folders the user had, names of other code pages.
+void InstallToNamed(const DriverSettings& settings, const PageTexts& t, bool) {
+  wchar_t destination[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"E2E_DESTINATION", destination, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) Fail(__FILE__, __LINE__, "no destination in E2E_DESTINATION");
+  InstallProduct(settings, t, destination);
+}
+
 // Any product into C:\e2e\product\: the benchmark's installation.
 void InstallAnyProduct(const DriverSettings& settings, const PageTexts& t, bool) {
   InstallProduct(settings, t, L"C:\\e2e\\product\\");

@@ -77,9 +77,6 @@ void InstallWhileRaced(const DriverSettings&, const PageTexts&, bool);
 // (not taken over from the folder above): checked and printed.
 void CheckGuardedFolder(const std::wstring& folder);
 
-// Into the folder named by E2E_DESTINATION, with the default answers.
-void InstallToNamed(const DriverSettings&, const PageTexts&, bool);
-
 // The Programs folder, then the desktop, on a full drive E:: the shortcut
 // that can't be saved stops the run with its write error.
 void ShortcutsOnAFullDisk(const DriverSettings&, const PageTexts&, bool);
