@@ -20,7 +20,8 @@ bool PathExists(const std::wstring& path) {
 }
 
 void PrepareDestination(const std::wstring& folder) {
-  MakeFolders(folder);
+  // Not made here: a folder that stands before Setup runs is not Setup's,
+  // and stays when the product is removed.
   DeleteFileW((folder + MarkerName).c_str());
 }
 

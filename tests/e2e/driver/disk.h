@@ -5,8 +5,7 @@
 #include <map>
 #include <string>
 
-// Makes folder (and its parents) and removes the note of a viewer's start
-// left there by an earlier run.
+// Removes the note of a viewer's start that an earlier run left in folder.
 void PrepareDestination(const std::wstring& folder);
 void MakeFolders(const std::wstring& folder);
 bool PathExists(const std::wstring& path);
