@@ -18,7 +18,7 @@
 #include "paths/canonical_path.h"
 #include "platform/host/host_system.h"
 #include "platform/path_platform.h"
-#include "uninstall/log_records.h"
+#include "shared/log_records.h"
 #include "uninstall/product_places.h"
 
 namespace {

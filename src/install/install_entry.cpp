@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "archive/archive_reader.h"
-#include "install/earlier_folders.h"
+#include "install/earlier_log.h"
 #include "install/embedded_archive.h"
 #include "install/install_messages.h"
 #include "install/installation.h"

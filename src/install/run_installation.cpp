@@ -6,7 +6,7 @@
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
 #include "install/archive_check.h"
-#include "install/earlier_folders.h"
+#include "install/earlier_log.h"
 #include "install/embedded_archive.h"
 #include "install/filter_registration.h"
 #include "install/install_entry.h"
@@ -103,6 +103,21 @@ void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made,
   uninstallLog.WriteAhead();
 }
 
+// The earlier log's records that name what this Setup makes, carried into
+// this run's log ahead of its own.
+void CarryEarlierRecords(const EntryListNode* head) {
+  char group[PathBufferSize], desktop[PathBufferSize];
+  GetShellFolderPath(group, 0);
+  GetShellFolderPath(desktop, 1);
+  if (group[0] == '\0' || !AppendText(group, "\\", sizeof group) ||
+      !AppendText(group, ProgramGroupFolder, sizeof group))
+    group[0] = '\0';
+  if (desktop[0] == '\0' || !AppendText(desktop, "\\", sizeof desktop) ||
+      !AppendText(desktop, DesktopLinkName, sizeof desktop))
+    desktop[0] = '\0';
+  CarryEarlierRecords({installChoices.destinationDir, group, desktop}, head, &uninstallLog);
+}
+
 // The run up to its end or its stop; RunInstallation then ends the log.
 InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& report) {
   constexpr InstallOutcome Failed = InstallOutcome::Failed;
@@ -128,15 +143,17 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
       return Failed;
     }
   }
-  // The folders an earlier installation here made are read before its log
-  // goes: the product's still, though they stand already.
+  // What an earlier installation here made stays listed: its records go on
+  // into this run's log, which replaces the earlier one only once it holds
+  // them.
   char earlierLog[PathBufferSize + 16] = "";
   if (c.destinationDir[0] != '\0' && AppendText(earlierLog, c.destinationDir, sizeof earlierLog) &&
       AppendText(earlierLog, UninstallLogName, sizeof earlierLog))
-    ReadEarlierFolders(earlierLog);
+    ReadEarlierLog(earlierLog);
   else
-    ReadEarlierFolders("");
+    ReadEarlierLog("");
   uninstallLog.Reset(c.destinationDir);
+  CarryEarlierRecords(head);
   constexpr int MostParents = 64;
   static char parents[MostParents][PathBufferSize];
   const int made =
@@ -152,15 +169,20 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   }
 
   int position = 1;
-  for (EntryListNode* node = head; node != nullptr && !report.stopRequested(); node = node->next) {
+  EntryListNode* node = head;
+  for (; node != nullptr && !report.stopRequested(); node = node->next) {
     if (InstallEntry((node->attributes & AttributeDirectory) != 0, node->name) != 0) {
       ArchiveFreeList(head);
       return Failed;
     }
     report.moveTo(position++);
   }
+  // A stop asked for after the last entry comes too late to leave anything
+  // out: the run completes, and says so. (Without entries, the check before
+  // the first one is the only one.)
+  const bool stopped = node != nullptr || (head == nullptr && report.stopRequested());
   ArchiveFreeList(head);
-  if (report.stopRequested()) return InstallOutcome::Cancelled;
+  if (stopped) return InstallOutcome::Cancelled;
 
   InitializeCom();
   // A record that did not reach the log stops the run: nothing would remove

@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
+#include "paths/canonical_path.h"
+#include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
 #include "shared/product_files.h"
@@ -23,10 +26,19 @@ void AppendLine(std::string* text, const char* key, const std::string& value) {
 
 }  // namespace
 
-bool UninstallLog::Reset(const char* folder) {
+// The section and the path as the file system compares it.
+std::string UninstallLog::Key(const Record& r) {
+  char folded[UninstallLogPathSize + 16];
+  const char* value = FoldedCopy(r.value.c_str(), folded, sizeof folded) ? folded : r.value.c_str();
+  return std::string(1, char('0' + r.section)) +
+         std::string(value, LengthWithoutTrailingBackslash(value));
+}
+
+void UninstallLog::Reset(const char* folder) {
   place[0] = path[0] = next[0] = '\0';
   failed = stands = reserved = planning = planOnDisk = skippedOnDisk = false;
   sections.clear();
+  carried.clear();
   records.clear();
   plan.clear();
   planNext = 0;
@@ -34,13 +46,15 @@ bool UninstallLog::Reset(const char* folder) {
       !AppendText(path, UninstallLogName, sizeof path) || !CopyText(next, path, sizeof next) ||
       !AppendText(next, NextVersionSuffix, sizeof next)) {
     place[0] = path[0] = next[0] = '\0';  // the wizard never lets such a folder through
-    return false;
+    return;
   }
   DeleteFileIn(place, next, nullptr);
-  const bool deleted = DeleteFileIn(place, path, nullptr);
-  // A log that could not be deleted is replaced like any later version.
-  stands = !deleted && QueryPath(path) != PathKind::Missing;
-  return deleted;
+  // An earlier log is replaced like any later version of this run's.
+  stands = QueryPath(path) != PathKind::Missing;
+}
+
+void UninstallLog::Carry(const char* value, const char* section) {
+  if (path[0] != '\0') carried.push_back({SectionIndex(section), value});
 }
 
 uint8_t UninstallLog::SectionIndex(const char* section) {
@@ -54,15 +68,22 @@ uint8_t UninstallLog::SectionIndex(const char* section) {
 // and key by key: each section's name in brackets where it was first used,
 // its "count" (written before its first record), then its records; every
 // line ends in CR LF, and nothing stands between the sections.
+// A run's own record of a path carried already is left out.
 void UninstallLog::Render(bool withPlan, std::string* text) const {
+  std::unordered_set<std::string> carriedKeys;
+  for (const Record& r : carried) carriedKeys.insert(Key(r));
+  auto listed = [&](const Record& r) { return carriedKeys.empty() || !carriedKeys.count(Key(r)); };
   std::vector<uint32_t> counts(sections.size(), 0);
   std::vector<uint8_t> order;
   auto note = [&](const Record& r) {
     if (counts[r.section]++ == 0) order.push_back(r.section);
   };
-  for (const Record& r : records) note(r);
+  for (const Record& r : carried) note(r);
+  for (const Record& r : records)
+    if (listed(r)) note(r);
   const size_t planFrom = withPlan ? planNext : plan.size();
-  for (size_t i = planFrom; i < plan.size(); i++) note(plan[i]);
+  for (size_t i = planFrom; i < plan.size(); i++)
+    if (listed(plan[i])) note(plan[i]);
   text->clear();
   char number[16];
   for (uint8_t section : order) {
@@ -77,8 +98,11 @@ void UninstallLog::Render(bool withPlan, std::string* text) const {
       std::snprintf(number, sizeof number, "%u", unsigned(++n));
       AppendLine(text, number, r.value);
     };
-    for (const Record& r : records) line(r);
-    for (size_t i = planFrom; i < plan.size(); i++) line(plan[i]);
+    for (const Record& r : carried) line(r);
+    for (const Record& r : records)
+      if (listed(r)) line(r);
+    for (size_t i = planFrom; i < plan.size(); i++)
+      if (listed(plan[i])) line(plan[i]);
   }
 }
 

@@ -19,13 +19,21 @@ constexpr int UninstallLogPathSize = 288;
 // put in place once more only when the run ends short of its plan. A kill
 // may therefore leave records of things not made yet; the uninstaller passes
 // over what is not there.
+// An earlier installation's log in the folder stays until the first version
+// of this run's takes its place, and that version, like every later one,
+// lists the earlier records carried into it: a run over an installation
+// never loses a record, wherever it stops.
 class UninstallLog {
  public:
-  // Starts a fresh log in folder (which ends in a backslash, or is empty):
-  // deletes an existing "Uninstall.ini" and a next version a killed run
-  // left beside it. Returns whether the log's deletion succeeded, which
-  // nobody needs to look at: the log is written anew whole either way.
-  bool Reset(const char* folder);
+  // Starts this run's log in folder (which ends in a backslash, or is
+  // empty): deletes a next version a killed run left beside the log, and
+  // keeps the log itself until this run's first version replaces it.
+  void Reset(const char* folder);
+  // A record of an earlier installation that this run's log keeps, ahead of
+  // the run's own records: what it names stays the product's whether or not
+  // this run makes it again. The run's own record of the same path is then
+  // not listed a second time. Carried before the first version is written.
+  void Carry(const char* value, const char* section);
   // Appends one record: value under the next number of section. Before it
   // returns true the log on disk lists the record. False when it could not
   // be written (a full disk): the log then stays as it was, and what the
@@ -51,8 +59,10 @@ class UninstallLog {
     std::string value;
   };
   uint8_t SectionIndex(const char* section);
-  // The log's text: the records added, then (withPlan) those planned and
-  // not added yet, each section numbered from 1 in order of first use.
+  static std::string Key(const Record& r);
+  // The log's text: the records carried, those added, then (withPlan)
+  // those planned and not added yet, each section numbered from 1 in order
+  // of first use.
   void Render(bool withPlan, std::string* text) const;
   bool PutVersion(bool withPlan);
 
@@ -63,6 +73,7 @@ class UninstallLog {
   bool stands = false;                       // a version of this run's log is on disk
   bool reserved = false;                     // the next version's room is held beside it
   std::vector<std::string> sections;         // names, in order of first use
+  std::vector<Record> carried;               // an earlier log's, in its order
   std::vector<Record> records;               // added, in order
   std::vector<Record> plan;                  // expected, in order
   size_t planNext = 0;                       // the first planned record not added yet

@@ -60,6 +60,10 @@ void ReleaseFile(HeldFile held);
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file);
 bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
+// The whole of one section of a profile file as "key=value" texts, each
+// ending in a zero, the last followed by a second zero. Returns the bytes
+// used without the final zero; capacity - 2 means the section did not fit.
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file);
 // Writes keys into the profile file below place as WriteProfileValue does,
 // all at once: into a copy of the file under a name of Setup's own, checked
 // and then put in the file's place. True when every value was written.

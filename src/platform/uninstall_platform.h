@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/path_platform.h"
 
@@ -20,10 +22,14 @@ bool RemoveFile(const char* place, const char* path, char* link);
 // place itself, reached from the folder above it.
 bool RemoveEmptyFolder(const char* place, const char* path, char* link);
 
-// The whole of one section of a profile file as "key=value" texts, each
-// ending in a zero, the last followed by a second zero. Returns the bytes
-// used without the final zero; capacity - 2 means the section did not fit.
-int ReadProfileSection(const char* section, char* out, int capacity, const char* file);
+// The program a shortcut below place starts (its target's path as saved),
+// read through a handle checked as the acts are; false when the file is no
+// shortcut that can be read.
+bool ReadShortcutTarget(const char* place, const char* path, char* target, int capacity);
+// The files named by the classes registered on this machine (the default
+// value of HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32) whose file name,
+// after the last backslash, is fileName (letters compared without case).
+std::vector<std::string> RegisteredServersNamed(const char* fileName);
 
 // One REG_SZ value of HKEY_LOCAL_MACHINE\parent\key; false when missing.
 bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,

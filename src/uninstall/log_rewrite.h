@@ -2,7 +2,7 @@
 // remains, so that a second run finishes the job.
 #pragma once
 
-#include "uninstall/log_records.h"
+#include "shared/log_records.h"
 
 // Writes records whole beside the log at logPath, then puts that version in
 // its place; the old log stays when that can't be done.

@@ -76,6 +76,7 @@ std::vector<std::string> OutcomeMessage(const UninstallOutcome& outcome, bool ru
   m.List(TextId::FiltersLeft, outcome.filtersLeft);
   m.List(TextId::Links, outcome.linksFound);
   m.List(TextId::FoldersKept, outcome.foldersKept);
+  m.List(TextId::OthersKept, outcome.othersKept);
   std::vector<std::string> refused;
   for (const RefusedRecord& r : outcome.refused) refused.push_back(r.section + ": " + r.path);
   m.List(TextId::Refused, refused);

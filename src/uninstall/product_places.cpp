@@ -4,9 +4,9 @@
 #include <string>
 
 #include "paths/canonical_path.h"
+#include "shared/log_records.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "uninstall/log_records.h"
 
 namespace {
 

@@ -159,6 +159,18 @@ Act ActOn(const Target& target, bool folder, UninstallOutcome* outcome) {
   return Act::StoppedAtLink;
 }
 
+// Whether the filter's classes are registered to another file of its name
+// (another installation's, which registered the same classes later): its
+// own unregistration would then take them from that one.
+bool RegisteredElsewhere(const Target& filter) {
+  const char* slash = LastBackslash(filter.path.c_str());
+  const std::vector<std::string> servers =
+      RegisteredServersNamed(slash != nullptr ? slash + 1 : filter.path.c_str());
+  for (const std::string& server : servers)
+    if (SamePath(LongForm(server, false).c_str(), filter.path.c_str())) return false;
+  return !servers.empty();
+}
+
 void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallOutcome* outcome) {
   char system[PathCapacity];
   GetSystemFolder(system, sizeof system);
@@ -167,6 +179,10 @@ void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallO
     // Through a link, the file registered would be someone else's.
     if (ThroughLink(filter, outcome)) continue;
     if (QueryPath(filter.path.c_str()) != PathKind::File) continue;  // nothing left to unregister
+    if (RegisteredElsewhere(filter)) {
+      outcome->othersKept.push_back(filter.path);  // the file itself is this one's, and goes
+      continue;
+    }
     // regsvr32 runs the file by its path: held, as checked, while it runs.
     char link[PathCapacity];
     HeldFile held = HoldFile(PlaceOf(filter).c_str(), filter.path.c_str(), link);
@@ -191,8 +207,38 @@ void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallO
   }
 }
 
-void DeleteFiles(const TargetList& files, const char* programPath, Progress& progress,
-                 UninstallOutcome* outcome) {
+// The shortcuts among files (those in the program group or on the desktop)
+// that start another installation's programs: their target's folder is
+// neither this one nor the one the log spells. Looked at before any file
+// goes, while the targets' folders can still be read in their long form.
+PathSet OthersShortcuts(const TargetList& files, const ProductPlaces& places) {
+  PathSet others;
+  for (const Target& file : files) {
+    if (LiesWithin(file.path.c_str(), places.destination) ||
+        (places.loggedDestination[0] != '\0' &&
+         LiesWithin(file.path.c_str(), places.loggedDestination)))
+      continue;
+    char target[PathCapacity];
+    // A file that is no readable shortcut starts nothing: it goes as recorded.
+    if (!ReadShortcutTarget(PlaceOf(file).c_str(), file.path.c_str(), target, sizeof target))
+      continue;
+    const char* slash = LastBackslash(target);
+    if (slash == nullptr) continue;
+    // Setup saves the target in its 8.3 form.
+    char folder[PathCapacity];
+    const std::string saved(target, size_t(slash - target) + 1);
+    if (!GetLongPath(saved.c_str(), folder, sizeof folder))
+      CopyText(folder, saved.c_str(), sizeof folder);
+    bool ours = false;
+    for (const char* own : {places.destination, places.loggedDestination})
+      ours = ours || (own[0] != '\0' && SamePath(folder, own));
+    if (!ours) others.insert(Key(file.path));
+  }
+  return others;
+}
+
+void DeleteFiles(const TargetList& files, const char* programPath, const PathSet& othersShortcuts,
+                 Progress& progress, UninstallOutcome* outcome) {
   const std::string program = Key(programPath);
   PathSet filtersLeft;
   for (const std::string& f : outcome->filtersLeft) filtersLeft.insert(Key(f));
@@ -202,6 +248,10 @@ void DeleteFiles(const TargetList& files, const char* programPath, Progress& pro
     // that is still registered keeps its file.
     const std::string key = Key(file.path);
     if (key == program || filtersLeft.count(key) != 0) continue;
+    if (othersShortcuts.count(key) != 0) {
+      if (QueryPath(file.path.c_str()) == PathKind::File) outcome->othersKept.push_back(file.path);
+      continue;
+    }
     if (ThroughLink(file, outcome)) continue;
     if (QueryPath(file.path.c_str()) != PathKind::File) continue;  // gone already, or not a file
     const Act act = ActOn(file, false, outcome);
@@ -292,15 +342,22 @@ LogRecords Remaining(const AcceptedRecords& accepted, const UninstallOutcome& ou
 // Removed only when it is this installation's: its command names the
 // uninstaller of this folder, under the own spelling or the log's.
 void RemoveUninstallEntry(const ProductPlaces& places, UninstallOutcome* outcome) {
-  char command[PathCapacity + 2];
+  char command[PathCapacity + 16];
   if (!ReadLocalMachineValue(UninstallKeyParent, UninstallKeyName, UninstallCommandValue, command,
                              sizeof command))
     return;
+  // The program's path, quoted or not, without the arguments after it (the
+  // silent switch " /S" of the quiet command).
   char* path = command;
-  const size_t n = std::strlen(path);
-  if (n >= 2 && path[0] == '"' && path[n - 1] == '"') {
-    path[n - 1] = '\0';
+  if (path[0] == '"') {
     path++;
+    if (char* close = std::strchr(path, '"')) *close = '\0';
+  } else {
+    size_t n = std::strlen(path);
+    while (n > 0 && path[n - 1] == ' ') n--;
+    if (n > 3 && path[n - 3] == ' ' && path[n - 2] == '/' && (path[n - 1] | 0x20) == 's') n -= 3;
+    while (n > 0 && path[n - 1] == ' ') n--;
+    path[n] = '\0';
   }
   bool ours = false;
   for (const char* folder : {places.destination, places.loggedDestination}) {
@@ -335,8 +392,9 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
       showProgress,
       int(accepted.filters.size() + accepted.files.size() + accepted.dirs.size()) + 3);
 
+  const PathSet othersShortcuts = OthersShortcuts(accepted.files, places);
   UnregisterFilters(accepted.filters, progress, outcome);
-  DeleteFiles(accepted.files, programPath, progress, outcome);
+  DeleteFiles(accepted.files, programPath, othersShortcuts, progress, outcome);
   progress.Step();
 
   // What removes the product, and the viewer's settings, go only with the

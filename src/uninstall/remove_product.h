@@ -4,7 +4,7 @@
 // through a link.
 #pragma once
 
-#include "uninstall/log_records.h"
+#include "shared/log_records.h"
 #include "uninstall/product_places.h"
 #include "uninstall/uninstall_outcome.h"
 

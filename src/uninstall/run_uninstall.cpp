@@ -7,9 +7,9 @@
 
 #include "platform/install_platform.h"
 #include "platform/uninstall_platform.h"
+#include "shared/log_records.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "uninstall/log_records.h"
 #include "uninstall/outcome_message.h"
 #include "uninstall/product_places.h"
 #include "uninstall/remove_product.h"

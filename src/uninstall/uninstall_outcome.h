@@ -28,6 +28,9 @@ struct UninstallOutcome {
   std::vector<std::string> filtersLeft;  // filters that could not be unregistered
   std::vector<std::string> foldersKept;  // folders that stay, holding files not Setup's
   std::vector<std::string> linksFound;   // links below a product place, left as they are
+  // Shortcuts that start another installation's programs, and filters whose
+  // registration names another installation's file: left to that one.
+  std::vector<std::string> othersKept;
   std::vector<RefusedRecord> refused;
   // Refused records of the own folder's whose paths are still there (too
   // long under the spelling the program was started by): the log keeps them.

@@ -26,7 +26,8 @@ enum class TextId {
   AtRestart,
   More,
   Links,
-  NoRecordOurs
+  NoRecordOurs,
+  OthersKept
 };
 
 extern const UninstallText UninstallTexts[];

@@ -35,6 +35,8 @@ void ShowClosingMessage() {
 void TakeOutcome(InstallOutcome outcome) {
   switch (outcome) {
     case InstallOutcome::Completed:
+      // A Cancel pressed after the last entry did not stop the run.
+      installChoices.aborted = false;
       installChoices.step = StepFinish;
       installChoices.stepDone = true;
       break;

@@ -41,6 +41,10 @@ class InstallTest : public WizardTest {
  protected:
   void SetUp() override {
     WizardTest::SetUp();
+    // The old machine goes first: its removal resets the stand-in, which
+    // must not happen after the new one is laid out (SetUp runs again in
+    // tests that install many times).
+    sandbox_.reset();
     sandbox_ = std::make_unique<HostSandbox>();
   }
   void TearDown() override { sandbox_.reset(); }
@@ -85,7 +89,7 @@ class InstallTest : public WizardTest {
   // Language page -> options (destination, device, filters) -> timeshift
   // (when shown) -> modules -> the installation, then waits for its end.
   static void InstallTo(const std::string& destination, int deviceRow = 2, bool elecard = false,
-                        bool twinHan = false) {
+                        bool twinHan = false, int untickedModule = -1) {
     Next();
     UserTypes(ID_DESTINATION, destination);
     UserPicksRow(ID_DEVICE_LIST, deviceRow);
@@ -95,6 +99,10 @@ class InstallTest : public WizardTest {
     });
     Next();
     if (deviceRow != 0) Next();
+    if (untickedModule >= 0)
+      UserDoes([untickedModule] {
+        ControlOf(pageWindow, ID_MODULE_LIST).items[size_t(untickedModule)].stateImage = 1;
+      });
     Next();
   }
   int RunToTheEnd() {

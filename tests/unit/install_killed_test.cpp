@@ -2,57 +2,12 @@
 // leaves an uninstall log that lists every folder and file it made: under
 // the destination, the program group and the desktop's shortcut; and the
 // uninstaller then takes them all away.
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
 #include "platform/install_platform.h"
 #include "uninstall_fixture.h"
 
 namespace {
 
 using KilledInstallation = UninstallTest;
-
-std::string Normal(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  for (char& c : path) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return path;
-}
-
-std::vector<std::string> Records(const char* log, const char* section) {
-  char count[20];
-  ReadProfileValue(section, "count", "0", count, sizeof count, log);
-  std::vector<std::string> records;
-  for (int i = 1; i <= std::atoi(count); i++) {
-    char value[400];
-    ReadProfileValue(section, std::to_string(i).c_str(), "", value, sizeof value, log);
-    records.push_back(Normal(value));
-  }
-  return records;
-}
-
-// What lies on the sandbox's disk under a Windows folder, the folder itself
-// included, as Windows paths.
-void Present(const std::string& sandbox, const std::string& windowsFolder,
-             std::vector<std::string>* folders, std::vector<std::string>* files) {
-  std::string real = sandbox + "/c" + windowsFolder.substr(2);
-  std::replace(real.begin(), real.end(), '\\', '/');
-  std::error_code error;
-  if (!std::filesystem::is_directory(real, error)) return;
-  folders->push_back(Normal(windowsFolder));
-  for (const auto& item : std::filesystem::recursive_directory_iterator(real)) {
-    std::string path = "c:" + item.path().string().substr(sandbox.size() + 2);
-    std::replace(path.begin(), path.end(), '/', '\\');
-    (item.is_directory() ? folders : files)->push_back(Normal(path));
-  }
-}
-
-bool Has(const std::vector<std::string>& records, const std::string& path) {
-  return std::find(records.begin(), records.end(), path) != records.end();
-}
-
-const char Group[] = "c:\\users\\test\\Start Menu\\Programs\\Orbivue";
-const char DesktopLink[] = "c:\\users\\test\\Desktop\\Orbivue.lnk";
 
 // Every change of the machine that a complete installation makes is a point
 // at which it may be killed; at each one, and while each file is written,
@@ -76,7 +31,7 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstall
     const char* log = "c:\\Orbivue\\Uninstall.ini";
     std::vector<std::string> dirs = Records(log, "Dirs"), files = Records(log, "Files");
     std::vector<std::string> folders, written;
-    Present(SandboxPath(), "c:\\Orbivue", &folders, &written);
+    Present("c:\\Orbivue", &folders, &written);
     // The log lives in the destination, which is made before the log can be
     // written: killed before its record is complete, the destination alone
     // (if made at all) is left unlisted, empty but for a log without it.
@@ -84,10 +39,10 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstall
         !Has(dirs, "c:\\orbivue") && folders.size() <= 1 &&
         (written.empty() || written == std::vector<std::string>{"c:\\orbivue\\uninstall.ini"});
     if (destinationAlone) folders.clear();
-    Present(SandboxPath(), Group, &folders, &written);
+    Present(TestProgramGroup, &folders, &written);
     bool exists = false;
-    ReadHostFile(DesktopLink, &exists);
-    if (exists) written.push_back(Normal(DesktopLink));
+    ReadHostFile(TestDesktopLink, &exists);
+    if (exists) written.push_back(Normal(TestDesktopLink));
     for (const std::string& folder : folders)
       EXPECT_TRUE(Has(dirs, folder)) << folder << " after " << killAfter << " changes";
     for (const std::string& file : written) {
@@ -107,9 +62,9 @@ TEST_F(KilledInstallation, LeavesEveryFolderAndFileItMadeInTheLogForTheUninstall
       PutFile(hostUninstall.programPath, "uninstaller");
     EXPECT_EQ(RunUninstall(true), ExitRemoved) << "after " << killAfter << " changes";
     std::vector<std::string> left, leftFiles;
-    Present(SandboxPath(), "c:\\Orbivue", &left, &leftFiles);
-    Present(SandboxPath(), Group, &left, &leftFiles);
-    ReadHostFile(DesktopLink, &exists);
+    Present("c:\\Orbivue", &left, &leftFiles);
+    Present(TestProgramGroup, &left, &leftFiles);
+    ReadHostFile(TestDesktopLink, &exists);
     EXPECT_TRUE(left.empty() && leftFiles.empty() && !exists)
         << left.size() << " folders and " << leftFiles.size() << " files left after " << killAfter
         << " changes";

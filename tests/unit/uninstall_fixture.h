@@ -5,6 +5,9 @@
 
 #include <ftw.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -79,5 +82,47 @@ class UninstallTest : public InstallTest {
     return -1;
   }
 
+  // A path as the file system compares it: lower case, no trailing "\".
+  static std::string Normal(std::string path) {
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    for (char& c : path) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return path;
+  }
+  // The records of one section of the log at log, in Normal form.
+  static std::vector<std::string> Records(const char* log, const char* section) {
+    char count[20];
+    ReadProfileValue(section, "count", "0", count, sizeof count, log);
+    std::vector<std::string> records;
+    for (int i = 1; i <= std::atoi(count); i++) {
+      char value[400];
+      ReadProfileValue(section, std::to_string(i).c_str(), "", value, sizeof value, log);
+      records.push_back(Normal(value));
+    }
+    return records;
+  }
+  // What lies on the sandbox's disk under a Windows folder, the folder
+  // itself included, as Windows paths in Normal form.
+  static void Present(const std::string& windowsFolder, std::vector<std::string>* folders,
+                      std::vector<std::string>* files) {
+    const std::string& sandbox = hostSystem.sandbox;
+    std::string real = sandbox + "/c" + windowsFolder.substr(2);
+    std::replace(real.begin(), real.end(), '\\', '/');
+    std::error_code error;
+    if (!std::filesystem::is_directory(real, error)) return;
+    folders->push_back(Normal(windowsFolder));
+    for (const auto& item : std::filesystem::recursive_directory_iterator(real)) {
+      std::string path = "c:" + item.path().string().substr(sandbox.size() + 2);
+      std::replace(path.begin(), path.end(), '/', '\\');
+      (item.is_directory() ? folders : files)->push_back(Normal(path));
+    }
+  }
+  static bool Has(const std::vector<std::string>& records, const std::string& path) {
+    return std::find(records.begin(), records.end(), path) != records.end();
+  }
+
   static inline std::map<std::string, std::string>* machine_ = nullptr;
 };
+
+// The shortcuts' places of the stand-in's user.
+constexpr char TestProgramGroup[] = "c:\\users\\test\\Start Menu\\Programs\\Orbivue";
+constexpr char TestDesktopLink[] = "c:\\users\\test\\Desktop\\Orbivue.lnk";

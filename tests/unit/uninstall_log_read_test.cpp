@@ -8,7 +8,7 @@
 
 #include "install_fixture.h"
 #include "platform/install_platform.h"
-#include "uninstall/log_records.h"
+#include "shared/log_records.h"
 
 namespace {
 

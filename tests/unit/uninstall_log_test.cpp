@@ -29,31 +29,33 @@ TEST_F(UninstallLogTest, RecordsAreNumberedFromOnePerSection) {
             "[Dirs]\r\ncount=2\r\n1=c:\\a\r\n2=c:\\a\r\n[Files]\r\ncount=1\r\n1=c:\\b\r\n");
 }
 
-TEST_F(UninstallLogTest, ResetDeletesAnEarlierLog) {
+// An earlier installation's log stays as it is until this run's first
+// version replaces it, and every version lists the records carried from it
+// ahead of the run's own; a path carried is not listed again. A next
+// version a killed run left beside the log goes at once.
+TEST_F(UninstallLogTest, AnEarlierLogIsReplacedOnlyByAVersionHoldingTheRecordsCarried) {
+  const std::string earlier = "[Files]\r\ncount=1\r\n1=c:\\a\\f\r\n";
+  WriteWholeFile("c:\\", "c:\\Uninstall.ini", reinterpret_cast<const uint8_t*>(earlier.data()),
+                 uint32_t(earlier.size()), nullptr);
+  WriteWholeFile("c:\\", "c:\\Uninstall.ini.new", reinterpret_cast<const uint8_t*>("x"), 1,
+                 nullptr);
   UninstallLog log;
   log.Reset("c:\\");
-  log.AddRecord("old", "Files");
-  EXPECT_TRUE(log.Reset("c:\\"));
   bool exists = true;
-  ReadHostFile("c:\\Uninstall.ini", &exists);
+  ReadHostFile("c:\\Uninstall.ini.new", &exists);
   EXPECT_FALSE(exists);
-}
-
-// With an empty destination the log's name has no folder: the profile
-// functions then use the Windows folder, while the deletion at the start
-// looks in the current folder, as DeleteFileA does.
-TEST_F(UninstallLogTest, ABareNameIsDeletedFromTheCurrentFolderNotTheWindowsFolder) {
-  WriteWholeFile("c:\\work\\", "c:\\work\\Uninstall.ini", reinterpret_cast<const uint8_t*>("x"), 1,
-                 nullptr);
-  WriteProfileValue("Files", "count", "1", "Uninstall.ini");
-  UninstallLog log;
-  EXPECT_TRUE(log.Reset(""));
-  bool inCurrentFolder = true, inWindowsFolder = false;
-  ReadHostFile("c:\\work\\Uninstall.ini", &inCurrentFolder);
-  ReadHostFile("c:\\windows\\Uninstall.ini", &inWindowsFolder);
-  EXPECT_FALSE(inCurrentFolder);
-  EXPECT_TRUE(inWindowsFolder);
-  EXPECT_FALSE(log.Reset(""));  // nothing left there to delete
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), earlier);
+  log.Carry("c:\\old\\", "Dirs");
+  log.Carry("c:\\a\\f", "Files");
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), earlier);
+  log.AddRecord("c:\\A\\F", "Files");
+  log.AddRecord("c:\\new", "Files");
+  log.AddRecord("c:\\OLD", "Dirs");
+  const std::string both =
+      "[Dirs]\r\ncount=1\r\n1=c:\\old\\\r\n[Files]\r\ncount=2\r\n1=c:\\a\\f\r\n2=c:\\new\r\n";
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), both);
+  EXPECT_TRUE(log.Settle());
+  EXPECT_EQ(ReadHostFile("c:\\Uninstall.ini"), both);
 }
 
 // The log is the run's own records, written whole: what another hand put

@@ -73,7 +73,7 @@ TEST_F(ModulesPage, EveryVisitRestoresTheStartingChoices) {
   UserTicks(ID_MODULE_LIST, 0);
   UserTicks(ID_MODULE_LIST, 3);
   Next();  // stored, then the installation step and the finish page
-  UserDoes([] {});
+  WaitForFinishPage();
   Cancel();
   RunWizard();
   EXPECT_FALSE(ModuleTable[0].enabled);

@@ -15,6 +15,10 @@ Change NextChange();
 bool ProcessEnded();
 
 bool IsFolder(const std::string& real);
+// The stand-in's 8.3 name of one component: a name longer than eight
+// characters or with blanks becomes its first six other characters, upper
+// case, and "~1"; other names stay as they are.
+std::string ShortComponent(const std::string& name);
 std::string ParentOf(const std::string& real);
 // The size of a plain file; 0 for anything else.
 long long FileSize(const std::string& real);

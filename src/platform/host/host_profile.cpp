@@ -72,6 +72,34 @@ bool SaveProfile(const std::string& real, const ProfileFile& file) {
 
 }  // namespace
 
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
+  // Lines of the section, as Windows gives them: "key=value", without
+  // comments and blank lines; a section name is matched without case.
+  std::ifstream in(HostPath(file, true), std::ios::binary);
+  std::string line, body;
+  bool inside = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == ';') continue;
+    if (line[first] == '[') {
+      const size_t end = line.find(']', first);
+      inside = end != std::string::npos &&
+               HostUpper(line.substr(first + 1, end - first - 1)) == HostUpper(section);
+      continue;
+    }
+    if (inside) body += line.substr(first) + '\0';
+  }
+  if (capacity < 2) return 0;
+  if (int(body.size()) > capacity - 2) {  // cut as Windows does: the last text may be partial
+    body.resize(size_t(capacity - 2));
+  }
+  std::memcpy(out, body.data(), body.size());
+  out[body.size()] = '\0';
+  out[body.size() + 1] = '\0';
+  return int(body.size());
+}
+
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file) {
   ProfileFile p;

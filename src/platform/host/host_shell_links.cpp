@@ -8,9 +8,16 @@
 #include "platform/host/host_system.h"
 #include "platform/install_platform.h"
 
+std::string ShortComponent(const std::string& name) {
+  if (name.size() <= 8 && name.find(' ') == std::string::npos) return name;
+  std::string s;
+  for (char c : name)
+    if (c != ' ' && c != '.' && s.size() < 6)
+      s += char(std::toupper(static_cast<unsigned char>(c)));
+  return s + "~1";
+}
+
 void GetShortPath(const char* path, char* out) {
-  // 8.3 names: components longer than eight characters or with blanks get
-  // the first six other characters, upper case, and "~1".
   if (!IsFolder(HostPath(path))) return;
   std::string result, component;
   const std::string p = path;
@@ -19,14 +26,7 @@ void GetShortPath(const char* path, char* out) {
       component += p[i];
       continue;
     }
-    if (component.size() > 8 || component.find(' ') != std::string::npos) {
-      std::string s;
-      for (char c : component)
-        if (c != ' ' && c != '.' && s.size() < 6)
-          s += char(std::toupper(static_cast<unsigned char>(c)));
-      component = s + "~1";
-    }
-    result += component;
+    result += ShortComponent(component);
     if (i < p.size()) result += '\\';
     component.clear();
   }

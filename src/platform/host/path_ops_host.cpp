@@ -2,12 +2,14 @@
 // the test chose (1251 by default, 932 for double-byte characters), full
 // forms resolved as Windows resolves them, and links seen without being
 // followed. The sandbox has no 8.3 names, so a path's long form is itself.
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/host/host_machine_model.h"
 #include "platform/host/host_system.h"
 #include "platform/path_platform.h"
 
@@ -120,8 +122,28 @@ bool GetFullPath(const char* path, char* out, int capacity) {
 }
 
 bool GetLongPath(const char* path, char* out, int capacity) {
-  if (QueryPath(path) == PathKind::Missing || int(std::strlen(path)) >= capacity) return false;
-  std::memmove(out, path, std::strlen(path) + 1);
+  // A component that is not there under its name may be the stand-in's 8.3
+  // name of one that is.
+  const std::string text = path;
+  if (text.size() < 3) return false;
+  std::string longForm = text.substr(0, 3);
+  for (size_t start = 3; start < text.size();) {
+    size_t end = text.find('\\', start);
+    if (end == std::string::npos) end = text.size();
+    std::string name = text.substr(start, end - start);
+    if (QueryPath((longForm + name).c_str()) == PathKind::Missing) {
+      if (DIR* folder = opendir(HostPath(longForm).c_str())) {
+        while (const dirent* entry = readdir(folder))
+          if (HostUpper(ShortComponent(entry->d_name)) == HostUpper(name)) name = entry->d_name;
+        closedir(folder);
+      }
+    }
+    longForm += name + (end < text.size() ? "\\" : "");
+    start = end + 1;
+  }
+  if (QueryPath(longForm.c_str()) == PathKind::Missing || int(longForm.size()) >= capacity)
+    return false;
+  std::memcpy(out, longForm.c_str(), longForm.size() + 1);
   return true;
 }
 

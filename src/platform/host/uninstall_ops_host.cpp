@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "paths/path_form.h"
 #include "platform/host/host_machine_model.h"
 #include "platform/host/host_system.h"
 #include "platform/host/host_uninstall.h"
@@ -63,32 +64,32 @@ bool RemoveEmptyFolder(const char* place, const char* path, char* link) {
   return true;
 }
 
-int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
-  // Lines of the section, as Windows gives them: "key=value", without
-  // comments and blank lines; a section name is matched without case.
-  std::ifstream in(HostPath(file, true), std::ios::binary);
-  std::string line, body;
-  bool inside = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line[first] == ';') continue;
-    if (line[first] == '[') {
-      const size_t end = line.find(']', first);
-      inside = end != std::string::npos &&
-               HostUpper(line.substr(first + 1, end - first - 1)) == HostUpper(section);
+bool ReadShortcutTarget(const char* place, const char* path, char* target, int capacity) {
+  // The stand-in's shortcut file says "shortcut to TARGET".
+  char link[PathCapacity];
+  if (StopsAtLink(place, path, link)) return false;
+  bool exists = false;
+  const std::string content = ReadHostFile(path, &exists);
+  const std::string prefix = "shortcut to ";
+  return exists && content.compare(0, prefix.size(), prefix) == 0 &&
+         CopyOut(content.substr(prefix.size()), target, capacity);
+}
+
+std::vector<std::string> RegisteredServersNamed(const char* fileName) {
+  const std::string classes = "SOFTWARE\\CLASSES\\CLSID\\", server = "\\INPROCSERVER32";
+  const std::string name = HostUpper(fileName);
+  std::vector<std::string> servers;
+  for (const auto& [key, values] : hostSystem.registry) {
+    if (key.compare(0, classes.size(), classes) != 0 || key.size() < server.size() ||
+        key.compare(key.size() - server.size(), server.size(), server) != 0)
       continue;
-    }
-    if (inside) body += line.substr(first) + '\0';
+    const auto value = values.find("");
+    if (value == values.end()) continue;
+    const size_t slash = value->second.rfind('\\');
+    if (HostUpper(value->second.substr(slash == std::string::npos ? 0 : slash + 1)) == name)
+      servers.push_back(value->second);
   }
-  if (capacity < 2) return 0;
-  if (int(body.size()) > capacity - 2) {  // cut as Windows does: the last text may be partial
-    body.resize(size_t(capacity - 2));
-  }
-  std::memcpy(out, body.data(), body.size());
-  out[body.size()] = '\0';
-  out[body.size() + 1] = '\0';
-  return int(body.size());
+  return servers;
 }
 
 bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,

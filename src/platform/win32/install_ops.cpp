@@ -51,6 +51,10 @@ void ReadProfileValue(const char* section, const char* key, const char* def, cha
   GetPrivateProfileStringA(section, key, def, out, DWORD(capacity), file);
 }
 
+int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
+  return int(GetPrivateProfileSectionA(section, out, DWORD(capacity), file));
+}
+
 namespace {
 
 // The value as the profile functions hand it back: without the blanks

@@ -669,6 +669,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-beside-planted-dlls", InstallBesidePlantedDlls},
       {"install-while-raced", InstallWhileRaced},
       {"install-to-named", InstallToNamed},
+      {"install-lifecycle", InstallLifecycle},
       {"install-shortcuts-full-disk", ShortcutsOnAFullDisk},
   };
   static const std::vector<Scenario> russianOnes = {

@@ -57,6 +57,18 @@ void KilledBetweenEntries(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringAnEntry(const DriverSettings&, const PageTexts&, bool);
 void KilledDuringTheShortcuts(const DriverSettings&, const PageTexts&, bool);
 void KilledAmongTheLinks(const DriverSettings&, const PageTexts&, bool);
+// Ends Setup's process at once, as the task manager would.
+void KillSetup(SetupSession& s);
+// Every folder and file on disk under destination (no trailing backslash),
+// in the program group and on the desktop is in the log, but for the log
+// itself, its next version, Orbivue.ini and the user's own files; prints
+// the counts after when.
+void CheckEverythingLogged(const std::wstring& destination, const std::string& when,
+                           const std::vector<std::wstring>& usersFiles = {});
+
+// Setup over what run-lifecycle laid out, with the answers and the stop it
+// names in the environment (see scenarios_lifecycle.cpp).
+void InstallLifecycle(const DriverSettings&, const PageTexts&, bool);
 
 // Safety: a full disk (drive E: is a small one) stops the run at the file
 // it cut; a second Setup started during an installation hands over to the

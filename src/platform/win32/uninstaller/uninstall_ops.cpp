@@ -1,6 +1,9 @@
-// The uninstaller's operations on Windows: kernel32 files, folders, profile
-// sections and processes, advapi32 registry.
+// The uninstaller's operations on Windows: kernel32 files, folders and
+// processes, advapi32 registry.
 #include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/uninstall_platform.h"
 #include "platform/win32/checked_folder.h"
@@ -24,8 +27,39 @@ bool RemoveEmptyFolder(const char* place, const char* path, char* link) {
   return DeleteChecked(place, path, true, link);
 }
 
-int ReadProfileSection(const char* section, char* out, int capacity, const char* file) {
-  return int(GetPrivateProfileSectionA(section, out, DWORD(capacity), file));
+std::vector<std::string> RegisteredServersNamed(const char* fileName) {
+  std::vector<std::string> servers;
+  HKEY classes;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &classes) != ERROR_SUCCESS)
+    return servers;
+  char name[256];
+  for (DWORD i = 0;; i++) {
+    DWORD nameLength = sizeof name;
+    const LONG r = RegEnumKeyExA(classes, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_NO_MORE_ITEMS) break;
+    if (r != ERROR_SUCCESS || nameLength + sizeof "\\InprocServer32" > sizeof name) continue;
+    lstrcatA(name, "\\InprocServer32");
+    HKEY server;
+    if (RegOpenKeyExA(classes, name, 0, KEY_READ, &server) != ERROR_SUCCESS) continue;
+    char path[MAX_PATH + 1];
+    DWORD type = 0, size = MAX_PATH;
+    const LONG q =
+        RegQueryValueExA(server, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(server);
+    if (q != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+    path[size < MAX_PATH ? size : MAX_PATH] = '\0';  // may lack its zero
+    if (path[0] == '"') {                            // some servers are registered quoted
+      const int n = lstrlenA(path);
+      if (n >= 2 && path[n - 1] == '"') path[n - 1] = '\0';
+      MoveMemory(path, path + 1, size_t(n));
+    }
+    const char* file = path;
+    for (const char* p = path; *p != '\0'; p = CharNextA(p))
+      if (*p == '\\') file = p + 1;
+    if (lstrcmpiA(file, fileName) == 0) servers.push_back(path);
+  }
+  RegCloseKey(classes);
+  return servers;
 }
 
 bool ReadLocalMachineValue(const char* parent, const char* key, const char* name, char* out,

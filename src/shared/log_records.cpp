@@ -1,4 +1,4 @@
-#include "uninstall/log_records.h"
+#include "shared/log_records.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/uninstall_platform.h"
+#include "platform/install_platform.h"
+#include "platform/path_platform.h"
 #include "shared/product_files.h"
 
 namespace {
