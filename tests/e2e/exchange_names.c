@@ -46,7 +46,12 @@ int main(int argc, char** argv) {
     }
     count++;
     if (stopping && count % 2 == 0) break;
-    if (pause > 0 && count % 2 == 0) usleep((useconds_t)pause);
+    // Each state holds for the pause: the link as long as the name itself,
+    // so that a program's check and its act (milliseconds apart under Wine)
+    // see different things, while the exchanges stay few enough that Wine's
+    // own instant between its last look at a path and its deletion of it is
+    // seldom met.
+    if (pause > 0) usleep((useconds_t)pause);
   }
   printf("%lu exchanges\n", count);
   return 0;
