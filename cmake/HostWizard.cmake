@@ -1,6 +1,6 @@
 # The wizard's logic on the host, over the host stand-in of the platform
 # layer, for the unit tests. The stand-in reads resources/setup.rc.
-file(GLOB WIZARD_HOST_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp
+file(GLOB WIZARD_HOST_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/answers/*.cpp src/install/*.cpp
      src/shared/*.cpp src/paths/*.cpp)
 list(APPEND WIZARD_HOST_SOURCES
   src/platform/host/host_sandbox.cpp

@@ -48,7 +48,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
 configure_file(${CMAKE_BINARY_DIR}/generated/payload_archive.h.in
                ${CMAKE_BINARY_DIR}/generated/payload_archive.h COPYONLY)
 
-file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/install/*.cpp src/shared/*.cpp
+file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS src/wizard/*.cpp src/answers/*.cpp src/install/*.cpp src/shared/*.cpp
      src/paths/*.cpp src/platform/win32/*.cpp)
 add_executable(Setup WIN32 ${WIZARD_SOURCES} resources/setup.rc)
 target_include_directories(Setup PRIVATE src)
@@ -57,7 +57,7 @@ target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 uuid adv
 orbivue_warnings(Setup)
 add_dependencies(Setup payload_archive archive_check)
 set_source_files_properties(resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${payload_archive};${archive_check};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/src/wizard/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h;${ORBIVUE_VERSION_RESOURCE_DEPENDS}")
+  OBJECT_DEPENDS "${payload_archive};${archive_check};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/src/shared/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h;${ORBIVUE_VERSION_RESOURCE_DEPENDS}")
 # The shipped Setup.exe carries no symbols; the copy beside it keeps them for
 # the end-to-end tests, which read Setup's counters at their addresses (the
 # same in both: the symbols lie after every section).

@@ -2,7 +2,7 @@
 
 #include "archive/crc32.h"
 #include "platform/platform.h"
-#include "wizard/resource_ids.h"
+#include "shared/resource_ids.h"
 
 bool ArchiveMatchesItsCheck(const ArchiveImage& image) {
   // A Setup.exe whose archive cannot be found or read is damaged: run on, it

@@ -1,10 +1,13 @@
 #include "install/filter_registration.h"
 
+#include <cstdio>
+
+#include "answers/install_choices.h"
+#include "install/step_notes.h"
 #include "install/uninstall_log.h"
 #include "platform/install_platform.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
 
 bool RegisterFilter(const char* fileName, Pass pass) {
   constexpr int CommandSize = 460;
@@ -23,8 +26,18 @@ bool RegisterFilter(const char* fileName, Pass pass) {
   // regsvr32 runs the file by its path: held, as checked, while it runs.
   HeldFile held = HoldFile(installChoices.destinationDir, filterPath, nullptr);
   if (held == nullptr) return false;
-  const bool started = StartHiddenAndWait(command, 2000);
+  int64_t exitCode = -1;
+  const bool started = StartHiddenAndWait(command, 2000, &exitCode);
   ReleaseFile(held);
+  char detail[48];
+  if (!started)
+    CopyText(detail, "regsvr32 did not start", sizeof detail);
+  else if (exitCode < 0)
+    CopyText(detail, "regsvr32 still running after 2 s", sizeof detail);
+  else
+    std::snprintf(detail, sizeof detail, "regsvr32 exit code %lld",
+                  static_cast<long long>(exitCode));
+  NoteStep("filter", filterPath, detail);
   return started;
 }
 

@@ -7,11 +7,14 @@
 #include <string>
 #include <unordered_set>
 
+#include "answers/install_choices.h"
+#include "answers/module_table.h"
 #include "archive/archive_reader.h"
 #include "install/earlier_log.h"
 #include "install/embedded_archive.h"
-#include "install/install_messages.h"
+#include "install/install_failure.h"
 #include "install/installation.h"
+#include "install/step_notes.h"
 #include "install/uninstall_log.h"
 #include "paths/canonical_path.h"
 #include "paths/path_form.h"
@@ -19,8 +22,6 @@
 #include "platform/path_platform.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
-#include "wizard/module_table.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ bool IsSafeEntryName(const char* name) {
 uint8_t StopAtLink(const char* place, const char* path) {
   char link[PathBufferSize];
   if (!FindLinkBelow(place, path, link, sizeof link)) return 0;
-  return ShowWriteError(link);
+  return FailWrite(link);
 }
 
 namespace {
@@ -96,20 +97,16 @@ uint8_t NoteFolder(const char* path, Pass pass) {
   }
   // Any other failure shows when the first file below it is written.
   char link[PathBufferSize];
-  if (!CreateFolderIn(installChoices.destinationDir, path, link) && link[0] != '\0')
-    return ShowWriteError(link);
+  if (CreateFolderIn(installChoices.destinationDir, path, link))
+    NoteStep("folder", path);
+  else if (link[0] != '\0')
+    return FailWrite(link);
   return 0;
 }
 
 void ForgetPlannedFolders() {
   plannedFolders.clear();
   ReleaseEarlierFolders();
-}
-
-uint8_t StopAtLinkIn(Pass pass, const char* place, const char* path) {
-  if (pass == Pass::Make) return StopAtLink(place, path);
-  char link[PathBufferSize];
-  return FindLinkBelow(place, path, link, sizeof link) ? 1 : 0;
 }
 
 // The folders above an entry that are not there yet, outermost first: each
@@ -126,7 +123,7 @@ static uint8_t MakeMissingLevels(char* target, Pass pass) {
         !RecordsFolder(target, missing) || uninstallLog.AddRecord(target, DirsSection);
     const uint8_t stopped = recorded && missing ? NoteFolder(target, pass) : 0;
     *p = '\\';
-    if (!recorded) return pass == Pass::Make ? ShowWriteError(uninstallLog.Path()) : 1;
+    if (!recorded) return FailWrite(uninstallLog.Path());
     if (stopped != 0) return stopped;
   }
   return 0;
@@ -134,43 +131,44 @@ static uint8_t MakeMissingLevels(char* target, Pass pass) {
 
 // The one way of an entry for both passes: the plan notes the records that
 // making the entry would add, in the same order, and stops where making it
-// would stop (silently: the run shows the message when it gets there).
+// would stop, at the same failure (forgotten once the plan is done).
 static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
   const bool make = pass == Pass::Make;
   if (!IsEntryWanted(name)) return 0;
   // A name that would leave the destination is treated like damaged data.
-  if (!IsSafeEntryName(name)) return make ? ShowExtractError() : 1;
+  if (!IsSafeEntryName(name)) return FailExtract();
   char target[TargetPathSize];
   if (!CopyText(target, installChoices.destinationDir, sizeof target) ||
       !AppendText(target, name, sizeof target)) {
     // Beyond what a path can hold: it could never be created.
-    return make ? ShowWriteError(name) : 1;
+    return FailWrite(name);
   }
   // Looked at before anything is recorded: what is behind a link is not
   // the product's, and the uninstaller must never be told it is.
   const char* dest = installChoices.destinationDir;
-  if (dest[0] != '\0' && StopAtLinkIn(pass, dest, target)) return 1;
+  if (dest[0] != '\0' && StopAtLink(dest, target)) return 1;
   if (dest[0] != '\0' && MakeMissingLevels(target, pass) != 0) return 1;
   if (isDirectory) {
     // Recorded first, as files are: a run ended in between leaves no
     // folder unlisted, and what could not be recorded is not made. A folder
     // that stood already is recorded only when Setup made it.
     if (IsSetupsFolder(target, pass) && !uninstallLog.AddRecord(target, DirsSection))
-      return make ? ShowWriteError(uninstallLog.Path()) : 1;
+      return FailWrite(uninstallLog.Path());
     return NoteFolder(target, pass);
   }
   if (!make) return uninstallLog.AddRecord(target, FilesSection) ? 0 : 1;
   uint8_t* data = nullptr;
   uint32_t size = 0;
-  if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return ShowExtractError();
+  if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return FailExtract();
   if (!uninstallLog.AddRecord(target, FilesSection)) {
     std::free(data);
-    return ShowWriteError(uninstallLog.Path());
+    return FailWrite(uninstallLog.Path());
   }
   char link[PathBufferSize];
   const bool written = WriteWholeFile(dest, target, data, size, link);
   std::free(data);
-  if (!written) return ShowWriteError(link[0] != '\0' ? link : target);
+  if (!written) return FailWrite(link[0] != '\0' ? link : target);
+  NoteStep("file", target);
   return 0;
 }
 

@@ -26,8 +26,7 @@ uint8_t NoteFolder(const char* path, Pass pass);
 void ForgetPlannedFolders();
 // Nothing is made or written through a link below a place of the product
 // (the destination, the Programs or desktop folder): with one on the way
-// to path, the run stops with the write error naming the link. place is a
-// leading part of path ending in a backslash. Returns 0 to go on, 1 to stop.
+// to path, the run stops with the write error naming the link (the plan
+// stops there too, and its failure is forgotten). place is a leading part
+// of path ending in a backslash. Returns 0 to go on, 1 to stop.
 uint8_t StopAtLink(const char* place, const char* path);
-// StopAtLink when making; when planning, 1 at a link without a word.
-uint8_t StopAtLinkIn(Pass pass, const char* place, const char* path);

@@ -6,5 +6,5 @@
 enum class InstallOutcome : uint8_t {
   Completed,  // everything is in place
   Cancelled,  // the user asked it to stop; what was made stays, and the log lists it
-  Failed,     // an error stopped it, and its message has been shown
+  Failed,     // an error stopped it: RunFailure() says which
 };

@@ -11,6 +11,8 @@ struct InstallReport {
   // The run has reached position.
   void (*moveTo)(int position);
   // True once the user has asked the run to stop; the run looks before
-  // each archive entry and once more after the last.
+  // each archive entry.
   bool (*stopRequested)();
+  // Each step done, as a line of text in the ANSI code page; may be null.
+  void (*noteStep)(const char* line);
 };

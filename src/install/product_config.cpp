@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/install_messages.h"
+#include "answers/device_table.h"
+#include "answers/install_choices.h"
+#include "install/install_failure.h"
+#include "install/step_notes.h"
 #include "platform/install_platform.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "wizard/device_table.h"
-#include "wizard/install_choices.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ bool WriteProductConfig() {
   path[0] = '\0';
   if (!AppendText(path, c.destinationDir, sizeof path) ||
       !AppendText(path, ProductConfigName, sizeof path))
-    return ShowWriteError(ProductConfigName) == 0;
+    return FailWrite(ProductConfigName) == 0;
   const int row =
       c.deviceIndex >= 0 && c.deviceIndex < DeviceCount ? c.deviceIndex : DeviceCount - 1;
   const DeviceRow& device = DeviceTable[row];
@@ -63,6 +64,9 @@ bool WriteProductConfig() {
     ReadProfileValue(k.section, k.key, "\n", stored, sizeof stored, path);
     whole = whole && ReadsBackAs(stored, k.value);
   }
-  if (!whole) ShowWriteError(link[0] != '\0' ? link : path);
+  if (!whole)
+    FailWrite(link[0] != '\0' ? link : path);
+  else
+    NoteStep("settings", path);
   return whole;
 }

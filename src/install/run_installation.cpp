@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "answers/install_choices.h"
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
 #include "install/archive_check.h"
@@ -10,10 +11,11 @@
 #include "install/embedded_archive.h"
 #include "install/filter_registration.h"
 #include "install/install_entry.h"
-#include "install/install_messages.h"
+#include "install/install_failure.h"
 #include "install/installation.h"
 #include "install/product_config.h"
 #include "install/shortcuts.h"
+#include "install/step_notes.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstall_log.h"
 #include "paths/canonical_path.h"
@@ -21,9 +23,8 @@
 #include "platform/install_platform.h"
 #include "platform/path_platform.h"
 #include "shared/product_files.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
 
 namespace {
 
@@ -38,10 +39,12 @@ void MakeFolder(const char* path, bool outermost) {
   for (int i = 0; guarded && i < n; i++)
     guarded = !(FoldedCopy(protectedFolders[i], folderKey, sizeof folderKey) &&
                 FoldedWithin(key, folderKey, true));
+  if (QueryPath(path) != PathKind::Missing) return;
   if (guarded)
     CreateGuardedFolder(path);
   else
     CreateFolder(path);
+  if (QueryPath(path) == PathKind::Folder) NoteStep("folder", path);
 }
 
 // The destination's missing parents, outermost first: made, then
@@ -81,7 +84,7 @@ bool MakeFixedFolders(Pass pass, char parents[][PathBufferSize], int made, bool 
   CopyText(path, dest, sizeof path);
   for (const char* level : {"Modules", "\\boot", "\\24"}) {
     AppendText(path, level, sizeof path);
-    if (dest[0] != '\0' && StopAtLinkIn(pass, dest, path)) return false;
+    if (dest[0] != '\0' && StopAtLink(dest, path)) return false;
     if (IsSetupsFolder(path, pass) && !uninstallLog.AddRecord(path, DirsSection)) return false;
     if (NoteFolder(path, pass) != 0) return false;
   }
@@ -100,6 +103,9 @@ void PlanRecords(EntryListNode* head, char parents[][PathBufferSize], int made,
     going = PlanEntry((node->attributes & AttributeDirectory) != 0, node->name) == 0;
   if (going && MakeShortcuts(Pass::Plan)) RegisterChosenFilters(Pass::Plan);
   ForgetPlannedFolders();
+  // Planning stops where making would, at the same failure: the making pass
+  // notes it when it gets there, after whatever fails before it.
+  ForgetRunFailure();
   uninstallLog.WriteAhead();
 }
 
@@ -130,7 +136,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   if (c.destinationDir[0] != '\0' && !EndsWithBackslash(c.destinationDir) &&
       !AppendText(c.destinationDir, "\\", sizeof c.destinationDir)) {
     ArchiveFreeList(head);
-    ShowWriteError(c.destinationDir);
+    FailWrite(c.destinationDir);
     return Failed;
   }
   // The log and its next version are deleted first: never through a link
@@ -164,7 +170,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   PlanRecords(head, parents, made, destinationOurs);
   if (!MakeFixedFolders(Pass::Make, parents, made, destinationOurs)) {
     ArchiveFreeList(head);
-    if (!InstallFailureShown()) ShowWriteError(uninstallLog.Path());
+    FailWrite(uninstallLog.Path());
     return Failed;
   }
 
@@ -188,7 +194,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   // A record that did not reach the log stops the run: nothing would remove
   // what it names. So does a link on the way to a shortcut.
   if (!MakeShortcuts(Pass::Make)) {
-    if (!InstallFailureShown()) ShowWriteError(uninstallLog.Path());
+    FailWrite(uninstallLog.Path());
     return Failed;
   }
 
@@ -197,7 +203,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
 
   RegisterChosenFilters(Pass::Make);
   if (!uninstallLog.Whole()) {
-    ShowWriteError(uninstallLog.Path());
+    FailWrite(uninstallLog.Path());
     return Failed;
   }
   report.moveTo(position + 1);
@@ -213,10 +219,12 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
 }  // namespace
 
 InstallOutcome RunInstallation(const InstallReport& report) {
-  ForgetInstallFailure();
+  ForgetRunFailure();
+  SetStepReport(&report);
   LoadEmbeddedArchive(&programArchive, ARCHIVE_RESOURCE);
   if (!ArchiveMatchesItsCheck(programArchive)) {
-    ShowDamagedInstaller();
+    FailDamaged();
+    SetStepReport(nullptr);
     return InstallOutcome::Failed;
   }
   EntryListNode* head = nullptr;
@@ -226,5 +234,6 @@ InstallOutcome RunInstallation(const InstallReport& report) {
   // never made: the exact log goes in its place. Should that version not
   // go in, the log still lists everything made, and more.
   uninstallLog.Settle();
+  SetStepReport(nullptr);
   return outcome;
 }

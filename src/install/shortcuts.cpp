@@ -2,13 +2,14 @@
 
 #include <cstring>
 
-#include "install/install_messages.h"
+#include "answers/install_choices.h"
+#include "install/install_failure.h"
+#include "install/step_notes.h"
 #include "install/uninstall_log.h"
 #include "paths/path_form.h"
 #include "platform/install_platform.h"
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
 
 void GetShellFolderPath(char* path, uint8_t onDesktop) {
   GetShellFolder(onDesktop != 0, path);
@@ -41,7 +42,7 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   char whole[PathBufferSize];
   if (place[0] != '\0' && CopyText(whole, place, sizeof whole) &&
       (onDesktop || AppendText(whole, ProgramGroupFolder, sizeof whole)) &&
-      AppendText(whole, linkFile, sizeof whole) && StopAtLinkIn(pass, place, whole))
+      AppendText(whole, linkFile, sizeof whole) && StopAtLink(place, whole))
     return false;
   if (!onDesktop) {
     char group[sizeof ProgramGroupFolder + 1] = "\\";
@@ -52,7 +53,7 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
     if (!uninstallLog.AddRecord(link, DirsSection)) return false;
     char linkFound[PathBufferSize];
     if (make && !CreateFolderIn(place, link, linkFound) && linkFound[0] != '\0') {
-      ShowWriteError(linkFound);
+      FailWrite(linkFound);
       return false;
     }
   } else {
@@ -66,9 +67,10 @@ bool MakeShortcut(const char* targetFile, const char* linkFile, uint8_t onDeskto
   // A shortcut that could not be saved is its write error, as a file is.
   char linkFound[PathBufferSize];
   if (CreateShellLink(target, place, link, "", arguments, 0, linkFound) < 0) {
-    ShowWriteError(linkFound[0] != '\0' ? linkFound : link);
+    FailWrite(linkFound[0] != '\0' ? linkFound : link);
     return false;
   }
+  NoteStep("shortcut", link);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "archive/block_format.h"
 #include "install/installation.h"
+#include "install/step_notes.h"
 #include "platform/install_platform.h"
 #include "release/release_identity.h"
 #include "shared/product_files.h"
@@ -53,4 +54,5 @@ void WriteUninstallEntry(const char* folder, uint32_t kilobytes) {
                                   {"NoRepair", nullptr, 1}};
   WriteLocalMachineKey(UninstallKeyParent, UninstallKeyName, values,
                        int(sizeof values / sizeof values[0]));
+  NoteStep("uninstall entry", command);
 }

@@ -103,5 +103,6 @@ int32_t SaveShellLink(const char* target, const char* workingFolder, const char*
 // The system folder without a trailing backslash into out (capacity bytes).
 void GetSystemFolder(char* out, int capacity);
 // Starts a command line hidden, in a new console, and waits at most
-// milliseconds for it to end. False when it could not be started.
-bool StartHiddenAndWait(const char* commandLine, int milliseconds);
+// milliseconds for it to end. False when it could not be started; exitCode
+// (may be null) receives the program's exit code, or -1 while it runs on.
+bool StartHiddenAndWait(const char* commandLine, int milliseconds, int64_t* exitCode);

@@ -92,6 +92,19 @@ void SoundSimpleBeep();
 // "C:\Program.exe" for a path in "C:\Program Files\").
 void StartProgram(const char* programPath);
 
+// The arguments Setup was started with: its command line without the
+// program's own name, in the ANSI code page. False when a character has no
+// exact form there (the text is then not to be used).
+bool GetSetupArguments(char* out, int capacity);
+
+// The log of an unattended run: made anew at path (in UTF-8), each line
+// appended as it comes (text in the ANSI code page, converted) and written
+// through at once, so that a run ended at any moment leaves every line.
+using RunLogFile = void*;
+RunLogFile CreateRunLogFile(const char* path);
+void AppendRunLogLine(RunLogFile file, const char* text);
+void CloseRunLogFile(RunLogFile file);
+
 // One Setup at a time: claims the right to run for this process, for as
 // long as it lives; false when another Setup holds it. A second Setup then
 // brings the first one's window to the front and ends.

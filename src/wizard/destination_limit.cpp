@@ -1,22 +1,12 @@
 #include "wizard/destination_limit.h"
 
 #include <cstdio>
-#include <cstring>
 
-#include "paths/canonical_path.h"
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
+#include "wizard/setup_wizard.h"
 #include "wizard/wizard_texts.h"
-
-static_assert(MaxDestinationLength + 1 + sizeof "timeshift.dat" - 1 <= LongestPath,
-              "the proposed timeshift file must fit below the longest destination");
-
-bool DestinationFits(const char* dir) {
-  size_t length = std::strlen(dir);
-  size_t withoutBackslash = length - (EndsWithBackslash(dir) ? 1 : 0);
-  return withoutBackslash <= size_t(MaxDestinationLength);
-}
 
 void ShowDestinationTooLong() {
   char format[LabelBufferSize];
@@ -29,20 +19,19 @@ void ShowDestinationTooLong() {
 }
 
 bool AcceptDestination(const char* typed, char* out) {
-  char canonical[PathBufferSize];
-  const PathVerdict verdict = CanonicalDestination(typed, canonical, sizeof canonical);
-  if (verdict == PathVerdict::TooLong ||
-      (verdict == PathVerdict::Accepted && !DestinationFits(canonical))) {
-    ShowDestinationTooLong();
-    return false;
+  switch (CheckDestination(typed, out)) {
+    case DestinationCheck::Accepted:
+      return true;
+    case DestinationCheck::TooLong:
+      ShowDestinationTooLong();
+      return false;
+    case DestinationCheck::Refused:
+      break;
   }
-  if (verdict != PathVerdict::Accepted) {
-    char text[LabelBufferSize];
-    LoadResourceString(installChoices.language == Russian ? STRING_DESTINATION_REFUSED_RU
-                                                          : STRING_DESTINATION_REFUSED_EN,
-                       text, sizeof text);
-    ShowMessageBox(frameWindow, text, ProductCaption);
-    return false;
-  }
-  return CopyText(out, canonical, PathBufferSize);
+  char text[LabelBufferSize];
+  LoadResourceString(installChoices.language == Russian ? STRING_DESTINATION_REFUSED_RU
+                                                        : STRING_DESTINATION_REFUSED_EN,
+                     text, sizeof text);
+  ShowMessageBox(frameWindow, text, ProductCaption);
+  return false;
 }

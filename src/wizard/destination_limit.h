@@ -1,28 +1,13 @@
-// How long the destination folder may be. The platform's paths hold at most
-// 259 characters. Below the destination the installation writes paths as deep
-// as "Modules\boot\24\" plus a file name; it reserves LongestEntryName
-// characters for the entry names of the archive (that folder part included),
-// which is also ample for "timeshift.dat", "Uninstall.ini" and "Orbivue.ini".
+// The options page's refusals of a destination, in the chosen language.
 #pragma once
 
-constexpr int LongestPath = 259;
-constexpr int LongestEntryName = 80;
-// The folder's characters without a trailing backslash, which is how the
-// refusal states it: the installation always ends the folder with one, so
-// the same folder counts the same whether typed with it or without it.
-constexpr int MaxDestinationLength = LongestPath - LongestEntryName - 1;
-
-// True when every path the installation builds below dir fits. An empty dir
-// (the current folder) fits.
-bool DestinationFits(const char* dir);
+#include "answers/destination_rules.h"
 
 // Shows the refusal of a destination that does not fit, in the chosen
 // language, with MaxDestinationLength in it.
 void ShowDestinationTooLong();
 
-// Turns the folder the user typed into the one form both programs use (see
-// CanonicalDestination) and, when it fits, stores it in out (PathBufferSize
-// bytes). Otherwise shows the refusal, in the chosen language: a folder too
-// long, or one the uninstaller could never remove (a drive's root, a
-// relative or UNC path, a name ending in a dot or a blank, a device name).
+// CheckDestination, with its refusal shown in the chosen language: a folder
+// too long, or one the uninstaller could never remove. True with the
+// canonical form in out (PathBufferSize bytes).
 bool AcceptDestination(const char* typed, char* out);

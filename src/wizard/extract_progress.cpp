@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
+#include "answers/install_choices.h"
 #include "platform/platform.h"
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
+#include "shared/resource_ids.h"
+#include "wizard/setup_wizard.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool StopRequested() {
   return installChoices.aborted;
 }
 
-const InstallReport Report = {SetPositions, MoveTo, StopRequested};
+const InstallReport Report = {SetPositions, MoveTo, StopRequested, nullptr};
 
 }  // namespace
 

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "answers/install_choices.h"
 #include "platform/platform.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
 #include "wizard/destination_limit.h"
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
 #include "wizard/wizard_texts.h"
 
 namespace {

@@ -1,7 +1,8 @@
 #include "wizard/frame_captions.h"
 
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
+#include "wizard/setup_wizard.h"
 
 const FrameCaptions EnglishCaptions = {"Next", "Back", "Cancel"};
 const FrameCaptions RussianCaptions = {

@@ -1,9 +1,10 @@
 // The frame's buttons: Next stores the page and moves on, Back moves back
 // without storing, Cancel (OK on the finish page) and the close box end the
 // wizard. The timeshift page is passed over both ways for device row 0.
-#include "wizard/install_choices.h"
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
+#include "wizard/setup_wizard.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The first page: English or Russian. The frame's captions follow a click at
 // once; the choice is stored on Next.
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
 #include "wizard/frame_captions.h"
-#include "wizard/install_choices.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
 
 namespace {
 constexpr int ButtonClicked = 0;

@@ -1,9 +1,9 @@
 // The fourth page: the optional modules, ticked in a list view.
-#include "wizard/install_choices.h"
-#include "wizard/module_table.h"
+#include "answers/install_choices.h"
+#include "answers/module_table.h"
+#include "shared/resource_ids.h"
 #include "wizard/modules_list.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
 
 namespace {
 constexpr int AfterLastItem = 255;

@@ -1,12 +1,12 @@
 // The second page: filter registrations, the device the viewer starts with,
 // and the destination folder.
+#include "answers/device_table.h"
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
 #include "wizard/destination_limit.h"
-#include "wizard/device_table.h"
 #include "wizard/folder_browse.h"
-#include "wizard/install_choices.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
 #include "wizard/wizard_texts.h"
 
 void InitOptionsPage(Window page) {

@@ -1,8 +1,8 @@
 // What the pages' dialog procedure hands to the wizard: creation runs the
 // current step's initialiser, commands go to the page's own handlers.
-#include "wizard/install_choices.h"
+#include "answers/install_choices.h"
+#include "shared/resource_ids.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
 
 void OnPageInit(Window page) {
   switch (installChoices.step) {

@@ -1,15 +1,23 @@
 // The process's life: the frame, one page per step, the installation at
 // step 5, and at the end the closing message and the viewer's start.
+#include <cstdio>
+
+#include "answers/command_line.h"
+#include "answers/install_choices.h"
+#include "install/install_failure.h"
 #include "install/installation.h"
 #include "platform/install_platform.h"
 #include "shared/product_files.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
 #include "wizard/extract_progress.h"
 #include "wizard/frame_captions.h"
-#include "wizard/install_choices.h"
-#include "wizard/resource_ids.h"
 #include "wizard/setup_wizard.h"
+#include "wizard/unattended_run.h"
 #include "wizard/wizard_texts.h"
+
+Window frameWindow = nullptr;
+Window pageWindow = nullptr;
 
 namespace {
 
@@ -42,13 +50,21 @@ void TakeOutcome(InstallOutcome outcome) {
       break;
     case InstallOutcome::Cancelled:
       break;  // the frame's Cancel has set aborted
-    case InstallOutcome::Failed:
+    case InstallOutcome::Failed: {
+      // The run's failure, shown once, before the wizard ends without a
+      // word of its own.
+      char text[LabelBufferSize + PathBufferSize + 32];
+      FailureMessage(RunFailure(), installChoices.language, text, sizeof text);
       installChoices.aborted = true;
       installChoices.errorReported = true;
+      ShowMessageBox(nullptr, text, nullptr);
       break;
+    }
   }
   if (installChoices.aborted) installChoices.step = StepEnd;
 }
+
+}  // namespace
 
 void StartInstalledProgram() {
   char program[PathBufferSize + 16];  // the destination and "Orbivue.exe"
@@ -62,8 +78,6 @@ void StartInstalledProgram() {
   StartProgram(program);
   ReleaseFile(held);
 }
-
-}  // namespace
 
 int StepPageResource(int step, uint8_t language) {
   bool russian = language == Russian;
@@ -102,6 +116,17 @@ void ShowStepPage() {
 }
 
 int RunSetup(ModuleInstance instance) {
+  // With arguments, the installation runs on the command line's answers.
+  char arguments[PathBufferSize * 4];
+  CommandLine line;
+  char reason[ReasonSize];
+  bool parsed = GetSetupArguments(arguments, sizeof arguments);
+  if (!parsed)
+    std::snprintf(reason, sizeof reason,
+                  "The command line holds characters that the system's code page cannot show.");
+  else
+    parsed = ParseCommandLine(arguments, &line, reason);
+  if (!parsed || line.given) return RunUnattended(instance, line, parsed, reason);
   // A second Setup beside a running one would install into the same place
   // at the same time, each half of the other's log: it hands over instead.
   if (!ClaimSingleInstance()) {

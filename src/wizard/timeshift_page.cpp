@@ -2,11 +2,11 @@
 // in a file, and how large it is.
 #include <cstdio>
 
+#include "answers/install_choices.h"
+#include "answers/timeshift.h"
+#include "shared/resource_ids.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
 #include "wizard/pages.h"
-#include "wizard/resource_ids.h"
-#include "wizard/timeshift.h"
 #include "wizard/wizard_texts.h"
 
 void InitTimeshiftPage(Window page) {

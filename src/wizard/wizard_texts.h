@@ -1,8 +1,6 @@
 // Texts of the wizard that are constants of the program rather than resources.
 #pragma once
 
-extern const char ProductCaption[];      // caption of the program's own message boxes
-extern const char ProductFolder[];       // appended to a folder chosen in the browser
-extern const char DefaultDestination[];  // the options page's proposal
-extern const char TimeshiftFileName[];   // appended to the destination on the timeshift page
-extern const char DefaultBufferSize[];   // the timeshift page's proposal, megabytes
+extern const char ProductCaption[];     // caption of the program's own message boxes
+extern const char ProductFolder[];      // appended to a folder chosen in the browser
+extern const char DefaultBufferSize[];  // the timeshift page's proposal, megabytes

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "install_fixture.h"
+#include "wizard/setup_wizard.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 // progress bar; then the ways a run ends early.
 #include <algorithm>
 
+#include "answers/module_table.h"
 #include "install/uninstall_entry.h"
 #include "install_fixture.h"
 #include "pack_support.h"
 #include "release/release_identity.h"
 #include "unpack/unpack_entry.h"
-#include "wizard/module_table.h"
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "answers/device_table.h"
+#include "answers/module_table.h"
 #include "archive_builder.h"
 #include "header_walk.h"
 #include "install/installation.h"
@@ -18,8 +20,6 @@
 #include "rar2tool/commands.h"
 #include "rar2tool/options.h"
 #include "rar2tool/setup_layout_checks.h"
-#include "wizard/device_table.h"
-#include "wizard/module_table.h"
 
 namespace {
 

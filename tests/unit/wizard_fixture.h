@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "answers/install_choices.h"
+#include "answers/module_table.h"
 #include "archive_builder.h"
 #include "platform/host/host_wizard.h"
-#include "wizard/install_choices.h"
-#include "wizard/module_table.h"
-#include "wizard/resource_ids.h"
+#include "shared/resource_ids.h"
 #include "wizard/setup_wizard.h"
 
 class WizardTest : public ::testing::Test {

@@ -1,6 +1,6 @@
 // Which archive entries belong to an unticked module: the end of the name
 // against the module files, letters A to Z compared without case.
-#include "wizard/module_table.h"
+#include "answers/module_table.h"
 #include "wizard_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // refusal of a destination too long for the installation's paths.
 #include <cstdlib>
 
+#include "answers/device_table.h"
 #include "wizard/destination_limit.h"
-#include "wizard/device_table.h"
 #include "wizard_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // half-of-memory limit, and the answers stored on Next.
 #include <climits>
 
-#include "wizard/timeshift.h"
+#include "answers/timeshift.h"
 #include "wizard_fixture.h"
 
 namespace {

@@ -7,15 +7,15 @@
 #include <set>
 #include <string>
 
+#include "answers/destination_rules.h"
+#include "answers/device_table.h"
+#include "answers/module_table.h"
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
 #include "commands.h"
 #include "entry_names.h"
 #include "paths/path_form.h"
 #include "windows_names.h"
-#include "wizard/destination_limit.h"
-#include "wizard/device_table.h"
-#include "wizard/module_table.h"
 
 namespace {
 

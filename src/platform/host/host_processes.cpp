@@ -10,8 +10,9 @@ void GetSystemFolder(char* out, int capacity) {
   if (int(std::strlen(path)) < capacity) std::memcpy(out, path, std::strlen(path) + 1);
 }
 
-bool StartHiddenAndWait(const char* commandLine, int) {
+bool StartHiddenAndWait(const char* commandLine, int, int64_t* exitCode) {
   if (!hostSystem.processesStart) return false;
   hostSystem.processes.push_back(commandLine);
+  if (exitCode != nullptr) *exitCode = 0;
   return true;
 }

@@ -166,7 +166,7 @@ HostControl ReadControl(const std::string& keyword, const std::string& rest, con
 
 Catalogue ReadCatalogue() {
   Catalogue catalogue;
-  ReadIds(ORBIVUE_SOURCE_DIR "/src/wizard/resource_ids.h", catalogue);
+  ReadIds(ORBIVUE_SOURCE_DIR "/src/shared/resource_ids.h", catalogue);
   std::istringstream lines(ReadFile(ORBIVUE_SOURCE_DIR "/resources/setup.rc"));
   std::string line;
   enum { Outside, DialogHead, DialogBody, StringHead, StringBody } state = Outside;

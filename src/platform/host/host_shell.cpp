@@ -1,10 +1,12 @@
 // Strings, the archive resource, message boxes, sounds, program starts,
 // memory and the folder browser of the host stand-in.
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
 #include "archive/crc32.h"
 #include "platform/host/host_resources.h"
+#include "platform/host/host_system.h"
 #include "platform/host/host_wizard.h"
 #include "shared/text_buffers.h"
 
@@ -71,6 +73,29 @@ void SoundSimpleBeep() {
 
 void StartProgram(const char* programPath) {
   hostWizard.startedPrograms.push_back(programPath);
+}
+
+bool GetSetupArguments(char* out, int capacity) {
+  if (int(hostWizard.commandLine.size()) >= capacity) return false;
+  std::memcpy(out, hostWizard.commandLine.c_str(), hostWizard.commandLine.size() + 1);
+  return hostWizard.commandLineExact;
+}
+
+// The stand-in's log file: the real file in the sandbox, the text as it
+// comes (the stand-in's paths are ASCII, the same in UTF-8).
+RunLogFile CreateRunLogFile(const char* path) {
+  FILE* file = std::fopen(HostPath(path).c_str(), "wb");
+  return file;
+}
+
+void AppendRunLogLine(RunLogFile file, const char* text) {
+  if (file == nullptr) return;
+  std::fprintf(static_cast<FILE*>(file), "%s\r\n", text);
+  std::fflush(static_cast<FILE*>(file));
+}
+
+void CloseRunLogFile(RunLogFile file) {
+  if (file != nullptr) std::fclose(static_cast<FILE*>(file));
 }
 
 bool ClaimSingleInstance() {

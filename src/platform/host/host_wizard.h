@@ -75,6 +75,8 @@ struct HostBrowserRecord {
 };
 
 struct HostWizard {
+  std::string commandLine;        // Setup's arguments
+  bool commandLineExact = true;   // false: a character without an ANSI form
   std::list<HostDialog> dialogs;  // every dialog made, destroyed ones too
   // The frame and the page on screen, as the stand-in saw them made and
   // destroyed (null when there is none): where the user's actions land.

@@ -242,7 +242,7 @@ void GetSystemFolder(char* out, int capacity) {
   if (n == 0 || n >= UINT(capacity)) out[0] = '\0';
 }
 
-bool StartHiddenAndWait(const char* commandLine, int milliseconds) {
+bool StartHiddenAndWait(const char* commandLine, int milliseconds, int64_t* exitCode) {
   char command[MAX_PATH * 2];
   lstrcpynA(command, commandLine, sizeof command);  // CreateProcessA may write to it
   STARTUPINFOA startup = {};
@@ -253,7 +253,10 @@ bool StartHiddenAndWait(const char* commandLine, int milliseconds) {
   if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
                       nullptr, &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, DWORD(milliseconds));
+  DWORD code = 0;
+  const bool ended = WaitForSingleObject(process.hProcess, DWORD(milliseconds)) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.hProcess, &code);
+  if (exitCode != nullptr) *exitCode = ended ? int64_t(code) : -1;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;

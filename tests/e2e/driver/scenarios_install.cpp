@@ -670,6 +670,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-while-raced", InstallWhileRaced},
       {"install-to-named", InstallToNamed},
       {"install-lifecycle", InstallLifecycle},
+      {"install-unattended", InstallUnattended},
       {"install-shortcuts-full-disk", ShortcutsOnAFullDisk},
   };
   static const std::vector<Scenario> russianOnes = {
@@ -677,6 +678,8 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-cancel", CancelBetweenEntries},
       {"install-damaged-archive", DamagedArchive},
       {"install-damaged-installer", DamagedInstaller},
+      {"install-lifecycle", InstallLifecycle},
+      {"install-unattended", InstallUnattended},
   };
   return russian ? russianOnes : english;
 }

@@ -69,6 +69,11 @@ void CheckEverythingLogged(const std::wstring& destination, const std::string& w
 // Setup over what run-lifecycle laid out, with the answers and the stop it
 // names in the environment (see scenarios_lifecycle.cpp).
 void InstallLifecycle(const DriverSettings&, const PageTexts&, bool);
+// A variable of the environment the script gave the driver (empty when unset).
+std::wstring Environment(const wchar_t* name);
+
+// Setup with arguments, as run-unattended asks (see scenarios_unattended.cpp).
+void InstallUnattended(const DriverSettings&, const PageTexts&, bool);
 
 // Safety: a full disk (drive E: is a small one) stops the run at the file
 // it cut; a second Setup started during an installation hands over to the

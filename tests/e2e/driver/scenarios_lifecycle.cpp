@@ -2,8 +2,10 @@
 // lays them out: the answers and how the run ends come from the
 // environment, so that one scenario serves every case.
 //   E2E_DESTINATION  the destination, typed as it stands
-//   E2E_FILTERS      "both" ticks both filter options (default: none)
-//   E2E_UNTICK       a row of the modules list to untick
+//   E2E_FILTERS      both, elecard, twinhan or none (the default)
+//   E2E_UNTICK       rows of the modules list whose box is clicked, with commas
+//   E2E_DEVICE       the device row (default 2)
+//   E2E_TIMESHIFT    memory:MB or file:MB (the proposed file)
 //   E2E_STOP         finish (default): to the finish page, the viewer left
 //                    unstarted;
 //                    cancel-at:N: Cancel while Setup is held after entry
@@ -26,17 +28,22 @@
 
 namespace {
 
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH * 4];
-  const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH * 4);
-  return n == 0 || n >= MAX_PATH * 4 ? std::wstring() : std::wstring(value);
-}
-
-Answers LifecycleAnswers() {
+Answers LifecycleAnswers(bool russian) {
   Answers a;
+  a.russian = russian;
   a.destination = Environment(L"E2E_DESTINATION");
   if (a.destination.empty()) Fail(__FILE__, __LINE__, "no destination in E2E_DESTINATION");
-  a.elecard = a.twinhan = Environment(L"E2E_FILTERS") == L"both";
+  const std::wstring filters = Environment(L"E2E_FILTERS");
+  a.elecard = filters == L"both" || filters == L"elecard";
+  a.twinhan = filters == L"both" || filters == L"twinhan";
+  const std::wstring device = Environment(L"E2E_DEVICE");
+  if (!device.empty()) a.deviceRow = _wtoi(device.c_str());
+  const std::wstring timeshift = Environment(L"E2E_TIMESHIFT");
+  const size_t colon = timeshift.find(L':');
+  if (colon != std::wstring::npos) {
+    a.timeshift = timeshift.compare(0, colon, L"memory") == 0 ? Answers::InMemory : Answers::InFile;
+    a.bufferSize = timeshift.substr(colon + 1);
+  }
   return a;
 }
 
@@ -44,7 +51,9 @@ Answers LifecycleAnswers() {
 void Walk(SetupSession& s, const Answers& a) {
   HWND page = WalkToModules(s, a);
   const std::wstring untick = Environment(L"E2E_UNTICK");
-  if (!untick.empty()) s.ClickListViewBox(page, ids::Modules, _wtoi(untick.c_str()));
+  for (size_t i = 0; i < untick.size();
+       i = untick.find(L',', i) == std::wstring::npos ? untick.size() : untick.find(L',', i) + 1)
+    s.ClickListViewBox(page, ids::Modules, _wtoi(untick.c_str() + i));
 }
 
 std::wstring Folder(const Answers& a) {
@@ -98,8 +107,8 @@ void StoppedByAHeldFile(SetupSession& s, const DriverSettings& settings, const s
 
 }  // namespace
 
-void InstallLifecycle(const DriverSettings& settings, const PageTexts& t, bool) {
-  const Answers a = LifecycleAnswers();
+void InstallLifecycle(const DriverSettings& settings, const PageTexts& t, bool russian) {
+  const Answers a = LifecycleAnswers(russian);
   const std::wstring stop = Environment(L"E2E_STOP");
   const std::wstring cancelAt = L"cancel-at:", held = L"held:", killAfter = L"kill-after:";
   if (stop.compare(0, killAfter.size(), killAfter) == 0) {
@@ -128,4 +137,10 @@ void InstallLifecycle(const DriverSettings& settings, const PageTexts& t, bool) 
     return;
   }
   CheckEverythingLogged(Folder(a), "stopped by " + Narrow(stop));
+}
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH * 4];
+  const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH * 4);
+  return n == 0 || n >= MAX_PATH * 4 ? std::wstring() : std::wstring(value);
 }

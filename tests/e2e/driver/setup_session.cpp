@@ -101,13 +101,16 @@ std::wstring ClassName(HWND window) {
   return name;
 }
 
-SetupSession::SetupSession(const DriverSettings& settings) : settings_(settings) {
+SetupSession::SetupSession(const DriverSettings& settings, const std::wstring& arguments,
+                           bool expectFrame)
+    : settings_(settings) {
   std::wstring program = settings_.setupDir + L"\\Setup.exe";
   // What the driver computes of the system (the timeshift limit from physical
   // memory, say) must be what this Setup sees.
   const std::string unlike = LinkedUnlike(program);
   if (!unlike.empty()) Fail(__FILE__, __LINE__, unlike);
   std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -115,7 +118,7 @@ SetupSession::SetupSession(const DriverSettings& settings) : settings_(settings)
     Fail(__FILE__, __LINE__, "cannot start " + Narrow(program));
   }
   textFit_.reset(new TextFitWatch(process_.dwProcessId));
-  frame_ = WaitForFrame();
+  if (expectFrame) frame_ = WaitForFrame();
 }
 
 SetupSession::~SetupSession() {

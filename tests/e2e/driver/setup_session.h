@@ -36,7 +36,10 @@ struct DriverSettings {
 
 class SetupSession {
  public:
-  explicit SetupSession(const DriverSettings& settings);
+  // Starts Setup.exe with arguments (none: the wizard); without a frame
+  // expected (a silent run), it is not waited for.
+  explicit SetupSession(const DriverSettings& settings, const std::wstring& arguments = L"",
+                        bool expectFrame = true);
   ~SetupSession();  // ends Setup if a failed scenario left it running
   SetupSession(const SetupSession&) = delete;
   SetupSession& operator=(const SetupSession&) = delete;

@@ -1,4 +1,4 @@
-#include "wizard/install_choices.h"
+#include "answers/install_choices.h"
 
 namespace {
 // Every field's value when the process starts.
@@ -21,8 +21,7 @@ constexpr InstallChoices InitialChoices = {
 }  // namespace
 
 InstallChoices installChoices = InitialChoices;
-Window frameWindow = nullptr;
-Window pageWindow = nullptr;
+const char DefaultDestination[] = "c:\\Orbivue\\";
 
 void ResetInstallChoices() {
   installChoices = InitialChoices;

@@ -1,4 +1,4 @@
-#include "wizard/module_table.h"
+#include "answers/module_table.h"
 
 #include <cstring>
 
@@ -45,6 +45,10 @@ bool EndsWithIgnoringCase(const char* name, size_t nameLength, const char* tail)
 }
 
 }  // namespace
+
+const char* ModuleFileName(int row) {
+  return ModuleRows[row].fileName;
+}
 
 void FillModuleTable(uint8_t language) {
   for (int row = 0; row < ModuleCount; row++) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "wizard/install_choices.h"
+#include "answers/install_choices.h"
 
 class ModuleEntry {
  public:
@@ -22,6 +22,9 @@ extern ModuleEntry ModuleTable[ModuleCount];
 // Writes all five rows: the label in the language, the file name and the
 // starting choice.
 void FillModuleTable(uint8_t language);
+
+// A row's plug-in file name, as FillModuleTable writes it.
+const char* ModuleFileName(int row);
 
 // True when name ends with the fileName of a row that is not enabled; the
 // letters A to Z compare without regard to case.

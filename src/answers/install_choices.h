@@ -1,5 +1,6 @@
-// The one record of the user's answers and of the flags through which the
-// wizard and the installation talk, plus the wizard's window handles.
+// The one record of the user's answers, filled by the wizard's pages or by
+// the command line, and of the flags through which the wizard follows its
+// steps and the installation's end.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +39,8 @@ struct InstallChoices {
 
 extern InstallChoices installChoices;
 
+// The destination the options page proposes, and the command line's default.
+extern const char DefaultDestination[];
+
 // Puts every field back to its value at process start.
 void ResetInstallChoices();
-
-// The frame and the current page (null when there is none).
-extern Window frameWindow;
-extern Window pageWindow;

@@ -1,6 +1,6 @@
-#include "wizard/device_table.h"
+#include "answers/device_table.h"
 
-#include "wizard/install_choices.h"
+#include "answers/install_choices.h"
 
 const DeviceRow DeviceTable[DeviceCount] = {
     {11, 17, "SatCardA.Device", "0"},

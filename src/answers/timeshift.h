@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Appended to the destination for the proposed timeshift file.
+extern const char TimeshiftFileName[];
+
 // destination + "timeshift.dat" (no separator added) into proposal (260
 // bytes); the start value "c:\timeshift.dat" when that would not fit.
 void ProposeTimeshiftFile(const char* destination, char* proposal);

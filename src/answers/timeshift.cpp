@@ -1,9 +1,10 @@
-#include "wizard/timeshift.h"
+#include "answers/timeshift.h"
 
+#include "answers/install_choices.h"
 #include "platform/platform.h"
 #include "shared/text_buffers.h"
-#include "wizard/install_choices.h"
-#include "wizard/wizard_texts.h"
+
+const char TimeshiftFileName[] = "timeshift.dat";
 
 void ProposeTimeshiftFile(const char* destination, char* proposal) {
   if (CopyText(proposal, destination, PathBufferSize) &&

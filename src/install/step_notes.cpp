@@ -1,0 +1,26 @@
+#include "install/step_notes.h"
+
+#include <cstdio>
+
+#include "install/install_report.h"
+#include "shared/text_buffers.h"
+
+namespace {
+
+const InstallReport* stepReport = nullptr;
+
+}  // namespace
+
+void SetStepReport(const InstallReport* report) {
+  stepReport = report;
+}
+
+void NoteStep(const char* what, const char* path, const char* detail) {
+  if (stepReport == nullptr || stepReport->noteStep == nullptr) return;
+  char line[PathBufferSize * 2 + 64];
+  if (detail != nullptr)
+    std::snprintf(line, sizeof line, "%s %s (%s)", what, path, detail);
+  else
+    std::snprintf(line, sizeof line, "%s %s", what, path);
+  stepReport->noteStep(line);
+}
