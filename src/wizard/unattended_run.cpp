@@ -102,8 +102,9 @@ int RunUnattended(ModuleInstance instance, const CommandLine& line, bool parsed,
       code = Refuse(line, why);
     } else {
       LogAnswers();
+      // Switches without /S or /PASSIVE show the progress, as /PASSIVE does.
       const InstallOutcome outcome =
-          line.mode == RunMode::Passive ? RunPassively() : RunInstallation(SilentReport);
+          line.mode == RunMode::Silent ? RunInstallation(SilentReport) : RunPassively();
       char text[LabelBufferSize + PathBufferSize + 64];
       switch (outcome) {
         case InstallOutcome::Completed:

@@ -126,6 +126,11 @@ TEST_F(UnattendedSetup, EachExitCodeComesFromItsCause) {
   hostUninstall.programPath = "c:\\Orbivue\\uninstall.exe";
   EXPECT_EQ(RunUninstall(true), ExitRemoved);  // what was made goes
 
+  // Switches without /S or /PASSIVE show the progress as /PASSIVE does.
+  EXPECT_EQ(run("/D=c:\\Plain"), SetupInstalled);
+  EXPECT_EQ(hostWizard.dialogs.size(), 2u);
+  EXPECT_TRUE(Exists("c:\\Plain\\Orbivue.exe"));
+
   // /PASSIVE: the extraction page alone; its Cancel ends the run with 1.
   EXPECT_EQ(run("/PASSIVE /LOG=c:\\setup.log", [] { Cancel(); }), SetupCancelled);
   EXPECT_EQ(last(), "outcome: cancelled; what was made is in Uninstall.ini (exit code 1)");
