@@ -19,22 +19,24 @@
 
 namespace {
 
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK LookAtWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible top-level window of the process, or null.
 HWND VisibleWindowOf(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    HWND found;
-  } search = {processId, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search = {processId, nullptr};
+  EnumWindows(LookAtWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
