@@ -3,6 +3,7 @@
 // beside ARCHIVE and renamed over it only when complete, so a failure never leaves a partial
 // archive under its name; and only an archive is ever replaced, never another file.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +55,25 @@ bool MayReplace(const std::string& archive, std::string* error) {
   return true;
 }
 
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives: they come after.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
+    sigprocmask(SIG_BLOCK, &interrupts, &old_);
+  }
+  ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t old_;
+};
+
 // Packs into a new temporary file in ARCHIVE's folder, written as the
 // archive is made, and renames it over ARCHIVE when whole; on any failure
 // (or an interrupt) the temporary file is removed.
@@ -64,16 +84,22 @@ bool PackAtomically(const std::string& archive, const std::vector<packer::PackIt
   std::string temp = FolderOf(archive) + "/.rar2tool-XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
-  const int fd = mkstemp(name.data());
+  // An interrupt while it is written removes it; one that comes while it is
+  // made waits until it is noted, so that it never stays unnoted.
+  CatchInterrupts();
+  int fd, made;
+  {
+    InterruptsHeld held;
+    fd = mkstemp(name.data());
+    made = errno;
+    if (fd >= 0) NotePendingFile(AT_FDCWD, name.data());
+  }
   if (fd < 0) {
     *error =
-        archive + ": cannot create a file in " + FolderOf(archive) + ": " + std::strerror(errno);
+        archive + ": cannot create a file in " + FolderOf(archive) + ": " + std::strerror(made);
     return false;
   }
   temp = name.data();
-  // An interrupt while it is written removes it.
-  CatchInterrupts();
-  NotePendingFile(AT_FDCWD, temp.c_str());
   const mode_t mask = umask(0);
   umask(mask);
   bool ok = fchmod(fd, 0666 & ~mask) == 0;
@@ -116,13 +142,18 @@ bool PackToStandardOutput(const std::vector<packer::PackItem>& items,
   std::string temp = std::string(folder && *folder ? folder : "/tmp") + "/.rar2tool-XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
-  const int fd = mkstemp(name.data());
+  int fd, made;
+  {
+    InterruptsHeld held;  // no interrupt between its making and its unlinking
+    fd = mkstemp(name.data());
+    made = errno;
+    if (fd >= 0) unlink(name.data());
+  }
   if (fd < 0) {
     *error = std::string("cannot create a temporary file in ") + name.data() + ": " +
-             std::strerror(errno);
+             std::strerror(made);
     return false;
   }
-  unlink(name.data());
   struct Closer {
     int fd;
     ~Closer() { close(fd); }

@@ -10,6 +10,10 @@
 #include "platform/host/host_uninstall.h"
 #include "platform/install_platform.h"
 
+// Here, beside the file operations that journal into it, so that every
+// program of the stand-in (the fuzz targets too) finds it.
+HostUninstall hostUninstall;
+
 void CreateFolder(const char* path) {
   if (NextChange() != Change::Made) return;
   mkdir(HostPath(path).c_str(), 0777);

@@ -14,8 +14,6 @@
 #include "platform/host/host_uninstall.h"
 #include "platform/uninstall_platform.h"
 
-HostUninstall hostUninstall;
-
 namespace {
 
 bool Listed(const std::vector<std::string>& list, const std::string& path) {
