@@ -488,16 +488,15 @@ void DamagedArchive(const DriverSettings& settings, const PageTexts&, bool russi
   std::printf("  stopped after %ld entries\n", long(progress.lastPosition));
 }
 
-// Setup.exe damaged after it was built (made by tests/e2e/damage-setup
-// after-check into the "damaged-after-check" folder beside the driver): the
-// archive's check catches it before anything is made, with the message
-// that the installer is damaged; check-install finds nothing made.
-void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool russian) {
+// The damaged copy of Setup.exe in folder beside the driver stops before
+// anything is made, with the message that the installer is damaged.
+void StoppedAsDamagedInstaller(const DriverSettings& settings, const wchar_t* folder,
+                               const std::wstring& destination, bool russian, const char* picture) {
   ClearInstalledTraces();
-  const DriverSettings damaged = DamagedCopy(settings, L"damaged-after-check");
+  const DriverSettings damaged = DamagedCopy(settings, folder);
   Answers a;
   a.russian = russian;
-  a.destination = L"C:\\e2e\\damaged-installer\\";
+  a.destination = destination;
   SetupSession s(damaged);
   WalkToModules(s, a);
   ProgressRecord progress = {};
@@ -509,28 +508,25 @@ void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool rus
               : L"The installer is damaged: its contents do not match the check value recorded "
                 L"when it was built. Nothing has been installed. Please obtain the installer "
                 L"again.",
-      "install-damaged-installer");
+      picture);
   CHECK(progress.lastPosition == 0);
+}
+
+// Setup.exe damaged after it was built (made by tests/e2e/damage-setup
+// after-check into the "damaged-after-check" folder beside the driver): the
+// archive's check catches it before anything is made; check-install finds
+// nothing made.
+void DamagedInstaller(const DriverSettings& settings, const PageTexts&, bool russian) {
+  StoppedAsDamagedInstaller(settings, L"damaged-after-check", L"C:\\e2e\\damaged-installer\\",
+                            russian, "install-damaged-installer");
 }
 
 // Setup.exe whose archive resource cannot be found (its type name damaged
 // to "RARFILF" by run-install, in the "missing-archive" folder beside the
-// driver): the damaged-installer message, and nothing made.
+// driver): the same message, and nothing made.
 void MissingArchive(const DriverSettings& settings, const PageTexts&, bool) {
-  ClearInstalledTraces();
-  const DriverSettings damaged = DamagedCopy(settings, L"missing-archive");
-  Answers a;
-  a.destination = L"C:\\e2e\\missing-archive\\";
-  SetupSession s(damaged);
-  WalkToModules(s, a);
-  ProgressRecord progress = {};
-  HWND box = InstallToMessage(s, settings, &progress);
-  CheckStopMessage(s, box,
-                   L"The installer is damaged: its contents do not match the check value recorded "
-                   L"when it was built. Nothing has been installed. Please obtain the installer "
-                   L"again.",
-                   "install-missing-archive");
-  CHECK(progress.lastPosition == 0);
+  StoppedAsDamagedInstaller(settings, L"missing-archive", L"C:\\e2e\\missing-archive\\", false,
+                            "install-missing-archive");
 }
 
 // Cancel between the 30th and the 31st entry.
