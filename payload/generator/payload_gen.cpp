@@ -3,8 +3,10 @@
 // on every run, so that the archive and its figures are reproducible.
 // Larger products for the installation's tests and benchmarks add to the
 // same tree: many small notes in folders nested several levels deep, and
-// one large recording.
+// one large recording, or one of mostly nothing (a file with holes, which
+// takes no disk and packs at once).
 //   payload_gen FOLDER [--extra-files N] [--large-file MEGABYTES]
+//               [--sparse-file MEGABYTES]
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -253,6 +255,25 @@ void WriteLargeFile(long megabytes) {
   }
 }
 
+// A recording of the given size that is zeros but for a counter every
+// 64 MiB: written as a file with holes, so that it takes no disk space here.
+void WriteSparseFile(long megabytes) {
+  MakeFolder("Recordings");
+  const std::string path = root + "/Recordings/sparse.ts";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  bool ok = f != nullptr;
+  const long long size = static_cast<long long>(megabytes) << 20;
+  for (long long at = 0; ok && at < size; at += 64ll << 20) {
+    ok = fseeko(f, off_t(at), SEEK_SET) == 0 && std::fwrite(&at, 1, sizeof at, f) == sizeof at;
+  }
+  // The last byte makes the file its full size.
+  ok = ok && fseeko(f, off_t(size - 1), SEEK_SET) == 0 && std::fputc(0x55, f) != EOF;
+  if (f == nullptr || std::fclose(f) != 0 || !ok) {
+    std::fprintf(stderr, "payload_gen: %s: %s\n", path.c_str(), std::strerror(errno));
+    failures++;
+  }
+}
+
 // A count given on the command line: digits only, up to limit.
 bool ReadCount(const char* text, long limit, long* count) {
   char* end = nullptr;
@@ -266,7 +287,7 @@ bool ReadCount(const char* text, long limit, long* count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long extraFiles = 0, largeMegabytes = 0;
+  long extraFiles = 0, largeMegabytes = 0, sparseMegabytes = 0;
   bool usage = argc < 2;
   for (int i = 2; i < argc && !usage; i += 2) {
     if (i + 1 >= argc)
@@ -275,13 +296,15 @@ int main(int argc, char** argv) {
       usage = !ReadCount(argv[i + 1], 200000, &extraFiles);
     else if (std::strcmp(argv[i], "--large-file") == 0)
       usage = !ReadCount(argv[i + 1], 4000, &largeMegabytes);
+    else if (std::strcmp(argv[i], "--sparse-file") == 0)
+      usage = !ReadCount(argv[i + 1], 4095, &sparseMegabytes);
     else
       usage = true;
   }
   if (usage) {
     std::fprintf(stderr,
                  "usage: payload_gen FOLDER [--extra-files N (up to 200000)] "
-                 "[--large-file MEGABYTES (up to 4000)]\n");
+                 "[--large-file MEGABYTES (up to 4000)] [--sparse-file MEGABYTES (up to 4095)]\n");
     return 1;
   }
   root = argv[1];
@@ -326,5 +349,6 @@ int main(int argc, char** argv) {
   }
   WriteExtraFiles(extraFiles);
   if (largeMegabytes > 0) WriteLargeFile(largeMegabytes);
+  if (sparseMegabytes > 0) WriteSparseFile(sparseMegabytes);
   return failures == 0 ? 0 : 1;
 }

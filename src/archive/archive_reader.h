@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "archive/archive_image.h"
 
@@ -66,3 +67,6 @@ void ArchiveReleaseSolidState();
 // True when the two names denote the same entry: ASCII case, backslash,
 // slash and underscore do not matter; every other byte must match.
 bool EntryNamesEqual(const char* a, const char* b);
+// A name as that comparison sees it: names that compare equal fold to the
+// same text.
+std::string FoldedEntryName(const char* name);

@@ -3,6 +3,8 @@
 #include "archive/byte_order.h"
 #include "archive/reader_state.h"
 
+uint64_t entryHeadersWalked = 0;
+
 int OpenArchive() {
   ArchiveImage* image = readerState.image;
   uint8_t marker[MarkerSize];
@@ -52,7 +54,9 @@ int32_t NextEntryHeader() {
       const uint32_t dataStart = start + h.headerSize;
       if (dataStart > image->offset) image->offset = dataStart;
       readerState.entry = h;
+      readerState.entryNameOffset = start + EntryFixedSize;
       readerState.nextBlock = next;
+      entryHeadersWalked++;
       return int32_t(EntryFixedSize + h.nameLength);
     }
     readerState.nextBlock = next;

@@ -30,3 +30,7 @@ int OpenArchive();
 // on a file header (offset then at its data area), 32 on a subblock, and 0
 // when the walk fails or runs out of image.
 int32_t NextEntryHeader();
+
+// File headers the walks have read since the program started: a figure for
+// the benchmarks and the tests that a request never walks back.
+extern uint64_t entryHeadersWalked;

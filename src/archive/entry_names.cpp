@@ -22,14 +22,8 @@ bool EntryNamesEqual(const char* a, const char* b) {
   return std::strcmp(fa, fb) == 0;
 }
 
-uint32_t EntryNameHash(const char* name) {
+std::string FoldedEntryName(const char* name) {
   char folded[512];
   FoldName(name, folded);
-  uint32_t h = 2166136261u;  // FNV-1a
-  for (const char* c = folded; *c != '\0'; c++) h = (h ^ uint8_t(*c)) * 16777619u;
-  // Spread every byte over both halves: each half picks a filter bit.
-  h ^= h >> 16;
-  h *= 0x85EBCA6Bu;
-  h ^= h >> 13;
-  return h;
+  return folded;
 }

@@ -14,6 +14,7 @@ struct ReaderState {
   ArchiveImage* image;
   ArchiveHeader archiveHeader;
   EntryHeader entry;
+  uint32_t entryNameOffset;  // where the entry's name lies in the image
   uint32_t nextBlock;
   char wantedName[MaxNameLength + 1];
   char password[MaxPasswordLength + 1];

@@ -170,7 +170,7 @@ int ExtractWanted(uint32_t* walkFrom, bool* found) {
     *walkFrom = r.image->offset;
     const int32_t result = NextEntryHeader();
     if (result <= 0 || r.entry.blockType == BlockSubblock) return 0;
-    NotePassedName(r.entry.name);
+    NotePassedName();
     const bool match = EntryNamesEqual(r.wantedName, r.entry.name);
     r.outputEnabled = match;
     *found = match;

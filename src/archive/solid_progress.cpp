@@ -9,50 +9,25 @@ SolidProgress solidProgress;
 
 namespace {
 
-// Two bits of the filter per name, from the two halves of its hash.
-void FilterBits(const char* name, uint32_t* a, uint32_t* b) {
-  const uint32_t h = EntryNameHash(name);
-  *a = h & (PassedNameBits - 1);
-  *b = (h >> 16) & (PassedNameBits - 1);
-}
-
-bool BitSet(uint32_t bit) {
-  return (solidProgress.passedNames[bit >> 3] >> (bit & 7)) & 1;
-}
-
 bool SameEntry(const EntryHeader& a, const EntryHeader& b) {
   return a.headerCrc == b.headerCrc && a.flags == b.flags && a.packedSize == b.packedSize &&
          a.unpackedSize == b.unpackedSize && a.dataCrc == b.dataCrc &&
          std::strcmp(a.name, b.name) == 0;
 }
 
-// The exact test behind a filter hit: walks the headers from the first
-// block to the last entry and looks for the wanted name among them.
-bool WantedNamePassed() {
-  ReaderState& r = readerState;
-  const SolidProgress& p = solidProgress;
-  ArchiveImage* image = r.image;
-  while (image->offset < p.lastEntryWalkFrom) {
-    if (NextEntryHeader() <= 0 || r.entry.blockType == BlockSubblock) return true;
-    if (EntryNamesEqual(r.wantedName, r.entry.name)) return true;
-    image->offset = r.nextBlock;
-  }
-  // Only a walk that lands on the last entry's own starting point is the
-  // walk the earlier requests made.
-  return image->offset != p.lastEntryWalkFrom;
-}
-
 }  // namespace
 
 void ForgetPassedNames() {
-  std::memset(solidProgress.passedNames, 0, sizeof solidProgress.passedNames);
+  solidProgress.passedNames.Clear();
+  solidProgress.passedNamesLost = false;
 }
 
-void NotePassedName(const char* name) {
-  uint32_t a, b;
-  FilterBits(name, &a, &b);
-  solidProgress.passedNames[a >> 3] |= uint8_t(1u << (a & 7));
-  solidProgress.passedNames[b >> 3] |= uint8_t(1u << (b & 7));
+void NotePassedName() {
+  const ReaderState& r = readerState;
+  // Without every name the table cannot say a name was not passed: the next
+  // request starts over, which is slower but gives the same answer.
+  if (!solidProgress.passedNames.Note(r.image->data, r.entryNameOffset, r.entry.nameLength))
+    solidProgress.passedNamesLost = true;
 }
 
 bool ResumeSolidProgress() {
@@ -61,9 +36,7 @@ bool ResumeSolidProgress() {
   ArchiveImage* image = r.image;
   if (!p.kept || image != p.image || image->data != p.data || image->size != p.size) return false;
   if (std::memcmp(r.password, p.password, sizeof p.password) != 0) return false;
-  uint32_t a, b;
-  FilterBits(r.wantedName, &a, &b);
-  if (BitSet(a) && BitSet(b) && WantedNamePassed()) return false;
+  if (p.passedNamesLost || p.passedNames.Contains(image->data, r.wantedName)) return false;
   // The last entry must still be where it was, as it was: a different
   // archive at the same address, or a changed one, starts over.
   image->offset = p.lastEntryWalkFrom;
@@ -97,6 +70,7 @@ void ForgetSolidProgress() {
 
 void ReleaseSolidProgress() {
   ForgetSolidProgress();
+  solidProgress.passedNames.Release();
   std::free(readerState.window);
   readerState.window = nullptr;
 }

@@ -9,12 +9,8 @@
 
 #include "archive/archive_image.h"
 #include "archive/block_headers.h"
+#include "archive/passed_names.h"
 #include "archive/reader_state.h"
-
-// Large enough that a false hit, which costs a walk from the first entry,
-// stays rare in archives of tens of thousands of entries.
-constexpr uint32_t PassedNameBits = 1u << 20;
-static_assert((PassedNameBits & (PassedNameBits - 1)) == 0, "a hash picks a bit by masking");
 
 struct SolidProgress {
   bool kept;  // the window and the decoder hold the state after `lastEntry`
@@ -25,16 +21,18 @@ struct SolidProgress {
   uint32_t nextOffset;         // the block after it: where the next request goes on
   EntryHeader lastEntry;
   char password[MaxPasswordLength + 1];
-  // A filter of the folded names of every entry walked since the first one:
-  // a name not in it cannot stand before the continuation point.
-  uint8_t passedNames[PassedNameBits / 8];
+  // The names of every entry walked since the first one: a request for one
+  // of them starts over, any other goes on, whatever the count.
+  PassedNames passedNames;
+  bool passedNamesLost;  // memory ran out while noting one: never go on
 };
 
 extern SolidProgress solidProgress;
 
 // Starts a fresh walk: nothing passed yet.
 void ForgetPassedNames();
-void NotePassedName(const char* name);
+// Notes the name of the entry the walk now stands on.
+void NotePassedName();
 
 // True when the request now starting (image open, wantedName and password
 // set) may continue from the kept state: the same image, the same password,
@@ -52,7 +50,3 @@ void ForgetSolidProgress();
 
 // Forgets the kept state and frees the window.
 void ReleaseSolidProgress();
-
-// Folds a name as the name comparison does and hashes the result, so that
-// names that compare equal hash alike.
-uint32_t EntryNameHash(const char* name);

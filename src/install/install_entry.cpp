@@ -27,6 +27,28 @@ namespace {
 
 constexpr int TargetPathSize = 360;
 
+// An entry's file while its bytes come from the decoder.
+struct EntryFile {
+  FileBeingWritten handle;
+  uint64_t sinceLastLook;  // bytes written since the program last looked at its messages
+  bool whole;
+};
+
+// Lets the program's messages through every few megabytes of a large entry,
+// so that its window stays alive while one file takes seconds.
+constexpr uint64_t BytesBetweenLooks = uint64_t(8) << 20;
+
+void WriteDecodedPiece(void* context, const uint8_t* bytes, uint32_t count) {
+  EntryFile& file = *static_cast<EntryFile*>(context);
+  // After a failed write the rest of the entry is decoded and dropped.
+  if (file.whole) file.whole = WritePiece(file.handle, bytes, count);
+  file.sinceLastLook += count;
+  if (file.sinceLastLook >= BytesBetweenLooks) {
+    file.sinceLastLook = 0;
+    KeepResponding();
+  }
+}
+
 }  // namespace
 
 bool IsEntryWanted(const char* name) {
@@ -157,17 +179,21 @@ static uint8_t PutEntry(bool isDirectory, const char* name, Pass pass) {
     return NoteFolder(target, pass);
   }
   if (!make) return uninstallLog.AddRecord(target, FilesSection) ? 0 : 1;
-  uint8_t* data = nullptr;
-  uint32_t size = 0;
-  if (!ArchiveGetEntry(&data, &size, name, &programArchive, nullptr)) return FailExtract();
-  if (!uninstallLog.AddRecord(target, FilesSection)) {
-    std::free(data);
-    return FailWrite(uninstallLog.Path());
-  }
+  // Recorded before the file is made: a run ended while it is written
+  // leaves nothing unlisted.
+  if (!uninstallLog.AddRecord(target, FilesSection)) return FailWrite(uninstallLog.Path());
   char link[PathBufferSize];
-  const bool written = WriteWholeFile(dest, target, data, size, link);
-  std::free(data);
-  if (!written) return FailWrite(link[0] != '\0' ? link : target);
+  EntryFile file{StartFile(dest, target, link), 0, true};
+  if (file.handle == nullptr) return FailWrite(link[0] != '\0' ? link : target);
+  // Written as it is decoded, so that no entry needs memory of its size;
+  // the file stays only when its bytes pass their CRC and all went to disk.
+  const bool decoded =
+      ArchiveStreamEntry(name, &programArchive, nullptr, WriteDecodedPiece, &file) != 0;
+  if (!decoded || !file.whole) {
+    EndFile(file.handle, FileEnd::Delete);
+    return decoded ? FailWrite(target) : FailExtract();
+  }
+  if (!EndFile(file.handle, FileEnd::Keep)) return FailWrite(target);
   NoteStep("file", target);
   return 0;
 }

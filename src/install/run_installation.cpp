@@ -181,7 +181,7 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
       ArchiveFreeList(head);
       return Failed;
     }
-    report.moveTo(position++);
+    MoveToPosition(position++);
   }
   // A stop asked for after the last entry comes too late to leave anything
   // out: the run completes, and says so. (Without entries, the check before
@@ -199,14 +199,14 @@ InstallOutcome RunSteps(EntryListNode* head, int count, const InstallReport& rep
   }
 
   WriteUninstallEntry(c.destinationDir, installedKilobytes);
-  report.moveTo(position);
+  MoveToPosition(position);
 
   RegisterChosenFilters(Pass::Make);
   if (!uninstallLog.Whole()) {
     FailWrite(uninstallLog.Path());
     return Failed;
   }
-  report.moveTo(position + 1);
+  MoveToPosition(position + 1);
 
   char config[PathBufferSize + 16] = "";
   if (c.destinationDir[0] != '\0' && AppendText(config, c.destinationDir, sizeof config) &&
@@ -230,6 +230,7 @@ InstallOutcome RunInstallation(const InstallReport& report) {
   EntryListNode* head = nullptr;
   const int count = ArchiveListEntries(&programArchive, &head);
   const InstallOutcome outcome = RunSteps(head, count, report);
+  ReleaseHeldFolders();
   // A run that stopped short of its plan leaves the log listing what it
   // never made: the exact log goes in its place. Should that version not
   // go in, the log still lists everything made, and more.

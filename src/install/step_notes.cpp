@@ -8,11 +8,13 @@
 namespace {
 
 const InstallReport* stepReport = nullptr;
+int reachedPosition = 0;
 
 }  // namespace
 
 void SetStepReport(const InstallReport* report) {
   stepReport = report;
+  reachedPosition = 0;
 }
 
 void NoteStep(const char* what, const char* path, const char* detail) {
@@ -23,4 +25,13 @@ void NoteStep(const char* what, const char* path, const char* detail) {
   else
     std::snprintf(line, sizeof line, "%s %s", what, path);
   stepReport->noteStep(line);
+}
+
+void MoveToPosition(int position) {
+  reachedPosition = position;
+  if (stepReport != nullptr) stepReport->moveTo(position);
+}
+
+void KeepResponding() {
+  if (stepReport != nullptr) stepReport->moveTo(reachedPosition);
 }

@@ -12,3 +12,9 @@ struct InstallReport;
 void SetStepReport(const InstallReport* report);
 // "what path", or "what path (detail)" when detail is given.
 void NoteStep(const char* what, const char* path, const char* detail = nullptr);
+
+// The position the run has reached, told to the report; KeepResponding tells
+// it again, which lets the program's waiting messages through during a long
+// step without moving the progress.
+void MoveToPosition(int position);
+void KeepResponding();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <unordered_set>
 
 #include "paths/canonical_path.h"
@@ -27,9 +28,10 @@ void AppendLine(std::string* text, const char* key, const std::string& value) {
 }  // namespace
 
 // The section and the path as the file system compares it.
-std::string UninstallLog::Key(const Record& r) {
+std::string UninstallLog::Key(const Record& r) const {
   char folded[UninstallLogPathSize + 16];
-  const char* value = FoldedCopy(r.value.c_str(), folded, sizeof folded) ? folded : r.value.c_str();
+  const char* own = ValueOf(r).c_str();
+  const char* value = FoldedCopy(own, folded, sizeof folded) ? folded : own;
   return std::string(1, char('0' + r.section)) +
          std::string(value, LengthWithoutTrailingBackslash(value));
 }
@@ -69,7 +71,7 @@ uint8_t UninstallLog::SectionIndex(const char* section) {
 // its "count" (written before its first record), then its records; every
 // line ends in CR LF, and nothing stands between the sections.
 // A run's own record of a path carried already is left out.
-void UninstallLog::Render(bool withPlan, std::string* text) const {
+void UninstallLog::Render(bool withPlan, const std::function<void(const std::string&)>& put) const {
   std::unordered_set<std::string> carriedKeys;
   for (const Record& r : carried) carriedKeys.insert(Key(r));
   auto listed = [&](const Record& r) { return carriedKeys.empty() || !carriedKeys.count(Key(r)); };
@@ -84,19 +86,29 @@ void UninstallLog::Render(bool withPlan, std::string* text) const {
   const size_t planFrom = withPlan ? planNext : plan.size();
   for (size_t i = planFrom; i < plan.size(); i++)
     if (listed(plan[i])) note(plan[i]);
-  text->clear();
+  // Handed on a piece at a time: the log of a large product is most of
+  // what an installation would hold at once.
+  constexpr size_t PieceSize = 64 * 1024;
+  std::string text;
+  text.reserve(PieceSize + UninstallLogPathSize + 32);
+  auto flushFull = [&] {
+    if (text.size() < PieceSize) return;
+    put(text);
+    text.clear();
+  };
   char number[16];
   for (uint8_t section : order) {
-    text->push_back('[');
-    text->append(sections[section]);
-    text->append("]\r\n");
+    text.push_back('[');
+    text.append(sections[section]);
+    text.append("]\r\n");
     std::snprintf(number, sizeof number, "%u", unsigned(counts[section]));
-    AppendLine(text, "count", number);
+    AppendLine(&text, "count", number);
     uint32_t n = 0;
     auto line = [&](const Record& r) {
       if (r.section != section) return;
       std::snprintf(number, sizeof number, "%u", unsigned(++n));
-      AppendLine(text, number, r.value);
+      AppendLine(&text, number, ValueOf(r));
+      flushFull();
     };
     for (const Record& r : carried) line(r);
     for (const Record& r : records)
@@ -104,23 +116,31 @@ void UninstallLog::Render(bool withPlan, std::string* text) const {
     for (size_t i = planFrom; i < plan.size(); i++)
       if (listed(plan[i])) line(plan[i]);
   }
+  if (!text.empty()) put(text);
+}
+
+bool UninstallLog::WriteVersion(const char* file, bool withPlan, uint64_t* size) const {
+  *size = 0;
+  FileBeingWritten written = StartFile(place, file, nullptr);
+  if (written == nullptr) return false;
+  Render(withPlan, [&](const std::string& piece) {
+    WritePiece(written, reinterpret_cast<const uint8_t*>(piece.data()), uint32_t(piece.size()));
+    *size += piece.size();
+  });
+  return EndFile(written, FileEnd::KeepOnDisk);
 }
 
 bool UninstallLog::PutVersion(bool withPlan) {
-  std::string text;
-  Render(withPlan, &text);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  const uint32_t size = uint32_t(text.size());
+  uint64_t size = 0;
   bool put;
   if (!stands) {
     // Before this run's first version there is no log to lose (the reset
     // deleted it): written where it belongs, and deleted again when a full
     // disk cuts it short, so that no half log is ever left to be read.
-    put = WriteWholeFile(place, path, bytes, size, nullptr);
+    put = WriteVersion(path, withPlan, &size);
     if (!put) DeleteFileIn(place, path, nullptr);
   } else {
-    put = WriteWholeFile(place, next, bytes, size, nullptr) &&
-          PutFileInPlace(place, next, path, nullptr);
+    put = WriteVersion(next, withPlan, &size) && PutFileInPlace(place, next, path, nullptr);
     if (!put) DeleteFileIn(place, next, nullptr);
     reserved = false;
   }
@@ -145,7 +165,7 @@ bool UninstallLog::AddRecord(const char* value, const char* section) {
       if (plan[i].section != record.section || plan[i].value != record.value) continue;
       skippedOnDisk = skippedOnDisk || i != planNext;
       planNext = i + 1;
-      records.push_back(std::move(record));
+      records.push_back({record.section, std::string(), i});
       return true;
     }
   }
@@ -159,7 +179,16 @@ bool UninstallLog::AddRecord(const char* value, const char* section) {
   return false;
 }
 
+void UninstallLog::TakeBackPlannedValues() {
+  for (Record& r : records) {
+    if (r.planned == OwnValue) continue;
+    r.value = std::move(plan[r.planned].value);
+    r.planned = OwnValue;
+  }
+}
+
 void UninstallLog::BeginPlan() {
+  TakeBackPlannedValues();
   plan.clear();
   planNext = 0;
   planOnDisk = skippedOnDisk = false;
@@ -169,6 +198,7 @@ void UninstallLog::BeginPlan() {
 bool UninstallLog::WriteAhead() {
   planning = false;
   if (path[0] == '\0' || failed || plan.empty() || !PutVersion(true)) {
+    TakeBackPlannedValues();
     plan.clear();
     return false;
   }
@@ -176,13 +206,11 @@ bool UninstallLog::WriteAhead() {
   // The same bytes beside the log hold room for its exact version: on a disk
   // that fills up later, a smaller version is written over them (freed
   // first, then taken again) where no new file would fit.
-  std::string text;
-  Render(true, &text);
-  reserved = WriteWholeFile(place, next, reinterpret_cast<const uint8_t*>(text.data()),
-                            uint32_t(text.size()), nullptr);
+  uint64_t size = 0;
+  reserved = WriteVersion(next, true, &size);
   if (reserved) {
     uninstallLogWriteCount++;
-    uninstallLogByteCount += text.size();
+    uninstallLogByteCount += size;
   } else {
     DeleteFileIn(place, next, nullptr);
   }
@@ -191,6 +219,7 @@ bool UninstallLog::WriteAhead() {
 
 bool UninstallLog::Settle() {
   const bool listsMore = planOnDisk && (planNext < plan.size() || skippedOnDisk);
+  TakeBackPlannedValues();
   plan.clear();
   planNext = 0;
   planOnDisk = skippedOnDisk = false;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,16 +55,29 @@ class UninstallLog {
   const char* Path() const { return path; }
 
  private:
+  // A record the run added as planned keeps no copy of its value: it names
+  // the planned record, until the plan goes.
+  static constexpr size_t OwnValue = size_t(-1);
   struct Record {
     uint8_t section;
     std::string value;
+    size_t planned = OwnValue;  // the plan's record that holds the value
   };
   uint8_t SectionIndex(const char* section);
-  static std::string Key(const Record& r);
+  const std::string& ValueOf(const Record& r) const {
+    return r.planned == OwnValue ? r.value : plan[r.planned].value;
+  }
+  // Gives the records that name planned ones their values back, before the
+  // plan goes.
+  void TakeBackPlannedValues();
+  std::string Key(const Record& r) const;
   // The log's text: the records carried, those added, then (withPlan)
   // those planned and not added yet, each section numbered from 1 in order
   // of first use.
-  void Render(bool withPlan, std::string* text) const;
+  void Render(bool withPlan, const std::function<void(const std::string&)>& put) const;
+  // Writes the text into file below the log's folder, flushed; size
+  // receives its bytes.
+  bool WriteVersion(const char* file, bool withPlan, uint64_t* size) const;
   bool PutVersion(bool withPlan);
 
   char place[UninstallLogPathSize] = {};  // the destination that holds it

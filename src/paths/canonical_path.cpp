@@ -79,22 +79,31 @@ bool FoldedCopy(const char* path, char* out, size_t capacity) {
   return true;
 }
 
-bool FindLinkBelow(const char* place, const char* path, char* link, size_t capacity) {
+bool FindLinkBelow(const char* place, const char* path, char* link, size_t capacity,
+                   PathKind* kind) {
+  PathKind ignored;
+  PathKind& last = kind != nullptr ? *kind : ignored;
+  last = PathKind::Missing;
   const size_t start = LengthWithoutTrailingBackslash(place);
   char part[PathCapacity];
-  if (!CopyText(part, path, sizeof part) || std::strlen(part) <= start + 1) return false;
+  if (!CopyText(part, path, sizeof part)) return false;
+  if (std::strlen(part) <= start + 1) {
+    // The place itself: nothing below it to walk.
+    if (kind != nullptr) last = QueryPath(path);
+    return false;
+  }
   // Each component from the first below the place, the path itself last.
   for (const char* p = part + start + 1;; p = NextCharacter(p)) {
     if (*p != '\\' && *p != '\0') continue;
     const char saved = *p;
     const size_t at = size_t(p - part);
     part[at] = '\0';
-    const PathKind kind = part[0] != '\0' ? QueryPath(part) : PathKind::Missing;
-    if (kind == PathKind::Link) {
+    last = part[0] != '\0' ? QueryPath(part) : PathKind::Missing;
+    if (last == PathKind::Link) {
       CopyText(link, part, capacity);
       return true;
     }
     part[at] = saved;
-    if (kind == PathKind::Missing || saved == '\0' || p[1] == '\0') return false;
+    if (last == PathKind::Missing || saved == '\0' || p[1] == '\0') return false;
   }
 }

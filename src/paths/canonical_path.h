@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "paths/path_form.h"
+#include "platform/path_platform.h"
 
 // The destination as typed, made canonical: a full path on a drive, with
 // backslashes only, "." and ".." resolved, the existing part spelled as it
@@ -24,4 +25,8 @@ bool FoldedCopy(const char* path, char* out, size_t capacity);
 // path as spelled, ending in a backslash) and stops at the first component
 // that is a link, copied into link. False when there is none: every
 // component is a plain file or folder, or missing from there on.
-bool FindLinkBelow(const char* place, const char* path, char* link, size_t capacity);
+// kind (may be null) receives what path itself is, as far as the walk
+// saw: Link when a link stands on the way, Missing when a folder above it
+// is missing.
+bool FindLinkBelow(const char* place, const char* path, char* link, size_t capacity,
+                   PathKind* kind = nullptr);

@@ -25,17 +25,40 @@ int GetProtectedFolders(char (*folders)[260], int capacity);
 // moment of it, stops the act, which then returns false with the link's
 // path in link (PathCapacity bytes, or null); link is empty otherwise.
 
+// The acts on files keep the folder of the last one held for the next one in
+// it (its folders can't be moved meanwhile); this lets it go.
+void ReleaseHeldFolders();
+
 // Makes the folder path and the missing ones above it below place; true
 // when it stands (made now or before).
 bool CreateFolderIn(const char* place, const char* path, char* link);
 // Deletes a file; false when it could not be deleted.
 bool DeleteFileIn(const char* place, const char* path, char* link);
-// Writes the whole buffer into the file, created anew or truncated, not
-// shared, writing on after a short write until every byte is there. False
-// when it can't be opened, a write fails, or a write makes no progress (a
-// full disk); a created file stays even then, as far as it got.
-bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
-                    char* link);
+// A file written a piece at a time: opened by StartFile, created anew or
+// truncated, not shared, and held so until EndFile. Null when it can't be
+// opened (link as for the acts).
+struct FileBeingWrittenObject;
+using FileBeingWritten = FileBeingWrittenObject*;
+FileBeingWritten StartFile(const char* place, const char* path, char* link);
+// Writes the whole piece, writing on after a short write until every byte
+// is there; false when a write fails or makes no progress (a full disk),
+// and every piece after that is refused.
+bool WritePiece(FileBeingWritten file, const uint8_t* data, uint32_t size);
+// Ends the file: kept (true when every piece went in), kept once the
+// system has it on the disk (for a file that then takes another's place),
+// or deleted through its own handle, so that nothing half-written stays
+// under its name (false).
+enum class FileEnd { Keep, KeepOnDisk, Delete };
+bool EndFile(FileBeingWritten file, FileEnd end);
+// StartFile, one piece and EndFile (KeepOnDisk), keeping the file as far as
+// it got.
+inline bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
+                           char* link) {
+  FileBeingWritten file = StartFile(place, path, link);
+  if (file == nullptr) return false;
+  WritePiece(file, data, size);
+  return EndFile(file, FileEnd::KeepOnDisk);
+}
 // Puts the file from in the place of to (a name in the same folder) in one
 // step, replacing it; false when nothing moved. Either file stands whole at
 // every moment.

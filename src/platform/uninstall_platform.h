@@ -22,6 +22,13 @@ bool RemoveFile(const char* place, const char* path, char* link);
 // place itself, reached from the folder above it.
 bool RemoveEmptyFolder(const char* place, const char* path, char* link);
 
+// The names in a folder: each one's own and its 8.3 alias (empty when it
+// has none). False when the folder can't be read.
+struct FolderName {
+  std::string name, shortName;
+};
+bool ListFolder(const char* folder, std::vector<FolderName>* names);
+
 // The program a shortcut below place starts (its target's path as saved),
 // read through a handle checked as the acts are; false when the file is no
 // shortcut that can be read.

@@ -18,6 +18,7 @@
 #include "shared/product_files.h"
 #include "shared/text_buffers.h"
 #include "uninstall/log_rewrite.h"
+#include "uninstall/long_names.h"
 
 namespace {
 
@@ -47,17 +48,8 @@ struct AcceptedRecords {
 };
 
 // A record spelled with 8.3 names is taken in its long form.
-std::string LongForm(const std::string& path, bool folder) {
-  char longForm[PathCapacity];
-  if (QueryPath(path.c_str()) == PathKind::Missing ||
-      !GetLongPath(path.c_str(), longForm, sizeof longForm) ||
-      CheckPathForm(longForm, folder) != PathVerdict::Accepted)
-    return path;
-  return longForm;
-}
-
 AcceptedRecords AcceptRecords(const LogRecords& records, const ProductPlaces& places,
-                              UninstallOutcome* outcome) {
+                              LongNames* longNames, UninstallOutcome* outcome) {
   AcceptedRecords accepted;
   const struct {
     const char* section;
@@ -71,7 +63,7 @@ AcceptedRecords AcceptRecords(const LogRecords& records, const ProductPlaces& pl
     PathSet seen;
     bool destinationSeen = false;
     for (const std::string& record : section.records) {
-      const std::string path = LongForm(record, section.kind == RecordKind::Folder);
+      const std::string path = longNames->Of(record, section.kind == RecordKind::Folder);
       CheckedRecord checked;
       PathVerdict verdict = CheckRecordPath(path.c_str(), section.kind, places, &checked);
       // Setup records the folders it made above the destination before the
@@ -128,8 +120,9 @@ void NoteLink(const char* link, UninstallOutcome* outcome) {
 // read is seen too: true when a component below the target's place, or the
 // target itself, is a link. The link is named in the outcome (once). The
 // act itself stops at a link swapped in after this look (ActOn).
-bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
+bool ThroughLink(const Target& target, UninstallOutcome* outcome, PathKind* kind = nullptr) {
   char link[PathCapacity];
+  if (kind != nullptr) *kind = PathKind::Link;
   if (target.placeLength >= PathCapacity) return true;
   // A path where a link was met once is a link for the rest of the run,
   // whatever it looks like now: something exchanges it.
@@ -139,7 +132,8 @@ bool ThroughLink(const Target& target, UninstallOutcome* outcome) {
       return true;
   // The place itself may be a link the user chose (a destination elsewhere);
   // a folder that is a link is never removed either (see RemoveFolders).
-  if (!FindLinkBelow(PlaceOf(target).c_str(), target.path.c_str(), link, sizeof link)) return false;
+  if (!FindLinkBelow(PlaceOf(target).c_str(), target.path.c_str(), link, sizeof link, kind))
+    return false;
   NoteLink(link, outcome);
   return true;
 }
@@ -162,16 +156,17 @@ Act ActOn(const Target& target, bool folder, UninstallOutcome* outcome) {
 // Whether the filter's classes are registered to another file of its name
 // (another installation's, which registered the same classes later): its
 // own unregistration would then take them from that one.
-bool RegisteredElsewhere(const Target& filter) {
+bool RegisteredElsewhere(const Target& filter, LongNames* longNames) {
   const char* slash = LastBackslash(filter.path.c_str());
   const std::vector<std::string> servers =
       RegisteredServersNamed(slash != nullptr ? slash + 1 : filter.path.c_str());
   for (const std::string& server : servers)
-    if (SamePath(LongForm(server, false).c_str(), filter.path.c_str())) return false;
+    if (SamePath(longNames->Of(server, false).c_str(), filter.path.c_str())) return false;
   return !servers.empty();
 }
 
-void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallOutcome* outcome) {
+void UnregisterFilters(const TargetList& filters, LongNames* longNames, Progress& progress,
+                       UninstallOutcome* outcome) {
   char system[PathCapacity];
   GetSystemFolder(system, sizeof system);
   for (const Target& filter : filters) {
@@ -179,7 +174,7 @@ void UnregisterFilters(const TargetList& filters, Progress& progress, UninstallO
     // Through a link, the file registered would be someone else's.
     if (ThroughLink(filter, outcome)) continue;
     if (QueryPath(filter.path.c_str()) != PathKind::File) continue;  // nothing left to unregister
-    if (RegisteredElsewhere(filter)) {
+    if (RegisteredElsewhere(filter, longNames)) {
       outcome->othersKept.push_back(filter.path);  // the file itself is this one's, and goes
       continue;
     }
@@ -252,8 +247,10 @@ void DeleteFiles(const TargetList& files, const char* programPath, const PathSet
       if (QueryPath(file.path.c_str()) == PathKind::File) outcome->othersKept.push_back(file.path);
       continue;
     }
-    if (ThroughLink(file, outcome)) continue;
-    if (QueryPath(file.path.c_str()) != PathKind::File) continue;  // gone already, or not a file
+    // The walk's look at the file itself tells whether it is still there.
+    PathKind kind;
+    if (ThroughLink(file, outcome, &kind)) continue;
+    if (kind != PathKind::File) continue;  // gone already, or not a file
     const Act act = ActOn(file, false, outcome);
     if (act == Act::Done)
       outcome->filesRemoved++;
@@ -298,6 +295,7 @@ PathSet HoldersOf(const std::vector<std::string>& paths) {
 
 void RemoveFolders(const TargetList& dirs, const std::vector<std::string>& productLeft,
                    Progress& progress, UninstallOutcome* outcome) {
+  ReleaseHeldFolders();  // none of them may be held by the acts on files
   TargetList deepestFirst = dirs;
   std::stable_sort(deepestFirst.begin(), deepestFirst.end(),
                    [](const Target& a, const Target& b) { return Depth(a.path) > Depth(b.path); });
@@ -377,7 +375,8 @@ void RemoveUninstallEntry(const ProductPlaces& places, UninstallOutcome* outcome
 
 void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const char* programPath,
                    bool showProgress, UninstallOutcome* outcome) {
-  const AcceptedRecords accepted = AcceptRecords(records, places, outcome);
+  LongNames longNames;
+  const AcceptedRecords accepted = AcceptRecords(records, places, &longNames, outcome);
   // A log of which no record is this folder's is not this installation's
   // under any spelling: nothing is removed, the uninstaller least of all.
   if (accepted.Empty() && !outcome->refused.empty()) {
@@ -393,7 +392,7 @@ void RemoveProduct(const LogRecords& records, const ProductPlaces& places, const
       int(accepted.filters.size() + accepted.files.size() + accepted.dirs.size()) + 3);
 
   const PathSet othersShortcuts = OthersShortcuts(accepted.files, places);
-  UnregisterFilters(accepted.filters, progress, outcome);
+  UnregisterFilters(accepted.filters, &longNames, progress, outcome);
   DeleteFiles(accepted.files, programPath, othersShortcuts, progress, outcome);
   progress.Step();
 

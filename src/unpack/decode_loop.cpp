@@ -202,12 +202,12 @@ uint32_t DecodeAudioRun(Rar20Decoder* d, const Target<Direct>& w, BitRegister* b
 template <bool Direct>
 __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
                                            BitRegister* bits, uint32_t* writePos,
-                                           int32_t* leftCount, uint32_t run) {
+                                           int64_t* leftCount, uint32_t run) {
   const uint8_t* const buffer = d->input.buffer;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
-  int32_t left = *leftCount;
+  int64_t left = *leftCount;
   bool header = false;
   // Passes run only while left > 0. A literal takes one from it, so a bound
   // on the passes, renewed after every match, spares the literals that test.
@@ -251,7 +251,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     }
     TopUpBits(&in, buffer);
     PushDistance(d, length, distance);
-    left -= int32_t(length);
+    left -= int64_t(length);
     at = w.Copy(at, length, distance);
     if (left <= 0) break;
     if (run > uint32_t(left)) run = uint32_t(left);
@@ -274,7 +274,8 @@ void DecodeLoopOf(Rar20Decoder* d) {
   const Target<Direct> w{Direct ? d->entry.output : d->window, d->window, d->entry.start};
   BitRegister in{};
   uint32_t at = 0, flushPos = 0, channel = 0;
-  int32_t left = 0, cross = 0;
+  int64_t left = 0;
+  int32_t cross = 0;
   bool audio = false;
   // While the position stays at or below this bit, a pass needs neither a
   // slide nor the data-end test.
@@ -338,7 +339,7 @@ void DecodeLoopOf(Rar20Decoder* d) {
       for (;;) {
         ChannelPredictor* due;
         const uint32_t done = DecodeAudioRun(d, w, &in, &at, &channel, &cross, run, &due);
-        left -= int32_t(done);
+        left -= int64_t(done);
         run -= done;
         if (due == nullptr) {
           header = run > 0;

@@ -16,7 +16,8 @@
 struct EntryProgress {
   // Bytes the entry still has to produce; the loop runs while it is above 0.
   // A match may take it below 0; a delivery that would not fit sets it to 0.
-  int32_t left;
+  // Wider than an entry's size, so that entries up to 4 GiB decode.
+  int64_t left;
   uint8_t* output;  // the wanted entry's buffer; null: bytes go to the window only
   PieceSink sink;   // or, without a buffer, where they are handed on
   uint32_t capacity;

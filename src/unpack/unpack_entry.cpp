@@ -67,7 +67,7 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   ResetDecoder(d, job.solid);
   EntryProgress& e = d->entry;
   e = EntryProgress{};
-  e.left = int32_t(job.size);
+  e.left = int64_t(job.size);
   e.output = job.output;
   e.sink = job.output == nullptr ? job.sink : PieceSink{};
   e.capacity = job.capacity;
@@ -79,15 +79,10 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   e.start = d->writePos & WindowMask;
   FillInput(&d->input);
   if (!job.solid) ReadBlockTables(d);
-  // The count is signed: an entry of 2 GiB or more cannot be produced.
-  if (e.left < 0) d->dataError = true;
   DecodeLoop(d);
   uint32_t missing = 0;
   if (d->dataError) {
-    if (job.size >= 0x80000000u)
-      missing = job.size;
-    else if (d->entry.left > 0)
-      missing = uint32_t(d->entry.left);
+    if (d->entry.left > 0) missing = uint32_t(d->entry.left);
     d->entry.left = 0;
   }
   ReadTrailingTables(d);

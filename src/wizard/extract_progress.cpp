@@ -14,12 +14,15 @@ namespace {
 // writing a small file). So it is told a position only when that moves it
 // by a thousandth of its range or more, and always its last one; a bar of
 // up to a thousand positions is told every one. Messages are pumped after
-// every entry all the same, so that Cancel is seen as soon as ever.
+// every entry all the same, and every few megabytes of a large one, so that
+// Cancel is seen as soon as ever.
 constexpr int ProgressSteps = 1000;
 int progressRange = 0;
 int shownPosition = 0;
 
 bool ProgressWouldShow(int position) {
+  // Told again where it stands (a long entry lets messages through): no move.
+  if (position == shownPosition) return false;
   if (progressRange <= ProgressSteps || position >= progressRange) return true;
   const auto step = [](int p) { return int64_t(p) * ProgressSteps / progressRange; };
   return step(position) != step(shownPosition);

@@ -72,7 +72,8 @@ TEST(CorruptData, DistancesBeforeTheFirstByteReadZerosFromTheClearedWindow) {
   EXPECT_EQ(out, (std::vector<uint8_t>{'z', 0, 0, 0, 0, 0}));
 }
 
-TEST(CorruptData, EntriesOf2GiBOrMoreAreRefusedNotOverflowed) {
+TEST(CorruptData, EntriesOf2GiBOrMoreWithShortDataFailWithoutOverflow) {
+  // Sizes up to 4 GiB are decoded; three bytes of data for them run out.
   LzStream s;
   s.Literals("abc");
   DecodeRun run;

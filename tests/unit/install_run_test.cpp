@@ -328,6 +328,15 @@ TEST_F(InstallRun, DamagedEntryStopsWithTheExtractMessage) {
   at[1500] ^= 0x20;
   hostWizard.archive = bytes;
   hostWizard.hasArchive = true;
+  // An earlier installation's loader stands in the entry's place.
+  mkdir((SandboxPath() + "/c/Orbivue").c_str(), 0777);
+  mkdir((SandboxPath() + "/c/Orbivue/Modules").c_str(), 0777);
+  mkdir((SandboxPath() + "/c/Orbivue/Modules/boot").c_str(), 0777);
+  mkdir((SandboxPath() + "/c/Orbivue/Modules/boot/24").c_str(), 0777);
+  FILE* earlier = fopen((SandboxPath() + "/c/Orbivue/Modules/boot/24/loader.bin").c_str(), "wb");
+  ASSERT_NE(earlier, nullptr);
+  fputs("earlier loader", earlier);
+  fclose(earlier);
   ChooseRussian();
   InstallTo("c:\\Orbivue\\");
   RunToTheEnd();
@@ -339,7 +348,7 @@ TEST_F(InstallRun, DamagedEntryStopsWithTheExtractMessage) {
   EXPECT_TRUE(hostSystem.shortcuts.empty());
   bool exists = true;
   ReadHostFile("c:\\Orbivue\\Modules\\boot\\24\\loader.bin", &exists);
-  EXPECT_FALSE(exists);  // nothing for the failed entry
+  EXPECT_FALSE(exists);  // nothing of the wrong bytes under the entry's name
   EXPECT_EQ(ReadHostFile("c:\\Orbivue\\Orbivue.exe"), "viewer program");
 }
 

@@ -5,10 +5,12 @@
 // for.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 
+#include "archive/block_headers.h"
 #include "archive/byte_order.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
@@ -369,14 +371,53 @@ TEST_F(KeptState, LaterEntryContinuesAndEarlierOrEqualOneStartsOver) {
   EXPECT_EQ(Cost(3), Continued(2, 3));
 }
 
-TEST_F(KeptState, NameFilterHitIsCheckedByAWalkOfTheHeaders) {
-  // Every name seems passed: the headers decide, and a later entry still
-  // continues while an earlier one starts over.
-  Cost(4);
-  std::memset(solidProgress.passedNames, 0xFF, sizeof solidProgress.passedNames);
-  EXPECT_EQ(Cost(6), Continued(4, 6));
-  std::memset(solidProgress.passedNames, 0xFF, sizeof solidProgress.passedNames);
-  EXPECT_EQ(Cost(5), fromStart_[5]);
+TEST(SolidContinuation, ALongArchiveAskedInOrderWalksEachHeaderOnceAndAPassedNameStartsOver) {
+  // Enough names that any filter of fixed size would start to hit.
+  constexpr int Count = 40000;
+  Blocks blocks;
+  blocks.reserve(Count);
+  for (int i = 0; i < Count; i++) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Set%02d\\note_%05d.txt", i % 50, i);
+    blocks.push_back(StoredBlock(name, std::to_string(i)));
+  }
+  const std::vector<uint8_t> archive = SolidArchiveOf(blocks);
+  ArchiveImage image{archive.data(), uint32_t(archive.size()), 0};
+  ArchiveReleaseSolidState();
+  auto get = [&](const char* name) {
+    uint8_t* data = nullptr;
+    uint32_t size = 0;
+    const int ok = ArchiveGetEntry(&data, &size, name, &image, nullptr);
+    std::string contents(reinterpret_cast<char*>(data), size);
+    std::free(data);
+    return ok ? contents : std::string("failed");
+  };
+  const uint64_t before = entryHeadersWalked;
+  for (int i = 0; i < Count; i++) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Set%02d\\note_%05d.txt", i % 50, i);
+    ASSERT_EQ(get(name), std::to_string(i));
+  }
+  // Each request reads its own header and looks once more at where the
+  // previous one ended.
+  EXPECT_LE(entryHeadersWalked - before, uint64_t(2 * Count));
+
+  // A name never passed goes on from the end without walking back (a hyphen
+  // is no underscore) and fails; a passed name in another spelling then
+  // starts from the first entry, and a later one goes on from it.
+  uint64_t walked = entryHeadersWalked;
+  EXPECT_EQ(get("SET07/NOTE-00007.TXT"), "failed");
+  EXPECT_LE(entryHeadersWalked - walked, 1u);
+  walked = entryHeadersWalked;
+  EXPECT_EQ(get("SET07/NOTE_00007.TXT"), "7");
+  EXPECT_EQ(entryHeadersWalked - walked, 8u);
+  walked = entryHeadersWalked;
+  EXPECT_EQ(get("set09\\note_00009.txt"), "9");
+  EXPECT_LE(entryHeadersWalked - walked, 3u);
+  walked = entryHeadersWalked;
+  EXPECT_EQ(get("set03/Note_00003.TXT"), "3");
+  EXPECT_EQ(entryHeadersWalked - walked, 4u);
+  ArchiveReleaseSolidState();
 }
 
 TEST_F(KeptState, FreeingAListReleasesTheWindow) {

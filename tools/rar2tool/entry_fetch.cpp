@@ -5,7 +5,6 @@
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
 #include "archive/reader_memory.h"
-#include "archive/solid_progress.h"
 #include "entry_names.h"
 
 namespace {
@@ -18,29 +17,21 @@ std::string RequestName(const WalkedEntry& e) {
   return e.name.substr(0, MaxNameLength);
 }
 
-// Indexes the names once: a hash of the names seen, by the installer's own
-// fold, instead of comparing each name with every earlier one.
+// Indexes the names once, folded as the installer folds them, instead of
+// comparing each name with every earlier one.
 void IndexEntries(EntryFetcher* f) {
   const std::vector<WalkedEntry>& entries = f->walk->entries;
   if (f->sameNameBefore.size() == entries.size()) return;
   f->sameNameBefore.assign(entries.size(), SIZE_MAX);
   f->firstUnsupported = SIZE_MAX;
-  std::unordered_multimap<uint32_t, size_t> seen;
+  std::unordered_map<std::string, size_t> seen;
   seen.reserve(entries.size());
   for (size_t i = 0; i < entries.size(); i++) {
     if (f->firstUnsupported == SIZE_MAX && !UnpackVersionReadable(entries[i].unpackVersion))
       f->firstUnsupported = i;
-    const std::string name = RequestName(entries[i]);
-    const uint32_t hash = EntryNameHash(name.c_str());
-    bool duplicate = false;
-    const auto range = seen.equal_range(hash);
-    for (auto it = range.first; it != range.second && !duplicate; ++it)
-      if (EntryNamesEqual(RequestName(entries[it->second]).c_str(), name.c_str())) {
-        f->sameNameBefore[i] = it->second;
-        duplicate = true;
-      }
     // Only the first of equal names is kept: the one a request returns.
-    if (!duplicate) seen.emplace(hash, i);
+    const auto first = seen.emplace(FoldedEntryName(RequestName(entries[i]).c_str()), i);
+    if (!first.second) f->sameNameBefore[i] = first.first->second;
   }
 }
 

@@ -31,6 +31,9 @@ int GetProtectedFolders(char (*folders)[260], int capacity) {
   return count;
 }
 
+// The stand-in's acts hold nothing between them.
+void ReleaseHeldFolders() {}
+
 bool CreateFolderIn(const char* place, const char* path, char* link) {
   if (StopsAtLink(place, path, link)) return false;
   if (NextChange() != Change::Made) return false;
@@ -50,21 +53,46 @@ bool DeleteFileIn(const char* place, const char* path, char* link) {
   return true;
 }
 
-bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
-                    char* link) {
-  if (StopsAtLink(place, path, link)) return false;
+struct FileBeingWrittenObject {
+  std::string real;
+  FILE* file;
+  long long written;
+  bool whole;
+};
+
+FileBeingWritten StartFile(const char* place, const char* path, char* link) {
+  if (StopsAtLink(place, path, link)) return nullptr;
   const Change change = NextChange();
-  if (change == Change::AfterTheEnd) return false;
-  if (change == Change::Interrupted) size = 0;  // created, and nothing written yet
+  if (change == Change::AfterTheEnd) return nullptr;
   const std::string real = HostPath(path);
-  if (IsFolder(real)) return false;
+  if (IsFolder(real)) return nullptr;
   // A read-only file in the way can't be replaced, as on Windows (root
   // ignores permission bits, so look at them ourselves).
   struct stat st;
-  if (stat(real.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) return false;
-  const bool whole =
-      WriteAsFarAsItFits(real, std::string(reinterpret_cast<const char*>(data), size));
-  return whole && change == Change::Made;
+  if (stat(real.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) return nullptr;
+  const long long replaced = FileSize(real);
+  FILE* file = std::fopen(real.c_str(), "wb");
+  if (file == nullptr) return nullptr;
+  Freed(replaced);
+  // Killed while it is made: created, and nothing written yet.
+  return new FileBeingWrittenObject{real, file, 0, change == Change::Made};
+}
+
+bool WritePiece(FileBeingWritten f, const uint8_t* data, uint32_t size) {
+  if (!f->whole) return false;
+  const size_t n = TakeRoom(size);
+  f->whole = n == size && (n == 0 || std::fwrite(data, 1, n, f->file) == n);
+  f->written += static_cast<long long>(n);
+  return f->whole;
+}
+
+bool EndFile(FileBeingWritten f, FileEnd end) {
+  const bool keep = end != FileEnd::Delete;
+  bool ok = std::fclose(f->file) == 0 && f->whole && keep;
+  // The deletion is a change of its own, which a kill may come before.
+  if (!keep && NextChange() == Change::Made && unlink(f->real.c_str()) == 0) Freed(f->written);
+  delete f;
+  return ok;
 }
 
 bool PutFileInPlace(const char* place, const char* from, const char* to, char* link) {

@@ -48,6 +48,10 @@ size_t RoomFor(long long oldSize, size_t size) {
 
 }  // namespace
 
+size_t TakeRoom(size_t size) {
+  return RoomFor(0, size);
+}
+
 void Freed(long long size) {
   if (hostSystem.diskFreeBytes >= 0) hostSystem.diskFreeBytes += size;
 }

@@ -27,6 +27,8 @@ void Freed(long long size);
 // Writes the file anew with as much of data as the disk takes; true when
 // all of it went.
 bool WriteAsFarAsItFits(const std::string& real, const std::string& data);
+// How many of size more bytes the disk takes; taken from its free bytes.
+size_t TakeRoom(size_t size);
 
 // The act's own look below a place, as the Windows acts look through their
 // handles: after hostSystem.beforeAct, true when a component of path below

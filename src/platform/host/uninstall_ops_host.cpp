@@ -1,6 +1,7 @@
 // The uninstaller's operations on the host: real files and folders in the
 // stand-in's sandbox, its in-memory registry, and recorded processes and
 // windows. Every change goes into the journal.
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,19 @@ bool ReadShortcutTarget(const char* place, const char* path, char* target, int c
   const std::string prefix = "shortcut to ";
   return exists && content.compare(0, prefix.size(), prefix) == 0 &&
          CopyOut(content.substr(prefix.size()), target, capacity);
+}
+
+bool ListFolder(const char* folder, std::vector<FolderName>* names) {
+  DIR* listing = opendir(HostPath(folder).c_str());
+  if (listing == nullptr) return false;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string alias = ShortComponent(name);
+    names->push_back({name, alias == name ? std::string() : alias});
+  }
+  closedir(listing);
+  return true;
 }
 
 std::vector<std::string> RegisteredServersNamed(const char* fileName) {

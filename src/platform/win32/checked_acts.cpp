@@ -3,8 +3,11 @@
 // where the check was made, whatever is swapped in meanwhile.
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/install_platform.h"
 #include "platform/win32/checked_folder.h"
+#include "shared/text_buffers.h"
 
 namespace {
 
@@ -13,22 +16,53 @@ constexpr LONG StatusCollision = LONG(0xC0000035);  // STATUS_OBJECT_NAME_COLLIS
 constexpr ULONG FileKind = 0x40;                    // FILE_NON_DIRECTORY_FILE
 constexpr ULONG FolderKind = 0x01;                  // FILE_DIRECTORY_FILE
 
+// The folder of the last act on a file, kept for the next act in the same
+// folder: an installation or a removal acts on file after file in one
+// folder, and the walk down from the place is most of an act's cost. Its
+// folders stay held without leave to move or rename them, so that what was
+// checked is what the next act reaches.
+std::shared_ptr<CheckedFolder> heldFolder;
+char heldPlace[PathCapacity] = "";
+
+// The checked folder holding path's last name, the held one when it is
+// that folder; null when it could not be reached (link as for the acts).
+std::shared_ptr<CheckedFolder> FolderFor(const char* place, const char* path, bool makeMissing,
+                                         char* link) {
+  if (heldFolder != nullptr && lstrcmpA(heldPlace, place) == 0 && heldFolder->Retarget(path)) {
+    if (link != nullptr) link[0] = '\0';
+    return heldFolder;
+  }
+  // Let go before walking: the walk may have to make what it held.
+  heldFolder.reset();
+  auto folder = std::make_shared<CheckedFolder>();
+  if (!folder->Open(place, path, makeMissing, link)) return nullptr;
+  if (CopyText(heldPlace, place, sizeof heldPlace)) heldFolder = folder;
+  return folder;
+}
+
 }  // namespace
 
+void ReleaseHeldFolders() {
+  heldFolder.reset();
+}
+
 bool DeleteChecked(const char* place, const char* path, bool isFolder, char* link) {
-  CheckedFolder folder;
-  if (!folder.Open(place, path, false, link)) return false;
+  // A folder that goes must not be held, by this process either.
+  if (isFolder) ReleaseHeldFolders();
+  const std::shared_ptr<CheckedFolder> held = FolderFor(place, path, false, link);
+  if (held == nullptr) return false;
+  const CheckedFolder& folder = *held;
   LONG status;
   HANDLE handle =
       folder.OpenChecked(folder.Name(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                          isFolder ? FolderKind : FileKind, link, &status);
   if (handle == nullptr) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(handle, &info) != 0;
-  if (ok && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+  FILE_BASIC_INFO info;
+  bool ok = GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) != 0;
+  if (ok && (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     FILE_BASIC_INFO basic = {};  // times of zero stay as they are
-    basic.FileAttributes = info.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+    basic.FileAttributes = info.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     ok = SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != 0;
   }
@@ -43,8 +77,9 @@ bool DeleteChecked(const char* place, const char* path, bool isFolder, char* lin
 }
 
 bool CreateFolderIn(const char* place, const char* path, char* link) {
-  CheckedFolder folder;
-  if (!folder.Open(place, path, true, link)) return false;
+  const std::shared_ptr<CheckedFolder> held = FolderFor(place, path, true, link);
+  if (held == nullptr) return false;
+  const CheckedFolder& folder = *held;
   LONG status;
   HANDLE handle = folder.OpenChecked(folder.Name(), FILE_LIST_DIRECTORY,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -62,33 +97,65 @@ bool DeleteFileIn(const char* place, const char* path, char* link) {
   return DeleteChecked(place, path, false, link);
 }
 
-bool WriteWholeFile(const char* place, const char* path, const uint8_t* data, uint32_t size,
-                    char* link) {
-  CheckedFolder folder;
-  if (!folder.Open(place, path, false, link)) return false;
-  // An existing file is truncated only once the listing shows it is the one
-  // opened; a missing one is made anew, which a link left there, even to
-  // nowhere, never lets happen.
-  LONG status;
-  HANDLE file = folder.OpenChecked(folder.Name(), GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN,
-                                   FileKind, link, &status);
-  if (file == nullptr && status == StatusNotFound)
-    file = folder.OpenChecked(folder.Name(), GENERIC_READ | GENERIC_WRITE, 0, FILE_CREATE, FileKind,
-                              link, &status);
-  if (file == nullptr && status == StatusCollision)
-    file = folder.OpenChecked(folder.Name(), GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN, FileKind,
-                              link, &status);
-  if (file == nullptr) return false;
-  bool ok = SetEndOfFile(file) != 0;
-  // A full disk may take fewer bytes than asked and still report success.
-  while (ok && size > 0) {
-    DWORD written = 0;
-    ok = WriteFile(file, data, size, &written, nullptr) != 0 && written > 0 && written <= size;
-    data += written;
-    size -= ok ? written : 0;
+struct FileBeingWrittenObject {
+  std::shared_ptr<CheckedFolder> folder;  // held while the file is written
+  HANDLE file = nullptr;
+  bool whole = true;
+};
+
+FileBeingWritten StartFile(const char* place, const char* path, char* link) {
+  FileBeingWritten f = new FileBeingWrittenObject;
+  f->folder = FolderFor(place, path, false, link);
+  if (f->folder == nullptr) {
+    delete f;
+    return nullptr;
   }
-  ok = FlushFileBuffers(file) != 0 && ok;
-  ok = CloseHandle(file) != 0 && ok;
+  const CheckedFolder& folder = *f->folder;
+  // Made anew where nothing stands, which a link left there, even to
+  // nowhere, never lets happen (a call that opens or makes would make the
+  // file a dangling link names); an existing file is opened, and truncated
+  // only once the listing shows it is the one opened. Made first: a first
+  // installation finds every name free. Delete access lets a file that
+  // failed go through the same handle.
+  constexpr DWORD Access = GENERIC_READ | GENERIC_WRITE | DELETE;
+  LONG status;
+  HANDLE file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
+  if (file == nullptr && status == StatusCollision)
+    file = folder.OpenChecked(folder.Name(), Access, 0, FILE_OPEN, FileKind, link, &status);
+  if (file == nullptr && status == StatusNotFound)  // gone again in between
+    file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
+  if (file == nullptr || SetEndOfFile(file) == 0) {
+    if (file != nullptr) CloseHandle(file);
+    delete f;
+    return nullptr;
+  }
+  f->file = file;
+  return f;
+}
+
+bool WritePiece(FileBeingWritten f, const uint8_t* data, uint32_t size) {
+  // A full disk may take fewer bytes than asked and still report success.
+  while (f->whole && size > 0) {
+    DWORD written = 0;
+    f->whole =
+        WriteFile(f->file, data, size, &written, nullptr) != 0 && written > 0 && written <= size;
+    data += written;
+    size -= f->whole ? written : 0;
+  }
+  return f->whole;
+}
+
+bool EndFile(FileBeingWritten f, FileEnd end) {
+  bool ok = f->whole;
+  if (end == FileEnd::KeepOnDisk) {
+    ok = FlushFileBuffers(f->file) != 0 && ok;
+  } else if (end == FileEnd::Delete) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(f->file, FileDispositionInfo, &disposition, sizeof disposition);
+    ok = false;
+  }
+  ok = CloseHandle(f->file) != 0 && ok;
+  delete f;
   return ok;
 }
 

@@ -50,6 +50,25 @@ bool ToWide(const char* text, int length, WCHAR* out, int capacity) {
   return true;
 }
 
+// What the listing is held against, asked of the handle alone: the system's
+// GetFileInformationByHandle also asks for the volume's serial number, which
+// costs more than all the rest of an act.
+struct HandleFacts {
+  ULONG attributes;
+  LONGLONG index, creation;
+};
+
+bool FactsOf(HANDLE handle, HandleFacts* facts) {
+  FILE_BASIC_INFORMATION basic;
+  FILE_INTERNAL_INFORMATION internal;
+  IO_STATUS_BLOCK io;
+  if (NtQueryInformationFile(handle, &io, &basic, sizeof basic, FileBasicInformation) != 0 ||
+      NtQueryInformationFile(handle, &io, &internal, sizeof internal, FileInternalInformation) != 0)
+    return false;
+  *facts = {basic.FileAttributes, internal.IndexNumber.QuadPart, basic.CreationTime.QuadPart};
+  return true;
+}
+
 bool SameName(const WCHAR* a, ULONG aBytes, const WCHAR* b) {
   const int n = lstrlenW(b);
   return int(aBytes / sizeof(WCHAR)) == n &&
@@ -85,6 +104,7 @@ bool CheckedFolder::Open(const char* place, const char* path, bool makeMissing, 
     rest = whole + placeLength + 1;
   }
   CopyText(folderPath_, start, sizeof folderPath_);
+  belowPlace_ = placeLength != 0 && lstrlenA(whole) > int(placeLength);
   if (lstrlenA(start) == 2 && start[1] == ':')
     AppendText(start, "\\", sizeof start);  // "c:" is the root "c:\"
   HANDLE first = CreateFileA(start, WalkAccess | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -102,6 +122,16 @@ bool CheckedFolder::Open(const char* place, const char* path, bool makeMissing, 
     if (!Step(component, makeMissing, link)) return false;
     name = end + 1;
   }
+}
+
+bool CheckedFolder::Retarget(const char* path) {
+  const char* slash = LastBackslash(path);
+  const int folderLength = lstrlenA(folderPath_);
+  if (!belowPlace_ || slash == nullptr || slash - path != folderLength || slash[1] == '\0' ||
+      CompareStringA(LOCALE_INVARIANT, 0, path, folderLength, folderPath_, folderLength) !=
+          CSTR_EQUAL)
+    return false;
+  return ToWide(slash + 1, lstrlenA(slash + 1), name_, PathCapacity);
 }
 
 bool CheckedFolder::Step(const char* component, bool makeMissing, char* link) {
@@ -191,20 +221,14 @@ CheckedFolder::Entry CheckedFolder::LookIn(HANDLE folder, const WCHAR* name, HAN
     return Entry::Missing;
   if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
   if (opened == nullptr) return Entry::Same;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(opened, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-      ((info.dwFileAttributes ^ entry.attributes) & FILE_ATTRIBUTE_DIRECTORY) != 0)
+  HandleFacts facts;
+  if (!FactsOf(opened, &facts) || (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+      ((facts.attributes ^ entry.attributes) & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return Entry::Link;
-  if (entry.fileId.QuadPart != 0) {
-    const ULONGLONG index = (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return ULONGLONG(entry.fileId.QuadPart) == index ? Entry::Same : Entry::Link;
-  }
+  if (entry.fileId.QuadPart != 0)
+    return entry.fileId.QuadPart == facts.index ? Entry::Same : Entry::Link;
   // File systems without file ids: the time the file was made tells.
-  FILETIME made;
-  made.dwLowDateTime = entry.creation.LowPart;
-  made.dwHighDateTime = DWORD(entry.creation.HighPart);
-  return CompareFileTime(&made, &info.ftCreationTime) == 0 ? Entry::Same : Entry::Link;
+  return entry.creation.QuadPart == facts.creation ? Entry::Same : Entry::Link;
 }
 
 HANDLE CheckedFolder::OpenChecked(const WCHAR* name, ACCESS_MASK access, ULONG share,

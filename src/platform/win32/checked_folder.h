@@ -29,6 +29,12 @@ class CheckedFolder {
   // bytes, may be null) then holds its path. path lies within place.
   bool Open(const char* place, const char* path, bool makeMissing, char* link);
 
+  // Points the folder at another name in it, for the next act there: true
+  // when path lies directly in this folder, as the caller spelled the
+  // folder when it was opened (and below its place). The folders stay held,
+  // so that what was checked is still what the handles reach.
+  bool Retarget(const char* path);
+
   HANDLE Handle() const { return folders_.empty() ? INVALID_HANDLE_VALUE : folders_.back(); }
   // path's last name, as the system's calls take it.
   const WCHAR* Name() const { return name_; }
@@ -76,6 +82,7 @@ class CheckedFolder {
   std::vector<std::wstring> names_;
   std::vector<size_t> pathEnds_;
   char folderPath_[PathCapacity] = "";  // the folder's path as the caller spells it
+  bool belowPlace_ = false;             // the folder is the place or lies in it
   WCHAR name_[PathCapacity] = {};
 };
 

@@ -10,6 +10,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "check.h"
 #include "disk.h"
@@ -170,16 +171,18 @@ void PrintLogCounts(SetupSession& s, const DriverSettings& settings) {
 
 // The most memory Setup held at once so far: what a product of large
 // entries asks of the machine.
-void PrintPeakMemory(SetupSession& s) {
+// Returns the larger of the two figures in MB (0 when not known).
+double PrintPeakMemory(SetupSession& s) {
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
   if (!GetProcessMemoryInfo(s.Process(), &counters, sizeof counters)) {
     std::printf("  peak memory: not known (%lu)\n", static_cast<unsigned long>(GetLastError()));
-    return;
+    return 0;
   }
-  std::printf("  peak memory: %.1f MB in use, %.1f MB committed\n",
-              double(counters.PeakWorkingSetSize) / 1048576.0,
-              double(counters.PeakPagefileUsage) / 1048576.0);
+  const double inUse = double(counters.PeakWorkingSetSize) / 1048576.0;
+  const double committed = double(counters.PeakPagefileUsage) / 1048576.0;
+  std::printf("  peak memory: %.1f MB in use, %.1f MB committed\n", inUse, committed);
+  return inUse > committed ? inUse : committed;
 }
 
 // Where an installation's time went, from the ticks of its progress bar:
@@ -188,20 +191,33 @@ void PrintPeakMemory(SetupSession& s) {
 // the finish page.
 void PrintStretches(const ProgressRecord& r, LONG entries, DWORD end) {
   if (r.lastPosition != entries + 2 || entries + 2 >= ProgressTicks) return;
-  // Before the first entry: the range, set once the archive is listed.
-  auto took = [&](LONG i) { return r.tickAt[i] - (i == 1 ? r.rangeTick : r.tickAt[i - 1]); };
-  LONG slowest = 1;
-  for (LONG i = 2; i <= entries; i++)
-    if (took(i) > took(slowest)) slowest = i;
+  // A position that moves the bar by less than one of its steps is never
+  // painted, and so never seen: it counts as reached when the next seen
+  // one was. Before the first entry: the range, set once the archive is
+  // listed.
+  std::vector<DWORD> at(size_t(entries) + 3, end);
+  for (LONG i = entries + 2; i >= 1; i--)
+    at[size_t(i)] = r.tickAt[i] != 0 ? r.tickAt[i] : (i == entries + 2 ? end : at[size_t(i) + 1]);
+  at[0] = r.rangeTick;
+  // The slowest stretch between two seen positions among the entries.
+  LONG slowestFrom = 0, slowestTo = 1, from = 0;
+  for (LONG i = 1; i <= entries; i++) {
+    if (r.tickAt[i] == 0 && i != entries) continue;
+    if (at[size_t(i)] - at[size_t(from)] > at[size_t(slowestTo)] - at[size_t(slowestFrom)]) {
+      slowestFrom = from;
+      slowestTo = i;
+    }
+    from = i;
+  }
   std::printf(
-      "  of which: %.2f s for the entries (the slowest, #%ld, %lu ms), %.2f s for the shortcuts "
-      "and the uninstall entry, %.2f s for the filters, %.2f s for the settings and the finish "
-      "page\n",
-      (r.tickAt[entries] - r.rangeTick) / 1000.0, long(slowest),
-      static_cast<unsigned long>(took(slowest)),
-      (r.tickAt[entries + 1] - r.tickAt[entries]) / 1000.0,
-      (r.tickAt[entries + 2] - r.tickAt[entries + 1]) / 1000.0,
-      (end - r.tickAt[entries + 2]) / 1000.0);
+      "  of which: %.2f s for the entries (the slowest stretch seen, entries %ld to %ld, %lu ms), "
+      "%.2f s for the shortcuts and the uninstall entry, %.2f s for the filters, %.2f s for the "
+      "settings and the finish page\n",
+      (at[size_t(entries)] - at[0]) / 1000.0, long(slowestFrom + 1), long(slowestTo),
+      static_cast<unsigned long>(at[size_t(slowestTo)] - at[size_t(slowestFrom)]),
+      (at[size_t(entries) + 1] - at[size_t(entries)]) / 1000.0,
+      (at[size_t(entries) + 2] - at[size_t(entries) + 1]) / 1000.0,
+      (end - at[size_t(entries) + 2]) / 1000.0);
 }
 
 }  // namespace
@@ -245,7 +261,8 @@ HWND InstallToFinish(SetupSession& s, const DriverSettings& settings, const Page
   if (settings.decodedCountOffset != 0) CheckDecodedBytes(s, settings);
   if (settings.logWriteCountOffset != 0 && settings.logByteCountOffset != 0)
     PrintLogCounts(s, settings);
-  PrintPeakMemory(s);
+  const double peak = PrintPeakMemory(s);
+  if (a.mostMemoryMb > 0) CHECK(peak > 0 && peak <= a.mostMemoryMb);
   CHECK_TEXT(s.Text(page, ids::FinishText), t.finished);
   CHECK(s.IsChecked(page, ids::RunBox));
   CHECK_TEXT(s.Text(s.Frame(), ids::Cancel), L"OK");
@@ -601,10 +618,11 @@ void InstallRussianWithFilters(const DriverSettings& settings, const PageTexts& 
 // and the viewer left unstarted; check-install compares what it made and
 // removes it again with the uninstaller.
 void InstallProduct(const DriverSettings& settings, const PageTexts& t,
-                    const std::wstring& destination) {
+                    const std::wstring& destination, double mostMemoryMb = 0) {
   ClearInstalledTraces();
   Answers a;
   a.destination = destination;
+  a.mostMemoryMb = mostMemoryMb;
   SetupSession s(settings);
   WalkToModules(s, a);
   UntickRunBox(s, InstallToFinish(s, settings, t, a));
@@ -621,6 +639,12 @@ void InstallNestedProduct(const DriverSettings& settings, const PageTexts& t, bo
 // A few thousand files, into a folder with a blank in its name.
 void InstallManyFiles(const DriverSettings& settings, const PageTexts& t, bool) {
   InstallProduct(settings, t, L"C:\\e2e\\many files\\");
+}
+
+// One entry of 3.5 GB: written as it is decoded, in memory that does not
+// grow with it.
+void InstallLargeEntry(const DriverSettings& settings, const PageTexts& t, bool) {
+  InstallProduct(settings, t, L"C:\\e2e\\large\\", 64);
 }
 
 // Into the folder run-uninstall names in E2E_DESTINATION, typed as it
@@ -661,6 +685,7 @@ const std::vector<Scenario>& InstallScenarios(bool russian) {
       {"install-program-files", InstallIntoProgramFiles},
       {"install-nested-product", InstallNestedProduct},
       {"install-many-files", InstallManyFiles},
+      {"install-large-entry", InstallLargeEntry},
       {"install-product", InstallAnyProduct},
       {"install-beside-planted-dlls", InstallBesidePlantedDlls},
       {"install-while-raced", InstallWhileRaced},

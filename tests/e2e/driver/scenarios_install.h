@@ -20,7 +20,8 @@ struct Answers {
   bool elecard = false, twinhan = false;
   enum { LeaveTimeshift, InMemory, InFile } timeshift = LeaveTimeshift;
   std::wstring bufferSize;
-  bool pictures = false;  // the demo's pictures of every page
+  bool pictures = false;    // the demo's pictures of every page
+  double mostMemoryMb = 0;  // the most memory Setup may hold at its peak (0: unchecked)
 };
 
 // Shared steps of the installation scenarios.

@@ -27,6 +27,22 @@ bool RemoveEmptyFolder(const char* place, const char* path, char* link) {
   return DeleteChecked(place, path, true, link);
 }
 
+bool ListFolder(const char* folder, std::vector<FolderName>* names) {
+  char pattern[MAX_PATH];
+  const int length = lstrlenA(folder);
+  if (length + 3 > MAX_PATH) return false;
+  lstrcpyA(pattern, folder);
+  lstrcatA(pattern, length > 0 && folder[length - 1] == '\\' ? "*" : "\\*");
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    names->push_back({found.cFileName, found.cAlternateFileName});
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return true;
+}
+
 std::vector<std::string> RegisteredServersNamed(const char* fileName) {
   std::vector<std::string> servers;
   HKEY classes;
