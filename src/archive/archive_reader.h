@@ -1,11 +1,17 @@
-// The requests the installation makes of the embedded archive: list its
-// entries, and fetch one entry's contents by name, checked by CRC-32.
+// The requests made of an archive image: list its entries, and fetch one
+// entry's contents by name, checked by CRC-32. Each is made of a reader
+// (reader_handle.h), which keeps what one request leaves for the next, and
+// says why it failed; the Archive... calls are the same requests made of the
+// process's one reader, answering 1 or 0 as the installation expects.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "archive/archive_image.h"
+#include "archive/archive_result.h"
+
+struct ArchiveReader;
 
 struct EntryListNode {
   char* name;
@@ -63,6 +69,21 @@ void ArchiveFreeList(EntryListNode* head);
 // Frees the window and state the get requests kept, as freeing a list or
 // listing another image does; the next request starts from the first entry.
 void ArchiveReleaseSolidState();
+
+// The same requests made of a given reader, with the reason for a failure.
+// A listing stores the count and the head; one that met a damaged or cut
+// header lists the entries before it and says so in its result; one that
+// fails outright (not an archive, out of memory) stores no list.
+ArchiveResult ReaderListEntries(ArchiveReader* reader, ArchiveImage* image, EntryListNode** outHead,
+                                uint32_t* count);
+ArchiveResult ReaderGetEntry(ArchiveReader* reader, const char* name, ArchiveImage* image,
+                             const char* password, uint8_t** outData, uint32_t* outSize);
+ArchiveResult ReaderStreamEntry(ArchiveReader* reader, const char* name, ArchiveImage* image,
+                                const char* password, EntryPieceSink sink, void* context);
+// Frees a listing's chain only.
+void FreeEntryList(EntryListNode* head);
+// Frees the reader's window and kept state; the next request starts afresh.
+void ReaderRelease(ArchiveReader* reader);
 
 // True when the two names denote the same entry: ASCII case, backslash,
 // slash and underscore do not matter; every other byte must match.

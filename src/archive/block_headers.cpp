@@ -1,69 +1,91 @@
 #include "archive/block_headers.h"
 
 #include "archive/byte_order.h"
-#include "archive/reader_state.h"
 
-uint64_t entryHeadersWalked = 0;
+namespace {
 
-int OpenArchive() {
-  ArchiveImage* image = readerState.image;
+// Fewer bytes are left than a file header's fixed part. The walk never
+// decodes such a tail; it ends there soundly when nothing is left or when
+// the tail is one whole block of another kind (the 7-byte end block real
+// archivers write), and is cut short otherwise.
+WalkStep ShortTailStep(const ArchiveImage& image, uint32_t start) {
+  const uint32_t left = image.size - start;
+  if (left == 0) return WalkStep::End;
+  if (left < BlockBaseSize) return WalkStep::CutShort;
+  const uint8_t* b = image.data + start;
+  const uint32_t headerSize = LoadU16(b + HeaderSizeAt);
+  const bool wholeBlock = b[HeaderTypeAt] != BlockFile && headerSize >= BlockBaseSize &&
+                          headerSize <= left && !(LoadU16(b + HeaderFlagsAt) & BlockFlagHasData);
+  return wholeBlock ? WalkStep::End : WalkStep::CutShort;
+}
+
+}  // namespace
+
+bool OpenArchive(const ArchiveImage& image, ArchiveHeader* header) {
+  ArchiveImage at = image;
+  at.offset = 0;
   uint8_t marker[MarkerSize];
-  if (ReadImage(image, marker, MarkerSize) != MarkerSize) return 0;
+  if (ReadImage(&at, marker, MarkerSize) != MarkerSize) return false;
   // Anything but one of the two markers is not an archive: without a main
   // header there is nothing to position the walk from.
-  if (!IsArchiveMarker(marker)) return 0;
+  if (!IsArchiveMarker(marker)) return false;
   uint8_t b[MainHeaderSize];
-  if (ReadImage(image, b, MainHeaderSize) != MainHeaderSize) return 0;
-  ArchiveHeader& h = readerState.archiveHeader;
+  if (ReadImage(&at, b, MainHeaderSize) != MainHeaderSize) return false;
+  ArchiveHeader& h = *header;
   h.headerCrc = LoadU16(b + HeaderCrcAt);
   h.blockType = b[HeaderTypeAt];
   h.flags = LoadU16(b + HeaderFlagsAt);
   h.headerSize = LoadU16(b + HeaderSizeAt);
   h.reserved1 = LoadU16(b + MainReserved1At);
   h.reserved2 = LoadU32(b + MainReserved2At);
-  return 1;
+  return true;
 }
 
-int32_t NextEntryHeader() {
-  ArchiveImage* image = readerState.image;
+WalkStep NextEntryHeader(ArchiveImage* image, WalkedHeader* found) {
   for (;;) {
     const uint32_t start = image->offset;
     uint8_t b[EntryFixedSize];
     if (ReadImage(image, b, EntryFixedSize) != EntryFixedSize) {
       image->offset = start;
-      return 0;
+      return ShortTailStep(*image, start);
     }
-    // Decoded aside first, so that a walk that ends keeps the current entry.
+    // Decoded aside first, so that a walk that ends leaves *found alone.
     EntryHeader h;
     DecodeEntryFields(b, &h);
-    if (h.headerSize < BlockBaseSize) return 0;
-    uint32_t next = start + h.headerSize;
-    if (h.flags & BlockFlagHasData) next += h.packedSize;
-    if (int32_t(next) <= int32_t(start)) return 0;
+    if (h.headerSize < BlockBaseSize) {
+      image->offset = start;
+      return WalkStep::Damaged;
+    }
+    const uint64_t end =
+        uint64_t(start) + h.headerSize + ((h.flags & BlockFlagHasData) ? h.packedSize : 0);
+    const uint32_t next = uint32_t(end);
+    // A block that claims to run past 4 GiB would send the walk back into
+    // the image: no intact archive has one.
+    if (end > UINT32_MAX || int32_t(next) <= int32_t(start)) {
+      image->offset = start;
+      return WalkStep::Damaged;
+    }
 
     if (h.blockType == BlockFile) {
       if (h.nameLength >= MaxNameLength) h.nameLength = MaxNameLength;
       // A name that runs past the image ends the walk like the image's end.
       if (h.nameLength != 0 && ReadImage(image, h.name, h.nameLength) != h.nameLength) {
         image->offset = start;
-        return 0;
+        return WalkStep::CutShort;
       }
       h.name[h.nameLength] = '\0';
       // Comments, extra fields or a cut name make the header longer than
       // what was read: the data area begins where the header says it ends.
       const uint32_t dataStart = start + h.headerSize;
       if (dataStart > image->offset) image->offset = dataStart;
-      readerState.entry = h;
-      readerState.entryNameOffset = start + EntryFixedSize;
-      readerState.nextBlock = next;
-      entryHeadersWalked++;
-      return int32_t(EntryFixedSize + h.nameLength);
+      found->entry = h;
+      found->nameOffset = start + EntryFixedSize;
+      found->nextBlock = next;
+      return WalkStep::File;
     }
-    readerState.nextBlock = next;
     if (h.blockType == BlockSubblock) {
       image->offset = start;
-      readerState.entry.blockType = BlockSubblock;
-      return int32_t(EntryFixedSize);
+      return WalkStep::Subblock;
     }
     image->offset = next;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "archive/archive_image.h"
 #include "archive/block_format.h"
 
 struct ArchiveHeader {
@@ -21,16 +22,29 @@ struct EntryHeader : EntryFields {
   char name[MaxNameLength + 1];
 };
 
-// Tests the marker at offset 0 and reads the main header into the reader
-// state. Returns 1 on success, 0 when the image is not an archive.
-int OpenArchive();
+// A file header as the walk found it: the header, where its name lies in
+// the image, and where the block after it begins.
+struct WalkedHeader {
+  EntryHeader entry;
+  uint32_t nameOffset;
+  uint32_t nextBlock;
+};
 
-// Walks from the current offset to the next file header or to a subblock,
-// where every walk of the installer's reader ends. Returns 32 + nameLength
-// on a file header (offset then at its data area), 32 on a subblock, and 0
-// when the walk fails or runs out of image.
-int32_t NextEntryHeader();
+// What one step of the walk came to.
+enum class WalkStep {
+  File,      // a file header: the image's offset stands at its data area
+  Subblock,  // a subblock, where every walk of the installer's reader ends
+  End,       // the image ends after a whole block
+  CutShort,  // a header or a name runs past the image's end
+  Damaged,   // a header too small to hold itself, or one that points back
+};
 
-// File headers the walks have read since the program started: a figure for
-// the benchmarks and the tests that a request never walks back.
-extern uint64_t entryHeadersWalked;
+// Tests the marker at offset 0 and reads the main header. Returns false when
+// the image is not an archive (no marker, or no main header after it).
+bool OpenArchive(const ArchiveImage& image, ArchiveHeader* header);
+
+// Walks from the image's offset to the next file header or to a subblock,
+// passing over every other block. On File, *found holds the header and the
+// offset stands at its data area; on anything else *found is untouched and
+// the offset stands at the block the walk stopped at.
+WalkStep NextEntryHeader(ArchiveImage* image, WalkedHeader* found);

@@ -5,8 +5,6 @@
 #include "archive/byte_order.h"
 #include "archive/crc32.h"
 
-CipherState cipherState;
-
 const uint8_t InitialSubstitution[256] = {
     215, 19,  149, 35,  73,  197, 192, 205, 249, 28,  16,  119, 48,  221, 2,   42,  232, 1,   177,
     233, 14,  88,  219, 25,  223, 195, 244, 90,  87,  239, 153, 137, 255, 199, 147, 70,  92,  66,
@@ -30,15 +28,15 @@ uint32_t Rotl(uint32_t x, int n) {
   return (x << n) | (x >> (32 - n));
 }
 
-uint32_t Substitute(uint32_t x) {
-  const uint8_t* s = cipherState.substitution;
+uint32_t Substitute(const CipherState& c, uint32_t x) {
+  const uint8_t* s = c.substitution;
   return uint32_t(s[x & 0xFF]) | uint32_t(s[(x >> 8) & 0xFF]) << 8 |
          uint32_t(s[(x >> 16) & 0xFF]) << 16 | uint32_t(s[x >> 24]) << 24;
 }
 
 // The 32 rounds; decryption runs the same rounds with the key order reversed.
-void RunRounds(uint8_t block[16], bool decrypt) {
-  const uint32_t* k = cipherState.keys;
+void RunRounds(const CipherState& c, uint8_t block[16], bool decrypt) {
+  const uint32_t* k = c.keys;
   uint32_t w0 = LoadU32(block) ^ k[0];
   uint32_t w1 = LoadU32(block + 4) ^ k[1];
   uint32_t w2 = LoadU32(block + 8) ^ k[2];
@@ -49,8 +47,8 @@ void RunRounds(uint8_t block[16], bool decrypt) {
     const uint32_t t = (Rotl(w3, 11) + w2) ^ key;
     const uint32_t u = (Rotl(w2, 17) ^ w3) + key;
     const uint32_t n0 = w2, n1 = w3;
-    w2 = w0 ^ Substitute(t);
-    w3 = w1 ^ Substitute(u);
+    w2 = w0 ^ Substitute(c, t);
+    w3 = w1 ^ Substitute(c, u);
     w0 = n0;
     w1 = n1;
   }
@@ -62,26 +60,26 @@ void RunRounds(uint8_t block[16], bool decrypt) {
 
 }  // namespace
 
-void CipherMixKeys(const uint8_t bytes[16]) {
+void CipherMixKeys(CipherState* c, const uint8_t bytes[16]) {
   for (int g = 0; g < 4; g++)
-    for (int i = 0; i < 4; i++) cipherState.keys[i] ^= Crc32Table[bytes[4 * g + i]];
+    for (int i = 0; i < 4; i++) c->keys[i] ^= Crc32Table[bytes[4 * g + i]];
 }
 
-void CipherEncrypt(uint8_t block[16]) {
-  RunRounds(block, false);
-  CipherMixKeys(block);
+void CipherEncrypt(CipherState* c, uint8_t block[16]) {
+  RunRounds(*c, block, false);
+  CipherMixKeys(c, block);
 }
 
-void CipherDecrypt(uint8_t block[16]) {
+void CipherDecrypt(CipherState* c, uint8_t block[16]) {
   uint8_t encrypted[16];
   std::memcpy(encrypted, block, 16);
-  RunRounds(block, true);
-  CipherMixKeys(encrypted);
+  RunRounds(*c, block, true);
+  CipherMixKeys(c, encrypted);
 }
 
-void SetCipherPassword(const char* password) {
+void SetCipherPassword(CipherState* c, const char* password) {
   static const uint32_t startKeys[4] = {0xD3A3B879u, 0x3F6D12F7u, 0x7515A235u, 0xA4E7F123u};
-  std::memcpy(cipherState.keys, startKeys, sizeof startKeys);
+  std::memcpy(c->keys, startKeys, sizeof startKeys);
 
   // One spare byte so that an odd length of 255 can pair its last byte with 0.
   uint8_t work[MaxPasswordLength + 2] = {};
@@ -93,9 +91,9 @@ void SetCipherPassword(const char* password) {
     work[length] = uint8_t(password[length]);
     length++;
   }
-  std::memcpy(cipherState.substitution, InitialSubstitution, 256);
+  std::memcpy(c->substitution, InitialSubstitution, 256);
 
-  uint8_t* s = cipherState.substitution;
+  uint8_t* s = c->substitution;
   for (uint32_t j = 0; j < 256; j++) {
     for (uint32_t i = 0; i < length; i += 2) {
       const uint8_t x = uint8_t(Crc32Table[(work[i + 1] + j) & 0xFF]);
@@ -109,5 +107,5 @@ void SetCipherPassword(const char* password) {
       }
     }
   }
-  for (uint32_t i = 0; i < length; i += CipherBlockSize) CipherEncrypt(work + i);
+  for (uint32_t i = 0; i < length; i += CipherBlockSize) CipherEncrypt(c, work + i);
 }

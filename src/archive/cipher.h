@@ -15,12 +15,11 @@ struct CipherState {
   uint8_t substitution[256];
 };
 
-extern CipherState cipherState;
 extern const uint8_t InitialSubstitution[256];
 
 // Derives keys and substitution from a NUL-terminated password (at most 255
 // bytes are used). Needs Crc32Table.
-void SetCipherPassword(const char* password);
-void CipherEncrypt(uint8_t block[16]);
-void CipherDecrypt(uint8_t block[16]);
-void CipherMixKeys(const uint8_t bytes[16]);
+void SetCipherPassword(CipherState* c, const char* password);
+void CipherEncrypt(CipherState* c, uint8_t block[16]);
+void CipherDecrypt(CipherState* c, uint8_t block[16]);
+void CipherMixKeys(CipherState* c, const uint8_t bytes[16]);

@@ -3,24 +3,29 @@
 
 #include "archive/block_format.h"
 #include "archive/cipher.h"
-#include "archive/reader_state.h"
+#include "archive/reader_handle.h"
 
-int32_t ReadPackedData(uint8_t* dest, uint32_t count) {
+int32_t ReadPackedData(ArchiveReader* reader, uint8_t* dest, uint32_t count) {
+  ReaderState& r = reader->request;
   if (count == 0) return 0;
-  const uint32_t wanted = count < readerState.packedLeft ? count : readerState.packedLeft;
-  ArchiveImage* image = readerState.image;
+  const uint32_t wanted = count < r.packedLeft ? count : r.packedLeft;
+  ArchiveImage* image = r.image;
   if (image == nullptr || image->data == nullptr || wanted == 0) return 0;
   const uint32_t got = ReadImage(image, dest, wanted);
-  readerState.packedLeft -= got;
-  if (readerState.cipherVersion >= Rar20Version) {
+  // A read that would pass the image's end hands out nothing: the entry's
+  // data were cut short, which its result says.
+  if (got == 0) r.packedCut = true;
+  r.packedLeft -= got;
+  if (r.cipherVersion >= Rar20Version) {
     uint32_t pos = 0;
-    for (; pos + CipherBlockSize <= got; pos += CipherBlockSize) CipherDecrypt(dest + pos);
+    for (; pos + CipherBlockSize <= got; pos += CipherBlockSize)
+      CipherDecrypt(&reader->cipher, dest + pos);
     // A chunk cut short by the entry's end: decrypt its partial block aside,
     // so nothing is written past what was handed out.
     if (pos < got) {
       uint8_t tail[CipherBlockSize] = {};
       std::memcpy(tail, dest + pos, got - pos);
-      CipherDecrypt(tail);
+      CipherDecrypt(&reader->cipher, tail);
       std::memcpy(dest + pos, tail, got - pos);
     }
   }

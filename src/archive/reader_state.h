@@ -1,5 +1,6 @@
-// The reader's one request state. The decompressor sees none of it: each
-// entry it decodes is handed to it whole (unpack/unpack_entry.h).
+// A reader's request state: what the request now running asks for and where
+// its bytes go. The decompressor sees none of it: each entry it decodes is
+// handed to it whole (unpack/unpack_entry.h).
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,7 @@ struct ReaderState {
   bool outputEnabled;
   int32_t cipherVersion;
   uint32_t packedLeft;
+  bool packedCut;  // a read of the entry's packed data ran past the image's end
   // Set by a get request that starts from the first entry: the window holds
   // nothing a solid entry could continue from, so the first entry decoded
   // starts afresh whatever its solid bit. A request that continues the
@@ -42,17 +44,17 @@ struct ReaderState {
   bool streamOverrun;  // the decoder delivered more than the entry's size
 };
 
-extern ReaderState readerState;
+struct ArchiveReader;
 
-// Hands out up to count packed bytes of the current entry (decrypted when
-// the entry is encrypted and a password is set). Returns how many were
-// stored at dest; 0 once the entry's packed data are used up or the image
-// cannot serve the read. Never writes past dest + count.
-int32_t ReadPackedData(uint8_t* dest, uint32_t count);
+// Hands out up to count packed bytes of the reader's current entry
+// (decrypted when the entry is encrypted and a password is set). Returns how
+// many were stored at dest; 0 once the entry's packed data are used up or
+// the image cannot serve the read. Never writes past dest + count.
+int32_t ReadPackedData(ArchiveReader* reader, uint8_t* dest, uint32_t count);
 
 // In a streaming request, hands the stored bytes put into the output buffer
 // on to the sink and empties the buffer; does nothing otherwise.
-void HandOnDelivered();
+void HandOnDelivered(ReaderState* r);
 // In a streaming request, counts bytes of the entry, adds them to its CRC
 // and hands them on to the sink (never more than the entry's size).
-void HandOn(const uint8_t* bytes, uint32_t count);
+void HandOn(ReaderState* r, const uint8_t* bytes, uint32_t count);

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "archive/archive_reader.h"
-
-SolidProgress solidProgress;
+#include "archive/reader_handle.h"
 
 namespace {
 
@@ -17,22 +16,23 @@ bool SameEntry(const EntryHeader& a, const EntryHeader& b) {
 
 }  // namespace
 
-void ForgetPassedNames() {
-  solidProgress.passedNames.Clear();
-  solidProgress.passedNamesLost = false;
+void ForgetPassedNames(SolidProgress* p) {
+  p->passedNames.Clear();
+  p->passedNamesLost = false;
 }
 
-void NotePassedName() {
-  const ReaderState& r = readerState;
+void NotePassedName(ArchiveReader* reader) {
+  const ReaderState& r = reader->request;
+  SolidProgress& p = reader->solid;
   // Without every name the table cannot say a name was not passed: the next
   // request starts over, which is slower but gives the same answer.
-  if (!solidProgress.passedNames.Note(r.image->data, r.entryNameOffset, r.entry.nameLength))
-    solidProgress.passedNamesLost = true;
+  if (!p.passedNames.Note(r.image->data, r.entryNameOffset, r.entry.nameLength))
+    p.passedNamesLost = true;
 }
 
-bool ResumeSolidProgress() {
-  ReaderState& r = readerState;
-  const SolidProgress& p = solidProgress;
+bool ResumeSolidProgress(ArchiveReader* reader) {
+  ReaderState& r = reader->request;
+  const SolidProgress& p = reader->solid;
   ArchiveImage* image = r.image;
   if (!p.kept || image != p.image || image->data != p.data || image->size != p.size) return false;
   if (std::memcmp(r.password, p.password, sizeof p.password) != 0) return false;
@@ -40,16 +40,18 @@ bool ResumeSolidProgress() {
   // The last entry must still be where it was, as it was: a different
   // archive at the same address, or a changed one, starts over.
   image->offset = p.lastEntryWalkFrom;
-  if (NextEntryHeader() <= 0 || r.entry.blockType == BlockSubblock) return false;
-  if (!SameEntry(r.entry, p.lastEntry) || r.nextBlock != p.nextOffset) return false;
-  if (EntryNamesEqual(r.wantedName, r.entry.name)) return false;
+  WalkedHeader last;
+  if (NextEntryHeader(image, &last) != WalkStep::File) return false;
+  reader->entryHeadersWalked++;
+  if (!SameEntry(last.entry, p.lastEntry) || last.nextBlock != p.nextOffset) return false;
+  if (EntryNamesEqual(r.wantedName, last.entry.name)) return false;
   image->offset = p.nextOffset;
   return true;
 }
 
-void KeepSolidProgress(uint32_t walkFrom) {
-  ReaderState& r = readerState;
-  SolidProgress& p = solidProgress;
+void KeepSolidProgress(ArchiveReader* reader, uint32_t walkFrom) {
+  const ReaderState& r = reader->request;
+  SolidProgress& p = reader->solid;
   p.kept = true;
   p.image = r.image;
   p.data = r.image->data;
@@ -60,17 +62,16 @@ void KeepSolidProgress(uint32_t walkFrom) {
   std::memcpy(p.password, r.password, sizeof p.password);
 }
 
-void ForgetSolidProgress() {
-  SolidProgress& p = solidProgress;
-  p.kept = false;
-  p.image = nullptr;
-  p.data = nullptr;
-  std::memset(p.password, 0, sizeof p.password);
+void ForgetSolidProgress(SolidProgress* p) {
+  p->kept = false;
+  p->image = nullptr;
+  p->data = nullptr;
+  std::memset(p->password, 0, sizeof p->password);
 }
 
-void ReleaseSolidProgress() {
-  ForgetSolidProgress();
-  solidProgress.passedNames.Release();
-  std::free(readerState.window);
-  readerState.window = nullptr;
+void ReleaseSolidProgress(ArchiveReader* reader) {
+  ForgetSolidProgress(&reader->solid);
+  reader->solid.passedNames.Release();
+  std::free(reader->request.window);
+  reader->request.window = nullptr;
 }

@@ -27,26 +27,26 @@ struct SolidProgress {
   bool passedNamesLost;  // memory ran out while noting one: never go on
 };
 
-extern SolidProgress solidProgress;
+struct ArchiveReader;
 
 // Starts a fresh walk: nothing passed yet.
-void ForgetPassedNames();
-// Notes the name of the entry the walk now stands on.
-void NotePassedName();
+void ForgetPassedNames(SolidProgress* p);
+// Notes the name of the entry the reader's walk now stands on.
+void NotePassedName(ArchiveReader* reader);
 
 // True when the request now starting (image open, wantedName and password
 // set) may continue from the kept state: the same image, the same password,
 // and no entry up to the last one bears the wanted name. On true the
 // image's offset stands at the block after the last entry.
-bool ResumeSolidProgress();
+bool ResumeSolidProgress(ArchiveReader* reader);
 
 // Keeps the state of a successful request that ended on the current entry,
 // found by a walk from walkFrom.
-void KeepSolidProgress(uint32_t walkFrom);
+void KeepSolidProgress(ArchiveReader* reader, uint32_t walkFrom);
 
 // Forgets the kept state, the password included, so that the next request
 // starts from the first entry; the window stays for it to reuse.
-void ForgetSolidProgress();
+void ForgetSolidProgress(SolidProgress* p);
 
 // Forgets the kept state and frees the window.
-void ReleaseSolidProgress();
+void ReleaseSolidProgress(ArchiveReader* reader);

@@ -30,6 +30,10 @@ struct EntryProgress {
 };
 
 struct Rar20Decoder {
+  // Bytes written into the window since the decoder was made: the work the
+  // requests did, to set beside the bytes they delivered. First in the
+  // record: checks from outside the process read it there.
+  uint64_t decodedBytes;
   BitInput input;
   HuffTable literalTable;
   HuffTable distanceTable;
@@ -59,5 +63,3 @@ struct Rar20Decoder {
 
   EntryProgress entry;
 };
-
-extern Rar20Decoder decoder;

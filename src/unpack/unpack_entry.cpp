@@ -21,8 +21,6 @@
 #include "unpack/decode_loop.h"
 #include "unpack/rar20_decoder.h"
 
-Rar20Decoder decoder;
-
 namespace {
 
 void ResetDecoder(Rar20Decoder* d, bool solid) {
@@ -60,8 +58,7 @@ void ReadTrailingTables(Rar20Decoder* d) {
 
 }  // namespace
 
-uint32_t UnpackEntry(const UnpackHandOver& job) {
-  Rar20Decoder* d = &decoder;
+UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job) {
   d->window = job.window;
   d->input.source = job.input;
   ResetDecoder(d, job.solid);
@@ -88,6 +85,7 @@ uint32_t UnpackEntry(const UnpackHandOver& job) {
   ReadTrailingTables(d);
   FlushWindow(d);
   if (e.direct && job.windowKept) FillWindowFromOutput(d);
-  if (d->dataError) PassOverBrokenExtent(d, missing);
-  return d->entry.delivered;
+  const bool broken = d->dataError;
+  if (broken) PassOverBrokenExtent(d, missing);
+  return UnpackOutcome{broken ? ArchiveResult::BadData : ArchiveResult::Ok, d->entry.delivered};
 }

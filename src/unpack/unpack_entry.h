@@ -5,8 +5,11 @@
 
 #include <cstdint>
 
+#include "archive/archive_result.h"
 #include "unpack/bit_input.h"
 #include "unpack/window.h"
+
+struct Rar20Decoder;
 
 // Bytes past the entry's size that a decoder writing straight into the
 // output may touch: what one pass can write beyond the entry's end.
@@ -30,12 +33,15 @@ struct UnpackHandOver {
   bool windowKept;
 };
 
-// Decodes the entry and returns the bytes delivered into output (0 without
-// one). A short count, or a CRC that differs, means the entry is broken;
-// the decoder says no more.
-uint32_t UnpackEntry(const UnpackHandOver& job);
+// How an entry's decoding ended. delivered: the bytes delivered into output
+// (0 without one). result: Ok when the packed data held nothing invalid and
+// the entry's size was reached; BadData when they could not be valid (a
+// repeat with nothing to repeat, data that ran out before the size). A CRC
+// that differs is the caller's to find.
+struct UnpackOutcome {
+  ArchiveResult result;
+  uint32_t delivered;
+};
 
-// Bytes the decoder has written into the window since the program started,
-// or since a test or benchmark set it to 0: the work the requests did, to
-// set beside the bytes they delivered.
-extern uint64_t decodedByteCount;
+// Decodes the entry with the decoder d.
+UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job);

@@ -3,14 +3,12 @@
 #include "unpack/rar20_decoder.h"
 #include "unpack/unpack_entry.h"
 
-uint64_t decodedByteCount = 0;
-
 void FlushWindow(Rar20Decoder* d) {
   EntryProgress& e = d->entry;
   // Every byte written since the last flush is pending now: no pass writes
   // a whole window's worth between two flushes.
   const uint32_t pending = (d->writePos - d->flushPos) & WindowMask;
-  decodedByteCount += pending;
+  d->decodedBytes += pending;
   if (e.sink.hand != nullptr) {
     if (uint64_t(e.delivered) + pending > e.capacity) {
       e.left = 0;

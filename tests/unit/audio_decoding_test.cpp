@@ -9,15 +9,16 @@
 
 namespace {
 
-void ResetAudio(uint32_t channels) {
-  std::memset(decoder.channels, 0, sizeof decoder.channels);
-  decoder.crossDelta = 0;
-  decoder.currentChannel = 0;
-  decoder.channelCount = channels;
+void ResetAudio(Rar20Decoder* d, uint32_t channels) {
+  std::memset(d->channels, 0, sizeof d->channels);
+  d->crossDelta = 0;
+  d->currentChannel = 0;
+  d->channelCount = channels;
 }
 
 TEST(AudioDecoding, WorkedExample) {
-  ResetAudio(1);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 1);
   ChannelPredictor& p = decoder.channels[0];
   p.weight1 = 1;
   p.prevByte = 100;
@@ -33,9 +34,10 @@ TEST(AudioDecoding, WorkedExample) {
 }
 
 TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
-  ResetAudio(1);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 1);
   EXPECT_EQ(DecodeAudioByte(&decoder, 5), 251);
-  ResetAudio(1);
+  ResetAudio(&decoder, 1);
   EXPECT_EQ(DecodeAudioByte(&decoder, 0), 0);
 }
 
@@ -47,7 +49,8 @@ std::vector<uint32_t> ErrorSums(const ChannelPredictor& p) {
 }
 
 TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
-  ResetAudio(1);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 1);
   ChannelPredictor& p = decoder.channels[0];
   p.prevDelta = 3;                 // becomes delta1
   DecodeAudioByte(&decoder, 255);  // e = -8
@@ -58,7 +61,8 @@ TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
 }
 
 TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
-  ResetAudio(2);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 2);
   ChannelPredictor& p = decoder.channels[0];
   p.prevDelta = 5;  // delta1 5, delta2 5
   p.delta1 = 0;
@@ -74,7 +78,8 @@ TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
 }
 
 TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
-  ResetAudio(2);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 2);
   decoder.channels[1].weight5 = 8;  // channel 1 follows channel 0's last delta
   decoder.currentChannel = 0;
   EXPECT_EQ(DecodeAudioByte(&decoder, 256 - 10), 10);  // channel 0: +10
@@ -86,7 +91,8 @@ TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
 }
 
 TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
-  ResetAudio(2);
+  Rar20Decoder decoder{};
+  ResetAudio(&decoder, 2);
   // Channel 0 rises by 4 a byte (e = -32, delta1 = 4), so "e + delta1" has
   // the smallest sum and weight1 goes up. Channel 1 stays flat.
   for (int i = 0; i < 31; i++) {
@@ -160,9 +166,9 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
   ASSERT_EQ(out.size(), 4u);
   EXPECT_EQ(out[0], 251);  // channel 0 first byte: -5
   EXPECT_EQ(out[1], 249);  // channel 1 first byte: -7
-  EXPECT_EQ(decoder.channels[0].sampleCount, 2u);
-  EXPECT_EQ(decoder.channels[1].sampleCount, 2u);
-  EXPECT_EQ(decoder.currentChannel, 0u);
+  EXPECT_EQ(run.decoder.channels[0].sampleCount, 2u);
+  EXPECT_EQ(run.decoder.channels[1].sampleCount, 2u);
+  EXPECT_EQ(run.decoder.currentChannel, 0u);
 }
 
 TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
@@ -196,15 +202,16 @@ TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
       run.direct = direct;
       const std::vector<uint8_t> out = run.Entry(w.Bytes(), uint32_t(symbols.size()));
 
-      ResetAudio(3);
+      ResetAudio(&run.decoder, 3);
       std::vector<uint8_t> expected;
       uint32_t i = 0;
       for (const auto& block : blocks) {
-        decoder.channelCount = block.channels;
-        if (decoder.currentChannel >= block.channels) decoder.currentChannel = 0;
+        run.decoder.channelCount = block.channels;
+        if (run.decoder.currentChannel >= block.channels) run.decoder.currentChannel = 0;
         for (uint32_t k = 0; k < block.bytes; k++, i++) {
-          expected.push_back(DecodeAudioByte(&decoder, symbols[i]));
-          if (++decoder.currentChannel == decoder.channelCount) decoder.currentChannel = 0;
+          expected.push_back(DecodeAudioByte(&run.decoder, symbols[i]));
+          if (++run.decoder.currentChannel == run.decoder.channelCount)
+            run.decoder.currentChannel = 0;
         }
       }
       EXPECT_EQ(out, expected) << channels << " channels, direct " << direct;

@@ -4,45 +4,58 @@
 #include <cstring>
 
 #include "archive/block_headers.h"
-#include "archive/reader_state.h"
 #include "archive_builder.h"
 
 namespace {
 
 // Opens the image and stands on the first block after the main header.
 void StartWalk(ArchiveImage* image) {
-  readerState.image = image;
-  image->offset = 0;
-  ASSERT_EQ(OpenArchive(), 1);
-  image->offset = 7 + readerState.archiveHeader.headerSize;
+  ArchiveHeader header;
+  ASSERT_TRUE(OpenArchive(*image, &header));
+  image->offset = 7 + header.headerSize;
 }
 
-std::vector<std::string> WalkNames(const std::vector<uint8_t>& bytes) {
+// The names the walk finds and how it ended.
+std::vector<std::string> WalkNames(const std::vector<uint8_t>& bytes, WalkStep* end = nullptr) {
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
   std::vector<std::string> names;
-  for (int32_t r = NextEntryHeader(); r > 0 && readerState.entry.blockType != BlockSubblock;
-       r = NextEntryHeader()) {
-    names.push_back(readerState.entry.name);
-    image.offset = readerState.nextBlock;
+  WalkedHeader h;
+  WalkStep step;
+  while ((step = NextEntryHeader(&image, &h)) == WalkStep::File) {
+    names.push_back(h.entry.name);
+    image.offset = h.nextBlock;
   }
+  if (end != nullptr) *end = step;
   return names;
 }
 
-TEST(BlockWalk, YieldsEveryEntryOfAnImageWithoutEndBlock) {
+TEST(BlockWalk, YieldsEveryEntryAndEndsSoundlyWithOrWithoutEndBlock) {
   auto bytes = ArchiveBuilder().Stored("one", "1").Stored("two", "22").Bytes();
-  EXPECT_EQ(WalkNames(bytes), (std::vector<std::string>{"one", "two"}));
+  WalkStep end;
+  EXPECT_EQ(WalkNames(bytes, &end), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(end, WalkStep::End);
+  auto ended = ArchiveBuilder().Stored("one", "1").EndBlock().Bytes();
+  EXPECT_EQ(WalkNames(ended, &end), std::vector<std::string>{"one"});
+  EXPECT_EQ(end, WalkStep::End);
+  // A few stray bytes that are no whole block: the archive was cut.
+  ended.resize(ended.size() - 2);
+  EXPECT_EQ(WalkNames(ended, &end), std::vector<std::string>{"one"});
+  EXPECT_EQ(end, WalkStep::CutShort);
 }
 
 TEST(BlockWalk, StopsAtTheFileHeaderDataAndReportsItsLength) {
   auto bytes = ArchiveBuilder().Stored("name.txt", "hello").Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  EXPECT_EQ(NextEntryHeader(), 32 + 8);
+  WalkedHeader h;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  EXPECT_EQ(h.entry.nameLength, 8);
+  EXPECT_EQ(h.nameOffset, 20u + 32u);
   EXPECT_EQ(image.offset, 20u + 40u);
-  EXPECT_EQ(readerState.nextBlock, 20u + 40u + 5u);
-  EXPECT_EQ(readerState.entry.unpackedSize, 5u);
-  EXPECT_STREQ(readerState.entry.name, "name.txt");
+  EXPECT_EQ(h.nextBlock, 20u + 40u + 5u);
+  EXPECT_EQ(h.entry.unpackedSize, 5u);
+  EXPECT_STREQ(h.entry.name, "name.txt");
 }
 
 TEST(BlockWalk, EmptyNameHeaderEndingExactlyAtTheImageEndIsRead) {
@@ -52,11 +65,13 @@ TEST(BlockWalk, EmptyNameHeaderEndingExactlyAtTheImageEndIsRead) {
   auto bytes = ArchiveBuilder().Entry(e).Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  EXPECT_EQ(NextEntryHeader(), 32);
-  EXPECT_EQ(readerState.entry.blockType, BlockFile);
+  WalkedHeader h;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  EXPECT_EQ(h.entry.nameLength, 0);
+  EXPECT_EQ(h.entry.blockType, BlockFile);
   ArchiveImage shorter{bytes.data(), uint32_t(bytes.size() - 1), 0};
   StartWalk(&shorter);
-  EXPECT_EQ(NextEntryHeader(), 0);
+  EXPECT_EQ(NextEntryHeader(&shorter, &h), WalkStep::CutShort);
   EXPECT_EQ(shorter.offset, 20u);
 }
 
@@ -80,12 +95,12 @@ TEST(BlockWalk, EndBlockEndsTheWalkEvenWithFileHeadersAfterIt) {
 
   ArchiveImage image{withEnd.data(), uint32_t(withEnd.size()), 0};
   StartWalk(&image);
-  ASSERT_GT(NextEntryHeader(), 0);
-  image.offset = readerState.nextBlock;
+  WalkedHeader h;
+  ASSERT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  image.offset = h.nextBlock;
   const uint32_t endStart = image.offset;
-  EXPECT_EQ(NextEntryHeader(), 32);
-  EXPECT_EQ(readerState.entry.blockType, BlockSubblock);
-  EXPECT_STREQ(readerState.entry.name, "a");  // the entry keeps its fields
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::Subblock);
+  EXPECT_STREQ(h.entry.name, "a");  // the header found before stays as it was
   EXPECT_EQ(image.offset, endStart);
 }
 
@@ -94,25 +109,27 @@ TEST(BlockWalk, ShortBlockInTheLastBytesIsNeverDecoded) {
   auto bytes = ArchiveBuilder().Stored("a", "1").EndBlock().Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  ASSERT_GT(NextEntryHeader(), 0);
-  image.offset = readerState.nextBlock;
+  WalkedHeader h;
+  ASSERT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  image.offset = h.nextBlock;
   const uint32_t tail = image.offset;
-  EXPECT_EQ(NextEntryHeader(), 0);
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::End);
   EXPECT_EQ(image.offset, tail);
-  EXPECT_STREQ(readerState.entry.name, "a");
+  EXPECT_STREQ(h.entry.name, "a");
 }
 
 TEST(BlockWalk, HeaderSizeBelowSevenOrNonAdvancingOffsetFails) {
   auto bytes = ArchiveBuilder().Block(0x75, 0, 6, 0, 32).Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  EXPECT_EQ(NextEntryHeader(), 0);
+  WalkedHeader h;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::Damaged);
 
   // headerSize + packedSize wraps around to before the block.
   auto wrap = ArchiveBuilder().Block(0x75, 0x8000, 32, 0xFFFFFFF0u, 32).Bytes();
   ArchiveImage image2{wrap.data(), uint32_t(wrap.size()), 0};
   StartWalk(&image2);
-  EXPECT_EQ(NextEntryHeader(), 0);
+  EXPECT_EQ(NextEntryHeader(&image2, &h), WalkStep::Damaged);
 }
 
 TEST(BlockWalk, LongNamesAreCutTo259Bytes) {
@@ -124,14 +141,15 @@ TEST(BlockWalk, LongNamesAreCutTo259Bytes) {
   auto bytes = ArchiveBuilder().Entry(e).Stored("next", "z").Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  EXPECT_EQ(NextEntryHeader(), 32 + 259);
-  EXPECT_EQ(readerState.entry.nameLength, 259);
-  EXPECT_EQ(std::strlen(readerState.entry.name), 259u);
+  WalkedHeader h;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  EXPECT_EQ(h.entry.nameLength, 259);
+  EXPECT_EQ(std::strlen(h.entry.name), 259u);
   // The data area starts where the header ends, past the part not taken.
   EXPECT_EQ(image.offset, 20u + 32u + 300u);
-  image.offset = readerState.nextBlock;
-  EXPECT_GT(NextEntryHeader(), 0);
-  EXPECT_STREQ(readerState.entry.name, "next");
+  image.offset = h.nextBlock;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  EXPECT_STREQ(h.entry.name, "next");
 }
 
 TEST(BlockWalk, ExtraHeaderBytesArePassedBeforeTheData) {
@@ -142,7 +160,8 @@ TEST(BlockWalk, ExtraHeaderBytesArePassedBeforeTheData) {
   auto bytes = ArchiveBuilder().Entry(e).Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  EXPECT_EQ(NextEntryHeader(), 32 + 5);
+  WalkedHeader h;
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
   EXPECT_EQ(image.offset, 20u + 32u + 5u + 10u);
   EXPECT_EQ(bytes[image.offset], 'a');
 }
@@ -155,12 +174,13 @@ TEST(BlockWalk, NameRunningPastTheImageEndsTheWalk) {
   auto bytes = ArchiveBuilder().Stored("first", "1").Entry(e).Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
   StartWalk(&image);
-  ASSERT_GT(NextEntryHeader(), 0);
-  image.offset = readerState.nextBlock;
+  WalkedHeader h;
+  ASSERT_EQ(NextEntryHeader(&image, &h), WalkStep::File);
+  image.offset = h.nextBlock;
   const uint32_t start = image.offset;
-  EXPECT_EQ(NextEntryHeader(), 0);
+  EXPECT_EQ(NextEntryHeader(&image, &h), WalkStep::CutShort);
   EXPECT_EQ(image.offset, start);
-  EXPECT_STREQ(readerState.entry.name, "first");
+  EXPECT_STREQ(h.entry.name, "first");
 }
 
 }  // namespace

@@ -24,10 +24,11 @@ bool IsPermutation(const uint8_t* s) {
 
 // Pads to whole blocks and encrypts with a fresh state, as an archiver does.
 std::vector<uint8_t> Encrypt(const std::string& plain, const char* password) {
-  SetCipherPassword(password);
+  CipherState c;
+  SetCipherPassword(&c, password);
   std::vector<uint8_t> bytes(plain.begin(), plain.end());
   bytes.resize((bytes.size() + 15) / 16 * 16, 0);
-  for (size_t i = 0; i < bytes.size(); i += 16) CipherEncrypt(bytes.data() + i);
+  for (size_t i = 0; i < bytes.size(); i += 16) CipherEncrypt(&c, bytes.data() + i);
   return bytes;
 }
 
@@ -39,18 +40,19 @@ TEST(Cipher, SubstitutionStaysAPermutationAfterAnySetUp) {
   const std::string passwords[] = {
       "a", "password", "odd", std::string(255, 'z'), "\xFF\x80\x01", std::string(40, '\xC0')};
   for (const std::string& p : passwords) {
-    SetCipherPassword(p.c_str());
-    EXPECT_TRUE(IsPermutation(cipherState.substitution)) << p;
+    CipherState c;
+    SetCipherPassword(&c, p.c_str());
+    EXPECT_TRUE(IsPermutation(c.substitution)) << p;
   }
 }
 
 TEST(Cipher, KeySetUpStartsFromTheFixedKeysAndDependsOnThePassword) {
-  SetCipherPassword("password");
-  CipherState first = cipherState;
-  SetCipherPassword("password");
-  EXPECT_EQ(std::memcmp(&first, &cipherState, sizeof first), 0);
-  SetCipherPassword("passwore");
-  EXPECT_NE(std::memcmp(first.keys, cipherState.keys, sizeof first.keys), 0);
+  CipherState first, again;
+  SetCipherPassword(&first, "password");
+  SetCipherPassword(&again, "password");
+  EXPECT_EQ(std::memcmp(&first, &again, sizeof first), 0);
+  SetCipherPassword(&again, "passwore");
+  EXPECT_NE(std::memcmp(first.keys, again.keys, sizeof first.keys), 0);
   EXPECT_NE(first.keys[0], 0xD3A3B879u);  // the set-up encrypts the password
 }
 
@@ -59,8 +61,9 @@ TEST(Cipher, DecryptionWithASecondStateUndoesEncryptionBlockByBlock) {
   for (int i = 0; i < 200; i++) plain += char(i * 31);
   std::vector<uint8_t> enc = Encrypt(plain, "secret key");
   EXPECT_NE(std::memcmp(enc.data(), plain.data(), 16), 0);
-  SetCipherPassword("secret key");
-  for (size_t i = 0; i < enc.size(); i += 16) CipherDecrypt(enc.data() + i);
+  CipherState c;
+  SetCipherPassword(&c, "secret key");
+  for (size_t i = 0; i < enc.size(); i += 16) CipherDecrypt(&c, enc.data() + i);
   EXPECT_EQ(std::memcmp(enc.data(), plain.data(), plain.size()), 0);
 }
 
@@ -71,14 +74,14 @@ TEST(Cipher, KeysChangeAfterEveryBlock) {
 }
 
 TEST(Cipher, MixKeysXorsTheCrcTableEntriesOfEachByte) {
-  std::memset(cipherState.keys, 0, sizeof cipherState.keys);
+  CipherState c{};
   uint8_t bytes[16] = {};
   bytes[0] = 1;
   bytes[4] = 1;  // cancels the first in keys[0]
   bytes[5] = 2;
-  CipherMixKeys(bytes);
-  EXPECT_EQ(cipherState.keys[0], Crc32Table[1] ^ Crc32Table[1] ^ Crc32Table[0] ^ Crc32Table[0]);
-  EXPECT_EQ(cipherState.keys[1], Crc32Table[2]);  // three zero bytes add nothing
+  CipherMixKeys(&c, bytes);
+  EXPECT_EQ(c.keys[0], Crc32Table[1] ^ Crc32Table[1] ^ Crc32Table[0] ^ Crc32Table[0]);
+  EXPECT_EQ(c.keys[1], Crc32Table[2]);  // three zero bytes add nothing
 }
 
 TestEntry EncryptedStored(const std::string& name, const std::string& plain, const char* pw) {

@@ -17,7 +17,7 @@ TEST(CorruptData, SymbolsThatProduceNothingOverRunOutInputStillEnd) {
   DecodeRun run;
   std::vector<uint8_t> out = run.Entry(s.Bytes(), 100000);
   EXPECT_LT(out.size(), 100000u);
-  EXPECT_TRUE(decoder.dataError);
+  EXPECT_TRUE(run.decoder.dataError);
 }
 
 TEST(CorruptData, RepeatedNewTablesOverRunOutInputStillEnd) {
@@ -35,7 +35,7 @@ TEST(CorruptData, StaleBytesOfALongEntryEndDecodingAtTheDataEnd) {
   DecodeRun run;
   std::vector<uint8_t> out = run.Entry(s.Bytes(), 1000000);
   EXPECT_LE(out.size(), 17000u + 8u);
-  EXPECT_TRUE(decoder.dataError);
+  EXPECT_TRUE(run.decoder.dataError);
 }
 
 TEST(CorruptData, IntactEntryEndingExactlyAtItsLastBitIsNotTakenForBroken) {
@@ -43,7 +43,7 @@ TEST(CorruptData, IntactEntryEndingExactlyAtItsLastBitIsNotTakenForBroken) {
   s.Literals("exactly");
   DecodeRun run;
   EXPECT_EQ(run.Entry(s.Bytes(), 7), ToVector("exactly"));
-  EXPECT_FALSE(decoder.dataError);
+  EXPECT_FALSE(run.decoder.dataError);
 }
 
 TEST(CorruptData, BrokenEntryIsPassedOverToItsEndForTheSolidEntryAfterIt) {
@@ -52,15 +52,15 @@ TEST(CorruptData, BrokenEntryIsPassedOverToItsEndForTheSolidEntryAfterIt) {
   for (int i = 0; i < 10; i++) s.RepeatLast();
   DecodeRun run;
   run.Entry(s.Bytes(), 1000, false, false);
-  ASSERT_TRUE(decoder.dataError);
+  ASSERT_TRUE(run.decoder.dataError);
   // The window stands where the 1000 bytes would have ended.
-  EXPECT_EQ(decoder.writePos, 1000u);
-  EXPECT_EQ(decoder.flushPos, 1000u);
+  EXPECT_EQ(run.decoder.writePos, 1000u);
+  EXPECT_EQ(run.decoder.flushPos, 1000u);
   LzStream next(false);
   next.Literals("abc");
   EXPECT_EQ(run.Entry(next.Bytes(), 3, true), ToVector("abc"));
-  EXPECT_FALSE(decoder.dataError);
-  EXPECT_EQ(decoder.writePos, 1003u);
+  EXPECT_FALSE(run.decoder.dataError);
+  EXPECT_EQ(run.decoder.writePos, 1003u);
 }
 
 TEST(CorruptData, DistancesBeforeTheFirstByteReadZerosFromTheClearedWindow) {
@@ -79,7 +79,7 @@ TEST(CorruptData, EntriesOf2GiBOrMoreWithShortDataFailWithoutOverflow) {
   DecodeRun run;
   for (uint32_t size : {0x80000000u, 0xFFFFFFFFu}) {
     EXPECT_TRUE(run.Entry(s.Bytes(), size, false, false).empty());
-    EXPECT_TRUE(decoder.dataError) << size;
+    EXPECT_TRUE(run.decoder.dataError) << size;
   }
 }
 

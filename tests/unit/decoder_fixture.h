@@ -10,6 +10,7 @@
 #include "unpack/unpack_entry.h"
 
 struct DecodeRun {
+  Rar20Decoder decoder{};
   std::vector<uint8_t> window = std::vector<uint8_t>(1u << 20);
   std::vector<uint8_t> packed;
   size_t packedRead = 0;  // bytes the decoder has taken from packed
@@ -29,9 +30,6 @@ struct DecodeRun {
 
   // Makes `bytes` the decoder's input, for tests of the bit input itself.
   void Feed(const std::vector<uint8_t>& bytes) {
-    // Decoding outside a request changes the decoder under what a solid
-    // request kept.
-    ArchiveReleaseSolidState();
     packed = bytes;
     packedRead = 0;
     decoder.input.source = PackedSource{Read, this};
@@ -52,7 +50,7 @@ struct DecodeRun {
     job.capacity = deliver ? capacity : 0;
     job.room = direct ? out.size() : job.capacity;
     job.windowKept = true;
-    count = UnpackEntry(job);
+    count = UnpackEntry(&decoder, job).delivered;
     out.resize(count);
     return out;
   }

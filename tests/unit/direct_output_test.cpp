@@ -40,7 +40,8 @@ struct Chain {
 };
 
 std::vector<Outcome> DecodeChain(const Chain& c, bool direct) {
-  std::memset(&decoder, 0, sizeof decoder);
+  // Stale input bytes and table slots take part in decoding broken data:
+  // each chain starts from a fresh decoder.
   DecodeRun run;
   run.direct = direct;
   std::vector<Outcome> out;
@@ -48,15 +49,15 @@ std::vector<Outcome> DecodeChain(const Chain& c, bool direct) {
     Outcome o{};
     o.delivered = run.Entry(c.streams[e], c.sizes[e], e > 0, c.deliver[e]);
     o.windowCrc = uint32_t(crc32(0, run.window.data(), uInt(run.window.size())));
-    o.writePos = decoder.writePos;
-    o.flushPos = decoder.flushPos;
-    o.recentCount = decoder.recentCount;
-    o.prevMatchLength = decoder.prevMatchLength;
-    o.prevMatchDistance = decoder.prevMatchDistance;
-    o.currentChannel = decoder.currentChannel;
-    std::memcpy(o.recentDistances, decoder.recentDistances, sizeof o.recentDistances);
-    o.crossDelta = decoder.crossDelta;
-    o.dataError = decoder.dataError;
+    o.writePos = run.decoder.writePos;
+    o.flushPos = run.decoder.flushPos;
+    o.recentCount = run.decoder.recentCount;
+    o.prevMatchLength = run.decoder.prevMatchLength;
+    o.prevMatchDistance = run.decoder.prevMatchDistance;
+    o.currentChannel = run.decoder.currentChannel;
+    std::memcpy(o.recentDistances, run.decoder.recentDistances, sizeof o.recentDistances);
+    o.crossDelta = run.decoder.crossDelta;
+    o.dataError = run.decoder.dataError;
     out.push_back(o);
   }
   return out;

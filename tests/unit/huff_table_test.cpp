@@ -9,8 +9,8 @@ namespace {
 
 void FeedBits(DecodeRun& run, const BitWriter& w) {
   run.Feed(w.Bytes(8));
-  decoder.input.bytePos = decoder.input.bitPos = 0;
-  FillInput(&decoder.input);
+  run.decoder.input.bytePos = run.decoder.input.bitPos = 0;
+  FillInput(&run.decoder.input);
 }
 
 TEST(HuffTable, OrdersSymbolsByLengthThenValue) {
@@ -43,8 +43,8 @@ TEST(HuffTable, DecodesEveryCanonicalCode) {
       }
   DecodeRun run;
   FeedBits(run, w);
-  for (uint32_t s : sent) EXPECT_EQ(DecodeSymbol(&decoder.input, &t), s);
-  EXPECT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, w.BitCount());
+  for (uint32_t s : sent) EXPECT_EQ(DecodeSymbol(&run.decoder.input, &t), s);
+  EXPECT_EQ(run.decoder.input.bytePos * 8 + run.decoder.input.bitPos, w.BitCount());
 }
 
 TEST(HuffTable, OneSymbolTableTakesOneZeroBit) {
@@ -56,13 +56,13 @@ TEST(HuffTable, OneSymbolTableTakesOneZeroBit) {
   w.Bits(0b0010, 4);
   DecodeRun run;
   FeedBits(run, w);
-  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 13u);
-  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 13u);
-  EXPECT_EQ(decoder.input.bitPos, 2u);
+  EXPECT_EQ(DecodeSymbol(&run.decoder.input, &t), 13u);
+  EXPECT_EQ(DecodeSymbol(&run.decoder.input, &t), 13u);
+  EXPECT_EQ(run.decoder.input.bitPos, 2u);
   // A 1 bit leads past the coded symbol, to the never written slot 1 after
   // all 15 bits: it yields that slot's content, 0.
-  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 0u);
-  EXPECT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, 2u + 15u);
+  EXPECT_EQ(DecodeSymbol(&run.decoder.input, &t), 0u);
+  EXPECT_EQ(run.decoder.input.bytePos * 8 + run.decoder.input.bitPos, 2u + 15u);
 }
 
 TEST(HuffTable, OverfullLengthsSaturateWithoutLeavingTheTable) {
@@ -74,7 +74,7 @@ TEST(HuffTable, OverfullLengthsSaturateWithoutLeavingTheTable) {
   for (int i = 0; i < 8; i++) w.Bits(0xFFFF, 16);
   DecodeRun run;
   FeedBits(run, w);
-  for (int i = 0; i < 8; i++) EXPECT_LT(DecodeSymbol(&decoder.input, &t), 298u);
+  for (int i = 0; i < 8; i++) EXPECT_LT(DecodeSymbol(&run.decoder.input, &t), 298u);
 }
 
 TEST(HuffTable, EmptyTableDecodesStaleOrZeroSymbolsAndTakesFifteenBits) {
@@ -85,8 +85,8 @@ TEST(HuffTable, EmptyTableDecodesStaleOrZeroSymbolsAndTakesFifteenBits) {
   w.Bits(0x1234, 16);
   DecodeRun run;
   FeedBits(run, w);
-  EXPECT_EQ(DecodeSymbol(&decoder.input, &t), 0u);
-  EXPECT_EQ(decoder.input.bitPos + 8 * decoder.input.bytePos, 15u);
+  EXPECT_EQ(DecodeSymbol(&run.decoder.input, &t), 0u);
+  EXPECT_EQ(run.decoder.input.bitPos + 8 * run.decoder.input.bytePos, 15u);
 }
 
 TEST(HuffTable, QuickLookupAgreesWithTheLimitSearchOnEveryPeek) {
@@ -111,13 +111,13 @@ TEST(HuffTable, QuickLookupAgreesWithTheLimitSearchOnEveryPeek) {
       while (len < 15 && v >= t.limit[len]) len++;
       uint32_t i = t.firstIndex[len] + ((v - t.limit[len - 1]) >> (16 - len));
       if (i >= uint32_t(n)) i = 0;
-      decoder.input.buffer[0] = uint8_t(peek >> 8);
-      decoder.input.buffer[1] = uint8_t(peek);
-      decoder.input.buffer[2] = uint8_t(r.Next());
-      decoder.input.bytePos = decoder.input.bitPos = 0;
-      ASSERT_EQ(DecodeSymbol(&decoder.input, &t), t.symbols[i])
+      run.decoder.input.buffer[0] = uint8_t(peek >> 8);
+      run.decoder.input.buffer[1] = uint8_t(peek);
+      run.decoder.input.buffer[2] = uint8_t(r.Next());
+      run.decoder.input.bytePos = run.decoder.input.bitPos = 0;
+      ASSERT_EQ(DecodeSymbol(&run.decoder.input, &t), t.symbols[i])
           << "round " << round << " peek " << peek;
-      ASSERT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, len) << "peek " << peek;
+      ASSERT_EQ(run.decoder.input.bytePos * 8 + run.decoder.input.bitPos, len) << "peek " << peek;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "answers/module_table.h"
+#include "archive/setup_reader.h"
 #include "install/uninstall_entry.h"
 #include "install_fixture.h"
 #include "pack_support.h"
@@ -417,10 +418,10 @@ TEST_F(InstallRun, SolidCompressedProductIsDecodedAboutOnceWhateverTheModules) {
   settings.setupLayout = true;
   hostWizard.archive = PackOrFail(items, settings);
   hostWizard.hasArchive = true;
-  const uint64_t before = decodedByteCount;
+  const uint64_t before = setupArchiveReader.decoder.decodedBytes;
   InstallTo("c:\\Orbivue\\");
   RunToTheEnd();
-  const uint64_t decoded = decodedByteCount - before;
+  const uint64_t decoded = setupArchiveReader.decoder.decodedBytes - before;
   EXPECT_TRUE(hostWizard.messageBoxes.empty());
   for (const packer::PackItem& item : items) {
     if (item.directory) continue;

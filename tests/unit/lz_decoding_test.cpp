@@ -35,7 +35,7 @@ TEST(LzDecoding, RecentDistancesComeNewestFirst) {
   copy(2, 10);
   copy(2, 5);
   EXPECT_EQ(run.Entry(s.Bytes(), uint32_t(e.size())), ToVector(e));
-  EXPECT_EQ(decoder.recentCount, 5u);
+  EXPECT_EQ(run.decoder.recentCount, 5u);
 }
 
 TEST(LzDecoding, TwoSymbols258InARowAlternateBetweenTheLastTwoDistances) {
@@ -67,8 +67,8 @@ TEST(LzDecoding, NewMatchLengthBonusesAtTheirThresholds) {
     s.Match(5 + c.bonus, c.distance);
     DecodeRun run;
     run.Entry(s.Bytes(), 6 + c.bonus);
-    EXPECT_EQ(decoder.prevMatchLength, 5 + c.bonus) << c.distance;
-    EXPECT_EQ(decoder.prevMatchDistance, c.distance);
+    EXPECT_EQ(run.decoder.prevMatchLength, 5 + c.bonus) << c.distance;
+    EXPECT_EQ(run.decoder.prevMatchDistance, c.distance);
     EXPECT_EQ(run.count, 6 + c.bonus);
   }
 }
@@ -84,7 +84,7 @@ TEST(LzDecoding, RecentDistanceLengthBonusesAtTheirThresholds) {
     s.Recent(1, 4 + c.bonus, c.distance);
     DecodeRun run;
     run.Entry(s.Bytes(), 1 + 10 + 4 + c.bonus);
-    EXPECT_EQ(decoder.prevMatchLength, 4 + c.bonus) << c.distance;
+    EXPECT_EQ(run.decoder.prevMatchLength, 4 + c.bonus) << c.distance;
   }
 }
 
@@ -99,7 +99,7 @@ TEST(LzDecoding, ShortMatchesCopyTwoBytesAtEachSlot) {
     e += e[e.size() - distance];
     DecodeRun run;
     EXPECT_EQ(run.Entry(s.Bytes(), uint32_t(e.size())), ToVector(e)) << distance;
-    EXPECT_EQ(decoder.prevMatchLength, 2u);
+    EXPECT_EQ(run.decoder.prevMatchLength, 2u);
   }
 }
 
@@ -110,8 +110,8 @@ TEST(LzDecoding, Symbol256RepeatsTheLastMatchAndPushesItsDistance) {
   s.RepeatLast();
   DecodeRun run;
   EXPECT_EQ(run.Entry(s.Bytes(), 9), ToVector("xyzxyzxyz"));
-  EXPECT_EQ(decoder.recentCount, 2u);
-  EXPECT_EQ(decoder.recentDistances[1], 3u);
+  EXPECT_EQ(run.decoder.recentCount, 2u);
+  EXPECT_EQ(run.decoder.recentDistances[1], 3u);
 }
 
 TEST(LzDecoding, Symbol256RightAfterAResetCopiesNothingButPushesZero) {
@@ -120,8 +120,8 @@ TEST(LzDecoding, Symbol256RightAfterAResetCopiesNothingButPushesZero) {
   s.Literal('k');
   DecodeRun run;
   EXPECT_EQ(run.Entry(s.Bytes(), 1), ToVector("k"));
-  EXPECT_EQ(decoder.recentCount, 1u);
-  EXPECT_EQ(decoder.recentDistances[0], 0u);
+  EXPECT_EQ(run.decoder.recentCount, 1u);
+  EXPECT_EQ(run.decoder.recentDistances[0], 0u);
 }
 
 TEST(LzDecoding, NewTablesInsideAnEntryChangeTheCodes) {
@@ -140,8 +140,8 @@ TEST(LzDecoding, ZeroSizeEntryReadsItsHeaderAndDecodesNothing) {
   LzStream s;
   DecodeRun run;
   EXPECT_TRUE(run.Entry(s.Bytes(), 0).empty());
-  EXPECT_EQ(decoder.literalTable.symbolCount, 298);
-  EXPECT_EQ(decoder.writePos, 0u);
+  EXPECT_EQ(run.decoder.literalTable.symbolCount, 298);
+  EXPECT_EQ(run.decoder.writePos, 0u);
 }
 
 }  // namespace

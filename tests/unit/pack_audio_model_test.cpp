@@ -34,6 +34,7 @@ TEST(PackAudioModel, TheFirstByteAfterAResetIsTheNegatedSymbol) {
 }
 
 TEST(PackAudioModel, TheDecoderTurnsEverySymbolBackIntoItsByte) {
+  Rar20Decoder decoder{};
   for (int channels = 1; channels <= 4; channels++) {
     // Sound first (the weights move), then noise (they swing to the limits).
     std::vector<uint8_t> bytes = SoundData(20000, channels, uint64_t(channels));

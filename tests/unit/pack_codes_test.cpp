@@ -23,9 +23,9 @@ double KraftSum(const uint8_t* lengths, int n) {
 void StartInput(DecodeRun* run, std::vector<uint8_t> bytes) {
   bytes.resize(bytes.size() + 8, 0);
   run->Feed(bytes);
-  decoder.input.bytePos = 0;
-  decoder.input.bitPos = 0;
-  FillInput(&decoder.input);
+  run->decoder.input.bytePos = 0;
+  run->decoder.input.bitPos = 0;
+  FillInput(&run->decoder.input);
 }
 
 TEST(PackBits, ComeOutMostSignificantFirstAndPadWithZeros) {
@@ -97,70 +97,70 @@ TEST(PackCodes, TheDecoderReadsEveryCanonicalCodeAsItsSymbol) {
     HuffTable table;
     BuildHuffTable(lengths, 298, &table);
     for (size_t k = 0; k < sent.size(); k++) {
-      if (decoder.input.bytePos > 8162) SlideInput(&decoder.input);
-      ASSERT_EQ(DecodeSymbol(&decoder.input, &table), uint32_t(sent[k]))
+      if (run.decoder.input.bytePos > 8162) SlideInput(&run.decoder.input);
+      ASSERT_EQ(DecodeSymbol(&run.decoder.input, &table), uint32_t(sent[k]))
           << "round " << round << " symbol " << k;
     }
   }
 }
 
-// Writes one header and reads it with the decoder's ReadBlockTables.
-void ExpectHeaderReadsBack(const uint8_t* lengths, bool audio, int channels,
+// Writes one header and reads it with the decoder's ReadBlockTables; the
+// run's decoder keeps the lengths for the next header.
+void ExpectHeaderReadsBack(DecodeRun& run, const uint8_t* lengths, bool audio, int channels,
                            packer::PreviousLengths* previous, size_t* bits) {
   const int count = audio ? 257 * channels : 374;
   packer::BitWriter w;
   packer::WriteBlockHeader(&w, {audio, channels, lengths, count}, previous);
   *bits = size_t(w.BitCount());
   w.Flush();
-  DecodeRun run;
   StartInput(&run, w.Bytes());
-  ReadBlockTables(&decoder);
-  EXPECT_EQ(decoder.audioMode, audio);
+  ReadBlockTables(&run.decoder);
+  EXPECT_EQ(run.decoder.audioMode, audio);
   if (audio) {
-    EXPECT_EQ(decoder.channelCount, uint32_t(channels));
+    EXPECT_EQ(run.decoder.channelCount, uint32_t(channels));
   }
-  for (int i = 0; i < count; i++) ASSERT_EQ(decoder.previousLengths[i], lengths[i]) << i;
+  for (int i = 0; i < count; i++) ASSERT_EQ(run.decoder.previousLengths[i], lengths[i]) << i;
   // The header is read to its last bit and no further.
-  EXPECT_EQ(decoder.input.bytePos * 8 + decoder.input.bitPos, *bits);
+  EXPECT_EQ(run.decoder.input.bytePos * 8 + run.decoder.input.bitPos, *bits);
 }
 
 TEST(PackBlockHeaders, ReadBackPlainAndDeltaCodedWithRunsOfEveryKind) {
-  memset(&decoder, 0, sizeof decoder);
+  DecodeRun run;
   packer::PreviousLengths previous;
   uint8_t first[374] = {};
   for (int i = 0; i < 256; i += 3) first[i] = uint8_t(4 + i % 5);  // singles
   for (int i = 256; i < 270; i++) first[i] = 7;                    // a run to repeat
   for (int i = 300; i < 320; i++) first[i] = uint8_t(1 + i % 15);  // zeros around
   size_t firstBits, secondBits, plainBits;
-  ExpectHeaderReadsBack(first, false, 1, &previous, &firstBits);
+  ExpectHeaderReadsBack(run, first, false, 1, &previous, &firstBits);
   // Nearly the same lengths again: delta coding spends about a bit on each.
   uint8_t second[374];
   memcpy(second, first, sizeof second);
   second[10] = 9;
   second[373] = 3;
-  ExpectHeaderReadsBack(second, false, 1, &previous, &secondBits);
+  ExpectHeaderReadsBack(run, second, false, 1, &previous, &secondBits);
   EXPECT_LT(secondBits, firstBits * 2 / 3);
   // Without usable previous lengths the same header is plain and longer.
   packer::PreviousLengths unknown;
   for (bool& k : unknown.known) k = false;
-  memset(&decoder.previousLengths, 0, sizeof decoder.previousLengths);
-  ExpectHeaderReadsBack(second, false, 1, &unknown, &plainBits);
+  memset(&run.decoder.previousLengths, 0, sizeof run.decoder.previousLengths);
+  ExpectHeaderReadsBack(run, second, false, 1, &unknown, &plainBits);
   EXPECT_GT(plainBits, secondBits);
 }
 
 TEST(PackBlockHeaders, AudioHeadersCarryTheirChannelsAndNeverLeanOnUnsetLengths) {
-  memset(&decoder, 0, sizeof decoder);
+  DecodeRun run;
   packer::PreviousLengths previous;
   TestRandom r(5);
   uint8_t lengths[1028];
   for (int channels : {4, 1, 3, 2, 4}) {
     for (uint8_t& l : lengths) l = uint8_t(r.Below(3) ? 5 + r.Below(6) : 0);
     size_t bits;
-    ExpectHeaderReadsBack(lengths, true, channels, &previous, &bits);
+    ExpectHeaderReadsBack(run, lengths, true, channels, &previous, &bits);
   }
   // After an LZ block only its 374 lengths may serve as a base.
   size_t bits;
-  ExpectHeaderReadsBack(lengths, false, 1, &previous, &bits);
+  ExpectHeaderReadsBack(run, lengths, false, 1, &previous, &bits);
   for (int i = 0; i < 1028; i++) EXPECT_EQ(previous.known[i], i < 374) << i;
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "archive/setup_reader.h"
 #include "pack_support.h"
 #include "rar2tool/commands.h"
 #include "rar2tool/options.h"
@@ -42,11 +43,11 @@ class Rar2toolSolid : public ::testing::Test {
     options.archive = archive;
     options.dir = dir;
     options.quiet = true;
-    const uint64_t before = decodedByteCount;
+    const uint64_t before = setupArchiveReader.decoder.decodedBytes;
     testing::internal::CaptureStdout();
     const int status = command(options);
     *out = testing::internal::GetCapturedStdout();
-    *decoded = decodedByteCount - before;
+    *decoded = setupArchiveReader.decoder.decodedBytes - before;
     return status;
   }
 

@@ -14,8 +14,7 @@
 #include "archive/byte_order.h"
 #include "archive/cipher.h"
 #include "archive/crc32.h"
-#include "archive/reader_state.h"
-#include "archive/solid_progress.h"
+#include "archive/setup_reader.h"
 #include "archive_builder.h"
 #include "pack_support.h"
 #include "testdata.h"
@@ -121,13 +120,13 @@ std::vector<Outcome> RunRequests(const std::vector<uint8_t>& archive,
                                  uint64_t* decoded = nullptr) {
   ArchiveReleaseSolidState();
   ArchiveImage image{archive.data(), uint32_t(archive.size()), 0};
-  const uint64_t before = decodedByteCount;
+  const uint64_t before = setupArchiveReader.decoder.decodedBytes;
   std::vector<Outcome> outcomes;
   for (const Request& q : requests) {
     if (freshEachTime) ArchiveReleaseSolidState();
     outcomes.push_back(Fetch(&image, q));
   }
-  if (decoded != nullptr) *decoded = decodedByteCount - before;
+  if (decoded != nullptr) *decoded = setupArchiveReader.decoder.decodedBytes - before;
   ArchiveReleaseSolidState();
   return outcomes;
 }
@@ -233,8 +232,9 @@ TEST(SolidContinuation, EncryptedEntriesWithRightAndWrongPasswords) {
     std::vector<uint8_t>& b = blocks[i];
     const size_t header = LoadU16(b.data() + 5);
     ASSERT_EQ((b.size() - header) % 16, 0u);
-    SetCipherPassword("secret");
-    for (size_t at = header; at < b.size(); at += 16) CipherDecrypt(b.data() + at);
+    CipherState c;
+    SetCipherPassword(&c, "secret");
+    for (size_t at = header; at < b.size(); at += 16) CipherDecrypt(&c, b.data() + at);
     b[3] &= uint8_t(~0x04);
   }
   blocks.insert(blocks.begin() + 4, StoredBlock("plain.txt", "not encrypted"));
@@ -297,13 +297,13 @@ TEST(PlainContinuation, AFoundEntryIsKeptEvenWhenItFails) {
   const std::vector<uint8_t> archive = PlainArchiveOf(blocks);
   ArchiveImage image{archive.data(), uint32_t(archive.size()), 0};
   EXPECT_EQ(Fetch(&image, {"one.txt", nullptr}).ok, 1);
-  EXPECT_TRUE(solidProgress.kept);
+  EXPECT_TRUE(setupArchiveReader.solid.kept);
   EXPECT_EQ(Fetch(&image, {"two.txt", nullptr}).ok, 0);
-  EXPECT_TRUE(solidProgress.kept);  // found, so the next request goes on from it
+  EXPECT_TRUE(setupArchiveReader.solid.kept);  // found, so the next request goes on from it
   EXPECT_EQ(Fetch(&image, {"three.txt", nullptr}).data,
             std::vector<uint8_t>({'t', 'h', 'r', 'e', 'e'}));
   EXPECT_EQ(Fetch(&image, {"missing.txt", nullptr}).ok, 0);
-  EXPECT_FALSE(solidProgress.kept);
+  EXPECT_FALSE(setupArchiveReader.solid.kept);
   EXPECT_EQ(Fetch(&image, {"one.txt", nullptr}).ok, 1);
   ArchiveReleaseSolidState();
 }
@@ -348,9 +348,9 @@ class KeptState : public ::testing::Test {
   void TearDown() override { ArchiveReleaseSolidState(); }
   // Decoded bytes of one request for names_[i].
   uint64_t Cost(size_t i, const char* password = nullptr) {
-    const uint64_t before = decodedByteCount;
+    const uint64_t before = setupArchiveReader.decoder.decodedBytes;
     EXPECT_EQ(Fetch(&image_, {names_[i], password}).ok, 1) << names_[i];
-    return decodedByteCount - before;
+    return setupArchiveReader.decoder.decodedBytes - before;
   }
   // What a request that continues after entry `last` decodes for entry i.
   uint64_t Continued(size_t last, size_t i) const { return fromStart_[i] - fromStart_[last]; }
@@ -363,8 +363,8 @@ class KeptState : public ::testing::Test {
 TEST_F(KeptState, LaterEntryContinuesAndEarlierOrEqualOneStartsOver) {
   ASSERT_GT(Continued(6, 9), 0u);
   EXPECT_EQ(Cost(6), fromStart_[6]);
-  EXPECT_TRUE(solidProgress.kept);
-  EXPECT_NE(readerState.window, nullptr);
+  EXPECT_TRUE(setupArchiveReader.solid.kept);
+  EXPECT_NE(setupArchiveReader.request.window, nullptr);
   EXPECT_EQ(Cost(9), Continued(6, 9));
   EXPECT_EQ(Cost(9), fromStart_[9]);
   EXPECT_EQ(Cost(2), fromStart_[2]);
@@ -392,7 +392,7 @@ TEST(SolidContinuation, ALongArchiveAskedInOrderWalksEachHeaderOnceAndAPassedNam
     std::free(data);
     return ok ? contents : std::string("failed");
   };
-  const uint64_t before = entryHeadersWalked;
+  const uint64_t before = setupArchiveReader.entryHeadersWalked;
   for (int i = 0; i < Count; i++) {
     char name[32];
     std::snprintf(name, sizeof name, "Set%02d\\note_%05d.txt", i % 50, i);
@@ -400,23 +400,23 @@ TEST(SolidContinuation, ALongArchiveAskedInOrderWalksEachHeaderOnceAndAPassedNam
   }
   // Each request reads its own header and looks once more at where the
   // previous one ended.
-  EXPECT_LE(entryHeadersWalked - before, uint64_t(2 * Count));
+  EXPECT_LE(setupArchiveReader.entryHeadersWalked - before, uint64_t(2 * Count));
 
   // A name never passed goes on from the end without walking back (a hyphen
   // is no underscore) and fails; a passed name in another spelling then
   // starts from the first entry, and a later one goes on from it.
-  uint64_t walked = entryHeadersWalked;
+  uint64_t walked = setupArchiveReader.entryHeadersWalked;
   EXPECT_EQ(get("SET07/NOTE-00007.TXT"), "failed");
-  EXPECT_LE(entryHeadersWalked - walked, 1u);
-  walked = entryHeadersWalked;
+  EXPECT_LE(setupArchiveReader.entryHeadersWalked - walked, 1u);
+  walked = setupArchiveReader.entryHeadersWalked;
   EXPECT_EQ(get("SET07/NOTE_00007.TXT"), "7");
-  EXPECT_EQ(entryHeadersWalked - walked, 8u);
-  walked = entryHeadersWalked;
+  EXPECT_EQ(setupArchiveReader.entryHeadersWalked - walked, 8u);
+  walked = setupArchiveReader.entryHeadersWalked;
   EXPECT_EQ(get("set09\\note_00009.txt"), "9");
-  EXPECT_LE(entryHeadersWalked - walked, 3u);
-  walked = entryHeadersWalked;
+  EXPECT_LE(setupArchiveReader.entryHeadersWalked - walked, 3u);
+  walked = setupArchiveReader.entryHeadersWalked;
   EXPECT_EQ(get("set03/Note_00003.TXT"), "3");
-  EXPECT_EQ(entryHeadersWalked - walked, 4u);
+  EXPECT_EQ(setupArchiveReader.entryHeadersWalked - walked, 4u);
   ArchiveReleaseSolidState();
 }
 
@@ -425,39 +425,39 @@ TEST_F(KeptState, FreeingAListReleasesTheWindow) {
   ASSERT_EQ(ArchiveListEntries(&image_, &head), int(names_.size()));
   Cost(6);
   ArchiveFreeList(head);
-  EXPECT_FALSE(solidProgress.kept);
-  EXPECT_EQ(readerState.window, nullptr);
+  EXPECT_FALSE(setupArchiveReader.solid.kept);
+  EXPECT_EQ(setupArchiveReader.request.window, nullptr);
   EXPECT_EQ(Cost(7), fromStart_[7]);
   ArchiveFreeList(nullptr);
-  EXPECT_EQ(readerState.window, nullptr);
+  EXPECT_EQ(setupArchiveReader.request.window, nullptr);
 }
 
 TEST_F(KeptState, ListingTheSameImageKeepsItAndAnotherImageDropsIt) {
   Cost(6);
   EntryListNode* head = nullptr;
   ArchiveListEntries(&image_, &head);
-  EXPECT_TRUE(solidProgress.kept);
+  EXPECT_TRUE(setupArchiveReader.solid.kept);
   EXPECT_EQ(Cost(7), Continued(6, 7));
   const std::vector<uint8_t> other = archive_;
   ArchiveImage otherImage{other.data(), uint32_t(other.size()), 0};
   EntryListNode* otherHead = nullptr;
   ArchiveListEntries(&otherImage, &otherHead);
-  EXPECT_FALSE(solidProgress.kept);
+  EXPECT_FALSE(setupArchiveReader.solid.kept);
   EXPECT_EQ(Cost(8), fromStart_[8]);
   ArchiveFreeList(otherHead);
   ArchiveFreeList(head);
-  EXPECT_EQ(readerState.window, nullptr);
+  EXPECT_EQ(setupArchiveReader.request.window, nullptr);
   // A get request on another image starts there from its first entry,
   // in the same window.
   Cost(3);
-  const uint8_t* window = readerState.window;
+  const uint8_t* window = setupArchiveReader.request.window;
   uint8_t* data = nullptr;
   uint32_t size = 0;
-  const uint64_t before = decodedByteCount;
+  const uint64_t before = setupArchiveReader.decoder.decodedBytes;
   EXPECT_EQ(ArchiveGetEntry(&data, &size, names_[5].c_str(), &otherImage, nullptr), 1);
   std::free(data);
-  EXPECT_EQ(decodedByteCount - before, fromStart_[5]);
-  EXPECT_EQ(readerState.window, window);
+  EXPECT_EQ(setupArchiveReader.decoder.decodedBytes - before, fromStart_[5]);
+  EXPECT_EQ(setupArchiveReader.request.window, window);
 }
 
 TEST_F(KeptState, AnotherPasswordOrAFailedRequestStartsOver) {
@@ -469,8 +469,8 @@ TEST_F(KeptState, AnotherPasswordOrAFailedRequestStartsOver) {
   uint8_t* data = nullptr;
   uint32_t size = 0;
   EXPECT_EQ(ArchiveGetEntry(&data, &size, "missing", &image_, nullptr), 0);
-  EXPECT_FALSE(solidProgress.kept);
-  EXPECT_NE(readerState.window, nullptr);  // kept for the next request to reuse
+  EXPECT_FALSE(setupArchiveReader.solid.kept);
+  EXPECT_NE(setupArchiveReader.request.window, nullptr);  // kept for the next request to reuse
   EXPECT_EQ(Cost(11), fromStart_[11]);
 }
 
@@ -483,7 +483,7 @@ TEST_F(KeptState, ChangedBytesAtTheSameAddressStartOver) {
   buffer.resize(std::max(archive_.size(), other.size()), 0);
   image_ = ArchiveImage{buffer.data(), uint32_t(buffer.size()), 0};
   Cost(6);
-  EXPECT_TRUE(solidProgress.kept);
+  EXPECT_TRUE(setupArchiveReader.solid.kept);
   std::copy(other.begin(), other.end(), buffer.begin());
   std::vector<Request> one = {{ListedNames(other)[7], nullptr}};
   const Outcome fresh = RunRequests(other, one, true)[0];

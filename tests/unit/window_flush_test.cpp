@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "archive/setup_reader.h"
 #include "archive_builder.h"
 #include "decoder_fixture.h"
 #include "lz_stream.h"
@@ -30,8 +31,8 @@ TEST(WindowFlush, EntryLongerThanTheWindowIsDeliveredWhole) {
   std::vector<uint8_t> out = run.Entry(LongRun(size), size);
   ASSERT_EQ(out.size(), size);
   EXPECT_EQ(std::count(out.begin(), out.end(), 'q'), int64_t(size));
-  EXPECT_EQ(decoder.flushPos, decoder.writePos);
-  EXPECT_EQ(decoder.writePos, size & WindowMask);
+  EXPECT_EQ(run.decoder.flushPos, run.decoder.writePos);
+  EXPECT_EQ(run.decoder.writePos, size & WindowMask);
 }
 
 TEST(WindowFlush, DeliveryWrapsFromTheWindowEndToItsStart) {
@@ -40,14 +41,14 @@ TEST(WindowFlush, DeliveryWrapsFromTheWindowEndToItsStart) {
   first.Literal('a');
   run.Entry(first.Bytes(), 1);
   // Stand the window just before its end, as after a long solid run.
-  decoder.writePos = decoder.flushPos = (1u << 20) - 2;
+  run.decoder.writePos = run.decoder.flushPos = (1u << 20) - 2;
   LzStream second(false);
   second.Literals("xyz");
   second.Match(3, 3);
   EXPECT_EQ(run.Entry(second.Bytes(), 6, true), ToVector("xyzxyz"));
   EXPECT_EQ(run.window[(1u << 20) - 1], 'y');
   EXPECT_EQ(run.window[0], 'z');
-  EXPECT_EQ(decoder.writePos, 4u);
+  EXPECT_EQ(run.decoder.writePos, 4u);
 }
 
 TEST(WindowFlush, MatchSourceBeforePositionZeroReadsTheWindowEnd) {
@@ -56,7 +57,7 @@ TEST(WindowFlush, MatchSourceBeforePositionZeroReadsTheWindowEnd) {
   first.Literal('a');
   run.Entry(first.Bytes(), 1);
   run.window[(1u << 20) - 1] = 'E';
-  decoder.writePos = decoder.flushPos = 0;
+  run.decoder.writePos = run.decoder.flushPos = 0;
   LzStream second(false);
   second.Match(3, 1);  // copies the byte at the window's end three times
   EXPECT_EQ(run.Entry(second.Bytes(), 3, true), ToVector("EEE"));
@@ -70,7 +71,7 @@ TEST(WindowFlush, DistanceNearTheWindowSizeCopiesFromJustAheadOfTheWritePosition
   first.Literal('a');
   run.Entry(first.Bytes(), 1);
   for (uint32_t i = 0; i < 70; i++) run.window[100 + i] = uint8_t('A' + i % 26);
-  decoder.writePos = decoder.flushPos = 99;
+  run.decoder.writePos = run.decoder.flushPos = 99;
   LzStream second(false);
   second.Match(64, (1u << 20) - 1);
   std::vector<uint8_t> model(run.window.begin(), run.window.begin() + 200);
@@ -85,7 +86,7 @@ TEST(WindowFlush, OutputThatWouldOverflowIsNotWritten) {
   DecodeRun run;
   std::vector<uint8_t> out = run.Entry(s.Bytes(), 10, false, true, 4);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(decoder.entry.left, 0);  // the entry stopped
+  EXPECT_EQ(run.decoder.entry.left, 0);  // the entry stopped
 }
 
 TEST(WindowFlush, MatchRunningPastTheEntryEndIsKeptOutOfTheOutput) {
@@ -104,7 +105,7 @@ TEST(WindowFlush, WithOutputOffTheWindowStillReceivesEveryByte) {
   EXPECT_TRUE(run.Entry(s.Bytes(), 6, false, false).empty());
   EXPECT_EQ(run.count, 0u);
   EXPECT_EQ(std::string(run.window.begin(), run.window.begin() + 6), "hidden");
-  EXPECT_EQ(decoder.flushPos, 6u);
+  EXPECT_EQ(run.decoder.flushPos, 6u);
 }
 
 TEST(SolidEntries, ContinueTheWindowTablesAndRecentDistances) {
@@ -149,6 +150,8 @@ TEST(SolidEntries, FirstEntryOfARequestStartsAfreshWhateverItsSolidBit) {
   warm.Literals("garbage state");
   warm.Match(7, 4);
   run.Entry(warm.Bytes(), 20);
+  // Setup's reader holds that stale state when the request comes.
+  setupArchiveReader.decoder = run.decoder;
   LzStream s;  // a complete entry with its own header
   s.RepeatLast();
   s.Literals("fresh");
@@ -166,7 +169,8 @@ TEST(SolidEntries, FirstEntryOfARequestStartsAfreshWhateverItsSolidBit) {
   uint32_t size = 0;
   ASSERT_EQ(ArchiveGetEntry(&data, &size, "fresh.txt", &image, nullptr), 1);
   EXPECT_EQ(std::string(data, data + size), "fresh");
-  EXPECT_EQ(decoder.recentDistances[0], 0u);  // the 256 pushed a zero after the reset
+  EXPECT_EQ(setupArchiveReader.decoder.recentDistances[0],
+            0u);  // the 256 pushed a zero after the reset
   std::free(data);
   ArchiveReleaseSolidState();
 }

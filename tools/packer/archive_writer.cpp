@@ -142,7 +142,7 @@ class Writer {
     header_.clear();
     AppendFileHeader(&header_, *files_[i], flags, 0, uint32_t(ItemSize(*files_[i])), 0,
                      entryMethod);
-    if (!settings_.password.empty()) SetCipherPassword(settings_.password.c_str());
+    if (!settings_.password.empty()) SetCipherPassword(&cipher_, settings_.password.c_str());
     return Append(header_.data(), header_.size());
   }
 
@@ -158,7 +158,7 @@ class Writer {
       p += take;
       n -= take;
       if (tailLength_ == 16) {
-        CipherEncrypt(tail_);
+        CipherEncrypt(&cipher_, tail_);
         coded_.insert(coded_.end(), tail_, tail_ + 16);
         tailLength_ = 0;
         if (coded_.size() >= CodedPiece && !FlushCoded()) return false;
@@ -177,7 +177,7 @@ class Writer {
   bool EndEntry(size_t i, uint32_t crc) {
     if (tailLength_ > 0) {
       std::memset(tail_ + tailLength_, 0, 16 - tailLength_);
-      CipherEncrypt(tail_);
+      CipherEncrypt(&cipher_, tail_);
       coded_.insert(coded_.end(), tail_, tail_ + 16);
       tailLength_ = 0;
       if (!FlushCoded()) return false;
@@ -222,6 +222,7 @@ class Writer {
   uint8_t entryMethod_ = 0;
   std::vector<uint8_t> header_, coded_, piece_;
   uint8_t tail_[16] = {};
+  CipherState cipher_{};  // the current entry's keys, set afresh for each
   size_t tailLength_ = 0;
 };
 
