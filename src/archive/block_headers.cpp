@@ -9,6 +9,8 @@ namespace {
 // the tail is one whole block of another kind (the 7-byte end block real
 // archivers write), and is cut short otherwise.
 WalkStep ShortTailStep(const ArchiveImage& image, uint32_t start) {
+  // The block before said it ran past the image's end.
+  if (start > image.size) return WalkStep::CutShort;
   const uint32_t left = image.size - start;
   if (left == 0) return WalkStep::End;
   if (left < BlockBaseSize) return WalkStep::CutShort;

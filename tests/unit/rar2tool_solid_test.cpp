@@ -7,7 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "archive/setup_reader.h"
+#include "archive/reader_handle.h"
+#include "entry_fetch.h"
 #include "pack_support.h"
 #include "rar2tool/commands.h"
 #include "rar2tool/options.h"
@@ -43,11 +44,11 @@ class Rar2toolSolid : public ::testing::Test {
     options.archive = archive;
     options.dir = dir;
     options.quiet = true;
-    const uint64_t before = setupArchiveReader.decoder.decodedBytes;
+    const uint64_t before = ToolArchiveReader().decoder.decodedBytes;
     testing::internal::CaptureStdout();
     const int status = command(options);
     *out = testing::internal::GetCapturedStdout();
-    *decoded = setupArchiveReader.decoder.decodedBytes - before;
+    *decoded = ToolArchiveReader().decoder.decodedBytes - before;
     return status;
   }
 

@@ -4,8 +4,17 @@
 
 #include "archive/archive_reader.h"
 #include "archive/block_format.h"
-#include "archive/reader_memory.h"
+#include "archive/reader_handle.h"
 #include "entry_names.h"
+
+ArchiveReader& ToolArchiveReader() {
+  static ArchiveReader reader;
+  return reader;
+}
+
+EntryFetcher::~EntryFetcher() {
+  ReaderRelease(reader);
+}
 
 namespace {
 
@@ -35,22 +44,55 @@ void IndexEntries(EntryFetcher* f) {
   }
 }
 
-// Why a get request that was made failed.
-FetchOutcome DecodeFailure(const EntryFetcher& f, size_t index) {
+// The request's reason for a failure, with the earlier entry it lies in
+// where the walk's own knowledge names one.
+FetchOutcome RequestFailure(const EntryFetcher& f, size_t index, ArchiveResult result) {
   const ArchiveWalk& walk = *f.walk;
   const WalkedEntry& e = walk.entries[index];
-  if (!UnpackVersionReadable(e.unpackVersion)) return {EntryProblem::UnsupportedVersion};
-  if (walk.solid && f.firstUnsupported < index)
-    return {EntryProblem::EarlierUnsupported, f.firstUnsupported};
-  const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
-  if (encrypted && f.password == nullptr) return {EntryProblem::PasswordNeeded};
+  FetchOutcome outcome;
+  outcome.result = result;
+  switch (result) {
+    case ArchiveResult::OutOfMemory:
+      outcome.problem = EntryProblem::OutOfMemory;
+      return outcome;
+    case ArchiveResult::UnsupportedVersion:
+      // The entry's own version, or that of an earlier solid entry the walk
+      // to it had to decode.
+      if (UnpackVersionReadable(e.unpackVersion) && f.firstUnsupported < index) {
+        outcome.problem = EntryProblem::EarlierUnsupported;
+        outcome.earlier = f.firstUnsupported;
+      } else {
+        outcome.problem = EntryProblem::UnsupportedVersion;
+      }
+      return outcome;
+    case ArchiveResult::PasswordNeeded:
+      outcome.problem = EntryProblem::PasswordNeeded;
+      return outcome;
+    case ArchiveResult::CutShort:
+      outcome.problem = EntryProblem::DataTruncated;
+      return outcome;
+    case ArchiveResult::NotAnArchive:
+    case ArchiveResult::NotFound:
+    case ArchiveResult::DamagedHeader:
+      outcome.problem = EntryProblem::NotReached;
+      return outcome;
+    default:
+      break;
+  }
+  // Wrong bytes: when an earlier entry of the solid run failed, this one
+  // could not come out right whatever its own data.
   if (walk.solid && (e.flags & EntryFlagSolid) && e.method != MethodStored &&
-      f.damagedInRun != SIZE_MAX)
-    return {EntryProblem::AfterDamagedEarlier, f.damagedInRun};
-  if (encrypted) return {EntryProblem::WrongPasswordOrDamaged};
-  if (e.method != MethodStored && e.unpackVersion < Rar20Version)
-    return {EntryProblem::OlderMethod};
-  return {EntryProblem::CrcMismatch};
+      f.damagedInRun != SIZE_MAX) {
+    outcome.problem = EntryProblem::AfterDamagedEarlier;
+    outcome.earlier = f.damagedInRun;
+  } else if (result == ArchiveResult::WrongPasswordOrDamaged) {
+    outcome.problem = EntryProblem::WrongPasswordOrDamaged;
+  } else if (result == ArchiveResult::OlderMethod) {
+    outcome.problem = EntryProblem::OlderMethod;
+  } else {
+    outcome.problem = EntryProblem::CrcMismatch;
+  }
+  return outcome;
 }
 
 // The reader hands pieces to a plain function; this one passes them on.
@@ -110,6 +152,9 @@ std::string DescribeOutcome(const EntryFetcher& f, size_t index, const FetchOutc
       return "out of memory for its " + Count(e.unpackedSize, "byte");
     case EntryProblem::ArchiveCutShort:
       return "not read: the archive file was cut short while it was read";
+    case EntryProblem::NotReached:
+      return std::string("not reached by the installer's walk: ") +
+             ArchiveResultText(outcome.result);
   }
   return "";
 }
@@ -121,7 +166,6 @@ bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, Fetch
   *outcome = BlockedOutcome(f, index);
   if (outcome->failed()) return false;
   const std::string requested = RequestName(e);
-  const unsigned failuresBefore = ReaderAllocationFailures();
   // Each piece also lets the mapped pages behind the read position go, so
   // that a large entry does not stay in memory as it is read.
   LoadedArchive* archive = f->archive;
@@ -129,21 +173,20 @@ bool FetchEntry(EntryFetcher* f, size_t index, const EntryPieces& onPiece, Fetch
     archive->ReleaseBefore(archive->image.offset);
     onPiece(bytes, count);
   };
-  const bool fetched = ArchiveStreamEntry(requested.c_str(), &archive->image, f->password,
-                                          PassPieceOn, &onEach) == 1;
-  if (fetched) return true;
+  const ArchiveResult result = ReaderStreamEntry(f->reader, requested.c_str(), &archive->image,
+                                                 f->password, PassPieceOn, &onEach);
+  if (result == ArchiveResult::Ok) return true;
   // What was read past a cut is zeros: not the entry's fault.
   if (ArchiveCutShort()) {
     *outcome = {EntryProblem::ArchiveCutShort};
     return false;
   }
-  if (ReaderAllocationFailures() != failuresBefore) {
+  *outcome = RequestFailure(*f, index, result);
+  if (result == ArchiveResult::OutOfMemory) {
     // Not the entry's fault: it was not judged at all.
-    *outcome = {EntryProblem::OutOfMemory};
     f->damagedInRun = SIZE_MAX;
     return false;
   }
-  *outcome = DecodeFailure(*f, index);
   if (e.method != MethodStored && f->damagedInRun == SIZE_MAX) f->damagedInRun = index;
   return false;
 }

@@ -1,6 +1,6 @@
 // Fetching the entries of a walked archive one after another through the
 // installer's get request, streamed in pieces, and telling why one failed:
-// the request itself only answers 1 or 0, the reasons come from the headers
+// from the headers before any decoding, from the reason the request gives,
 // and from what happened to the entries before it.
 #pragma once
 
@@ -10,8 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_result.h"
 #include "archive_file.h"
 #include "header_walk.h"
+
+struct ArchiveReader;
+
+// The tool's one reader, which its commands fetch entries with.
+ArchiveReader& ToolArchiveReader();
 
 // Why an entry was not fetched.
 enum class EntryProblem {
@@ -32,11 +38,13 @@ enum class EntryProblem {
   CrcMismatch,
   OutOfMemory,
   ArchiveCutShort,  // the archive file shrank while it was read
+  NotReached,       // the installer's walk ended before the entry (`result` says why)
 };
 
 struct FetchOutcome {
   EntryProblem problem = EntryProblem::None;
-  size_t earlier = SIZE_MAX;  // the entry the problem lies in, where another one
+  size_t earlier = SIZE_MAX;                 // the entry the problem lies in, where another one
+  ArchiveResult result = ArchiveResult::Ok;  // the request's own answer, where one was made
   bool failed() const { return problem != EntryProblem::None; }
   // The cause lies in an earlier entry and may stop many: said once for all.
   bool causeIsEarlier() const {
@@ -48,6 +56,11 @@ struct FetchOutcome {
 struct EntryFetcher {
   EntryFetcher(LoadedArchive* archive, const ArchiveWalk* walk, const char* password)
       : archive(archive), walk(walk), password(password) {}
+  // Lets the reader's window and kept state go.
+  ~EntryFetcher();
+  EntryFetcher(const EntryFetcher&) = delete;
+  EntryFetcher& operator=(const EntryFetcher&) = delete;
+  ArchiveReader* reader = &ToolArchiveReader();
   LoadedArchive* archive;
   const ArchiveWalk* walk;
   const char* password;  // null when none was given

@@ -223,8 +223,6 @@ int ExtractCommand(ToolOptions options) {
     close(fd);
   }
   close(base);
-  // The window kept for solid requests goes with the archive.
-  ArchiveReleaseSolidState();
   std::printf("%s extracted%s\n", Count(written, "file").c_str(),
               kept > 0 ? (", " + Count(kept, "existing file") + " kept").c_str() : "");
   log.PrintCauses();

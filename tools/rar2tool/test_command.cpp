@@ -67,8 +67,6 @@ int TestCommand(ToolOptions options) {
     FlushOutput();
     progress.Advance(e.unpackedSize > seen ? e.unpackedSize - seen : 0, 1);
   }
-  // The window kept for solid requests goes with the archive.
-  ArchiveReleaseSolidState();
   progress.Clear();
   std::printf("%d passed, %d failed\n", passed, failed);
   FlushOutput();
