@@ -9,19 +9,28 @@ namespace {
 // the tail is one whole block of another kind (the 7-byte end block real
 // archivers write), and is cut short otherwise.
 WalkStep ShortTailStep(const ArchiveImage& image, uint32_t start) {
-  // The block before said it ran past the image's end.
-  if (start > image.size) return WalkStep::CutShort;
-  const uint32_t left = image.size - start;
-  if (left == 0) return WalkStep::End;
-  if (left < BlockBaseSize) return WalkStep::CutShort;
-  const uint8_t* b = image.data + start;
-  const uint32_t headerSize = LoadU16(b + HeaderSizeAt);
-  const bool wholeBlock = b[HeaderTypeAt] != BlockFile && headerSize >= BlockBaseSize &&
-                          headerSize <= left && !(LoadU16(b + HeaderFlagsAt) & BlockFlagHasData);
+  if (start == image.size) return WalkStep::End;
+  BlockFields f;
+  // Fewer bytes than any header, or a block before that ran past the end.
+  if (!ReadBlockFields(image, start, &f)) return WalkStep::CutShort;
+  const bool wholeBlock = f.type != BlockFile && !(f.flags & BlockFlagHasData) &&
+                          f.headerSize >= BlockBaseSize && f.next <= image.size;
   return wholeBlock ? WalkStep::End : WalkStep::CutShort;
 }
 
 }  // namespace
+
+bool ReadBlockFields(const ArchiveImage& image, uint32_t at, BlockFields* block) {
+  if (at > image.size || image.size - at < BlockBaseSize) return false;
+  const uint8_t* b = image.data + at;
+  block->type = b[HeaderTypeAt];
+  block->flags = LoadU16(b + HeaderFlagsAt);
+  block->headerSize = LoadU16(b + HeaderSizeAt);
+  const bool sized = (block->flags & BlockFlagHasData) && image.size - at >= BlockWithDataSize;
+  block->dataSize = sized ? LoadU32(b + DataSizeAt) : 0;
+  block->next = uint64_t(at) + block->headerSize + block->dataSize;
+  return true;
+}
 
 bool OpenArchive(const ArchiveImage& image, ArchiveHeader* header) {
   ArchiveImage at = image;
@@ -51,44 +60,40 @@ WalkStep NextEntryHeader(ArchiveImage* image, WalkedHeader* found) {
       image->offset = start;
       return ShortTailStep(*image, start);
     }
-    // Decoded aside first, so that a walk that ends leaves *found alone.
-    EntryHeader h;
-    DecodeEntryFields(b, &h);
-    if (h.headerSize < BlockBaseSize) {
-      image->offset = start;
-      return WalkStep::Damaged;
-    }
-    const uint64_t end =
-        uint64_t(start) + h.headerSize + ((h.flags & BlockFlagHasData) ? h.packedSize : 0);
-    const uint32_t next = uint32_t(end);
-    // A block that claims to run past 4 GiB would send the walk back into
+    BlockFields f;
+    ReadBlockFields(*image, start, &f);
+    const uint32_t next = uint32_t(f.next);
+    // A block that claims to end past 4 GiB would send the walk back into
     // the image: no intact archive has one.
-    if (end > UINT32_MAX || int32_t(next) <= int32_t(start)) {
+    if (f.headerSize < BlockBaseSize || f.next > UINT32_MAX || int32_t(next) <= int32_t(start)) {
       image->offset = start;
       return WalkStep::Damaged;
     }
-
-    if (h.blockType == BlockFile) {
-      if (h.nameLength >= MaxNameLength) h.nameLength = MaxNameLength;
-      // A name that runs past the image ends the walk like the image's end.
-      if (h.nameLength != 0 && ReadImage(image, h.name, h.nameLength) != h.nameLength) {
-        image->offset = start;
-        return WalkStep::CutShort;
-      }
-      h.name[h.nameLength] = '\0';
-      // Comments, extra fields or a cut name make the header longer than
-      // what was read: the data area begins where the header says it ends.
-      const uint32_t dataStart = start + h.headerSize;
-      if (dataStart > image->offset) image->offset = dataStart;
-      found->entry = h;
-      found->nameOffset = start + EntryFixedSize;
-      found->nextBlock = next;
-      return WalkStep::File;
-    }
-    if (h.blockType == BlockSubblock) {
+    if (f.type == BlockSubblock) {
       image->offset = start;
       return WalkStep::Subblock;
     }
-    image->offset = next;
+    if (f.type != BlockFile) {
+      image->offset = next;
+      continue;
+    }
+    // Decoded aside first, so that a walk that ends leaves *found alone.
+    EntryHeader h;
+    DecodeEntryFields(b, &h);
+    if (h.nameLength >= MaxNameLength) h.nameLength = MaxNameLength;
+    // A name that runs past the image ends the walk like the image's end.
+    if (h.nameLength != 0 && ReadImage(image, h.name, h.nameLength) != h.nameLength) {
+      image->offset = start;
+      return WalkStep::CutShort;
+    }
+    h.name[h.nameLength] = '\0';
+    // Comments, extra fields or a cut name make the header longer than
+    // what was read: the data area begins where the header says it ends.
+    const uint32_t dataStart = start + h.headerSize;
+    if (dataStart > image->offset) image->offset = dataStart;
+    found->entry = h;
+    found->nameOffset = start + EntryFixedSize;
+    found->nextBlock = next;
+    return WalkStep::File;
   }
 }

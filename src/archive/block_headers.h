@@ -22,6 +22,21 @@ struct EntryHeader : EntryFields {
   char name[MaxNameLength + 1];
 };
 
+// A block's first fields as they stand at an offset, for every walk over the
+// blocks (the installer's reader's and rar2tool's): its type, flags and
+// header size, the size of its data when it has data, and where the block
+// after it begins (past 4 GiB in a damaged one).
+struct BlockFields {
+  uint8_t type;
+  uint16_t flags;
+  uint32_t headerSize;
+  uint64_t dataSize;  // 0 without data, or when the field lies past the image's end
+  uint64_t next;
+};
+
+// False when fewer bytes than the four first fields lie at `at`.
+bool ReadBlockFields(const ArchiveImage& image, uint32_t at, BlockFields* block);
+
 // A file header as the walk found it: the header, where its name lies in
 // the image, and where the block after it begins.
 struct WalkedHeader {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "archive/block_headers.h"
 #include "archive/byte_order.h"
 #include "entry_names.h"
 
@@ -116,14 +117,15 @@ struct Walker {
       blockNumber++;
       const uint32_t start = uint32_t(at);
       const uint8_t* p = data + start;
-      if (size - start < BlockBaseSize) {
+      BlockFields block;
+      if (!ReadBlockFields(ArchiveImage{data, size, 0}, start, &block)) {
         Stop(WalkEnd::Truncated, "truncated archive: block " + std::to_string(blockNumber) +
                                      " at offset " + std::to_string(start) + " is cut short");
         return;
       }
-      const uint8_t type = p[HeaderTypeAt];
-      const uint16_t flags = LoadU16(p + HeaderFlagsAt);
-      const uint32_t headerSize = LoadU16(p + HeaderSizeAt);
+      const uint8_t type = block.type;
+      const uint16_t flags = block.flags;
+      const uint32_t headerSize = block.headerSize;
       const uint32_t fixed = type == BlockFile            ? EntryFixedSize
                              : (flags & BlockFlagHasData) ? BlockWithDataSize
                                                           : BlockBaseSize;
@@ -137,7 +139,8 @@ struct Walker {
              "truncated archive: the header of " + Where(start, type) + " runs past the end");
         return;
       }
-      const uint64_t dataSize = (flags & BlockFlagHasData) ? LoadU32(p + DataSizeAt) : 0;
+      // The header lies whole in the image: its data size was read.
+      const uint64_t dataSize = block.dataSize;
       if (!CrcMatches(start, type, flags, headerSize, dataSize)) {
         // The name as it stands, which may itself be what was damaged.
         std::string name;
@@ -147,7 +150,7 @@ struct Walker {
         Stop(WalkEnd::Damaged, "damaged header: " + Where(start, type, name));
         return;
       }
-      const uint64_t next = uint64_t(start) + headerSize + dataSize;
+      const uint64_t next = block.next;
       if (type == BlockArchiveEnd && next <= size) {
         if (next < size)
           Stop(WalkEnd::TrailingData,

@@ -1,6 +1,7 @@
-// The tool's own walk over an archive's blocks. Unlike the installer's
-// reader it checks every header's CRC, knows the end block, volumes and the
-// blocks of later archivers, and says where and why a walk stopped early.
+// The tool's walk over an archive's blocks, on the reader's own block
+// fields. Unlike the installer's walk it checks every header's CRC, knows
+// the end block, volumes and the blocks of later archivers, and says where
+// and why a walk stopped early.
 #pragma once
 
 #include <cstdint>
