@@ -10,7 +10,7 @@ namespace {
 // archivers write), and is cut short otherwise.
 WalkStep ShortTailStep(const ArchiveImage& image, uint32_t start) {
   if (start == image.size) return WalkStep::End;
-  BlockFields f;
+  BlockFields f{};
   // Fewer bytes than any header, or a block before that ran past the end.
   if (!ReadBlockFields(image, start, &f)) return WalkStep::CutShort;
   const bool wholeBlock = f.type != BlockFile && !(f.flags & BlockFlagHasData) &&
@@ -60,7 +60,8 @@ WalkStep NextEntryHeader(ArchiveImage* image, WalkedHeader* found) {
       image->offset = start;
       return ShortTailStep(*image, start);
     }
-    BlockFields f;
+    // The fixed part was read: the block's first fields lie in the image.
+    BlockFields f{};
     ReadBlockFields(*image, start, &f);
     const uint32_t next = uint32_t(f.next);
     // A block that claims to end past 4 GiB would send the walk back into

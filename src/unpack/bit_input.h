@@ -85,24 +85,43 @@ inline uint32_t ReadBits(BitInput* in, uint32_t n) {
   return v;
 }
 
-// The hot loop's bit input: the next bits of the buffer held most
-// significant first in a 64-bit register, topped up a few bytes at a time,
-// so that decoding a symbol is one table lookup and one shift. Bits of the
-// register below `count` are unused; they are either zero or the stream's
-// own next bits, so a top-up may OR the same bits in again.
+// The hot loops' bit input: the next bits of the buffer held most
+// significant first in a register as wide as the machine's own, topped up a
+// few bytes at a time, so that decoding a symbol is one table lookup and
+// one shift. 32-bit code gets a 32-bit register, which it shifts in one
+// instruction (a 64-bit one takes a pair and a test of the count) and tops
+// up more often. Bits of the register below `count` are unused; they are
+// either zero or the stream's own next bits, so a top-up may OR the same
+// bits in again.
+typedef uintptr_t BitWord;
+constexpr uint32_t BitWordBits = sizeof(BitWord) * 8;
+// Bits a top-up leaves in the register at the least: 56, or 24 in 32-bit
+// code, which is enough for one symbol of up to 15 bits and its up to 5
+// extra bits, or for the 16 bits a symbol's lookup looks at.
+constexpr uint32_t ToppedUpBits = BitWordBits - 8;
+constexpr bool NarrowBitWord = BitWordBits == 32;
+static_assert(BitWordBits == 32 || BitWordBits == 64, "a 32- or 64-bit register");
+
 struct BitRegister {
-  uint64_t bits;
+  BitWord bits;
   uint32_t count;  // bits of `bits` that are the stream's next bits
   uint32_t next;   // buffer index of the first byte not yet in `bits`
 };
 
-// Afterwards the register holds at least 56 bits.
+HotInline BitWord LoadBigEndianWord(const uint8_t* at) {
+  BitWord word;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (NarrowBitWord)
+    return BitWord(__builtin_bswap32(uint32_t(word)));
+  else
+    return BitWord(__builtin_bswap64(uint64_t(word)));
+}
+
+// Afterwards the register holds at least ToppedUpBits bits.
 HotInline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
-  uint64_t word;
-  std::memcpy(&word, buffer + r->next, 8);
-  r->bits |= __builtin_bswap64(word) >> r->count;
-  r->next += (63 - r->count) >> 3;
-  r->count |= 56;
+  r->bits |= LoadBigEndianWord(buffer + r->next) >> r->count;
+  r->next += (BitWordBits - 1 - r->count) >> 3;
+  r->count |= ToppedUpBits;
 }
 
 // Field by field: the compiler would copy the whole record through the
@@ -113,7 +132,8 @@ HotInline void CopyBitRegister(BitRegister* to, const BitRegister& from) {
   to->next = from.next;
 }
 
-// Starts the register at a bit position of the buffer.
+// Starts the register at a bit position of the buffer; it then holds at
+// least ToppedUpBits - 7 bits.
 inline void LoadBitRegister(BitRegister* r, const uint8_t* buffer, uint32_t position) {
   r->bits = 0;
   r->count = 0;
@@ -128,9 +148,14 @@ inline uint32_t BitRegisterPosition(const BitRegister& r) {
   return r.next * 8 - r.count;
 }
 
+// The next 16 bits, not consumed (the register must hold them).
+HotInline uint32_t PeekRegister16(const BitRegister& r) {
+  return uint32_t(r.bits >> (BitWordBits - 16));
+}
+
 // n = 0..16 bits as a number; n = 0 reads nothing and gives 0.
 HotInline uint32_t TakeBits(BitRegister* r, uint32_t n) {
-  const uint32_t v = uint32_t(r->bits >> (63 - n) >> 1);
+  const uint32_t v = uint32_t(r->bits >> (BitWordBits - 1 - n) >> 1);
   r->bits <<= n;
   r->count -= n;
   return v;

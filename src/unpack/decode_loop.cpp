@@ -84,10 +84,11 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     ch = k;
     if (done == run) return false;
     const HuffTable* const table = &d->audioTables[k];
+    // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
+    // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
+    if (NarrowBitWord) TopUpBits(&in, buffer);
     const uint32_t entry = QuickEntry(table, in);
-    // A top-up leaves 56 bits or more: enough for two symbols of up to 15
-    // bits and the lookup of a third.
-    if (done % 2 == 0) TopUpBits(&in, buffer);
+    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) return false;
     ChannelPredictor* const p = &d->channels[k];
@@ -142,10 +143,11 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   uint8_t prev = uint8_t(p->prevByte);
   uint32_t done = 0;
   while (done < length) {
+    // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
+    // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
+    if (NarrowBitWord) TopUpBits(&in, buffer);
     const uint32_t entry = QuickEntry(table, in);
-    // A top-up leaves 56 bits or more: enough for two symbols of up to 15
-    // bits and the lookup of a third.
-    if (done % 2 == 0) TopUpBits(&in, buffer);
+    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) break;
     delta4 = delta3;
@@ -213,21 +215,27 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
   // on the passes, renewed after every match, spares the literals that test.
   if (run > uint32_t(left)) run = uint32_t(left);
   do {
-    // After the top-up the register holds at least 56 bits, 41 of them
-    // after the symbol: enough for the rest of any match.
+    // After a 64-bit top-up the register holds at least 56 bits, 41 of them
+    // after the symbol: enough for the rest of any match. A 32-bit one
+    // holds 24, so its loop tops up before each symbol and before a
+    // distance's extra bits: a symbol and 5 extra bits fit in 24, and a
+    // symbol's lookup needs 16.
+    if (NarrowBitWord) TopUpBits(&in, buffer);
     const uint32_t entry = QuickEntry(&d->literalTable, in);
-    TopUpBits(&in, buffer);
+    if (!NarrowBitWord) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
     if (s < SymbolRepeatLast) {
       at = w.Put(at, uint8_t(s));
       left--;
       continue;
     }
+    if (NarrowBitWord) TopUpBits(&in, buffer);
     uint32_t length, distance;
     if (s >= SymbolMatchFirst) {
       const uint32_t k = s - SymbolMatchFirst;
       length = lengthBase[k] + NewMatchMinLength + TakeBits(&in, lengthBits[k]);
       const uint32_t slot = TakeSymbol(&d->distanceTable, &in);
+      if (NarrowBitWord) TopUpBits(&in, buffer);
       distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
       if (distance >= FarBonusDistance) length++;
       if (distance >= MidBonusDistance) length++;
@@ -249,7 +257,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
       header = true;
       break;
     }
-    TopUpBits(&in, buffer);
+    if (!NarrowBitWord) TopUpBits(&in, buffer);
     PushDistance(d, length, distance);
     left -= int64_t(length);
     at = w.Copy(at, length, distance);

@@ -75,14 +75,14 @@ HotInline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t
 // the lookup of the next QuickBits bits then need not wait for the top-up's
 // load. QuickEntry needs QuickBits bits in the register, FinishSymbol 16.
 HotInline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
-  return table->quick[r.bits >> (64 - QuickBits)];
+  return table->quick[r.bits >> (BitWordBits - QuickBits)];
 }
 
 HotInline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
   uint32_t length = entry & 63;
   uint32_t symbol = entry >> 6;
   if (__builtin_expect(entry == 0, 0))
-    symbol = DecodeLongSymbol(table, uint32_t(r->bits >> 48), &length);
+    symbol = DecodeLongSymbol(table, PeekRegister16(*r), &length);
   r->bits <<= length;
   r->count -= length;
   return symbol;
