@@ -46,6 +46,9 @@ struct Rar20Decoder {
   uint32_t currentChannel;
 
   uint8_t* window;
+  // The window is all zeros, though they were never written: set by a
+  // reset, made real (MakeWindowReal) before the window is used as memory.
+  bool windowZero;
   uint32_t writePos;
   uint32_t flushPos;
   uint32_t recentDistances[4];

@@ -37,7 +37,10 @@ void ResetDecoder(Rar20Decoder* d, bool solid) {
   d->recentCount = 0;
   d->prevMatchLength = 0;
   d->prevMatchDistance = 0;
-  std::memset(d->window, 0, WindowSize);
+  // Cleared in name only: an entry decoded straight into its output never
+  // reads the window (but for damaged data, which then read zeros), and a
+  // megabyte written per entry would cost more than decoding a small one.
+  d->windowZero = true;
   std::memset(d->previousLengths, 0, sizeof d->previousLengths);
   d->flushPos = 0;
   d->writePos = 0;
@@ -74,6 +77,8 @@ UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job) {
   e.direct = job.output != nullptr && job.capacity >= job.size && job.size < 0x80000000u &&
              job.room >= uint64_t(job.size) + OutputSlack;
   e.start = d->writePos & WindowMask;
+  // Decoding through the window writes and reads it as memory.
+  if (!e.direct) MakeWindowReal(d);
   FillInput(&d->input);
   if (!job.solid) ReadBlockTables(d);
   DecodeLoop(d);
@@ -84,8 +89,14 @@ UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job) {
   }
   ReadTrailingTables(d);
   FlushWindow(d);
-  if (e.direct && job.windowKept) FillWindowFromOutput(d);
+  if (e.direct && job.windowKept) {
+    MakeWindowReal(d);
+    FillWindowFromOutput(d);
+  }
   const bool broken = d->dataError;
-  if (broken) PassOverBrokenExtent(d, missing);
+  if (broken) {
+    MakeWindowReal(d);
+    PassOverBrokenExtent(d, missing);
+  }
   return UnpackOutcome{broken ? ArchiveResult::BadData : ArchiveResult::Ok, d->entry.delivered};
 }

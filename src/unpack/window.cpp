@@ -3,6 +3,12 @@
 #include "unpack/rar20_decoder.h"
 #include "unpack/unpack_entry.h"
 
+void MakeWindowReal(Rar20Decoder* d) {
+  if (!d->windowZero) return;
+  std::memset(d->window, 0, WindowSize);
+  d->windowZero = false;
+}
+
 void FlushWindow(Rar20Decoder* d) {
   EntryProgress& e = d->entry;
   // Every byte written since the last flush is pending now: no pass writes

@@ -80,14 +80,17 @@ HotInline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, ui
 // Copies length bytes from distance back to output position at, with the
 // effect of a forward byte-at-a-time copy; returns the position after them.
 // A source before the entry's first byte reads the window as the entry
-// found it, in which the entry's position 0 is window position start.
+// found it, in which the entry's position 0 is window position start; a
+// null window stands for one of zeros.
 HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, uint32_t distance,
                                    const uint8_t* window, uint32_t start) {
   uint8_t* to = out + at;
   if (__builtin_expect(distance > at, 0)) {
     for (uint32_t i = 0; i < length; i++) {
       const uint32_t from = at + i - distance;  // wraps below 0
-      to[i] = at + i >= distance ? out[from] : window[(start + from) & WindowMask];
+      to[i] = at + i >= distance ? out[from]
+              : window != nullptr ? window[(start + from) & WindowMask]
+                                  : 0;
     }
     return at + length;
   }
@@ -100,6 +103,9 @@ struct PieceSink {
   void (*hand)(void* context, const uint8_t* bytes, uint32_t count);
   void* context;
 };
+
+// Writes the zeros a reset left the window in name only (see windowZero).
+void MakeWindowReal(Rar20Decoder* d);
 
 // Delivers the pending bytes (flushPos up to writePos) into the entry's
 // output or to its sink, or drops them from delivery when it has neither. A delivery that
