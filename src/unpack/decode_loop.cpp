@@ -279,8 +279,8 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
 template <bool Direct>
 void DecodeLoopOf(Rar20Decoder* d) {
   const uint8_t* const buffer = d->input.buffer;
-  const Target<Direct> w{Direct ? d->entry.output : d->window,
-                         d->windowZero ? nullptr : d->window, d->entry.start};
+  const Target<Direct> w{Direct ? d->entry.output : d->window, d->windowZero ? nullptr : d->window,
+                         d->entry.start};
   BitRegister in{};
   uint32_t at = 0, flushPos = 0, channel = 0;
   int64_t left = 0;

@@ -85,10 +85,14 @@ HotInline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, ui
 HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, uint32_t distance,
                                    const uint8_t* window, uint32_t start) {
   uint8_t* to = out + at;
-  if (__builtin_expect(distance > at, 0)) {
+  // A distance of 0 (a repeat of a recent distance that was never set, in
+  // damaged data) reads, as through the window, the byte a whole window
+  // back: the slow path takes it with the distances past the entry's start.
+  if (__builtin_expect(distance - 1 >= at, 0)) {
+    if (distance == 0) distance = WindowSize;
     for (uint32_t i = 0; i < length; i++) {
       const uint32_t from = at + i - distance;  // wraps below 0
-      to[i] = at + i >= distance ? out[from]
+      to[i] = at + i >= distance  ? out[from]
               : window != nullptr ? window[(start + from) & WindowMask]
                                   : 0;
     }

@@ -40,7 +40,9 @@ struct DecodeRun {
                              bool deliver = true, uint32_t capacity = UINT32_MAX) {
     Feed(bytes);
     if (capacity == UINT32_MAX) capacity = size;
-    std::vector<uint8_t> out(deliver ? size_t(capacity) + OutputSlack : 0);
+    // Never zeros: a byte delivered but never written shows as 0xAA, where
+    // the window would give what it holds.
+    std::vector<uint8_t> out(deliver ? size_t(capacity) + OutputSlack : 0, 0xAA);
     UnpackHandOver job{};
     job.window = window.data();
     job.input = PackedSource{Read, this};
