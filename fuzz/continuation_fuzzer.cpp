@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "archive/archive_reader.h"
-#include "archive/solid_progress.h"
+#include "archive/setup_reader.h"
 #include "fuzz_requests.h"
 
 namespace {
@@ -47,10 +47,10 @@ Outcome Fetch(ArchiveImage* image, const Request& q) {
 // Forgetting the kept state keeps the window, which the next request
 // resets: the fresh run costs no new window per request.
 std::vector<Outcome> Run(ArchiveImage* image, const std::vector<Request>& requests, bool fresh) {
-  ForgetSolidProgress();
+  ForgetSolidProgress(&setupArchiveReader.solid);
   std::vector<Outcome> outcomes;
   for (const Request& q : requests) {
-    if (fresh) ForgetSolidProgress();
+    if (fresh) ForgetSolidProgress(&setupArchiveReader.solid);
     outcomes.push_back(Fetch(image, q));
   }
   return outcomes;
@@ -79,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     q.password = Passwords[how & 3];
     if (budget.Take(q.name, q.password)) requests.push_back(q);
   }
-  FreeListKeepingWindow(head);
+  // The nodes only: the reader's window stays reserved, since a new 1 MiB
+  // window for every input would cost more than all its decoding.
+  FreeEntryList(head);
   const std::vector<Outcome> kept = Run(&image, requests, false);
   const std::vector<Outcome> fresh = Run(&image, requests, true);
   for (size_t i = 0; i < requests.size(); i++) {

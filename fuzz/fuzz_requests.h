@@ -49,15 +49,4 @@ class RequestBudget {
   uint64_t left_;
 };
 
-// Frees a listing's nodes as ArchiveFreeList does, but leaves the reader's
-// window reserved: a new 1 MiB window for every input, its pages faulted in
-// afresh, costs more than all the decoding an input is allowed. The unit
-// tests cover ArchiveFreeList's release under LeakSanitizer.
-inline void FreeListKeepingWindow(EntryListNode* head) {
-  while (head != nullptr) {
-    EntryListNode* next = head->next;
-    std::free(head->name);
-    std::free(head);
-    head = next;
-  }
 }
