@@ -48,5 +48,3 @@ class RequestBudget {
   std::vector<uint32_t> sizes_;
   uint64_t left_;
 };
-
-}
