@@ -23,4 +23,6 @@ struct ArchiveReader {
   // File headers the walks have read: a figure for the benchmarks and the
   // tests that a request never walks back.
   uint64_t entryHeadersWalked;
+  // A test's allocation to fail: after this many more succeed (-1: none).
+  int allocationsBeforeFailure = -1;
 };

@@ -2,28 +2,19 @@
 
 #include <cstdlib>
 
-namespace {
-int allocationsBeforeFailure = -1;
-unsigned failures = 0;
-}  // namespace
+#include "archive/reader_handle.h"
 
-void SetReaderAllocationFailure(int count) {
-  allocationsBeforeFailure = count;
+void SetReaderAllocationFailure(ArchiveReader* reader, int count) {
+  reader->allocationsBeforeFailure = count;
 }
 
-void* ReaderMalloc(size_t size) {
-  if (allocationsBeforeFailure == 0) {
-    allocationsBeforeFailure = -1;
-    failures++;
+void* ReaderMalloc(ArchiveReader* reader, size_t size) {
+  int& before = reader->allocationsBeforeFailure;
+  if (before == 0) {
+    before = -1;
     return nullptr;
   }
-  if (allocationsBeforeFailure > 0) allocationsBeforeFailure--;
+  if (before > 0) before--;
   // A zero-byte request is a valid empty buffer, never a failure.
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) failures++;
-  return block;
-}
-
-unsigned ReaderAllocationFailures() {
-  return failures;
+  return std::malloc(size == 0 ? 1 : size);
 }

@@ -1,15 +1,13 @@
-// Every block the reader allocates goes through here, so that tests can make
+// Every block a reader allocates goes through here, so that tests can make
 // the n-th allocation fail and watch the request fail cleanly.
 #pragma once
 
 #include <cstddef>
 
-void* ReaderMalloc(size_t size);
+struct ArchiveReader;
 
-// Test hook: the allocation after `count` more successful ones fails; a
-// negative count (the default) never fails.
-void SetReaderAllocationFailure(int count);
+void* ReaderMalloc(ArchiveReader* reader, size_t size);
 
-// How many allocations have failed so far, so that a caller can tell a
-// request that ran out of memory from one that met damaged data.
-unsigned ReaderAllocationFailures();
+// Test hook: the reader's allocation after `count` more successful ones
+// fails; a negative count (the default) never fails.
+void SetReaderAllocationFailure(ArchiveReader* reader, int count);

@@ -224,7 +224,7 @@ ArchiveResult ExtractWanted(ArchiveReader* reader, uint32_t* walkFrom, bool* fou
       size_t room = r.entry.unpackedSize;
       if (r.sink != nullptr && room > StoredPieceSize) room = StoredPieceSize;
       if (r.sink == nullptr && room <= SIZE_MAX - OutputSlack) room += OutputSlack;
-      r.output = static_cast<uint8_t*>(ReaderMalloc(room));
+      r.output = static_cast<uint8_t*>(ReaderMalloc(reader, room));
       if (r.output == nullptr) return ArchiveResult::OutOfMemory;
       r.outputRoom = room;
       r.outputCapacity = r.sink != nullptr ? uint32_t(room) : r.entry.unpackedSize;
@@ -257,8 +257,8 @@ ArchiveResult ReaderListEntries(ArchiveReader* reader, ArchiveImage* image, Entr
   WalkStep step;
   while ((step = WalkOn(reader)) == WalkStep::File) {
     const EntryHeader& e = r.entry;
-    auto* node = static_cast<EntryListNode*>(ReaderMalloc(sizeof(EntryListNode)));
-    auto* name = static_cast<char*>(node ? ReaderMalloc(e.nameLength + 1u) : nullptr);
+    auto* node = static_cast<EntryListNode*>(ReaderMalloc(reader, sizeof(EntryListNode)));
+    auto* name = static_cast<char*>(node ? ReaderMalloc(reader, e.nameLength + 1u) : nullptr);
     if (name == nullptr) {
       // Out of memory: a partial list would pass for the whole archive.
       std::free(node);
@@ -318,7 +318,7 @@ ArchiveResult GetRequest(ArchiveReader* reader, uint8_t** outData, uint32_t* out
       ForgetSolidProgress(&reader->solid);
       // One window serves request after request: its contents count for
       // nothing until the first entry decoded resets it.
-      if (r.window == nullptr) r.window = static_cast<uint8_t*>(ReaderMalloc(WindowSize));
+      if (r.window == nullptr) r.window = static_cast<uint8_t*>(ReaderMalloc(reader, WindowSize));
       r.windowFresh = true;
       ForgetPassedNames(&reader->solid);
       image->offset = MarkerSize + r.archiveHeader.headerSize;

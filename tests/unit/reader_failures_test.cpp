@@ -6,6 +6,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive/reader_memory.h"
+#include "archive/setup_reader.h"
 #include "archive_builder.h"
 
 namespace {
@@ -15,14 +16,14 @@ class ReaderFailures : public ::testing::Test {
   // No window kept from an earlier test: a get request's first allocation
   // is then its window, whatever ran before.
   void SetUp() override { ArchiveReleaseSolidState(); }
-  void TearDown() override { SetReaderAllocationFailure(-1); }
+  void TearDown() override { SetReaderAllocationFailure(&setupArchiveReader, -1); }
   std::vector<uint8_t> bytes_ =
       ArchiveBuilder().Stored("a", "alpha").Stored("b", "beta").Stored("c", "gamma").Bytes();
   ArchiveImage image_{bytes_.data(), uint32_t(bytes_.size()), 0};
 };
 
 TEST_F(ReaderFailures, WindowThatCannotBeReservedFailsTheGet) {
-  SetReaderAllocationFailure(0);  // the window is the first allocation
+  SetReaderAllocationFailure(&setupArchiveReader, 0);  // the window is the first allocation
   uint8_t* data = reinterpret_cast<uint8_t*>(this);
   uint32_t size = 5;
   EXPECT_EQ(ArchiveGetEntry(&data, &size, "b", &image_, nullptr), 0);
@@ -31,7 +32,7 @@ TEST_F(ReaderFailures, WindowThatCannotBeReservedFailsTheGet) {
 }
 
 TEST_F(ReaderFailures, OutputThatCannotBeAllocatedFailsTheGet) {
-  SetReaderAllocationFailure(1);  // window, then the output buffer
+  SetReaderAllocationFailure(&setupArchiveReader, 1);  // window, then the output buffer
   uint8_t* data = reinterpret_cast<uint8_t*>(this);
   uint32_t size = 5;
   EXPECT_EQ(ArchiveGetEntry(&data, &size, "b", &image_, nullptr), 0);
@@ -45,13 +46,13 @@ TEST_F(ReaderFailures, OutputThatCannotBeAllocatedFailsTheGet) {
 TEST_F(ReaderFailures, ListingThatRunsOutOfMemoryReleasesWhatItBuilt) {
   // Each node takes two allocations (node, name); fail at every one of them.
   for (int failAt = 0; failAt < 6; failAt++) {
-    SetReaderAllocationFailure(failAt);
+    SetReaderAllocationFailure(&setupArchiveReader, failAt);
     EntryListNode* head = reinterpret_cast<EntryListNode*>(this);
     EXPECT_EQ(ArchiveListEntries(&image_, &head), 0) << failAt;
     EXPECT_EQ(head, nullptr);
     ArchiveFreeList(head);
   }
-  SetReaderAllocationFailure(-1);
+  SetReaderAllocationFailure(&setupArchiveReader, -1);
   EntryListNode* head = nullptr;
   EXPECT_EQ(ArchiveListEntries(&image_, &head), 3);
   ArchiveFreeList(head);
@@ -64,7 +65,7 @@ TEST_F(ReaderFailures, HugeUnpackedSizeThatCannotBeAllocatedFailsCleanly) {
   e.unpackedSize = 0xFFFFFFFFu;
   auto bytes = ArchiveBuilder().Entry(e).Bytes();
   ArchiveImage image{bytes.data(), uint32_t(bytes.size()), 0};
-  SetReaderAllocationFailure(1);  // stands in for a 4 GiB request refused
+  SetReaderAllocationFailure(&setupArchiveReader, 1);  // stands in for a 4 GiB request refused
   uint8_t* data = nullptr;
   uint32_t size = 0;
   EXPECT_EQ(ArchiveGetEntry(&data, &size, "huge", &image, nullptr), 0);

@@ -101,7 +101,7 @@ TEST(ReaderResults, EachFailureSaysItsReason) {
   // The window, then the entry's buffer.
   for (int failAt : {0, 1}) {
     ReaderRelease(r.reader.get());
-    SetReaderAllocationFailure(failAt);
+    SetReaderAllocationFailure(r.reader.get(), failAt);
     ArchiveImage image{packed.data(), uint32_t(packed.size()), 0};
     uint8_t* data = nullptr;
     uint32_t size = 0;
@@ -109,7 +109,7 @@ TEST(ReaderResults, EachFailureSaysItsReason) {
               ArchiveResult::OutOfMemory)
         << failAt;
     EXPECT_EQ(data, nullptr);
-    SetReaderAllocationFailure(-1);
+    SetReaderAllocationFailure(r.reader.get(), -1);
   }
 }
 
