@@ -65,7 +65,28 @@ inline void LaneTotals(const Sums* v, Sums* out) {
 
 }  // namespace
 
+void AddPendingErrorsOneByOne(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
+  uint32_t added[11] = {};
+  for (uint32_t i = 0; i < n; i++) {
+    const int32_t e = p->pending[0][i];
+    added[0] += uint32_t(e < 0 ? -e : e);
+    for (uint32_t k = 1; k < 6; k++) {
+      const int32_t d = p->pending[k][i];
+      const int32_t below = e - d, above = e + d;
+      added[2 * k - 1] += uint32_t(below < 0 ? -below : below);
+      added[2 * k] += uint32_t(above < 0 ? -above : above);
+    }
+  }
+  for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
+}
+
 void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
+#ifndef __SSE2__
+  // Without SSE2 (32-bit code for any x86) the compiler would carry out
+  // every lane of the vectors below one by one, several times the work of
+  // the plain sums.
+  AddPendingErrorsOneByOne(p, n, sums);
+#else
   // A lane adds the errors of four bytes, at most 1024 + 255 each, and a
   // total of all 32 stays below 65536: 16 unsigned bits hold both.
   Sums total[16] = {};
@@ -91,6 +112,7 @@ void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
   uint16_t added[16];
   std::memcpy(added, totals, sizeof added);
   for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
+#endif
 }
 
 void AdaptChannel(ChannelPredictor* p) {

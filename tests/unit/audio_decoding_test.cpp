@@ -6,6 +6,7 @@
 
 #include "bit_writer.h"
 #include "decoder_fixture.h"
+#include "pack_support.h"
 
 namespace {
 
@@ -216,6 +217,27 @@ TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
       }
       EXPECT_EQ(out, expected) << channels << " channels, direct " << direct;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AudioDecoding, ErrorSumsAreTheSameAddedByVectorsOrOneByOne) {
+  TestRandom r(31);
+  for (int round = 0; round < 2000; round++) {
+    ChannelPredictor p{};
+    for (uint32_t i = 0; i < 32; i++) {
+      p.pending[0][i] = int16_t(8 * (int32_t(r.Below(256)) - 128));
+      for (int k = 1; k < 6; k++) p.pending[k][i] = int16_t(int32_t(r.Below(511)) - 255);
+    }
+    for (uint32_t& e : p.errorSum) e = r.Below(1u << 20);
+    const uint32_t n = r.Below(33);
+    uint32_t vectors[11], oneByOne[11];
+    AddPendingErrors(&p, n, vectors);
+    AddPendingErrorsOneByOne(&p, n, oneByOne);
+    for (int i = 0; i < 11; i++) ASSERT_EQ(vectors[i], oneByOne[i]) << "round " << round;
   }
 }
 
