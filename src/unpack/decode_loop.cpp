@@ -209,11 +209,14 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
-  int64_t left = *leftCount;
+  // Passes run only while the count left is above 0; entries are below
+  // 4 GiB, so it fits 32 bits here, which 32-bit code keeps in one register.
+  // A literal takes one from it, so a bound on the passes, renewed after
+  // every match, spares the literals that test. A match that reaches the
+  // entry's end may pass it: by overshoot bytes.
+  uint32_t room = uint32_t(*leftCount), overshoot = 0;
   bool header = false;
-  // Passes run only while left > 0. A literal takes one from it, so a bound
-  // on the passes, renewed after every match, spares the literals that test.
-  if (run > uint32_t(left)) run = uint32_t(left);
+  if (run > room) run = room;
   do {
     // After a 64-bit top-up the register holds at least 56 bits, 41 of them
     // after the symbol: enough for the rest of any match. A 32-bit one
@@ -226,7 +229,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
     if (s < SymbolRepeatLast) {
       at = w.Put(at, uint8_t(s));
-      left--;
+      room--;
       continue;
     }
     if (NarrowBitWord) TopUpBits(&in, buffer);
@@ -259,14 +262,18 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     }
     if (!NarrowBitWord) TopUpBits(&in, buffer);
     PushDistance(d, length, distance);
-    left -= int64_t(length);
     at = w.Copy(at, length, distance);
-    if (left <= 0) break;
-    if (run > uint32_t(left)) run = uint32_t(left);
+    if (length >= room) {
+      overshoot = length - room;
+      room = 0;
+      break;
+    }
+    room -= length;
+    if (run > room) run = room;
   } while (--run > 0);
   CopyBitRegister(bits, in);
   *writePos = at;
-  *leftCount = left;
+  *leftCount = int64_t(room) - int64_t(overshoot);
   return header;
 }
 
