@@ -50,7 +50,8 @@ bool ReadWhole(int fd, const std::string& path, std::vector<uint8_t>* bytes, std
         return false;
       }
     }
-    if (bytes->size() > 0xFFFFFFFFull) {
+    // An image's offsets are 32-bit (a 32-bit process never holds that much).
+    if (bytes->size() > size_t(UINT32_MAX)) {
       *error = path + ": too large for an archive image";
       return false;
     }
