@@ -142,6 +142,8 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   int32_t delta4 = p->delta4, x = *cross;
   uint8_t prev = uint8_t(p->prevByte);
   uint32_t done = 0;
+  const int32_t lastDeltaWeight = w1 + w2 + w5;
+  int32_t firstCross = w5 * (x - prevDelta);
   while (done < length) {
     // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
     // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
@@ -150,6 +152,13 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in, buffer);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) break;
+    // The sum w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x, where d1 and (on one
+    // channel) x are the last byte's delta and d2 is that delta less the
+    // last d1: as (w1 + w2 + w5) times the last delta plus terms known a
+    // byte ahead, so that only one product waits from one byte to the next.
+    // The run's first byte may follow another channel's: its x is *cross.
+    const int32_t ahead = w3 * delta2 + w4 * delta3 - w2 * delta1 + firstCross;
+    firstCross = 0;
     delta4 = delta3;
     delta3 = delta2;
     delta2 = prevDelta - delta1;
@@ -157,7 +166,7 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     // Bits 3..10 of 8 x prev + sum are prev + (sum >> 3) mod 256: the
     // byte's delta is (sum >> 3) - s as a signed byte, and the previous
     // byte stays out of the wait from one byte to the next.
-    const int32_t sum = w1 * delta1 + w2 * delta2 + w3 * delta3 + w4 * delta4 + w5 * x;
+    const int32_t sum = lastDeltaWeight * prevDelta + ahead;
     const int32_t delta = int8_t(uint8_t((uint32_t(sum) >> 3) - s));
     const uint32_t slot = first + done;
     LogPending(p, slot, s, delta1, delta2, delta3, delta4, x);
