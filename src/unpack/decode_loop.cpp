@@ -60,12 +60,11 @@ HotInline void PushDistance(Rar20Decoder* d, uint32_t length, uint32_t distance)
   d->prevMatchLength = length;
 }
 
-// Decodes up to run audio bytes into the window and returns how many. It
-// stops early after a byte that makes a channel's adaptation due (setting
-// *due to that channel, for the caller to adapt; so the loop makes no calls
-// and keeps its state in registers), or at a block header symbol (256),
-// which is consumed. One instance per channel count: after the first round,
-// each byte's table and predictor are fixed addresses, not indexed.
+// Decodes up to run audio bytes into the window and returns how many,
+// adapting each channel's weights when due (*due is left null). It stops
+// early at a block header symbol (256), which is consumed. One instance per
+// channel count: after the first round, each byte's table and predictor are
+// fixed addresses, not indexed.
 template <uint32_t Channels, bool Direct>
 __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Target<Direct> w,
                                                     BitRegister* bits, uint32_t* writePos,
@@ -95,10 +94,9 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     at = w.Put(at, PredictAudioByte(p, &x, s));
     done++;
     ch = k + 1 == Channels ? 0 : k + 1;
-    if (AdaptationDue(p)) {
-      *due = p;
-      return false;
-    }
+    // Every 32 bytes of a channel: on several channels that comes every few
+    // bytes, so the run adapts in place instead of returning for it.
+    if (AdaptationDue(p)) AdaptChannel(p);
     return true;
   };
   // The rest of the round the run starts in, then whole rounds.
