@@ -279,9 +279,9 @@ ArchiveResult ReaderListEntries(ArchiveReader* reader, ArchiveImage* image, Entr
   }
   EndRequest(&r);
   // The entries before a damaged or cut header are listed all the same.
-  return step == WalkStep::CutShort  ? ArchiveResult::CutShort
-         : step == WalkStep::Damaged ? ArchiveResult::DamagedHeader
-                                     : ArchiveResult::Ok;
+  // A walk that ended soundly listed the whole archive.
+  const ArchiveResult ended = WalkEndResult(step);
+  return ended == ArchiveResult::NotFound ? ArchiveResult::Ok : ended;
 }
 
 namespace {
