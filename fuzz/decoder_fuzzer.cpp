@@ -1,7 +1,8 @@
-// Decodes a packed stream, and a second entry continuing it solid, twice:
-// straight into an output with room for the decoder's slack, and through
-// the window into an output of exactly the entry's size. The two ways must
-// deliver the same bytes with the same result, whatever the input.
+// Decodes a packed stream, and a second entry continuing it solid, three
+// times: straight into an output with room for the decoder's slack; through
+// the window into an output of exactly the entry's size; and so again with
+// the packed bytes handed out in small pieces. All must deliver the same
+// bytes with the same result, whatever the input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,18 +15,28 @@
 
 namespace {
 
+// An entry's packed bytes handed out in pieces of `piece` bytes (0: all in
+// one), each a copy of its own freed by the next call, so that the sanitizer
+// sees a read past a span or of one no longer handed out.
 struct Span {
   const uint8_t* data;
   size_t size;
   size_t read;
+  size_t piece;
+  std::unique_ptr<uint8_t[]> copy;
 };
 
-int32_t ReadSpan(void* context, uint8_t* dest, uint32_t count) {
+uint32_t NextSpan(void* context, const uint8_t** data) {
   Span* s = static_cast<Span*>(context);
-  const size_t take = count < s->size - s->read ? count : s->size - s->read;
-  std::memcpy(dest, s->data + s->read, take);
+  const size_t left = s->size - s->read;
+  const size_t take = s->piece != 0 && s->piece < left ? s->piece : left;
+  s->copy.reset();
+  if (take == 0) return 0;
+  s->copy.reset(new uint8_t[take]);
+  std::memcpy(s->copy.get(), s->data + s->read, take);
   s->read += take;
-  return int32_t(take);
+  *data = s->copy.get();
+  return uint32_t(take);
 }
 
 struct Entry {
@@ -41,21 +52,21 @@ struct Outcome {
 
 // Decodes the entries one after another with one decoder, the later ones
 // solid; direct gives each output the room to be written into straight.
-std::vector<Outcome> DecodeAll(const std::vector<Entry>& entries, bool direct) {
+std::vector<Outcome> DecodeAll(const std::vector<Entry>& entries, bool direct, size_t piece) {
   auto decoder = std::make_unique<Rar20Decoder>();
   // A fresh decoder starts with a reset, which clears the window.
   static std::vector<uint8_t> window(WindowSize);
   std::vector<Outcome> outcomes;
   for (size_t i = 0; i < entries.size(); i++) {
     const Entry& e = entries[i];
-    Span span{e.packed, e.packedSize, 0};
+    Span span{e.packed, e.packedSize, 0, piece, nullptr};
     // Exactly the room each way needs, so that the sanitizer sees a write
     // past it.
     const size_t room = direct ? size_t(e.size) + OutputSlack : e.size;
     std::unique_ptr<uint8_t[]> out(new uint8_t[room == 0 ? 1 : room]);
     UnpackHandOver job{};
     job.window = window.data();
-    job.input = PackedSource{ReadSpan, &span};
+    job.input = PackedSource{NextSpan, &span};
     job.size = e.size;
     job.solid = i > 0;
     job.output = out.get();
@@ -83,10 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Entry> entries = {{streams, split, sizes[0] & 0x3FFFF}};
   if (split < streamBytes)
     entries.push_back({streams + split, streamBytes - split, sizes[1] & 0x3FFFF});
-  const std::vector<Outcome> direct = DecodeAll(entries, true);
-  const std::vector<Outcome> windowed = DecodeAll(entries, false);
+  // The sizes' top six bits: the pieces the third decoding reads in.
+  const size_t piece = 1 + (sizes[0] >> 18) * 5;
+  const std::vector<Outcome> direct = DecodeAll(entries, true, 0);
+  const std::vector<Outcome> windowed = DecodeAll(entries, false, 0);
+  const std::vector<Outcome> pieces = DecodeAll(entries, false, piece);
   for (size_t i = 0; i < entries.size(); i++)
-    if (direct[i].result != windowed[i].result || direct[i].bytes != windowed[i].bytes)
+    if (direct[i].result != windowed[i].result || direct[i].bytes != windowed[i].bytes ||
+        pieces[i].result != windowed[i].result || pieces[i].bytes != windowed[i].bytes)
       std::abort();
   return 0;
 }

@@ -14,3 +14,7 @@ struct ArchiveImage {
 // All or nothing: returns count, or 0 (nothing copied, offset unchanged) when
 // count is 0 or the read would pass the end of the image.
 uint32_t ReadImage(ArchiveImage* image, void* dest, uint32_t count);
+
+// Hands out up to count bytes at the image's offset where they lie (at
+// *data) and advances the offset past them; fewer when the image ends first.
+uint32_t ReadImageSpan(ArchiveImage* image, uint32_t count, const uint8_t** data);

@@ -31,3 +31,29 @@ int32_t ReadPackedData(ArchiveReader* reader, uint8_t* dest, uint32_t count) {
   }
   return int32_t(got);
 }
+
+uint32_t NextPackedSpan(void* context, const uint8_t** data) {
+  ArchiveReader* reader = static_cast<ArchiveReader*>(context);
+  ReaderState& r = reader->request;
+  ArchiveImage* image = r.image;
+  if (r.packedLeft == 0 || image == nullptr || image->data == nullptr) return 0;
+  if (r.cipherVersion >= Rar20Version) {
+    const int32_t n = ReadPackedData(reader, reader->decrypted, sizeof reader->decrypted);
+    *data = reader->decrypted;
+    return n > 0 ? uint32_t(n) : 0;
+  }
+  // Plain bytes are read where they lie in the image, all in one span.
+  const uint32_t n = ReadImageSpan(image, r.packedLeft, data);
+  r.packedLeft = 0;
+  return n;
+}
+
+void LimitPackedToImage(ReaderState* r) {
+  const ArchiveImage* image = r->image;
+  const uint32_t available =
+      image == nullptr || image->offset > image->size ? 0 : image->size - image->offset;
+  if (r->packedLeft > available) {
+    r->packedLeft = available;
+    r->packedCut = true;
+  }
+}

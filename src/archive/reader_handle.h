@@ -13,6 +13,8 @@
 #include "archive/solid_progress.h"
 #include "unpack/rar20_decoder.h"
 
+constexpr uint32_t DecryptedChunkSize = 16384;
+
 struct ArchiveReader {
   // First, so that a check from outside the process finds the decoder's
   // count of bytes at the object's own address.
@@ -20,6 +22,9 @@ struct ArchiveReader {
   ReaderState request;
   SolidProgress solid;
   CipherState cipher;
+  // An encrypted entry's packed bytes, decrypted ahead of the decoder a
+  // chunk at a time.
+  uint8_t decrypted[DecryptedChunkSize];
   // File headers the walks have read: a figure for the benchmarks and the
   // tests that a request never walks back.
   uint64_t entryHeadersWalked;

@@ -52,6 +52,14 @@ struct ArchiveReader;
 // the image cannot serve the read. Never writes past dest + count.
 int32_t ReadPackedData(ArchiveReader* reader, uint8_t* dest, uint32_t count);
 
+// The decoder's source of packed bytes (the context is the reader): the
+// rest of the current entry's plain packed bytes as one span of the image,
+// or its encrypted ones decrypted a chunk at a time into the reader.
+uint32_t NextPackedSpan(void* reader, const uint8_t** data);
+// Cuts the entry's packed bytes to what the image holds, noting the cut,
+// so that the decoder is handed every byte there is.
+void LimitPackedToImage(ReaderState* r);
+
 // In a streaming request, hands the stored bytes put into the output buffer
 // on to the sink and empties the buffer; does nothing otherwise.
 void HandOnDelivered(ReaderState* r);

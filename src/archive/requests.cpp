@@ -73,9 +73,9 @@ constexpr uint32_t StoredPieceSize = 1u << 20;
 constexpr uint32_t EncryptedPieceSize = 8192;
 // The cipher runs on from one read of an entry's packed data to the next, so
 // every read but an entry's last must end on a block boundary: the stored
-// copy's pieces, and the decoder's first read and its reads on a slide.
-static_assert(EncryptedPieceSize % CipherBlockSize == 0 && InputBufferSize % CipherBlockSize == 0 &&
-                  (InputBufferSize - SlideKeep) % CipherBlockSize == 0,
+// copy's pieces and the chunks decrypted for the decoder.
+static_assert(EncryptedPieceSize % CipherBlockSize == 0 &&
+                  DecryptedChunkSize % CipherBlockSize == 0,
               "reads of encrypted data end on block boundaries");
 
 void CopyStoredEntry(ArchiveReader* reader) {
@@ -124,10 +124,6 @@ void CopyStoredEntry(ArchiveReader* reader) {
   }
 }
 
-int32_t ReadPackedFor(void* reader, uint8_t* dest, uint32_t count) {
-  return ReadPackedData(static_cast<ArchiveReader*>(reader), dest, count);
-}
-
 // A streaming request's bytes from the decoder: counted, checked and
 // handed on as the stored ones are.
 void HandOnPiece(void* request, const uint8_t* bytes, uint32_t count) {
@@ -138,7 +134,8 @@ ArchiveResult UnpackCurrentEntry(ArchiveReader* reader) {
   ReaderState& r = reader->request;
   UnpackHandOver job{};
   job.window = r.window;
-  job.input = PackedSource{ReadPackedFor, reader};
+  LimitPackedToImage(&r);
+  job.input = PackedSource{NextPackedSpan, reader};
   job.size = r.entry.unpackedSize;
   job.solid = (r.entry.flags & EntryFlagSolid) != 0 && !r.windowFresh;
   r.windowFresh = false;

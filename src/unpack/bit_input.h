@@ -1,6 +1,10 @@
-// Packed bits, most significant first, from a fixed buffer that slides at
-// fixed points instead of testing bounds on every read; and the hot loops'
-// copy of the same bits in a 64-bit register.
+// Packed bits, most significant first, read where they lie: in the spans
+// of packed bytes the source hands out (the archive image itself, or a
+// buffer of decrypted bytes). Only near a span's end are the unread bytes
+// and the next span's first ones copied into a small edge buffer, followed
+// by zeros once the packed data end; so no read tests bounds but the few
+// callers that ask for room ahead. The hot loops keep a copy of the bits in
+// a register as wide as the machine's word.
 #pragma once
 
 #include <cstdint>
@@ -8,58 +12,62 @@
 
 #include "unpack/hot_inline.h"
 
-constexpr uint32_t InputBufferSize = 8192;
-// Bytes after the buffer that a peek's four-byte load (or a top-up's
-// eight-byte load) may touch; the bits it takes from them are never used.
-constexpr uint32_t InputLoadSlack = 8;
-// Bytes moved to the front on a slide: every slide point lies in them.
-constexpr uint32_t SlideKeep = 32;
-static_assert(InputLoadSlack >= 8 - 1, "an eight-byte load from the buffer's last byte");
-
-// Where the callers slide the input instead of testing bounds on every
-// read: at the start of each pass of the decoding loop, at the start of a
-// block header, and before each code-length symbol of one.
-constexpr uint32_t LoopSlideAt = 8162;
-constexpr uint32_t HeaderSlideAt = 8167;
-constexpr uint32_t LengthSlideAt = 8187;
-static_assert(LoopSlideAt >= InputBufferSize - SlideKeep &&
-                  HeaderSlideAt >= InputBufferSize - SlideKeep &&
-                  LengthSlideAt >= InputBufferSize - SlideKeep && LengthSlideAt < InputBufferSize,
-              "a slide keeps the unread bytes of every slide point");
-
-// True when `bits` bits read from any bit of the byte at a slide point all
-// lie inside the buffer: loads that look further ahead take only bits that
-// are never used from the slack.
-constexpr bool ReadFitsAfterSlidePoint(uint32_t slideAt, uint32_t bits) {
-  return slideAt * 8 + 7 + bits <= InputBufferSize * 8;
-}
-
-// Where an entry's packed bytes come from: read stores up to count bytes at
-// dest and returns how many; 0 once the entry's packed bytes are used up.
-// The decoder asks for InputBufferSize bytes when it starts an entry and for
-// InputBufferSize - SlideKeep on every slide, and in no other way.
+// Where an entry's packed bytes come from: next stores the start of the
+// next span at *data and returns its length; 0 once the entry's packed
+// bytes are used up. A span stays readable until the next call, and no read
+// passes its end.
 struct PackedSource {
-  int32_t (*read)(void* context, uint8_t* dest, uint32_t count);
+  uint32_t (*next)(void* context, const uint8_t** data);
   void* context;
 };
 
+// The most bytes read ahead of the next unread byte that a caller may ask
+// room for, and what the edge buffer holds: the stream bytes copied into it
+// (when so many are left) and zeros behind them once the data end.
+constexpr uint32_t MaxReadAhead = 32;
+constexpr uint32_t EdgeDataSize = 256;
+constexpr uint32_t EdgeSize = EdgeDataSize + 2 * MaxReadAhead;
+// A span longer than this is read as pieces of it, so that bit positions
+// within the bytes being read fit 32 bits.
+constexpr uint32_t MaxPieceSize = 1u << 28;
+// dataEnd while the end of the packed data lies beyond the bytes being read.
+constexpr uint32_t DataEndUnknown = 0xFFFFFFFFu >> 3;
+
 struct BitInput {
-  uint8_t buffer[InputBufferSize + InputLoadSlack];
-  uint32_t bytePos;     // byte holding the next unread bit
-  uint32_t bitPos;      // bits of that byte already used, from the top
-  uint32_t validBytes;  // bytes holding data after the last read, as the trailing check sees it
-  uint32_t dataEnd;     // true end of the packed bytes in buffer; consuming past it means the
-                        // data ran out, which no intact entry does
+  const uint8_t* bytes;  // where the bits are read: the current piece, or edge
+  uint32_t bytePos;      // byte of `bytes` holding the next unread bit
+  uint32_t bitPos;       // bits of that byte already used, from the top
+  uint32_t readable;     // bytes at `bytes` that reads may touch
+  // Bytes of `bytes` that are packed data; consuming past them means the
+  // data ran out, which no intact entry does. Beyond them the edge holds
+  // zeros. DataEndUnknown while more data follow what is being read.
+  uint32_t dataEnd;
+  uint64_t base;  // offset in the entry's packed data of bytes[0]
+
+  const uint8_t* piece;  // the part of the source's current span being read
+  uint32_t pieceSize;
+  uint64_t pieceStart;  // offset of piece[0] in the packed data
+  const uint8_t* rest;  // what follows it in that span
+  uint32_t restSize;
+  bool ended;           // the source has nothing more: the edge ends the data
+  uint32_t edgeFill;    // stream bytes in edge; zeros or stale bytes follow
   PackedSource source;  // the current entry's packed bytes
+  uint8_t edge[EdgeSize];
 };
 
-// First read of an entry: a whole buffer from the source, read from byte 0.
-void FillInput(BitInput* in);
-// Called only with bytePos at InputBufferSize - SlideKeep or beyond: keeps
-// the last SlideKeep bytes at the front and reads the source behind them.
-void SlideInput(BitInput* in);
+// Starts reading an entry's packed data from its first byte.
+void StartInput(BitInput* in);
+// Makes the `need` bytes from bytePos readable (need <= MaxReadAhead):
+// moves to the edge near a piece's end, back to the piece once the
+// position lies in it with room, and on to the next piece.
+void MoveInput(BitInput* in, uint32_t need);
+inline void NeedInput(BitInput* in, uint32_t need) {
+  if (in->bytePos + need > in->readable) MoveInput(in, need);
+}
 // True once more bits were consumed than the source handed out.
-bool InputExhausted(const BitInput& in);
+inline bool InputExhausted(const BitInput& in) {
+  return in.bytePos * 8 + in.bitPos > in.dataEnd * 8;
+}
 
 inline uint32_t PeekBitsAt(const uint8_t* buffer, uint32_t bits) {
   uint32_t word;
@@ -69,7 +77,7 @@ inline uint32_t PeekBitsAt(const uint8_t* buffer, uint32_t bits) {
 
 // The next 16 bits, not consumed.
 inline uint32_t PeekBits16(const BitInput& in) {
-  return PeekBitsAt(in.buffer, in.bytePos * 8 + in.bitPos);
+  return PeekBitsAt(in.bytes, in.bytePos * 8 + in.bitPos);
 }
 
 inline void SkipBits(BitInput* in, uint32_t n) {
@@ -85,7 +93,7 @@ inline uint32_t ReadBits(BitInput* in, uint32_t n) {
   return v;
 }
 
-// The hot loops' bit input: the next bits of the buffer held most
+// The hot loops' bit input: the next bits of the input held most
 // significant first in a register as wide as the machine's own, topped up a
 // few bytes at a time, so that decoding a symbol is one table lookup and
 // one shift. 32-bit code gets a 32-bit register, which it shifts in one
@@ -105,7 +113,7 @@ static_assert(BitWordBits == 32 || BitWordBits == 64, "a 32- or 64-bit register"
 struct BitRegister {
   BitWord bits;
   uint32_t count;  // bits of `bits` that are the stream's next bits
-  uint32_t next;   // buffer index of the first byte not yet in `bits`
+  uint32_t next;   // index in the input's bytes of the first byte not yet in `bits`
 };
 
 HotInline BitWord LoadBigEndianWord(const uint8_t* at) {

@@ -5,18 +5,19 @@
 #include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
 
-// From the header's slide point: the flags, the channel bits and the level
-// code's lengths; from the lengths' slide point: one symbol and the longest
-// run's extra bits.
-static_assert(ReadFitsAfterSlidePoint(HeaderSlideAt, HeaderFlagBits + AudioChannelBits +
-                                                         LevelSymbols * LevelLengthBits),
-              "a header's fixed part after its slide test");
-static_assert(ReadFitsAfterSlidePoint(LengthSlideAt, MaxCodeLength + LevelLongZerosBits),
-              "a code-length symbol and its extra bits after their slide test");
+// Room a header's fixed part needs (the flags, the channel bits and the
+// level code's lengths, from any bit of the first byte, and a peek's four
+// bytes at the last), and what one code-length symbol with the longest
+// run's extra bits needs.
+constexpr uint32_t HeaderReadAhead =
+    (7 + HeaderFlagBits + AudioChannelBits + LevelSymbols * LevelLengthBits) / 8 + 4;
+constexpr uint32_t LengthReadAhead = (7 + MaxCodeLength + LevelLongZerosBits) / 8 + 4;
+static_assert(HeaderReadAhead <= MaxReadAhead && LengthReadAhead <= MaxReadAhead,
+              "a header's reads within the room asked for");
 
 void ReadBlockTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
-  if (in->bytePos > HeaderSlideAt) SlideInput(in);
+  NeedInput(in, HeaderReadAhead);
   // The two flag bits, and in an audio block the channel bits, at the top
   // of one peek.
   const uint32_t h = PeekBits16(*in);
@@ -40,7 +41,7 @@ void ReadBlockTables(Rar20Decoder* d) {
 
   uint8_t lengths[MaxLengthCount];
   for (int i = 0; i < total;) {
-    if (in->bytePos > LengthSlideAt) SlideInput(in);
+    NeedInput(in, LengthReadAhead);
     const uint32_t c = DecodeSymbol(in, &d->levelTable);
     if (c < LevelRepeat) {
       lengths[i] = uint8_t((c + d->previousLengths[i]) & 15);

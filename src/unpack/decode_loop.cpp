@@ -19,7 +19,11 @@ static_assert(AudioPassBits == MaxCodeLength &&
                   LzPassBits == MaxCodeLength + lengthBits[RepLengthSymbols - 1] + MaxCodeLength +
                                     distanceBits[DistanceSymbols - 1],
               "the longest symbols and extra bits of one pass");
-static_assert(ReadFitsAfterSlidePoint(LoopSlideAt, LzPassBits), "a pass after the slide test");
+// Bytes a pass may read from its first unread byte on: its bits, the
+// register's bytes loaded ahead of them (up to 63 bits) and a top-up's
+// eight-byte load.
+constexpr uint32_t LoopReadAhead = (7 + LzPassBits + 63) / 8 + 8;
+static_assert(LoopReadAhead <= MaxReadAhead, "a pass's reads within the room asked for");
 
 // Where the loop writes: into the window at a masked position, or straight
 // into the entry's output at a plain one (see EntryProgress::direct).
@@ -70,7 +74,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
                                                     BitRegister* bits, uint32_t* writePos,
                                                     uint32_t* channel, int32_t* cross, uint32_t run,
                                                     ChannelPredictor** due) {
-  const uint8_t* const buffer = d->input.buffer;
+  const uint8_t* const buffer = d->input.bytes;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos, ch = *channel;
@@ -125,7 +129,7 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
                                                  BitRegister* bits, uint32_t* writePos,
                                                  int32_t* cross, uint32_t run,
                                                  ChannelPredictor** due) {
-  const uint8_t* const buffer = d->input.buffer;
+  const uint8_t* const buffer = d->input.bytes;
   const HuffTable* const table = &d->audioTables[0];
   ChannelPredictor* const p = &d->channels[0];
   BitRegister in;
@@ -212,7 +216,7 @@ template <bool Direct>
 __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
                                            BitRegister* bits, uint32_t* writePos,
                                            int64_t* leftCount, uint32_t run) {
-  const uint8_t* const buffer = d->input.buffer;
+  const uint8_t* const buffer = d->input.bytes;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
@@ -292,7 +296,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
 // the bytes land differs.
 template <bool Direct>
 void DecodeLoopOf(Rar20Decoder* d) {
-  const uint8_t* const buffer = d->input.buffer;
+  const uint8_t* buffer = nullptr;
   const Target<Direct> w{Direct ? d->entry.output : d->window, d->windowZero ? nullptr : d->window,
                          d->entry.start};
   BitRegister in{};
@@ -300,8 +304,8 @@ void DecodeLoopOf(Rar20Decoder* d) {
   int64_t left = 0;
   int32_t cross = 0;
   bool audio = false;
-  // While the position stays at or below this bit, a pass needs neither a
-  // slide nor the data-end test.
+  // While the position stays at or below this bit, a pass needs neither
+  // more input nor the data-end test.
   uint32_t quietBits = 0;
   auto store = [&] {
     const uint32_t position = BitRegisterPosition(in);
@@ -314,6 +318,8 @@ void DecodeLoopOf(Rar20Decoder* d) {
     d->entry.left = left;
   };
   auto load = [&] {
+    NeedInput(&d->input, LoopReadAhead);
+    buffer = d->input.bytes;
     LoadBitRegister(&in, buffer, d->input.bytePos * 8 + d->input.bitPos);
     at = Direct ? d->entry.produced : d->writePos & WindowMask;
     flushPos = d->flushPos;
@@ -321,20 +327,20 @@ void DecodeLoopOf(Rar20Decoder* d) {
     cross = d->crossDelta;
     left = d->entry.left;
     audio = d->audioMode;
-    const uint32_t slideBits = LoopSlideAt * 8 + 7;
+    const uint32_t roomBits = (d->input.readable - LoopReadAhead) * 8 + 7;
     const uint32_t endBits = d->input.dataEnd * 8;
-    quietBits = slideBits < endBits ? slideBits : endBits;
+    quietBits = roomBits < endBits ? roomBits : endBits;
   };
   load();
+  const bool produces = left > 0;
 
   while (left > 0 && !d->dataError) {
     // The pending bytes are within FlushMargin of filling the window.
     const uint32_t writePos = w.WindowPos(at);
     const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
     if (BitRegisterPosition(in) > quietBits || flushDue) {
-      if ((BitRegisterPosition(in) >> 3) > LoopSlideAt) {
+      if ((BitRegisterPosition(in) >> 3) + LoopReadAhead > d->input.readable) {
         store();
-        SlideInput(&d->input);
         load();
       }
       // Intact data never runs out before the entry's size is reached; on
@@ -349,8 +355,8 @@ void DecodeLoopOf(Rar20Decoder* d) {
         load();
       }
     }
-    // A run of passes with no checks between them: it ends before a slide
-    // or the data-end test could be due, before the pending bytes come
+    // A run of passes with no checks between them: it ends before more
+    // input or the data-end test could be due, before the pending bytes come
     // within the flush margin, and at the entry's end.
     const uint32_t position = BitRegisterPosition(in);
     const uint32_t quietRoom = position <= quietBits ? quietBits - position : 0;
@@ -381,6 +387,10 @@ void DecodeLoopOf(Rar20Decoder* d) {
       load();
     }
   }
+  // The last pass may have read past the data's end, into the zeros behind
+  // it: the entry's size was reached on bits it does not have. (An entry of
+  // no bytes reads no symbols; its header alone is not held against it.)
+  if (produces && BitRegisterPosition(in) > d->input.dataEnd * 8) d->dataError = true;
   store();
 }
 

@@ -24,8 +24,6 @@
 namespace {
 
 void ResetDecoder(Rar20Decoder* d, bool solid) {
-  d->input.bytePos = 0;
-  d->input.bitPos = 0;
   // A broken entry before this one has already brought the window to where
   // it would have ended; this entry's own data and CRC decide for it.
   d->dataError = false;
@@ -46,11 +44,18 @@ void ResetDecoder(Rar20Decoder* d, bool solid) {
   d->writePos = 0;
 }
 
+constexpr uint32_t TrailingBytes = 5;
+// Room for the check and the symbol's peek.
+constexpr uint32_t TrailingReadAhead = 8;
+
 // A block header right after the entry's last symbol is read within this
 // entry, so that its tables are in force for the next solid entry.
 void ReadTrailingTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
-  if (d->dataError || in->validBytes < in->bytePos + 5) return;
+  if (d->dataError) return;
+  // Fewer than five bytes left cannot hold a symbol and a header.
+  NeedInput(in, TrailingReadAhead);
+  if (in->dataEnd < in->bytePos + TrailingBytes) return;
   if (d->audioMode) {
     if (DecodeSymbol(in, &d->audioTables[d->currentChannel]) == AudioSymbolNewTables)
       ReadBlockTables(d);
@@ -79,7 +84,7 @@ UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job) {
   e.start = d->writePos & WindowMask;
   // Decoding through the window writes and reads it as memory.
   if (!e.direct) MakeWindowReal(d);
-  FillInput(&d->input);
+  StartInput(&d->input);
   if (!job.solid) ReadBlockTables(d);
   DecodeLoop(d);
   uint32_t missing = 0;

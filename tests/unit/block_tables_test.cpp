@@ -23,8 +23,6 @@ struct HeaderWriter {
 
 void ReadHeader(DecodeRun& run, const BitWriter& w) {
   run.Feed(w.Bytes(16));
-  run.decoder.input.bytePos = run.decoder.input.bitPos = 0;
-  FillInput(&run.decoder.input);
   run.decoder.dataError = false;
   ReadBlockTables(&run.decoder);
 }

@@ -2,7 +2,10 @@
 // thousands of generated streams (intact, bit-flipped, truncated, garbage,
 // solid chains, audio and LZ blocks with random codes, window wraps) the
 // delivered bytes, their count and the broken-data flag match the values
-// recorded from the plain byte-at-a-time decoder in data/decoder_outputs_*.txt.
+// recorded in data/decoder_outputs_*.txt, whether the output is written
+// through the window or straight, and whether the packed bytes come in one
+// span or in small pieces. (Recorded from the plain byte-at-a-time decoder,
+// with bits past a stream's end read as zeros.)
 // ORBIVUE_RECORD_DECODER_OUTPUTS=folder writes the files there instead.
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -197,8 +200,8 @@ class Recorder {
     if (expected_.size() < least) ADD_FAILURE() << "data/" << file << " is missing or short";
   }
   ~Recorder() {
-    // A run that recorded nothing (the direct variant, which only checks)
-    // leaves the other's file alone.
+    // A run that recorded nothing (the direct and piece variants, which only
+    // check) leaves the other's file alone.
     if (recordPath_.empty() || lines_.empty()) return;
     std::ofstream out(recordPath_);
     out << "# case input-crc delivered-count delivered-crc broken remaining-negative\n";
@@ -235,12 +238,15 @@ class Recorder {
 
 // direct: entries with an output are written straight into it; otherwise
 // every byte goes through the window, as the recorded outputs were made.
-void RandomCodedStreams(bool direct) {
+// pieceSize: the packed bytes are handed out in pieces of so many bytes
+// (0: in one span).
+void RandomCodedStreams(bool direct, uint32_t pieceSize = 0) {
   Recorder rec("decoder_outputs_coded.txt", 1000);
-  if (direct && rec.Recording()) return;
+  if ((direct || pieceSize) && rec.Recording()) return;
   TestRandom r(2026);
   DecodeRun run;
   run.direct = direct;
+  run.spanSize = pieceSize;
   for (int round = 0; round < 700; round++) {
     // A chain of one to three entries; the later ones continue solid.
     SymbolStream s(r);
@@ -277,12 +283,13 @@ void RandomCodedStreams(bool direct) {
 
 // The packer's real streams: text, random bytes, runs, sounds of one to
 // four channels, at every level; mutated now and then.
-void PackedStreams(bool direct) {
+void PackedStreams(bool direct, uint32_t pieceSize = 0) {
   Recorder rec("decoder_outputs_packed.txt", 100);
-  if (direct && rec.Recording()) return;
+  if ((direct || pieceSize) && rec.Recording()) return;
   TestRandom r(77);
   DecodeRun run;
   run.direct = direct;
+  run.spanSize = pieceSize;
   for (int round = 0; round < 60; round++) {
     std::vector<uint8_t> data;
     std::vector<packer::StreamEntry> entries;
@@ -342,12 +349,20 @@ TEST(DecoderRecordedOutputs, SameBytesOnRandomCodedStreamsWrittenStraightIntoThe
   RandomCodedStreams(true);
 }
 
+TEST(DecoderRecordedOutputs, SameBytesOnRandomCodedStreamsHandedOutInPieces) {
+  RandomCodedStreams(false, 97);
+}
+
 TEST(DecoderRecordedOutputs, SameBytesOnPackedStreamsIntactAndBroken) {
   PackedStreams(false);
 }
 
 TEST(DecoderRecordedOutputs, SameBytesOnPackedStreamsWrittenStraightIntoTheOutput) {
   PackedStreams(true);
+}
+
+TEST(DecoderRecordedOutputs, SameBytesOnPackedStreamsHandedOutInPieces) {
+  PackedStreams(true, 1000);
 }
 
 }  // namespace

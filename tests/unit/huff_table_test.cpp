@@ -9,8 +9,6 @@ namespace {
 
 void FeedBits(DecodeRun& run, const BitWriter& w) {
   run.Feed(w.Bytes(8));
-  run.decoder.input.bytePos = run.decoder.input.bitPos = 0;
-  FillInput(&run.decoder.input);
 }
 
 TEST(HuffTable, OrdersSymbolsByLengthThenValue) {
@@ -105,15 +103,16 @@ TEST(HuffTable, QuickLookupAgreesWithTheLimitSearchOnEveryPeek) {
       BuildHuffTable(lengths.data(), n, &t);
     }
     DecodeRun run;
+    run.decoder.input.bytes = run.decoder.input.edge;
     for (uint32_t peek = 0; peek < 0x10000; peek++) {
       const uint32_t v = peek & 0xFFFE;
       uint32_t len = 1;
       while (len < 15 && v >= t.limit[len]) len++;
       uint32_t i = t.firstIndex[len] + ((v - t.limit[len - 1]) >> (16 - len));
       if (i >= uint32_t(n)) i = 0;
-      run.decoder.input.buffer[0] = uint8_t(peek >> 8);
-      run.decoder.input.buffer[1] = uint8_t(peek);
-      run.decoder.input.buffer[2] = uint8_t(r.Next());
+      run.decoder.input.edge[0] = uint8_t(peek >> 8);
+      run.decoder.input.edge[1] = uint8_t(peek);
+      run.decoder.input.edge[2] = uint8_t(r.Next());
       run.decoder.input.bytePos = run.decoder.input.bitPos = 0;
       ASSERT_EQ(DecodeSymbol(&run.decoder.input, &t), t.symbols[i])
           << "round " << round << " peek " << peek;

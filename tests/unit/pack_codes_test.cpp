@@ -23,9 +23,6 @@ double KraftSum(const uint8_t* lengths, int n) {
 void StartInput(DecodeRun* run, std::vector<uint8_t> bytes) {
   bytes.resize(bytes.size() + 8, 0);
   run->Feed(bytes);
-  run->decoder.input.bytePos = 0;
-  run->decoder.input.bitPos = 0;
-  FillInput(&run->decoder.input);
 }
 
 TEST(PackBits, ComeOutMostSignificantFirstAndPadWithZeros) {
@@ -97,7 +94,7 @@ TEST(PackCodes, TheDecoderReadsEveryCanonicalCodeAsItsSymbol) {
     HuffTable table;
     BuildHuffTable(lengths, 298, &table);
     for (size_t k = 0; k < sent.size(); k++) {
-      if (run.decoder.input.bytePos > 8162) SlideInput(&run.decoder.input);
+      NeedInput(&run.decoder.input, 8);
       ASSERT_EQ(DecodeSymbol(&run.decoder.input, &table), uint32_t(sent[k]))
           << "round " << round << " symbol " << k;
     }
