@@ -41,6 +41,7 @@ void StartInput(BitInput* in) {
   in->bitPos = 0;
   in->edgeFill = 0;
   in->readable = 0;
+  in->overrun = false;
   MoveInput(in, MaxReadAhead);
 }
 
@@ -79,6 +80,7 @@ void MoveInput(BitInput* in, uint32_t need) {
     const uint64_t end = in->pieceStart + in->pieceSize;
     in->readable = EdgeSize;
     in->dataEnd = end > at ? uint32_t(end - at) : 0;
+    in->overrun = end < at;
   } else {
     in->readable = n;
     in->dataEnd = DataEndUnknown;

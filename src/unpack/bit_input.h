@@ -43,6 +43,9 @@ struct BitInput {
   // zeros. DataEndUnknown while more data follow what is being read.
   uint32_t dataEnd;
   uint64_t base;  // offset in the entry's packed data of bytes[0]
+  // The edge was moved to a position already past the data's end, where
+  // dataEnd cannot say so: more bits were consumed than the data hold.
+  bool overrun;
 
   const uint8_t* piece;  // the part of the source's current span being read
   uint32_t pieceSize;
@@ -66,7 +69,7 @@ inline void NeedInput(BitInput* in, uint32_t need) {
 }
 // True once more bits were consumed than the source handed out.
 inline bool InputExhausted(const BitInput& in) {
-  return in.bytePos * 8 + in.bitPos > in.dataEnd * 8;
+  return in.overrun || in.bytePos * 8 + in.bitPos > in.dataEnd * 8;
 }
 
 inline uint32_t PeekBitsAt(const uint8_t* buffer, uint32_t bits) {

@@ -330,6 +330,10 @@ void DecodeLoopOf(Rar20Decoder* d) {
     const uint32_t roomBits = (d->input.readable - LoopReadAhead) * 8 + 7;
     const uint32_t endBits = d->input.dataEnd * 8;
     quietBits = roomBits < endBits ? roomBits : endBits;
+    // Bits consumed past the data's end before the input moved (a block
+    // header read into the zeros): what the data-end test would find at
+    // once, before any pass.
+    if (d->input.overrun && left > 0) d->dataError = true;
   };
   load();
   const bool produces = left > 0;
@@ -345,7 +349,7 @@ void DecodeLoopOf(Rar20Decoder* d) {
       }
       // Intact data never runs out before the entry's size is reached; on
       // broken data this also bounds passes that produce no bytes.
-      if (BitRegisterPosition(in) > d->input.dataEnd * 8) {
+      if (d->dataError || BitRegisterPosition(in) > d->input.dataEnd * 8) {
         d->dataError = true;
         break;
       }
@@ -390,7 +394,8 @@ void DecodeLoopOf(Rar20Decoder* d) {
   // The last pass may have read past the data's end, into the zeros behind
   // it: the entry's size was reached on bits it does not have. (An entry of
   // no bytes reads no symbols; its header alone is not held against it.)
-  if (produces && BitRegisterPosition(in) > d->input.dataEnd * 8) d->dataError = true;
+  if (produces && (BitRegisterPosition(in) > d->input.dataEnd * 8 || d->input.overrun))
+    d->dataError = true;
   store();
 }
 
