@@ -290,10 +290,10 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
 
 // The input bits, the write position, the count left, the flush position,
 // the current channel and the last audio delta live in locals; they are
-// stored back before anything that reads them from the state (a slide, a
-// delivery, a block header) and taken up again after. Both ways of writing
-// run the same passes, slides and deliveries at the same points: only where
-// the bytes land differs.
+// stored back before anything that reads them from the state (a move of the
+// input, a delivery, a block header) and taken up again after. Both ways of
+// writing run the same passes, moves and deliveries at the same points:
+// only where the bytes land differs.
 template <bool Direct>
 void DecodeLoopOf(Rar20Decoder* d) {
   const uint8_t* buffer = nullptr;

@@ -1,5 +1,6 @@
 // The passes of the decoding loop: symbols of LZ and audio blocks into the
-// window, with slides, deliveries and block headers between runs of passes.
+// window, with moves of the input, deliveries and block headers between runs
+// of passes.
 #pragma once
 
 struct Rar20Decoder;
