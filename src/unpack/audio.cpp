@@ -23,6 +23,21 @@ void AdaptWeights(ChannelPredictor* p) {
   }
 }
 
+#if defined(__i386__) && !defined(__SSE2__)
+#include <cpuid.h>
+// 32-bit code for any x86 may not assume SSE2: the vector sums are compiled
+// for it alone and called once the processor has been asked. 32-bit
+// Windows keeps the stack aligned to 4 bytes only; vectors spilled to it
+// need 16.
+#define VectorTarget __attribute__((target("sse2"), force_align_arg_pointer))
+#define VectorHelper __attribute__((target("sse2")))
+#define AskForVectors 1
+#else
+#define VectorTarget
+#define VectorHelper
+#define AskForVectors 0
+#endif
+
 namespace {
 
 // Eight 16-bit lanes: one SSE2 register on x86; other targets get plain code
@@ -33,29 +48,29 @@ typedef uint16_t Sums __attribute__((vector_size(16)));
 // Helpers take and give vectors through references: without SSE (the
 // 32-bit Windows build) vectors passed by value would change the calling
 // convention.
-inline void AddAbs(Sums* total, const Lanes& v) {
+VectorHelper inline void AddAbs(Sums* total, const Lanes& v) {
   *total += Sums(v > -v ? v : -v);
 }
 
 // out lane i: lanes 2i and 2i+1 summed from a for i < 4, from b for i >= 4,
 // each pair interleaved: the first step of a transposing reduction.
-inline void FoldPairs(const Sums& a, const Sums& b, Sums* out) {
+VectorHelper inline void FoldPairs(const Sums& a, const Sums& b, Sums* out) {
   *out = __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11) +
          __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
 }
 
-inline void FoldQuads(const Sums& a, const Sums& b, Sums* out) {
+VectorHelper inline void FoldQuads(const Sums& a, const Sums& b, Sums* out) {
   *out = __builtin_shufflevector(a, b, 0, 1, 8, 9, 2, 3, 10, 11) +
          __builtin_shufflevector(a, b, 4, 5, 12, 13, 6, 7, 14, 15);
 }
 
-inline void FoldHalves(const Sums& a, const Sums& b, Sums* out) {
+VectorHelper inline void FoldHalves(const Sums& a, const Sums& b, Sums* out) {
   *out = __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11) +
          __builtin_shufflevector(a, b, 4, 5, 6, 7, 12, 13, 14, 15);
 }
 
 // Eight vectors in, one out: lane i holds the sum of the lanes of vector i.
-inline void LaneTotals(const Sums* v, Sums* out) {
+VectorHelper inline void LaneTotals(const Sums* v, Sums* out) {
   Sums pairs[4], quads[2];
   for (int i = 0; i < 4; i++) FoldPairs(v[2 * i], v[2 * i + 1], &pairs[i]);
   FoldQuads(pairs[0], pairs[1], &quads[0]);
@@ -80,13 +95,9 @@ void AddPendingErrorsOneByOne(const ChannelPredictor* p, uint32_t n, uint32_t* s
   for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
 }
 
-void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
-#ifndef __SSE2__
-  // Without SSE2 (32-bit code for any x86) the compiler would carry out
-  // every lane of the vectors below one by one, several times the work of
-  // the plain sums.
-  AddPendingErrorsOneByOne(p, n, sums);
-#else
+namespace {
+
+VectorTarget void AddPendingErrorsByVectors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
   // A lane adds the errors of four bytes, at most 1024 + 255 each, and a
   // total of all 32 stays below 65536: 16 unsigned bits hold both.
   Sums total[16] = {};
@@ -112,7 +123,25 @@ void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
   uint16_t added[16];
   std::memcpy(added, totals, sizeof added);
   for (int i = 0; i < 11; i++) sums[i] = p->errorSum[i] + added[i];
+}
+
+#if AskForVectors
+bool ProcessorHasVectors() {
+  unsigned a, b, c, d;
+  return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2) != 0;
+}
 #endif
+
+}  // namespace
+
+void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
+#if AskForVectors
+  // Without SSE2 the vectors' lanes would be carried out one by one,
+  // several times the work of the plain sums.
+  static const bool vectors = ProcessorHasVectors();
+  if (!vectors) return AddPendingErrorsOneByOne(p, n, sums);
+#endif
+  AddPendingErrorsByVectors(p, n, sums);
 }
 
 void AdaptChannel(ChannelPredictor* p) {

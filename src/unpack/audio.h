@@ -38,7 +38,7 @@ void AdaptWeights(ChannelPredictor* p);
 // into sums (which may be errorSum itself).
 void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
 // The same sums a byte at a time: what AddPendingErrors does where the
-// processor has no 16-byte vectors.
+// processor has no 16-byte vectors (x86 without SSE2).
 void AddPendingErrorsOneByOne(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
 // Every 32 bytes of a channel: its sums added up, then AdaptWeights.
 void AdaptChannel(ChannelPredictor* p);
