@@ -116,7 +116,9 @@ static_assert(BitWordBits == 32 || BitWordBits == 64, "a 32- or 64-bit register"
 struct BitRegister {
   BitWord bits;
   uint32_t count;  // bits of `bits` that are the stream's next bits
-  uint32_t next;   // index in the input's bytes of the first byte not yet in `bits`
+  // The first input byte not yet in `bits`: a pointer rather than an index,
+  // so that the hot loops need no register for the bytes' start.
+  const uint8_t* next;
 };
 
 HotInline BitWord LoadBigEndianWord(const uint8_t* at) {
@@ -129,8 +131,8 @@ HotInline BitWord LoadBigEndianWord(const uint8_t* at) {
 }
 
 // Afterwards the register holds at least ToppedUpBits bits.
-HotInline void TopUpBits(BitRegister* r, const uint8_t* buffer) {
-  r->bits |= LoadBigEndianWord(buffer + r->next) >> r->count;
+HotInline void TopUpBits(BitRegister* r) {
+  r->bits |= LoadBigEndianWord(r->next) >> r->count;
   r->next += (BitWordBits - 1 - r->count) >> 3;
   r->count |= ToppedUpBits;
 }
@@ -148,15 +150,15 @@ HotInline void CopyBitRegister(BitRegister* to, const BitRegister& from) {
 inline void LoadBitRegister(BitRegister* r, const uint8_t* buffer, uint32_t position) {
   r->bits = 0;
   r->count = 0;
-  r->next = position >> 3;
-  TopUpBits(r, buffer);
+  r->next = buffer + (position >> 3);
+  TopUpBits(r);
   r->bits <<= position & 7;
   r->count -= position & 7;
 }
 
-// The bit position of the next unread bit.
-inline uint32_t BitRegisterPosition(const BitRegister& r) {
-  return r.next * 8 - r.count;
+// The bit position of the next unread bit in the bytes at buffer.
+inline uint32_t BitRegisterPosition(const BitRegister& r, const uint8_t* buffer) {
+  return uint32_t(r.next - buffer) * 8 - r.count;
 }
 
 // The next 16 bits, not consumed (the register must hold them).

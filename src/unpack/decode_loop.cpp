@@ -74,7 +74,6 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
                                                     BitRegister* bits, uint32_t* writePos,
                                                     uint32_t* channel, int32_t* cross, uint32_t run,
                                                     ChannelPredictor** due) {
-  const uint8_t* const buffer = d->input.bytes;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos, ch = *channel;
@@ -89,9 +88,9 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     const HuffTable* const table = &d->audioTables[k];
     // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
     // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
-    if (NarrowBitWord) TopUpBits(&in, buffer);
+    if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(table, in);
-    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in, buffer);
+    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) return false;
     ChannelPredictor* const p = &d->channels[k];
@@ -129,7 +128,6 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
                                                  BitRegister* bits, uint32_t* writePos,
                                                  int32_t* cross, uint32_t run,
                                                  ChannelPredictor** due) {
-  const uint8_t* const buffer = d->input.bytes;
   const HuffTable* const table = &d->audioTables[0];
   ChannelPredictor* const p = &d->channels[0];
   BitRegister in;
@@ -149,9 +147,9 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   while (done < length) {
     // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
     // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
-    if (NarrowBitWord) TopUpBits(&in, buffer);
+    if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(table, in);
-    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in, buffer);
+    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) break;
     // The sum w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x, where d1 and (on one
@@ -216,7 +214,6 @@ template <bool Direct>
 __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
                                            BitRegister* bits, uint32_t* writePos,
                                            int64_t* leftCount, uint32_t run) {
-  const uint8_t* const buffer = d->input.bytes;
   BitRegister in;
   CopyBitRegister(&in, *bits);
   uint32_t at = *writePos;
@@ -234,22 +231,22 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     // holds 24, so its loop tops up before each symbol and before a
     // distance's extra bits: a symbol and 5 extra bits fit in 24, and a
     // symbol's lookup needs 16.
-    if (NarrowBitWord) TopUpBits(&in, buffer);
+    if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(&d->literalTable, in);
-    if (!NarrowBitWord) TopUpBits(&in, buffer);
+    if (!NarrowBitWord) TopUpBits(&in);
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
     if (s < SymbolRepeatLast) {
       at = w.Put(at, uint8_t(s));
       room--;
       continue;
     }
-    if (NarrowBitWord) TopUpBits(&in, buffer);
+    if (NarrowBitWord) TopUpBits(&in);
     uint32_t length, distance;
     if (s >= SymbolMatchFirst) {
       const uint32_t k = s - SymbolMatchFirst;
       length = lengthBase[k] + NewMatchMinLength + TakeBits(&in, lengthBits[k]);
       const uint32_t slot = TakeSymbol(&d->distanceTable, &in);
-      if (NarrowBitWord) TopUpBits(&in, buffer);
+      if (NarrowBitWord) TopUpBits(&in);
       distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
       if (distance >= FarBonusDistance) length++;
       if (distance >= MidBonusDistance) length++;
@@ -271,7 +268,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
       header = true;
       break;
     }
-    if (!NarrowBitWord) TopUpBits(&in, buffer);
+    if (!NarrowBitWord) TopUpBits(&in);
     PushDistance(d, length, distance);
     at = w.Copy(at, length, distance);
     if (length >= room) {
@@ -308,7 +305,7 @@ void DecodeLoopOf(Rar20Decoder* d) {
   // more input nor the data-end test.
   uint32_t quietBits = 0;
   auto store = [&] {
-    const uint32_t position = BitRegisterPosition(in);
+    const uint32_t position = BitRegisterPosition(in, buffer);
     d->input.bytePos = position >> 3;
     d->input.bitPos = position & 7;
     d->writePos = w.WindowPos(at);
@@ -342,14 +339,14 @@ void DecodeLoopOf(Rar20Decoder* d) {
     // The pending bytes are within FlushMargin of filling the window.
     const uint32_t writePos = w.WindowPos(at);
     const bool flushDue = ((flushPos - writePos - 1) & WindowMask) < FlushMargin - 1;
-    if (BitRegisterPosition(in) > quietBits || flushDue) {
-      if ((BitRegisterPosition(in) >> 3) + LoopReadAhead > d->input.readable) {
+    if (BitRegisterPosition(in, buffer) > quietBits || flushDue) {
+      if ((BitRegisterPosition(in, buffer) >> 3) + LoopReadAhead > d->input.readable) {
         store();
         load();
       }
       // Intact data never runs out before the entry's size is reached; on
       // broken data this also bounds passes that produce no bytes.
-      if (d->dataError || BitRegisterPosition(in) > d->input.dataEnd * 8) {
+      if (d->dataError || BitRegisterPosition(in, buffer) > d->input.dataEnd * 8) {
         d->dataError = true;
         break;
       }
@@ -362,7 +359,7 @@ void DecodeLoopOf(Rar20Decoder* d) {
     // A run of passes with no checks between them: it ends before more
     // input or the data-end test could be due, before the pending bytes come
     // within the flush margin, and at the entry's end.
-    const uint32_t position = BitRegisterPosition(in);
+    const uint32_t position = BitRegisterPosition(in, buffer);
     const uint32_t quietRoom = position <= quietBits ? quietBits - position : 0;
     const uint32_t flushRoom = ((flushPos - w.WindowPos(at) - 1) & WindowMask) - (FlushMargin - 1);
     bool header = false;
@@ -394,7 +391,7 @@ void DecodeLoopOf(Rar20Decoder* d) {
   // The last pass may have read past the data's end, into the zeros behind
   // it: the entry's size was reached on bits it does not have. (An entry of
   // no bytes reads no symbols; its header alone is not held against it.)
-  if (produces && (BitRegisterPosition(in) > d->input.dataEnd * 8 || d->input.overrun))
+  if (produces && (BitRegisterPosition(in, buffer) > d->input.dataEnd * 8 || d->input.overrun))
     d->dataError = true;
   store();
 }
