@@ -1,5 +1,7 @@
 #include "unpack/decode_loop.h"
 
+#include <type_traits>
+
 #include "unpack/block_tables.h"
 #include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
@@ -26,20 +28,43 @@ constexpr uint32_t LoopReadAhead = (7 + LzPassBits + 63) / 8 + 8;
 static_assert(LoopReadAhead <= MaxReadAhead, "a pass's reads within the room asked for");
 
 // Where the loop writes: into the window at a masked position, or straight
-// into the entry's output at a plain one (see EntryProgress::direct).
+// into the entry's output at a plain one (see EntryProgress::direct). The
+// runs hold the position as a cursor: a pointer into the output, so that
+// 32-bit code needs no register for the output's start, or the window
+// position.
 template <bool Direct>
 struct Target {
+  using Cursor = std::conditional_t<Direct, uint8_t*, uint32_t>;
   uint8_t* bytes;         // the window or the output
   const uint8_t* window;  // the window, read by matches that reach before the entry
   uint32_t start;         // window position of the output's first byte
 
-  HotInline uint32_t Put(uint32_t at, uint8_t b) const {
-    bytes[at] = b;
-    return Direct ? at + 1 : (at + 1) & WindowMask;
+  HotInline Cursor Enter(uint32_t at) const {
+    if constexpr (Direct)
+      return bytes + at;
+    else
+      return at;
   }
-  HotInline uint32_t Copy(uint32_t at, uint32_t length, uint32_t distance) const {
-    return Direct ? CopyOutputBytes(bytes, at, length, distance, window, start)
-                  : CopyWindowBytes(bytes, at, length, distance);
+  HotInline uint32_t Leave(Cursor c) const {
+    if constexpr (Direct)
+      return uint32_t(c - bytes);
+    else
+      return c;
+  }
+  HotInline Cursor Put(Cursor c, uint8_t b) const {
+    if constexpr (Direct) {
+      *c = b;
+      return c + 1;
+    } else {
+      bytes[c] = b;
+      return (c + 1) & WindowMask;
+    }
+  }
+  HotInline Cursor Copy(Cursor c, uint32_t length, uint32_t distance) const {
+    if constexpr (Direct)
+      return bytes + CopyOutputBytes(bytes, uint32_t(c - bytes), length, distance, window, start);
+    else
+      return CopyWindowBytes(bytes, c, length, distance);
   }
   // The window position that at stands for.
   HotInline uint32_t WindowPos(uint32_t at) const {
@@ -76,7 +101,8 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
                                                     ChannelPredictor** due) {
   BitRegister in;
   CopyBitRegister(&in, *bits);
-  uint32_t at = *writePos, ch = *channel;
+  typename Target<Direct>::Cursor at = w.Enter(*writePos);
+  uint32_t ch = *channel;
   int32_t x = *cross;
   uint32_t done = 0;
   *due = nullptr;
@@ -113,7 +139,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
   }
 stop:
   CopyBitRegister(bits, in);
-  *writePos = at;
+  *writePos = w.Leave(at);
   *channel = ch;
   *cross = x;
   return done;
@@ -132,7 +158,7 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   ChannelPredictor* const p = &d->channels[0];
   BitRegister in;
   CopyBitRegister(&in, *bits);
-  uint32_t at = *writePos;
+  typename Target<Direct>::Cursor at = w.Enter(*writePos);
   const uint32_t first = p->sampleCount % 32;
   const uint32_t room = 32 - first;
   const uint32_t length = run < room ? run : room;
@@ -185,7 +211,7 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   p->sampleCount += done;
   *due = done == room ? p : nullptr;
   CopyBitRegister(bits, in);
-  *writePos = at;
+  *writePos = w.Leave(at);
   *cross = x;
   return done;
 }
@@ -216,7 +242,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
                                            int64_t* leftCount, uint32_t run) {
   BitRegister in;
   CopyBitRegister(&in, *bits);
-  uint32_t at = *writePos;
+  typename Target<Direct>::Cursor at = w.Enter(*writePos);
   // Passes run only while the count left is above 0; entries are below
   // 4 GiB, so it fits 32 bits here, which 32-bit code keeps in one register.
   // A literal takes one from it, so a bound on the passes, renewed after
@@ -280,7 +306,7 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     if (run > room) run = room;
   } while (--run > 0);
   CopyBitRegister(bits, in);
-  *writePos = at;
+  *writePos = w.Leave(at);
   *leftCount = int64_t(room) - int64_t(overshoot);
   return header;
 }
