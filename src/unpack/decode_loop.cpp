@@ -66,6 +66,14 @@ struct Target {
     else
       return CopyWindowBytes(bytes, c, length, distance);
   }
+  // Bytes written from the cursor from on to the cursor to (fewer than a
+  // window's worth).
+  HotInline uint32_t Produced(Cursor from, Cursor to) const {
+    if constexpr (Direct)
+      return uint32_t(to - from);
+    else
+      return (to - from) & WindowMask;
+  }
   // The window position that at stands for.
   HotInline uint32_t WindowPos(uint32_t at) const {
     return Direct ? (start + at) & WindowMask : at;
@@ -233,24 +241,24 @@ uint32_t DecodeAudioRun(Rar20Decoder* d, const Target<Direct>& w, BitRegister* b
   }
 }
 
-// Runs up to run passes of an LZ block, while left stays above 0; returns
-// true when it stopped at a block header symbol (269), which is consumed.
-// Its own call-free function, so that its state stays in registers.
+// Runs passes of an LZ block: each starts while the input's next byte lies
+// at or before inputStop and fewer than outputStop bytes were written since
+// the run began (the first pass runs at once: it has had the checks).
+// Returns true when it stopped at a block header symbol (269), which is
+// consumed. *leftCount loses the bytes written; a match that reaches the
+// entry's end may take it below 0. Its own call-free function, so that its
+// state stays in registers: its bounds are two compares, not counts that
+// would take registers of their own.
 template <bool Direct>
 __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct> w,
                                            BitRegister* bits, uint32_t* writePos,
-                                           int64_t* leftCount, uint32_t run) {
+                                           int64_t* leftCount, const uint8_t* inputStop,
+                                           uint32_t outputStop) {
   BitRegister in;
   CopyBitRegister(&in, *bits);
   typename Target<Direct>::Cursor at = w.Enter(*writePos);
-  // Passes run only while the count left is above 0; entries are below
-  // 4 GiB, so it fits 32 bits here, which 32-bit code keeps in one register.
-  // A literal takes one from it, so a bound on the passes, renewed after
-  // every match, spares the literals that test. A match that reaches the
-  // entry's end may pass it: by overshoot bytes.
-  uint32_t room = uint32_t(*leftCount), overshoot = 0;
+  const typename Target<Direct>::Cursor first = at;
   bool header = false;
-  if (run > room) run = room;
   do {
     // After a 64-bit top-up the register holds at least 56 bits, 41 of them
     // after the symbol: enough for the rest of any match. A 32-bit one
@@ -263,7 +271,6 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
     if (s < SymbolRepeatLast) {
       at = w.Put(at, uint8_t(s));
-      room--;
       continue;
     }
     if (NarrowBitWord) TopUpBits(&in);
@@ -297,17 +304,10 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     if (!NarrowBitWord) TopUpBits(&in);
     PushDistance(d, length, distance);
     at = w.Copy(at, length, distance);
-    if (length >= room) {
-      overshoot = length - room;
-      room = 0;
-      break;
-    }
-    room -= length;
-    if (run > room) run = room;
-  } while (--run > 0);
+  } while (in.next <= inputStop && w.Produced(first, at) < outputStop);
   CopyBitRegister(bits, in);
   *writePos = w.Leave(at);
-  *leftCount = int64_t(room) - int64_t(overshoot);
+  *leftCount -= w.Produced(first, at);
   return header;
 }
 
@@ -405,8 +405,12 @@ void DecodeLoopOf(Rar20Decoder* d) {
         if (run == 0) break;
       }
     } else {
-      const uint32_t run = RunLength(quietRoom, LzPassBits, flushRoom, MaxPassBytes);
-      header = DecodeLzRun(d, w, &in, &at, &left, run);
+      // A pass starts while the position is quiet (the input's next byte,
+      // up to 8 bytes ahead of it, at or before the quiet bit's byte), the
+      // pending bytes leave the flush margin free, and the entry wants more.
+      const uint32_t bytesWanted = left < int64_t(UINT32_MAX) ? uint32_t(left) : UINT32_MAX;
+      const uint32_t outputStop = flushRoom < bytesWanted ? flushRoom + 1 : bytesWanted;
+      header = DecodeLzRun(d, w, &in, &at, &left, buffer + quietBits / 8, outputStop);
     }
     if (header) {
       store();
