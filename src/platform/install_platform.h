@@ -116,9 +116,10 @@ void GetShellFolder(bool desktop, char* out);
 void InitializeCom();
 // Saves a shell link through the shell's link object: target, working
 // folder, description, arguments (null: none set), icon index (0: none),
-// at linkPath below place (saved under a name of Setup's own, checked, and
-// then put in place). Returns the COM result of the save, or of the step
-// that failed; link as for the acts above.
+// at linkPath below place (saved into memory and written there as
+// WriteWholeFile writes, so that no other name is ever made). Returns the
+// COM result of the save, or of the step that failed; link as for the acts
+// above.
 int32_t SaveShellLink(const char* target, const char* workingFolder, const char* description,
                       const char* arguments, int iconIndex, const char* place, const char* linkPath,
                       char* link);

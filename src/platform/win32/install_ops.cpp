@@ -196,20 +196,11 @@ int32_t SaveShellLink(const char* target, const char* workingFolder, const char*
                       const char* arguments, int iconIndex, const char* place, const char* linkPath,
                       char* link) {
   constexpr HRESULT Failed = E_FAIL;
-  CheckedFolder folder;
-  if (!folder.Open(place, linkPath, false, link)) return Failed;
-  if (folder.Look(folder.Name(), nullptr) == CheckedFolder::Entry::Link) {
-    folder.NameLink(folder.Name(), link);
-    return Failed;
-  }
-  // The link object saves by name: under a name nobody can have placed a
-  // link at, then checked and renamed into the shortcut's place.
-  WCHAR fresh[PathCapacity], widePath[PathCapacity];
-  char freshPath[PathCapacity];
-  FreshName(".lnk", fresh, PathCapacity);
-  if (!folder.PathOf(fresh, freshPath) ||
-      MultiByteToWideChar(CP_ACP, 0, freshPath, -1, widePath, PathCapacity) == 0)
-    return Failed;
+  if (link != nullptr) link[0] = '\0';
+  // The link object is saved into memory, and its bytes are written under
+  // the shortcut's own name through a checked handle, as an installed file
+  // is: nothing is ever saved by name, and a run ended at any moment leaves
+  // no file but the one the log already lists.
   IShellLinkA* shellLink = nullptr;
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                     reinterpret_cast<void**>(&shellLink));
@@ -219,21 +210,32 @@ int32_t SaveShellLink(const char* target, const char* workingFolder, const char*
   shellLink->SetDescription(description);
   if (arguments != nullptr) shellLink->SetArguments(arguments);
   if (iconIndex != 0) shellLink->SetIconLocation(target, iconIndex);
-  IPersistFile* file = nullptr;
-  result = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  IPersistStream* persist = nullptr;
+  IStream* stream = nullptr;
+  result = shellLink->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist));
+  if (SUCCEEDED(result)) result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  if (SUCCEEDED(result)) result = persist->Save(stream, TRUE);
+  HGLOBAL memory = nullptr;
+  STATSTG facts = {};
+  if (SUCCEEDED(result)) result = GetHGlobalFromStream(stream, &memory);
+  if (SUCCEEDED(result)) result = stream->Stat(&facts, STATFLAG_NONAME);
+  if (SUCCEEDED(result) && facts.cbSize.QuadPart > GlobalSize(memory)) result = Failed;
   if (SUCCEEDED(result)) {
-    result = file->Save(widePath, TRUE);
-    file->Release();
+    const void* bytes = GlobalLock(memory);
+    FileBeingWritten file = bytes == nullptr ? nullptr : StartFile(place, linkPath, link);
+    if (file == nullptr) {
+      result = Failed;
+    } else {
+      const bool whole =
+          WritePiece(file, static_cast<const uint8_t*>(bytes), uint32_t(facts.cbSize.QuadPart));
+      // A shortcut cut short is no shortcut: deleted through its own handle.
+      if (!EndFile(file, whole ? FileEnd::KeepOnDisk : FileEnd::Delete)) result = Failed;
+    }
+    if (bytes != nullptr) GlobalUnlock(memory);
   }
+  if (stream != nullptr) stream->Release();
+  if (persist != nullptr) persist->Release();
   shellLink->Release();
-  if (SUCCEEDED(result)) {
-    LONG status;
-    HANDLE saved = folder.OpenChecked(fresh, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                      FILE_OPEN, FileKind, link, &status);
-    if (saved == nullptr || !folder.PutUnder(saved, folder.Name(), link)) result = Failed;
-    if (saved != nullptr) CloseHandle(saved);
-  }
-  if (FAILED(result)) folder.Discard(fresh);
   return result;
 }
 
