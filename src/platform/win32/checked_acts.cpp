@@ -120,8 +120,20 @@ FileBeingWritten StartFile(const char* place, const char* path, char* link) {
   constexpr DWORD Access = GENERIC_READ | GENERIC_WRITE | DELETE;
   LONG status;
   HANDLE file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
-  if (file == nullptr && status == StatusCollision)
+  if (file == nullptr && status == StatusCollision) {
     file = folder.OpenChecked(folder.Name(), Access, 0, FILE_OPEN, FileKind, link, &status);
+    // A file with a second name is someone else's file too: writing it
+    // would change what that name holds.
+    FILE_STANDARD_INFO standard;
+    if (file != nullptr &&
+        (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) == 0 ||
+         standard.NumberOfLinks != 1)) {
+      CloseHandle(file);
+      folder.NameLink(folder.Name(), link);
+      delete f;
+      return nullptr;
+    }
+  }
   if (file == nullptr && status == StatusNotFound)  // gone again in between
     file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
   if (file == nullptr || SetEndOfFile(file) == 0) {

@@ -33,6 +33,14 @@ struct ListedEntry {
   WCHAR name[PathCapacity];
 };
 
+// FILE_NAME_INFORMATION, room for a path longer than any this program
+// names: what a link resolves to may lie anywhere.
+struct NameOfHandle {
+  ULONG nameBytes;
+  WCHAR name[2048];
+};
+constexpr auto NameClass = FILE_INFORMATION_CLASS(9);
+
 // FILE_RENAME_INFORMATION, room for one name.
 struct RenameRequest {
   BOOLEAN replaceIfExists;
@@ -73,6 +81,38 @@ bool SameName(const WCHAR* a, ULONG aBytes, const WCHAR* b) {
   const int n = lstrlenW(b);
   return int(aBytes / sizeof(WCHAR)) == n &&
          CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, n, b, n) == CSTR_EQUAL;
+}
+
+bool SameText(const WCHAR* a, ULONG aBytes, const WCHAR* b, ULONG bBytes) {
+  return aBytes == bBytes &&
+         CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, int(aBytes / sizeof(WCHAR)), b,
+                        int(bBytes / sizeof(WCHAR))) == CSTR_EQUAL;
+}
+
+// Whether the handle's own name is folder's name and then one of the names
+// the listing gave. Where a link to a file cannot be opened as itself
+// (Wine opens the file it leads to, and its listing shows that file's
+// facts under the link's name), the handle still names where it really
+// is, which lies elsewhere.
+bool NamedInFolder(HANDLE opened, HANDLE folder, const ListedEntry& entry) {
+  NameOfHandle own, above;
+  IO_STATUS_BLOCK io;
+  if (NtQueryInformationFile(opened, &io, &own, sizeof own, NameClass) != 0 ||
+      NtQueryInformationFile(folder, &io, &above, sizeof above, NameClass) != 0 ||
+      own.nameBytes > sizeof own.name || above.nameBytes > sizeof above.name)
+    return false;
+  // The root's name ends in its separator; any other folder's does not.
+  ULONG folderBytes = above.nameBytes;
+  if (folderBytes >= sizeof(WCHAR) && above.name[folderBytes / sizeof(WCHAR) - 1] == L'\\')
+    folderBytes -= sizeof(WCHAR);
+  const ULONG lastStart = folderBytes + sizeof(WCHAR);
+  if (own.nameBytes <= lastStart || !SameText(own.name, folderBytes, above.name, folderBytes) ||
+      own.name[folderBytes / sizeof(WCHAR)] != L'\\')
+    return false;
+  const WCHAR* last = own.name + lastStart / sizeof(WCHAR);
+  const ULONG lastBytes = own.nameBytes - lastStart;
+  return SameText(last, lastBytes, entry.name, entry.nameBytes) ||
+         SameText(last, lastBytes, entry.shortName, ULONG(entry.shortNameBytes));
 }
 
 }  // namespace
@@ -223,7 +263,8 @@ CheckedFolder::Entry CheckedFolder::LookIn(HANDLE folder, const WCHAR* name, HAN
   if (opened == nullptr) return Entry::Same;
   HandleFacts facts;
   if (!FactsOf(opened, &facts) || (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-      ((facts.attributes ^ entry.attributes) & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      ((facts.attributes ^ entry.attributes) & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+      !NamedInFolder(opened, folder, entry))
     return Entry::Link;
   if (entry.fileId.QuadPart != 0)
     return entry.fileId.QuadPart == facts.index ? Entry::Same : Entry::Link;
