@@ -61,6 +61,35 @@ check "a failed write: one line" test "$(wc -l < "$work/err")" -eq 1
 check "a failed write: no file under its name" test ! -e "$work/x-limit/big/zeros.bin"
 check "a failed write: no temporary file" no_temporaries "$work/x-limit"
 
+# A full file system is one cause, told once for DIR with the entries it
+# stopped, whatever folder each would have gone to. A 1 MiB tmpfs, mounted
+# in a mount namespace of its own (gone with it), holds the small file and
+# one of three 600 kB files.
+mkdir -p "$work/full/d1" "$work/full/d2"
+for f in d1/a d1/b d2/c; do head -c 600000 /dev/urandom > "$work/full/$f.bin"; done
+echo small > "$work/full/tiny.txt"
+"$tool" pack -q -m0 "$work/full.rar" "$work/full" > /dev/null
+mkdir -p "$work/mnt"
+in_small_fs='mount -t tmpfs -o size=1m rar2tool-test "$1" || exit 99
+"$2" extract "$3" "$1/out" > "$4/out" 2> "$4/err"
+echo $? > "$4/status"
+cp -a "$1/out" "$4/copied"'
+unshare -m sh -c "$in_small_fs" sh "$work/mnt" "$tool" "$work/full.rar" "$work" 2> /dev/null ||
+  unshare -rm sh -c "$in_small_fs" sh "$work/mnt" "$tool" "$work/full.rar" "$work" 2> /dev/null
+if [ -e "$work/status" ]; then
+  check "a full disk: exit 1" test "$(cat "$work/status")" -eq 1
+  check "a full disk: one line for DIR" test "$(cat "$work/err")" = \
+    "rar2tool: $work/mnt/out: cannot write: No space left on device (2 entries not extracted)"
+  check "a full disk: what fitted is extracted" grep -qx "2 files extracted" "$work/out"
+  check "a full disk: the small file whole" cmp -s "$work/full/tiny.txt" "$work/copied/full/tiny.txt"
+  check "a full disk: the first large file whole" cmp -s "$work/full/d1/a.bin" "$work/copied/full/d1/a.bin"
+  check "a full disk: nothing under the others' names" \
+    test ! -e "$work/copied/full/d1/b.bin" -a ! -e "$work/copied/full/d2/c.bin"
+  check "a full disk: no temporary file" no_temporaries "$work/copied"
+else
+  echo "skip: a full disk, as no small tmpfs could be mounted here"
+fi
+
 # Every write to standard output is checked.
 mkdir -p "$work/small"
 echo "one" > "$work/small/one.txt"
@@ -265,6 +294,7 @@ check "$files files: packed" test $? -eq 0
 "$tool" test -q "$work/many.rar" > "$work/out"
 check "$files files: test passes" test $? -eq 0
 check "$files files: all counted" grep -qx "$files passed, 0 failed" "$work/out"
+check "$files files: -q prints the count alone" test "$(wc -l < "$work/out")" -eq 1
 "$tool" extract -q "$work/many.rar" "$work/x-many" > "$work/out"
 check "$files files: extracted" grep -qx "$files files extracted" "$work/out"
 check "$files files: the last one right" grep -qx "$last 199" "$work/x-many/many/d$last/f199.txt"

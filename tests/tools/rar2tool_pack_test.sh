@@ -62,17 +62,83 @@ check "empty folder extracted" test -d "$work/x/Product/Empty"
 check "Cyrillic name comes back in UTF-8" cmp -s "$src/Модули/tone.raw" "$work/x/Product/Модули/tone.raw"
 
 # The setup layout takes a whole product: the folder's contents in the
-# archive's root beside the programs the installation relies on.
+# archive's root beside the programs the installation relies on. Its
+# Cyrillic folder and file are created as named only on a Windows of code
+# page 1251: a failure each, or a warning each when allowed.
 setup="$work/SetupProduct"
 cp -r "$src" "$setup"
 stand_in_programs "$setup"
-"$tool" pack --setup-layout "$work/setup.rar" "$setup"/* > /dev/null
-check "setup layout packs" test $? -eq 0
+non_ascii_lines() {  # prefix ("" or "warning: "), archive, file of lines
+  local why="has characters outside ASCII: Setup creates it under this name only on a Windows whose ANSI code page is 1251"
+  check "$2 ${1:-failure}: two lines" test "$(wc -l < "$3")" -eq 2
+  check "$2 ${1:-failure}: the folder" grep -qxF "rar2tool: $1$2: 'Модули' $why" "$3"
+  check "$2 ${1:-failure}: the file" grep -qxF "rar2tool: $1$2: 'Модули\tone.raw' $why" "$3"
+}
+"$tool" pack --setup-layout "$work/setup.rar" "$setup"/* > "$work/out" 2> "$work/err"
+check "setup layout with Cyrillic names: refused" test $? -eq 1
+non_ascii_lines "" "$work/setup.rar" "$work/err"
+check "setup layout with Cyrillic names: no archive" test ! -e "$work/setup.rar"
+"$tool" pack --setup-layout --allow-non-ascii-names "$work/setup.rar" "$setup"/* > /dev/null \
+  2> "$work/err"
+check "setup layout packs with the names allowed" test $? -eq 0
+non_ascii_lines "warning: " "$work/setup.rar" "$work/err"
 "$tool" list "$work/setup.rar" > "$work/out"
 check "setup layout lists deepest folder first" \
   test "$(sed -n 2p "$work/out" | awk '{print $NF}')" = 'Modules\boot'
-"$tool" test "$work/setup.rar" > "$work/out"
+"$tool" test "$work/setup.rar" > "$work/out" 2> "$work/err"
+check "setup layout with Cyrillic names: test fails" test $? -eq 1
+check "setup layout with Cyrillic names: every entry tested" grep -qx "24 passed, 0 failed" "$work/out"
+non_ascii_lines "" "$work/setup.rar" "$work/err"
+"$tool" test --allow-non-ascii-names "$work/setup.rar" > "$work/out" 2> "$work/err"
+check "setup layout tests with the names allowed" test $? -eq 0
 check "setup layout tests" grep -qx "24 passed, 0 failed" "$work/out"
+non_ascii_lines "warning: " "$work/setup.rar" "$work/err"
+
+# --entry-time gives every entry one time: a copy of the product whose
+# files and folders have other times packs to the bytes that the product
+# packs to once all its times are that one.
+stamp=1700000000
+mkdir -p "$work/copy1" "$work/copy2"
+cp -r "$src" "$work/copy1/"
+cp -r "$src" "$work/copy2/"
+find "$work/copy2" -exec touch -d @1500000000 {} +
+find "$work/copy1" -exec touch -d "@$stamp" {} +
+"$tool" pack -q -m3 -s "$work/touched.rar" "$work/copy1/Product" > /dev/null
+"$tool" pack -q -m3 -s "$work/other-times.rar" "$work/copy2/Product" > /dev/null
+check "--entry-time: other times make other bytes" \
+  bash -c "! cmp -s '$work/touched.rar' '$work/other-times.rar'"
+"$tool" pack -q -m3 -s --entry-time=$stamp "$work/stamped.rar" "$work/copy2/Product" > /dev/null
+check "--entry-time: the bytes of the touched copy" cmp -s "$work/touched.rar" "$work/stamped.rar"
+"$tool" list "$work/stamped.rar" > "$work/out"
+check "--entry-time: all 9 entries have the time" \
+  test "$(grep -c " $(date -d @$stamp '+%Y-%m-%d %H:%M:%S') " "$work/out")" -eq 9
+for bad in abc -1 12x 0 315000000 4400000000 99999999999999999999; do
+  usage_failure "--entry-time=$bad" "$tool" pack --entry-time="$bad" "$work/b.rar" "$src"
+  check "--entry-time=$bad: says what is wrong" \
+    grep -q "^rar2tool: --entry-time=$bad: \(expected a Unix time in seconds\|outside the years 1980 to 2107\)" \
+    "$work/err"
+done
+
+# A solid archive stores the files that a short trial finds incompressible
+# before its one compression: 1 MiB random files are stored, text is
+# compressed, and so is random data too small for the trial.
+mkdir -p "$work/Mixed"
+for i in 1 2 3 4 5 6; do head -c 1048576 /dev/urandom > "$work/Mixed/noise$i.bin"; done
+head -c 40000 /dev/urandom > "$work/Mixed/short.bin"
+for i in $(seq 1 20000); do echo "channel $i of the Orbivue list, transponder $((i % 97))"; done \
+  > "$work/Mixed/channels.txt"
+"$tool" pack -m5 -s "$work/mixed.rar" "$work/Mixed" > "$work/out"
+check "solid -m5: packs" test $? -eq 0
+check "solid -m5: six files stored" grep -q "(6 files stored: compression would not shrink them)" \
+  "$work/out"
+"$tool" list "$work/mixed.rar" > "$work/out"
+check "solid -m5: the random files listed stored" test "$(grep -c ' m0 .*noise[1-6].bin$' "$work/out")" -eq 6
+check "solid -m5: the text compressed" grep -q ' m5 .*channels.txt$' "$work/out"
+check "solid -m5: random data below the trial compressed" grep -q ' m5 .*short.bin$' "$work/out"
+"$tool" test -q "$work/mixed.rar" > "$work/out"
+check "solid -m5: test passes" grep -qx "8 passed, 0 failed" "$work/out"
+"$tool" extract -q "$work/mixed.rar" "$work/xm" > /dev/null
+check "solid -m5: every file comes back" diff -r "$work/Mixed" "$work/xm/Mixed"
 
 # Failures: nothing is left behind, an older archive stays as it was.
 cp "$work/a.rar" "$work/before.rar"
@@ -82,8 +148,10 @@ one_line_failure "missing folder for the archive" "$tool" pack "$work/no/such/di
 one_line_failure "archive is a folder" "$tool" pack "$src" "$src/readme.txt"
 usage_failure "unknown option" "$tool" pack -m9 "$work/b.rar" "$src"
 usage_failure "no inputs" "$tool" pack "$work/b.rar"
+ascii="$work/AsciiProduct"
+stand_in_programs "$ascii"
 one_line_failure "setup layout with a password" "$tool" pack --setup-layout -px "$work/b.rar" \
-  "$setup"/*
+  "$ascii"/*
 mkfifo "$work/pipe"
 one_line_failure "special file" "$tool" pack "$work/b.rar" "$work/pipe"
 check "no archive made by a failure" test ! -e "$work/b.rar"

@@ -86,6 +86,57 @@ check "solid damage: extract exits 1" test $? -eq 1
 check "solid damage: two lines, one per cause" test "$(wc -l < "$work/err")" -eq 2
 check "solid damage: counted once" grep -q "solid entry 'Texts\\\\t1.txt' (3 entries not extracted)" "$work/err"
 
+# test -q prints the failed entries and the count, nothing of the others.
+cp "$work/twelve.rar" "$work/crc.rar"
+patch_byte "$work/crc.rar" $(($(file_at 4) + 47)) 58   # "line 04" becomes "Xine 04"
+"$tool" test -q "$work/crc.rar" > "$work/out" 2> "$work/err"
+check "test -q: exit 1" test $? -eq 1
+check "test -q: the failure and the count alone" \
+  test "$(cat "$work/out")" = "$(printf 'FAILED Product\\f04.txt: CRC mismatch\n11 passed, 1 failed')"
+check "test -q: nothing on stderr" test ! -s "$work/err"
+"$tool" test "$work/crc.rar" > "$work/out"
+check "test without -q: an OK line for each other entry" test "$(grep -c '^OK ' "$work/out")" -eq 11
+
+# A wrong password is one line for the archive, and extract makes nothing:
+# neither DIR nor a folder in it. Damage after the first encrypted entry,
+# with the right password, is damage: told per entry as before.
+"$tool" pack -q -m3 -s -psecret "$work/pw.rar" "$texts" > /dev/null
+wrong="rar2tool: $work/pw.rar: wrong password (or the first encrypted entry 'Texts\\t1.txt' is damaged); 4 encrypted entries not"
+for cmd in "test" "test -q"; do
+  # shellcheck disable=SC2086
+  "$tool" $cmd -pwrong "$work/pw.rar" > "$work/out" 2> "$work/err"
+  check "wrong password, $cmd: exit 1" test $? -eq 1
+  check "wrong password, $cmd: no line per entry" test ! -s "$work/out"
+  check "wrong password, $cmd: one line" test "$(cat "$work/err")" = "$wrong tested"
+done
+"$tool" extract -pwrong "$work/pw.rar" "$work/xw/below" > "$work/out" 2> "$work/err"
+check "wrong password, extract: exit 1" test $? -eq 1
+check "wrong password, extract: one line" test "$(cat "$work/err")" = "$wrong extracted"
+check "wrong password, extract: DIR not made" test ! -e "$work/xw"
+mkdir "$work/xe"
+"$tool" extract -pwrong "$work/pw.rar" "$work/xe" > /dev/null 2>&1
+check "wrong password, extract: nothing made in DIR" test -z "$(ls -A "$work/xe")"
+"$tool" test -q -psecret "$work/pw.rar" > "$work/out"
+check "right password: every entry passes" grep -qx "4 passed, 0 failed" "$work/out"
+# Main header to 20, folder to 57, each file's header 44 bytes, then its data.
+mapfile -t packed < <("$tool" list "$work/pw.rar" | awk '$1 ~ /^file/ { print $3 }')
+patch_byte "$work/pw.rar" $((57 + 44 + packed[0] + 44 + packed[1] + 44 + 5)) 00
+"$tool" test -psecret "$work/pw.rar" > "$work/out" 2> "$work/err"
+check "damage after the first encrypted entry: exit 1" test $? -eq 1
+check "damage after the first encrypted entry: the entries before it pass" \
+  test "$(grep -c '^OK Texts.t[12].txt$' "$work/out")" -eq 2
+check "damage after the first encrypted entry: its own line" \
+  grep -qx 'FAILED Texts\\t3.txt: CRC mismatch (wrong password or damaged data)' "$work/out"
+check "damage after the first encrypted entry: the next fails after it" \
+  grep -qx "FAILED Texts\\\\t4.txt: CRC mismatch after the damaged earlier solid entry 'Texts\\\\t3.txt'" "$work/out"
+check "damage after the first encrypted entry: no password line" test ! -s "$work/err"
+"$tool" extract -psecret "$work/pw.rar" "$work/xd" > /dev/null 2> "$work/err"
+check "damage after the first encrypted entry: extract exits 1" test $? -eq 1
+check "damage after the first encrypted entry: extract writes the entries before it" \
+  cmp -s "$texts/t2.txt" "$work/xd/Texts/t2.txt"
+check "damage after the first encrypted entry: two lines, one per cause" \
+  test "$(wc -l < "$work/err")" -eq 2
+
 # The demo product (its generated files and stand-ins of its programs)
 # packs with the setup layout and tests clean; Setup.exe's archive has no
 # end block by design and keeps passing.

@@ -186,7 +186,9 @@ TEST(PackArchiveShape, SolidArchivesContinueEveryFileAfterTheFirst) {
   packer::ArchiveSettings settings;
   settings.level = 1;
   settings.solid = true;
-  const std::vector<uint8_t> a = PackOrFail(PayloadLike(), settings);
+  std::vector<packer::PackItem> items = PayloadLike();
+  items[4].data = RandomData(80000, 1);  // large enough for the solid archive's trial
+  const std::vector<uint8_t> a = PackOrFail(items, settings);
   const std::vector<Block> blocks = Blocks(a);
   EXPECT_EQ(blocks[0].flags & 0x0008, 0x0008);
   // Orbivue.exe (random bytes) is stored and leaves the decoder alone, so

@@ -100,4 +100,37 @@ TEST(StoreTrial, ASolidArchiveStoresRandomDataWithoutCompressingTheStreamTwice) 
   ExpectRoundTrip(archive, "b.txt", more);
 }
 
+TEST(StoreTrial, ASolidArchiveTriesEveryFileOfAPieceAndCompressesItsStreamOnce) {
+  packer::EncodeSettings encode;
+  encode.level = 5;
+  const uint64_t piece = packer::StoreTrialPiece, minimum = packer::SolidStoreTrialMinimum;
+  EXPECT_FALSE(packer::LooksIncompressible(RandomData(piece - 1, 91), encode, minimum));
+  EXPECT_TRUE(packer::LooksIncompressible(RandomData(piece, 92), encode, minimum));
+  EXPECT_TRUE(packer::LooksIncompressible(RandomData(3 * piece + 5, 93), encode, minimum));
+  // Three pieces of a file of three: the text at its end is found.
+  EXPECT_FALSE(packer::LooksIncompressible(
+      Concat(RandomData(2 * piece, 94), TextData(piece + 5, 95)), encode, minimum));
+
+  const std::vector<uint8_t> text = TextData(90000, 96), noise = RandomData(300000, 97),
+                             small = RandomData(5000, 98);
+  packer::ArchiveSettings settings;
+  settings.level = 5;
+  settings.solid = true;
+  uint64_t largestTotal = 0;
+  settings.progress = [&](uint64_t, uint64_t total) {
+    largestTotal = std::max(largestTotal, total);
+  };
+  packer::PackSummary summary;
+  const std::vector<uint8_t> archive = PackOrFail(
+      {FileItem("a.txt", text), FileItem("noise.bin", noise), FileItem("small.bin", small)},
+      settings, &summary);
+  // Only the noise is stored; the small random file, too short for a
+  // trial, stays in the stream that was compressed once.
+  EXPECT_EQ(largestTotal, text.size() + noise.size() + small.size());
+  EXPECT_EQ(summary.storedFiles, 1u);
+  ExpectRoundTrip(archive, "a.txt", text);
+  ExpectRoundTrip(archive, "noise.bin", noise);
+  ExpectRoundTrip(archive, "small.bin", small);
+}
+
 }  // namespace

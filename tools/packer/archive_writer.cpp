@@ -425,19 +425,20 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     return false;
   }
   const bool fallBack = !settings.setupLayout;
-  uint64_t progressTotal = total, progressBase = 0;
+  const uint64_t progressTotal = total;
+  uint64_t progressBase = 0;
   auto tell = [&](uint64_t done) {
     if (settings.progress) settings.progress(progressBase + done, progressTotal);
   };
   // Whether a trial finds file i incompressible; false when it cannot be read.
-  auto trial = [&](size_t i, bool* looks) {
+  auto trial = [&](size_t i, uint64_t minimum, bool* looks) {
     bool readFailed = false;
     *looks = LooksIncompressible(
         ItemSize(*files[i]),
         [&](uint64_t at, uint8_t* p, uint32_t n) {
           return w.reader.Read(*files[i], at, p, n, error);
         },
-        encode, &readFailed);
+        encode, &readFailed, minimum);
     return !readFailed;
   };
 
@@ -461,16 +462,17 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
     sum.folders++;
   }
   if (!w.Append(a.data(), a.size())) return false;
-  const uint64_t filesStart = out->Size();
 
   if (settings.level > 0 && solid) {
-    // Data that a trial finds incompressible is stored from the start, so
-    // that the stream is not compressed once with it only to be compressed
-    // again without it.
+    // A short trial alone decides which files are stored, before the one
+    // compression of the stream: compressing it again without the files
+    // that came out no smaller would cost a whole pass each time. A file
+    // the trial passes stays compressed whatever it comes to; an empty one
+    // has nothing to compress.
     if (fallBack)
       for (size_t i = 0; i < files.size(); i++) {
-        bool looks = false;
-        if (!trial(i, &looks)) return false;
+        bool looks = ItemSize(*files[i]) == 0;
+        if (!looks && !trial(i, SolidStoreTrialMinimum, &looks)) return false;
         if (looks) {
           stored[i] = true;
           progressBase += ItemSize(*files[i]);
@@ -479,30 +481,18 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
       }
     // Stored files stay out of the stream: the reader passes them over
     // without the decoder, which then continues from the file before.
-    for (int pass = 0; pass < 3; pass++) {
-      if (!w.CutTo(filesStart, 0)) return false;
-      std::vector<StreamEntry> entries;
-      std::vector<size_t> members;
-      uint64_t size = 0;
-      for (size_t i = 0; i < files.size(); i++) {
-        if (stored[i]) continue;
-        entries.push_back({uint32_t(size), uint32_t(ItemSize(*files[i]))});
-        members.push_back(i);
-        size += ItemSize(*files[i]);
-      }
-      if (members.empty()) break;
+    std::vector<StreamEntry> entries;
+    std::vector<size_t> members;
+    uint64_t size = 0;
+    for (size_t i = 0; i < files.size(); i++) {
+      if (stored[i]) continue;
+      entries.push_back({uint32_t(size), uint32_t(ItemSize(*files[i]))});
+      members.push_back(i);
+      size += ItemSize(*files[i]);
+    }
+    if (!members.empty()) {
       encode.progress = [&](uint32_t done) { tell(done); };
-      sum.encoding = EncodeReport{};
       if (!w.WriteStream(members, entries, uint32_t(size), encode, &sum.encoding)) return false;
-      if (!w.WriteStoredUpTo(files.size())) return false;
-      bool more = false;
-      for (size_t i : members)
-        if (fallBack && w.NotSmaller(i)) more = true;
-      if (!more || pass == 2) break;
-      for (size_t i : members)
-        if (w.NotSmaller(i)) stored[i] = true;
-      progressBase += size;
-      progressTotal += size;
     }
     if (!w.WriteStoredUpTo(files.size())) return false;
   } else {
@@ -511,7 +501,7 @@ bool BuildArchive(const std::vector<PackItem>& items, const ArchiveSettings& set
       bool looks = false;
       // Data that a trial finds incompressible is stored without the long
       // compression that would only end in storing it.
-      if (settings.level > 0 && fallBack && !trial(i, &looks)) return false;
+      if (settings.level > 0 && fallBack && !trial(i, StoreTrialMinimum, &looks)) return false;
       if (settings.level > 0 && looks) {
         stored[i] = true;
         progressBase += ItemSize(*files[i]);

@@ -41,7 +41,7 @@ struct ArchiveSettings {
   std::string password;  // empty: no encryption
   bool setupLayout = false;
   // Told the input bytes compressed so far and the bytes to compress in
-  // all; the total grows when a solid stream is compressed again.
+  // all (stored files count as done when they are found incompressible).
   std::function<void(uint64_t done, uint64_t total)> progress;
 };
 
@@ -57,9 +57,10 @@ struct PackSummary {
 // Writes the archive into out as it is made: memory is bounded by the
 // compressor's window and buffers, not by the files. A file that compression would not make
 // smaller is stored (method 0x30), in a solid archive too, where it is left
-// out of the compressed stream; the setup layout keeps one method for all. Returns false with a
-// one-line reason (settings that contradict each other, a name the reader could not find again,
-// sizes past the format's 32-bit fields, a file that cannot be read or
+// out of the compressed stream and a short trial before the stream's one
+// compression decides it (SolidStoreTrialMinimum); the setup layout keeps one method for all.
+// Returns false with a one-line reason (settings that contradict each other, a name the reader
+// could not find again, sizes past the format's 32-bit fields, a file that cannot be read or
 // changed while it was packed, a failed write). A file that was read more
 // than once (to store it after all, or for another encoding) must read the
 // same every time: the archive's data always agrees with its headers.

@@ -12,20 +12,25 @@
 
 namespace packer {
 
-// Files below this are compressed without a trial: their compression is
-// short anyway.
+// Files below this are compressed without a trial where a full compression
+// that comes out no smaller is followed by storing: theirs is short anyway.
 constexpr uint64_t StoreTrialMinimum = 4u << 20;
 constexpr uint32_t StoreTrialPiece = 64u << 10;
 constexpr int StoreTrialPieces = 4;
+// In a solid archive the trial alone decides, before the stream's one
+// compression: every file large enough for a piece is tried.
+constexpr uint64_t SolidStoreTrialMinimum = StoreTrialPiece;
 
-// True when a file of at least StoreTrialMinimum bytes has pieces at its
-// start, its end and two points between, none of which compression makes
-// smaller. Stops at the first piece that does shrink.
-// The pieces are fetched with read (offset, destination, count), which
-// may fail: the answer is then false and *readFailed is set.
+// True when a file of at least `minimum` bytes (and at least a piece) has
+// pieces at its start, its end and two points between, none of which
+// compression makes smaller; a file of fewer than four pieces is tried in
+// as many pieces as it holds whole. Stops at the first piece that does
+// shrink. The pieces are fetched with read (offset, destination, count),
+// which may fail: the answer is then false and *readFailed is set.
 using ReadPiece = std::function<bool(uint64_t at, uint8_t* out, uint32_t n)>;
 bool LooksIncompressible(uint64_t size, const ReadPiece& read, const EncodeSettings& settings,
-                         bool* readFailed);
-bool LooksIncompressible(const std::vector<uint8_t>& data, const EncodeSettings& settings);
+                         bool* readFailed, uint64_t minimum = StoreTrialMinimum);
+bool LooksIncompressible(const std::vector<uint8_t>& data, const EncodeSettings& settings,
+                         uint64_t minimum = StoreTrialMinimum);
 
 }  // namespace packer

@@ -21,6 +21,7 @@
 #include "entry_names.h"
 #include "entry_path.h"
 #include "header_walk.h"
+#include "password_check.h"
 #include "pending_file.h"
 #include "progress_line.h"
 #include "safe_output.h"
@@ -52,8 +53,13 @@ class FailureLog {
   int count_ = 0;
 };
 
-void Record(FailureLog* log, const std::string& entryName, const OutputFailure& f) {
-  if (f.entryOnly)
+// A full or read-only destination is one cause, told for DIR: each entry
+// and folder below it meets the same.
+void Record(FailureLog* log, const std::string& dir, const std::string& entryName,
+            const OutputFailure& f) {
+  if (StopsWholeDestination(f))
+    log->Cause(dir + ": cannot write: " + std::strerror(f.error));
+  else if (f.entryOnly)
     log->Entry(entryName + ": " + f.where + ": " + f.what);
   else
     log->Cause(f.where + ": " + f.what);
@@ -101,6 +107,11 @@ int ExtractCommand(ToolOptions options) {
   LoadedArchive archive;
   ArchiveWalk walk;
   if (!OpenForCommand(options.archive, &archive, &walk)) return ExitFailed;
+  // A wrong password is found before anything is made: a tree of empty
+  // folders would be all it left.
+  const char* password = options.password.given ? options.password.password.c_str() : nullptr;
+  if (PasswordRefused(&archive, walk, password))
+    return Fail(WrongPasswordLine(options.archive, walk, "extracted"));
   const std::string& dir = options.dir;
   if (!MakeDestination(dir, &error)) return Fail(error);
   CatchInterrupts();
@@ -110,8 +121,7 @@ int ExtractCommand(ToolOptions options) {
   uint64_t totalBytes = 0, totalFiles = 0;
   CountFiles(walk, &totalBytes, &totalFiles);
   ProgressLine progress(!options.quiet, "extracting", totalBytes, totalFiles);
-  EntryFetcher fetcher{&archive, &walk,
-                       options.password.given ? options.password.password.c_str() : nullptr};
+  EntryFetcher fetcher{&archive, &walk, password};
   FailureLog log;
   std::vector<FolderTime> folderTimes;
   uint64_t written = 0, kept = 0;
@@ -129,7 +139,7 @@ int ExtractCommand(ToolOptions options) {
     if (IsDirectoryEntry(e)) {
       const int fd = OpenFolderBelow(base, dir, relative, true, &failure);
       if (fd < 0) {
-        Record(&log, name, failure);
+        Record(&log, dir, name, failure);
         continue;
       }
       close(fd);
@@ -140,7 +150,7 @@ int ExtractCommand(ToolOptions options) {
     SplitLeaf(relative, &parent, &leaf);
     const int folder = OpenFolderBelow(base, dir, parent, true, &failure);
     if (folder < 0) {
-      Record(&log, name, failure);
+      Record(&log, dir, name, failure);
       progress.Advance(e.unpackedSize, 1);
       continue;
     }
@@ -166,7 +176,7 @@ int ExtractCommand(ToolOptions options) {
     uint64_t seen = 0;
     NewFile file;
     if (go && !file.Begin(folder, folderPath, leaf, &failure)) {
-      Record(&log, name, failure);
+      Record(&log, dir, name, failure);
       go = false;
     }
     if (go) {
@@ -196,7 +206,7 @@ int ExtractCommand(ToolOptions options) {
       } else if (!file.Finish(DosTimeToUnix(e.modifiedTime), presence == Presence::RegularFile,
                               &failure)) {
         progress.Clear();
-        Record(&log, name, failure);
+        Record(&log, dir, name, failure);
       } else {
         progress.Clear();
         if (!options.quiet) std::printf("%s\n", PrintableText(relative).c_str());

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "commands.h"
 #include "release/release_identity.h"
@@ -51,6 +52,12 @@ void AddPasswordOptions(CLI::App* command, PasswordOption* option, const char* w
                     std::string("ask for the password on the terminal (also a bare -p)"));
 }
 
+void AddNonAsciiOption(CLI::App* command, bool* allow) {
+  command->add_flag("--allow-non-ascii-names", *allow,
+                    "with the setup layout's checks, warn of names outside ASCII (Setup "
+                    "creates them as named only under code page 1251) instead of failing");
+}
+
 // The level and audio choices share rar's -m: -m0..-m5, -mm, -mm-.
 bool ApplyMethods(const std::vector<std::string>& methods, packer::ArchiveSettings* settings,
                   bool* levelGiven, std::string* error) {
@@ -67,6 +74,26 @@ bool ApplyMethods(const std::vector<std::string>& methods, packer::ArchiveSettin
       return false;
     }
   }
+  return true;
+}
+
+// --entry-time takes seconds since 1970 that an entry's MS-DOS time can
+// hold, judged in local time as the files' own times are converted.
+bool ParseEntryTime(const std::string& text, int64_t* seconds, std::string* error) {
+  const std::string option = "--entry-time=" + text;
+  // Twelve digits reach past 2107 already; more would only overflow.
+  if (text.empty() || text.size() > 12 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    *error = option + ": expected a Unix time in seconds (a non-negative integer)";
+    return false;
+  }
+  const std::time_t when = std::time_t(std::stoll(text));
+  struct tm local;
+  if (localtime_r(&when, &local) == nullptr || local.tm_year < 80 || local.tm_year > 207) {
+    *error = option + ": outside the years 1980 to 2107 that an entry's DOS time holds";
+    return false;
+  }
+  *seconds = int64_t(when);
   return true;
 }
 
@@ -95,11 +122,13 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   test->add_option("ARCHIVE", o->archive, "archive or Setup.exe (- for standard input)")
       ->required();
   AddPasswordOptions(test, &o->password, "of encrypted entries");
-  test->add_flag("-q,--quiet", o->quiet, "no progress line");
+  test->add_flag("-q,--quiet", o->quiet,
+                 "no progress line, and only the failed entries and the count printed");
   test->add_flag("--setup-layout", o->setupLayout,
                  "also check what Setup would fail on or the product would miss (always done "
                  "for a Setup.exe, and for an archive of the layout's shape: solid, no end "
                  "block, method 0x35 for every entry, folders too)");
+  AddNonAsciiOption(test, &o->allowNonAsciiNames);
 
   CLI::App* extract = app.add_subcommand("extract", "extract ARCHIVE into DIR");
   extract->add_option("ARCHIVE", o->archive, "archive or Setup.exe (- for standard input)")
@@ -123,6 +152,13 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
   pack->add_flag("--setup-layout", o->pack.setupLayout,
                  "the shape of Setup.exe's embedded archive (solid, -m5 unless given); "
                  "refuses a product Setup would fail on or that misses files it relies on");
+  AddNonAsciiOption(pack, &o->allowNonAsciiNames);
+  std::string entryTime;
+  CLI::Option* entryTimeOption =
+      pack->add_option("--entry-time", entryTime,
+                       "give every entry this time (seconds since 1970) instead of its "
+                       "file's, so that copies of a tree with other times pack alike")
+          ->type_name("SECONDS");
   AddPasswordOptions(pack, &o->password, "to encrypt with");
   pack->add_flag("-q,--quiet", o->quiet, "no progress line");
   pack->add_option("ARCHIVE", o->archive,
@@ -159,6 +195,11 @@ bool ParseCommandLine(int argc, char** argv, ToolOptions* o, int* exitCode) {
       return false;
     }
     if (o->pack.setupLayout && !levelGiven) o->pack.level = 5;
+    if (entryTimeOption->count() > 0 && !ParseEntryTime(entryTime, &o->entryTime, &error)) {
+      Fail(error + " (try rar2tool pack --help)");
+      *exitCode = ExitUsage;
+      return false;
+    }
   }
   if (o->password.given || !o->password.password.empty()) o->password.given = true;
   if (o->password.given && o->password.password.empty()) {

@@ -2,6 +2,7 @@
 // CLI11. Options may stand before or after the operands; "--" ends them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct ToolOptions {
   bool keep = false;       // extract -k
   // test --setup-layout: check the archive as the product Setup installs
   bool setupLayout = false;
+  // test and pack --allow-non-ascii-names: names outside ASCII in the setup
+  // layout are warned of instead of failing the command
+  bool allowNonAsciiNames = false;
+  // pack --entry-time: the Unix time every entry gets instead of its own
+  // file's; -1 when not given
+  int64_t entryTime = -1;
   PasswordOption password;
   packer::ArchiveSettings pack;
 };

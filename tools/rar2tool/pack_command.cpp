@@ -212,9 +212,14 @@ int PackCommand(ToolOptions options) {
       start = end + 1;
     }
   }
+  // One time for every entry, converted as a file's own time is, so that
+  // trees that differ only in their times pack to the same bytes.
+  if (options.entryTime >= 0)
+    for (packer::PackItem& item : items) item.modifiedTime = packer::DosTime(options.entryTime);
   // What the installation would fail on, told with the tree's problems.
   const bool layoutFailed =
-      settings.setupLayout && ReportSetupLayoutProblems(options.archive, items, readWhole);
+      settings.setupLayout &&
+      ReportSetupLayoutProblems(options.archive, items, readWhole, options.allowNonAsciiNames);
   if (!collected || layoutFailed) return ExitFailed;
   std::vector<uint64_t> sizes;
   for (const packer::PackItem& item : items)

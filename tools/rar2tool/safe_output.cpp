@@ -57,6 +57,7 @@ int OpenFolderBelow(int baseFd, const std::string& basePath, const std::string& 
     path = Join(path, component);
     if (create && mkdirat(fd, component.c_str(), 0777) != 0 && errno != EEXIST) {
       failure->entryOnly = false;
+      failure->error = errno;
       failure->where = path;
       failure->what = std::string("cannot make the folder: ") + std::strerror(errno);
       close(fd);
@@ -66,6 +67,7 @@ int OpenFolderBelow(int baseFd, const std::string& basePath, const std::string& 
     if (next < 0) {
       const int openErrno = errno;
       failure->where = path;
+      failure->error = openErrno;
       if (openErrno == ELOOP || openErrno == ENOTDIR) {
         std::string what;
         const Presence presence = LookAt(fd, component, &what);
@@ -83,6 +85,7 @@ int OpenFolderBelow(int baseFd, const std::string& basePath, const std::string& 
   }
   if (fd < 0) {
     failure->where = basePath;
+    failure->error = errno;
     failure->what = std::strerror(errno);
   }
   return fd;
@@ -156,6 +159,7 @@ bool NewFile::Begin(int folderFd, const std::string& folderPath, const std::stri
   fd_ = CreateTemporary(folderFd, &temp_);
   if (fd_ < 0) {
     failure->entryOnly = false;
+    failure->error = errno;
     failure->where = folderPath;
     failure->what = std::string("cannot create files: ") + std::strerror(errno);
     return false;
@@ -182,6 +186,7 @@ bool NewFile::Finish(std::time_t modified, bool replace, OutputFailure* failure)
     unlinkat(folderFd_, temp_.c_str(), 0);
     ClearPendingFile();
     failure->entryOnly = true;
+    failure->error = savedErrno;
     failure->where = path_;
     failure->what = std::string("cannot write: ") + std::strerror(savedErrno);
     return false;
@@ -191,6 +196,7 @@ bool NewFile::Finish(std::time_t modified, bool replace, OutputFailure* failure)
     unlinkat(folderFd_, temp_.c_str(), 0);
     ClearPendingFile();
     failure->entryOnly = true;
+    failure->error = savedErrno;
     failure->where = path_;
     failure->what = savedErrno == EEXIST
                         ? "exists (-o overwrites, -k keeps)"
@@ -207,6 +213,10 @@ void NewFile::Abandon() {
   fd_ = -1;
   unlinkat(folderFd_, temp_.c_str(), 0);
   ClearPendingFile();
+}
+
+bool StopsWholeDestination(const OutputFailure& failure) {
+  return failure.error == ENOSPC || failure.error == EDQUOT || failure.error == EROFS;
 }
 
 void SetFolderTime(int folderFd, std::time_t modified) {

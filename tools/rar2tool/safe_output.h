@@ -11,7 +11,12 @@ struct OutputFailure {
   bool entryOnly = false;  // refused for this entry alone (a link, a file in the way)
   std::string where;       // the path that failed
   std::string what;        // why
+  int error = 0;           // the errno behind it, 0 when none
 };
+
+// A failure that every later write below the destination meets alike: the
+// file system is full, the quota used up, or it is read-only.
+bool StopsWholeDestination(const OutputFailure& failure);
 
 // Opens the folder `relative` ('/' separated, may be empty) below baseFd,
 // creating what is missing when `create` is set. Returns the descriptor, or

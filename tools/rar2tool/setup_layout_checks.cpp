@@ -219,9 +219,14 @@ class LayoutChecker {
   std::vector<std::string> problems_;
 };
 
-bool Report(const std::string& path, const std::vector<std::string>& problems) {
+bool Report(const std::string& path, const std::vector<LayoutEntry>& entries,
+            const LayoutCheck& check, bool allowNonAscii) {
+  const std::vector<std::string> problems = SetupLayoutProblems(entries, check);
   for (const std::string& problem : problems) Fail(path + ": " + problem);
-  return !problems.empty();
+  const std::vector<std::string> names = NonAsciiNameProblems(entries);
+  for (const std::string& name : names)
+    Fail((allowNonAscii ? "warning: " : "") + path + ": " + name);
+  return !problems.empty() || (!allowNonAscii && !names.empty());
 }
 
 }  // namespace
@@ -229,6 +234,16 @@ bool Report(const std::string& path, const std::vector<std::string>& problems) {
 std::vector<std::string> SetupLayoutProblems(const std::vector<LayoutEntry>& entries,
                                              const LayoutCheck& check) {
   return LayoutChecker(entries, check).Run();
+}
+
+std::vector<std::string> NonAsciiNameProblems(const std::vector<LayoutEntry>& entries) {
+  std::vector<std::string> problems;
+  for (const LayoutEntry& e : entries)
+    if (std::any_of(e.name.begin(), e.name.end(), [](char c) { return uint8_t(c) >= 0x80; }))
+      problems.push_back(Quoted(e.name) +
+                         " has characters outside ASCII: Setup creates it under this name only "
+                         "on a Windows whose ANSI code page is 1251");
+  return problems;
 }
 
 bool HasSetupLayoutShape(const ArchiveWalk& walk) {
@@ -241,7 +256,8 @@ bool HasSetupLayoutShape(const ArchiveWalk& walk) {
   return folder;
 }
 
-bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk) {
+bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk,
+                               bool allowNonAscii) {
   std::vector<LayoutEntry> entries;
   for (const WalkedEntry& e : walk.entries) {
     if (e.pastInstallerStop) break;  // the installer's listing ends before it
@@ -255,15 +271,15 @@ bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk)
   }
   LayoutCheck check;
   check.complete = !WalkFailed(walk);
-  return Report(path, SetupLayoutProblems(entries, check));
+  return Report(path, entries, check, allowNonAscii);
 }
 
 bool ReportSetupLayoutProblems(const std::string& path, const std::vector<packer::PackItem>& items,
-                               bool treeReadWhole) {
+                               bool treeReadWhole, bool allowNonAscii) {
   std::vector<LayoutEntry> entries;
   for (const packer::PackItem& item : items) entries.push_back({item.name, item.directory});
   LayoutCheck check;
   check.complete = treeReadWhole;
   check.namesJudged = true;
-  return Report(path, SetupLayoutProblems(entries, check));
+  return Report(path, entries, check, allowNonAscii);
 }

@@ -3,7 +3,8 @@
 // wizard's own tables name the plug-ins), paths too long below the longest
 // destination the wizard accepts, names the installation cannot create, and
 // entries in the way of the folders it needs or of the files it writes
-// itself. pack checks the tree it is given; test checks a Setup.exe, an
+// itself; and names outside ASCII, which only a Windows of code page 1251
+// creates as named. pack checks the tree it is given; test checks a Setup.exe, an
 // archive of the layout's shape, and any archive it is told is one.
 #pragma once
 
@@ -35,12 +36,19 @@ struct LayoutCheck {
 std::vector<std::string> SetupLayoutProblems(const std::vector<LayoutEntry>& entries,
                                              const LayoutCheck& check);
 
+// One line per entry whose name holds a byte of 0x80 or above, in archive
+// order: Setup creates its files through the ANSI functions, so such a name
+// comes out as named only where the system's code page is 1251.
+std::vector<std::string> NonAsciiNameProblems(const std::vector<LayoutEntry>& entries);
+
 // True for the shape pack --setup-layout writes: a solid archive without an
 // end block whose every entry, folders included, has method 0x35.
 bool HasSetupLayoutShape(const ArchiveWalk& walk);
 
 // The hooks of test and pack: each problem on a line of its own, after
-// "path: "; true when there was one.
-bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk);
+// "path: "; true when there was one. With allowNonAscii the names outside
+// ASCII are told as warnings ("warning: path: ..."), which fail nothing.
+bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk,
+                               bool allowNonAscii);
 bool ReportSetupLayoutProblems(const std::string& path, const std::vector<packer::PackItem>& items,
-                               bool treeReadWhole);
+                               bool treeReadWhole, bool allowNonAscii);

@@ -1,5 +1,6 @@
 // rar2tool test: every file entry is fetched as the installer fetches it and
-// judged by its CRC; the headers have been checked by the walk before.
+// judged by its CRC; the headers have been checked by the walk before. -q
+// prints only the failures and the count.
 #include <algorithm>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "entry_fetch.h"
 #include "entry_names.h"
 #include "header_walk.h"
+#include "password_check.h"
 #include "progress_line.h"
 #include "setup_layout_checks.h"
 
@@ -38,6 +40,7 @@ int TestCommand(ToolOptions options) {
   ProgressLine progress(!options.quiet, "testing", totalBytes, totalFiles);
   EntryFetcher fetcher{&archive, &walk,
                        options.password.given ? options.password.password.c_str() : nullptr};
+  const size_t firstEncrypted = FirstEncryptedFile(walk);
   int passed = 0, failed = 0;
   bool cutShort = false;
   for (size_t i = 0; i < walk.entries.size() && !cutShort; i++) {
@@ -56,8 +59,12 @@ int TestCommand(ToolOptions options) {
     archive.ReleaseBefore(uint32_t(std::min<uint64_t>(e.dataEnd, archive.image.size)));
     progress.Clear();
     if (ok) {
-      std::printf("OK %s\n", PrintableText(DisplayName(e.name)).c_str());
+      if (!options.quiet) std::printf("OK %s\n", PrintableText(DisplayName(e.name)).c_str());
       passed++;
+    } else if (i == firstEncrypted && outcome.problem == EntryProblem::WrongPasswordOrDamaged) {
+      // Every encrypted entry would fail alike: one line for them all.
+      FlushOutput();
+      return Fail(WrongPasswordLine(options.archive, walk, "tested"));
     } else {
       std::printf("FAILED %s: %s\n", PrintableText(DisplayName(e.name)).c_str(),
                   PrintableText(DescribeOutcome(fetcher, i, outcome)).c_str());
@@ -75,7 +82,7 @@ int TestCommand(ToolOptions options) {
   // A Setup.exe always carries the product; so does an archive of its shape.
   const bool layoutFailed =
       (archive.embedded || options.setupLayout || HasSetupLayoutShape(walk)) &&
-      ReportSetupLayoutProblems(options.archive, walk);
+      ReportSetupLayoutProblems(options.archive, walk, options.allowNonAsciiNames);
   const bool walkFailed = ReportWalkProblem(options.archive, walk);
   return failed == 0 && !walkFailed && !layoutFailed ? ExitOk : ExitFailed;
 }
