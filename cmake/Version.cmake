@@ -1,6 +1,7 @@
 # The product release's version: one line in VERSION at the top of the tree
 # (MAJOR.MINOR.PATCH). Made into generated/release_version.h for the
-# programs' version resources, the uninstall entry and rar2tool --version.
+# programs' version resources, the uninstall entry and rar2tool --version,
+# and into the programs' manifests (generated/*.manifest).
 file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION orbivue_version LIMIT_COUNT 1)
 if(NOT orbivue_version MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
   message(FATAL_ERROR "VERSION must hold MAJOR.MINOR.PATCH, not '${orbivue_version}'")
@@ -27,6 +28,11 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/release_version.h.in
 configure_file(${CMAKE_BINARY_DIR}/generated/release_version.h.in
                ${CMAKE_BINARY_DIR}/generated/release_version.h COPYONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated)
+# The programs' manifests name the release too.
+foreach(manifest setup uninstall)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/${manifest}.manifest.in
+                 ${CMAKE_BINARY_DIR}/generated/${manifest}.manifest @ONLY)
+endforeach()
 # What a version resource is made from, for the resource files' dependencies.
 set(ORBIVUE_VERSION_RESOURCE_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/version_info.rc ${CMAKE_SOURCE_DIR}/src/release/release_identity.h

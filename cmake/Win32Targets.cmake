@@ -57,7 +57,7 @@ target_link_libraries(Setup PRIVATE orbivue_core comctl32 shell32 ole32 uuid adv
 orbivue_warnings(Setup)
 add_dependencies(Setup payload_archive archive_check)
 set_source_files_properties(resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${payload_archive};${archive_check};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/src/shared/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h;${ORBIVUE_VERSION_RESOURCE_DEPENDS}")
+  OBJECT_DEPENDS "${payload_archive};${archive_check};${CMAKE_SOURCE_DIR}/resources/orbivue.ico;${CMAKE_BINARY_DIR}/generated/setup.manifest;${CMAKE_SOURCE_DIR}/src/shared/resource_ids.h;${CMAKE_BINARY_DIR}/generated/payload_archive.h;${ORBIVUE_VERSION_RESOURCE_DEPENDS}")
 # The shipped Setup.exe carries no symbols; the copy beside it keeps them for
 # the end-to-end tests, which read Setup's counters at their addresses (the
 # same in both: the symbols lie after every section).
@@ -66,10 +66,12 @@ add_custom_command(TARGET Setup POST_BUILD
   # strip writes the time into the PE header unless SOURCE_DATE_EPOCH pins
   # it: zero, as the linker leaves it.
   COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} $<TARGET_FILE:Setup>)
-# The resource compiler finds the icon, the manifest and the shared version
-# resource in resources/. As include folders (not flags) they are quoted,
-# so that a build in a folder whose path holds a blank works.
-set(ORBIVUE_RC_INCLUDES $<$<COMPILE_LANGUAGE:RC>:${CMAKE_SOURCE_DIR}/resources>)
+# The resource compiler finds the manifests made from VERSION in generated/,
+# and the icon and the shared version resource in resources/. As include
+# folders (not flags) they are quoted, so that a build in a folder whose
+# path holds a blank works.
+set(ORBIVUE_RC_INCLUDES $<$<COMPILE_LANGUAGE:RC>:${CMAKE_BINARY_DIR}/generated>
+    $<$<COMPILE_LANGUAGE:RC>:${CMAKE_SOURCE_DIR}/resources>)
 target_include_directories(Setup PRIVATE ${ORBIVUE_RC_INCLUDES})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
