@@ -275,7 +275,9 @@ CheckedFolder::Entry CheckedFolder::LookIn(HANDLE folder, const WCHAR* name, HAN
 HANDLE CheckedFolder::OpenChecked(const WCHAR* name, ACCESS_MASK access, ULONG share,
                                   ULONG disposition, ULONG kind, char* link, LONG* status) const {
   HANDLE handle = nullptr;
-  *status = OpenIn(name, access, share, disposition, kind, &handle);
+  // The check reads the handle's attributes, which Windows answers only to
+  // a handle opened to read them (Wine answers any).
+  *status = OpenIn(name, access | FILE_READ_ATTRIBUTES, share, disposition, kind, &handle);
   const Entry entry = Look(name, *status == 0 ? handle : nullptr);
   if (*status == 0 && entry == Entry::Same) return handle;
   if (*status == 0) CloseHandle(handle);
