@@ -24,8 +24,9 @@ uint32_t UpdateCrc32Table(uint32_t crc, const void* data, uint32_t len) {
 }
 
 uint32_t UpdateCrc32(uint32_t crc, const void* data, uint32_t len) {
-  static const bool fold = Crc32CanFold();
+  static const bool fold = Crc32CanFold(), wide = Crc32CanFoldWide();
   // Short ranges gain nothing from the vector set-up.
+  if (wide && len >= 256) return UpdateCrc32FoldedWide(crc, data, len);
   if (fold && len >= 64) return UpdateCrc32Folded(crc, data, len);
   return UpdateCrc32Table(crc, data, len);
 }

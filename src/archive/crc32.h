@@ -50,3 +50,11 @@ bool Crc32CanFold();
 // Carry-less multiplication folding 64 bytes a step; only where
 // Crc32CanFold() is true.
 uint32_t UpdateCrc32Folded(uint32_t crc, const void* data, uint32_t len);
+
+// Whether this processor (and the system) also has carry-less
+// multiplication of 256-bit vectors, which UpdateCrc32FoldedWide needs.
+bool Crc32CanFoldWide();
+
+// The same folding, 128 bytes a step in 256-bit lanes; only where
+// Crc32CanFoldWide() is true.
+uint32_t UpdateCrc32FoldedWide(uint32_t crc, const void* data, uint32_t len);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 TEST(Crc32, TableIsTheStandardReflectedTable) {
@@ -40,28 +43,35 @@ TEST(Crc32, EveryLengthAlignmentAndSplitAgreesWithZlib) {
 }
 
 TEST(Crc32, FoldingGivesTheTableValuesAtEveryLengthAlignmentAndStart) {
-  // The carry-less multiplication against the table method, over lengths
-  // around every step of the folding (64-byte blocks, 16-byte blocks, the
-  // byte tail), every alignment, and start values that are not all ones.
-  if (!Crc32CanFold()) GTEST_SKIP() << "this processor has no carry-less multiplication";
+  // Each way of carry-less multiplication this processor has against the
+  // table method, over lengths around every step of the folding (128-, 64-
+  // and 16-byte blocks, the byte tail), every alignment, and start values
+  // that are not all ones.
+  std::vector<std::pair<const char*, uint32_t (*)(uint32_t, const void*, uint32_t)>> ways;
+  if (Crc32CanFold()) ways.push_back({"128-bit", UpdateCrc32Folded});
+  if (Crc32CanFoldWide()) ways.push_back({"256-bit", UpdateCrc32FoldedWide});
+  if (ways.empty()) GTEST_SKIP() << "this processor has no carry-less multiplication";
   std::vector<uint8_t> bytes(70000);
   uint32_t x = 7;
   for (uint8_t& b : bytes) b = uint8_t((x = x * 1103515245u + 12345u) >> 24);
-  for (uint32_t start = 0; start < 16; start++)
-    for (uint32_t len = 0; len <= 600; len++) {
-      const uint32_t from = x = x * 1103515245u + 12345u;
+  for (const auto& [way, fold] : ways) {
+    for (uint32_t start = 0; start < 32; start++)
+      for (uint32_t len = 0; len <= 700; len++) {
+        const uint32_t from = x = x * 1103515245u + 12345u;
+        const uint8_t* p = bytes.data() + start;
+        ASSERT_EQ(fold(from, p, len), UpdateCrc32Table(from, p, len))
+            << way << " " << start << " " << len;
+      }
+    for (int round = 0; round < 200; round++) {
+      const uint32_t start = (x = x * 1103515245u + 12345u) % 1000;
+      const uint32_t len = (x = x * 1103515245u + 12345u) % uint32_t(bytes.size() - start);
       const uint8_t* p = bytes.data() + start;
-      ASSERT_EQ(UpdateCrc32Folded(from, p, len), UpdateCrc32Table(from, p, len))
-          << start << " " << len;
+      ASSERT_EQ(fold(x, p, len), UpdateCrc32Table(x, p, len)) << way << " " << start << " " << len;
     }
-  for (int round = 0; round < 200; round++) {
-    const uint32_t start = (x = x * 1103515245u + 12345u) % 1000;
-    const uint32_t len = (x = x * 1103515245u + 12345u) % uint32_t(bytes.size() - start);
-    const uint8_t* p = bytes.data() + start;
-    ASSERT_EQ(UpdateCrc32Folded(x, p, len), UpdateCrc32Table(x, p, len)) << start << " " << len;
+    EXPECT_EQ(~fold(0xFFFFFFFFu, bytes.data(), uint32_t(bytes.size())),
+              crc32(0, bytes.data(), uInt(bytes.size())))
+        << way;
   }
-  EXPECT_EQ(~UpdateCrc32Folded(0xFFFFFFFFu, bytes.data(), uint32_t(bytes.size())),
-            crc32(0, bytes.data(), uInt(bytes.size())));
 }
 
 TEST(Crc32, NoBytesLeaveTheStartValue) {
