@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/host/host_machine_model.h"
 #include "platform/host/host_system.h"
 #include "platform/install_platform.h"
+#include "shared/profile_text.h"
 
 namespace {
 
@@ -63,11 +65,8 @@ bool LoadProfile(const std::string& real, ProfileFile* file) {
   return true;
 }
 
-bool SaveProfile(const std::string& real, const ProfileFile& file) {
-  if (!IsFolder(ParentOf(real))) return false;
-  std::string content;
-  for (const std::string& line : file.lines) content += line + "\r\n";
-  return WriteAsFarAsItFits(real, content);
+bool SaveProfile(const std::string& real, const std::string& text) {
+  return IsFolder(ParentOf(real)) && WriteAsFarAsItFits(real, text);
 }
 
 }  // namespace
@@ -126,31 +125,13 @@ bool WriteProfileValue(const char* section, const char* key, const char* value, 
   const std::string real = HostPath(file, true);
   if (change == Change::Interrupted) {
     // Windows writes the whole file anew: killed in between, it is empty.
-    SaveProfile(real, ProfileFile{});
+    SaveProfile(real, "");
     return false;
   }
-  ProfileFile p;
-  LoadProfile(real, &p);
-  const std::string line = std::string(key) + "=" + value;
-  size_t first, last;
-  if (!p.FindSection(section, &first, &last)) {
-    p.lines.push_back(std::string("[") + section + "]");
-    p.lines.push_back(line);
-  } else {
-    size_t insertAt = first;
-    for (size_t i = first; i < last; i++) {
-      std::string k, v;
-      if (ProfileFile::KeyOf(p.lines[i], &k, &v)) {
-        if (HostUpper(k) == HostUpper(key)) {
-          p.lines[i] = k + "=" + value;  // in place, under the stored spelling
-          return SaveProfile(real, p);
-        }
-      }
-      if (!ProfileFile::Trim(p.lines[i]).empty()) insertAt = i + 1;
-    }
-    p.lines.insert(p.lines.begin() + long(insertAt), line);
-  }
-  return SaveProfile(real, p);
+  std::string text;
+  std::ifstream in(real, std::ios::binary);
+  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return SetProfileValue(&text, section, key, value) && SaveProfile(real, text);
 }
 
 bool WriteProfileValues(const char* place, const char* file, const ProfileValue* values, int count,

@@ -11,6 +11,7 @@
 
 #include "platform/install_platform.h"
 #include "platform/win32/checked_folder.h"
+#include "shared/profile_text.h"
 
 void CreateFolder(const char* path) {
   CreateDirectoryA(path, nullptr);
@@ -57,41 +58,6 @@ int ReadProfileSection(const char* section, char* out, int capacity, const char*
 
 namespace {
 
-// The value as the profile functions hand it back: without the blanks
-// around it, and without one pair of enclosing quotes.
-void StoredForm(const char* value, const char** start, int* length) {
-  const char* a = value;
-  while (*a == ' ' || *a == '\t') a++;
-  int n = lstrlenA(a);
-  while (n > 0 && (a[n - 1] == ' ' || a[n - 1] == '\t')) n--;
-  if (n >= 2 && (a[0] == '"' || a[0] == '\'') && a[n - 1] == a[0]) {
-    a++;
-    n -= 2;
-  }
-  *start = a;
-  *length = n;
-}
-
-}  // namespace
-
-bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
-  if (!WritePrivateProfileStringA(section, key, value, file)) return false;
-  // The system writes the whole file anew without looking at how much of it
-  // reached the disk, and answers later reads from its cached copy. So the
-  // copy is dropped and the value read back from the file itself; a line
-  // break can't be a value, so it marks a missing key.
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
-  char stored[1024];
-  const DWORD n = GetPrivateProfileStringA(section, key, "\n", stored, sizeof stored, file);
-  const char* expected;
-  int length;
-  StoredForm(value, &expected, &length);
-  return int(n) == length && length < int(sizeof stored) - 1 &&
-         std::memcmp(stored, expected, size_t(length)) == 0;
-}
-
-namespace {
-
 constexpr LONG StatusNotFound = LONG(0xC0000034);  // STATUS_OBJECT_NAME_NOT_FOUND
 constexpr ULONG FileKind = 0x40;                   // FILE_NON_DIRECTORY_FILE
 constexpr DWORD LargestProfile = 16u << 20;
@@ -124,26 +90,43 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
   std::string content;
   if (!folder.Open(place, file, false, link) || !ReadChecked(folder, folder.Name(), &content, link))
     return false;
-  // The profile functions write by name: into a copy under a name nobody
-  // can have placed a link at, which is then checked and renamed.
+  // The keys are set in memory as the profile functions would set them, and
+  // the file is written whole under a fresh name through the handle that
+  // made it, then put in the file's place through that same handle: no
+  // name is written through, so a link swapped in at any moment is never
+  // followed.
+  for (int i = 0; i < count; i++)
+    if (!SetProfileValue(&content, values[i].section, values[i].key, values[i].value)) return false;
   WCHAR copy[PathCapacity];
-  char copyPath[PathCapacity];
   FreshName(".ini", copy, PathCapacity);
   LONG status;
-  HANDLE handle = folder.OpenChecked(copy, GENERIC_WRITE, 0, FILE_CREATE, FileKind, link, &status);
+  HANDLE handle =
+      folder.OpenChecked(copy, GENERIC_WRITE | DELETE, 0, FILE_CREATE, FileKind, link, &status);
   if (handle == nullptr) return false;
-  DWORD written = 0;
-  bool whole = content.empty() ||
-               (WriteFile(handle, content.data(), DWORD(content.size()), &written, nullptr) != 0 &&
-                written == content.size());
-  whole = CloseHandle(handle) != 0 && whole && folder.PathOf(copy, copyPath);
-  for (int i = 0; i < count; i++)
-    whole = whole && WriteProfileValue(values[i].section, values[i].key, values[i].value, copyPath);
-  handle = folder.OpenChecked(copy, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN,
-                              FileKind, link, &status);
-  const bool put = whole && handle != nullptr && folder.PutUnder(handle, folder.Name(), link);
-  if (handle != nullptr) CloseHandle(handle);
-  if (!put) folder.Discard(copy);
+  // Marked for deletion until it is put in place: a run killed meanwhile
+  // leaves no copy behind.
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  const bool marked = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                                 sizeof disposition) != 0;
+  // A full disk may take fewer bytes than asked and still report success.
+  bool whole = true;
+  for (size_t done = 0; whole && done < content.size();) {
+    DWORD n = 0;
+    const DWORD ask = DWORD(content.size() - done);
+    whole = WriteFile(handle, content.data() + done, ask, &n, nullptr) != 0 && n > 0 && n <= ask;
+    done += n;
+  }
+  whole = whole && FlushFileBuffers(handle) != 0;
+  disposition.DeleteFile = FALSE;
+  bool put =
+      whole && (!marked || SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                                      sizeof disposition) != 0);
+  put = put && folder.PutUnder(handle, folder.Name(), link);
+  if (!put) {
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+  }
+  CloseHandle(handle);
   return put;
 }
 
