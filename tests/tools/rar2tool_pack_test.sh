@@ -112,7 +112,10 @@ check "--entry-time: the bytes of the touched copy" cmp -s "$work/touched.rar" "
 "$tool" list "$work/stamped.rar" > "$work/out"
 check "--entry-time: all 9 entries have the time" \
   test "$(grep -c " $(date -d @$stamp '+%Y-%m-%d %H:%M:%S') " "$work/out")" -eq 9
-for bad in abc -1 12x 0 315000000 4400000000 99999999999999999999; do
+# An option's empty value is that value: it does not take the next argument.
+check "--password= with an empty value leaves ARCHIVE to be tested" \
+  "$tool" test -q --password= "$work/stamped.rar"
+for bad in "" abc -1 12x 0 315000000 4400000000 99999999999999999999; do
   usage_failure "--entry-time=$bad" "$tool" pack --entry-time="$bad" "$work/b.rar" "$src"
   check "--entry-time=$bad: says what is wrong" \
     grep -q "^rar2tool: --entry-time=$bad: \(expected a Unix time in seconds\|outside the years 1980 to 2107\)" \

@@ -36,6 +36,12 @@ std::vector<std::string> RenamePasswordForms(int argc, char** argv) {
       args.push_back("--ask-password");
     } else if (a.size() > 2 && a.compare(0, 2, "-p") == 0) {
       args.push_back("--password=" + a.substr(2));
+    } else if (a.size() > 3 && a.compare(0, 2, "--") == 0 && a.back() == '=' &&
+               a.find('=') == a.size() - 1) {
+      // "--name=" with nothing after it: the parser would take the next
+      // argument as the value; the empty value is passed as such instead.
+      args.push_back(a.substr(0, a.size() - 1));
+      args.push_back("");
     } else {
       args.push_back(a);
     }
