@@ -4,12 +4,20 @@
 // after an even number of exchanges, so that both names are as they were,
 // and prints how many it made. While one of the names is missing it waits.
 //   exchange_names A B [PAUSE_MICROSECONDS]
+// With --new, watches DIR instead and exchanges the first name to appear in
+// it that starts with PREFIX and ends with SUFFIX with B, once, as soon as
+// the file has bytes: a file a program makes under a fresh name of its own,
+// taken away once the program has checked and written it.
+//   exchange_names --new DIR PREFIX SUFFIX B
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -24,14 +32,48 @@ static void Stop(int signal) {
   stopping = 1;
 }
 
+static int Matches(const char* name, const char* prefix, const char* suffix) {
+  const size_t n = strlen(name), p = strlen(prefix), s = strlen(suffix);
+  return n >= p + s && strncmp(name, prefix, p) == 0 && strcmp(name + n - s, suffix) == 0;
+}
+
+static int ExchangeFirstNew(const char* dir, const char* prefix, const char* suffix,
+                            const char* other) {
+  unsigned long count = 0;
+  while (!stopping && count == 0) {
+    DIR* d = opendir(dir);
+    if (d == NULL) {
+      perror("exchange_names: opendir");
+      return 1;
+    }
+    for (struct dirent* e; count == 0 && (e = readdir(d)) != NULL;) {
+      if (!Matches(e->d_name, prefix, suffix)) continue;
+      char path[4096];
+      snprintf(path, sizeof path, "%s/%s", dir, e->d_name);
+      struct stat facts;
+      if (lstat(path, &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_size == 0) continue;
+      // Gone again before the exchange: the next one is waited for.
+      if (syscall(SYS_renameat2, AT_FDCWD, path, AT_FDCWD, other, RENAME_EXCHANGE) == 0) count++;
+    }
+    closedir(d);
+  }
+  while (!stopping) usleep(1000);
+  printf("%lu exchanges\n", count);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  signal(SIGTERM, Stop);
+  signal(SIGINT, Stop);
+  if (argc == 6 && strcmp(argv[1], "--new") == 0)
+    return ExchangeFirstNew(argv[2], argv[3], argv[4], argv[5]);
   if (argc < 3) {
-    fprintf(stderr, "usage: exchange_names A B [PAUSE_MICROSECONDS]\n");
+    fprintf(stderr,
+            "usage: exchange_names A B [PAUSE_MICROSECONDS]\n"
+            "       exchange_names --new DIR PREFIX SUFFIX B\n");
     return 2;
   }
   const long pause = argc > 3 ? atol(argv[3]) : 0;
-  signal(SIGTERM, Stop);
-  signal(SIGINT, Stop);
   unsigned long count = 0;
   for (;;) {
     if (syscall(SYS_renameat2, AT_FDCWD, argv[1], AT_FDCWD, argv[2], RENAME_EXCHANGE) != 0) {

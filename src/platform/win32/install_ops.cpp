@@ -121,6 +121,13 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
   bool put =
       whole && (!marked || SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
                                                       sizeof disposition) != 0);
+  // The fresh name must still show the file written: a name exchanged from
+  // outside meanwhile (which the share mode keeps from happening on Windows,
+  // not under Wine) would otherwise be what the rename moves into place.
+  if (put && folder.Look(copy, handle) != CheckedFolder::Entry::Same) {
+    folder.NameLink(copy, link);
+    put = false;
+  }
   put = put && folder.PutUnder(handle, folder.Name(), link);
   if (!put) {
     disposition.DeleteFile = TRUE;
