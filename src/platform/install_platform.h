@@ -75,21 +75,24 @@ HeldFile HoldFile(const char* place, const char* path, char* link);
 void ReleaseFile(HeldFile held);
 
 // Profile strings. A read copies the stored value, or def when the key or
-// the file is missing, into out (capacity bytes with the zero). A write
-// creates the file, the section or the key as needed, replaces an existing
-// key's value in place, and appends missing sections and keys at the end;
-// it is true only when the file on disk then holds the value (the system
-// writes the file anew and does not tell when a full disk cut it short).
+// the file is missing, into out (capacity bytes with the zero).
 void ReadProfileValue(const char* section, const char* key, const char* def, char* out,
                       int capacity, const char* file);
+// A write by name, as the system's profile call makes it: it creates the
+// file, the section or the key as needed, replaces an existing key's value
+// in place, and appends missing sections and keys at the end; true only
+// when the file then holds the value. The host stand-in's alone (the tests
+// write logs with it): Setup writes profile keys only through
+// WriteProfileValues, which writes no name.
 bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 // The whole of one section of a profile file as "key=value" texts, each
 // ending in a zero, the last followed by a second zero. Returns the bytes
 // used without the final zero; capacity - 2 means the section did not fit.
 int ReadProfileSection(const char* section, char* out, int capacity, const char* file);
-// Writes keys into the profile file below place as WriteProfileValue does,
-// all at once: into a copy of the file under a name of Setup's own, checked
-// and then put in the file's place. True when every value was written.
+// Sets keys in the profile file below place as WriteProfileValue would, all
+// at once: the file read through a checked handle, the keys set in memory,
+// and the whole written through the handle of a fresh copy, which is then
+// put in the file's place. True when every value was written.
 struct ProfileValue {
   const char *section, *key, *value;
 };
