@@ -93,6 +93,16 @@ non_ascii_lines "" "$work/setup.rar" "$work/err"
 check "setup layout tests with the names allowed" test $? -eq 0
 check "setup layout tests" grep -qx "24 passed, 0 failed" "$work/out"
 non_ascii_lines "warning: " "$work/setup.rar" "$work/err"
+# A name that code page 1251 cannot hold is refused once, for that, and not
+# again (in the wrong characters) for lying outside ASCII.
+mkdir -p "$work/Outside"
+cp -r "$setup"/* "$work/Outside/"
+echo x > "$work/Outside/日本.txt"
+"$tool" pack --setup-layout "$work/outside.rar" "$work/Outside"/* > /dev/null 2> "$work/err"
+check "a name outside code page 1251: not also one outside ASCII" \
+  test "$(grep -c 'outside ASCII' "$work/err")" -eq 2
+check "a name outside code page 1251: that line says why" \
+  grep -q "日本.txt: name has characters outside code page 1251" "$work/err"
 
 # --entry-time gives every entry one time: a copy of the product whose
 # files and folders have other times packs to the bytes that the product
@@ -112,9 +122,11 @@ check "--entry-time: the bytes of the touched copy" cmp -s "$work/touched.rar" "
 "$tool" list "$work/stamped.rar" > "$work/out"
 check "--entry-time: all 9 entries have the time" \
   test "$(grep -c " $(date -d @$stamp '+%Y-%m-%d %H:%M:%S') " "$work/out")" -eq 9
-# An option's empty value is that value: it does not take the next argument.
-check "--password= with an empty value leaves ARCHIVE to be tested" \
-  "$tool" test -q --password= "$work/stamped.rar"
+# An option's empty value is that value: it does not take the next argument
+# (which made the archive's path the password).
+usage_failure "--password= with an empty value" "$tool" test -q --password= "$work/stamped.rar"
+check "--password= with an empty value: says so" \
+  grep -q "^rar2tool: an empty password was given" "$work/err"
 for bad in "" abc -1 12x 0 315000000 4400000000 99999999999999999999; do
   usage_failure "--entry-time=$bad" "$tool" pack --entry-time="$bad" "$work/b.rar" "$src"
   check "--entry-time=$bad: says what is wrong" \

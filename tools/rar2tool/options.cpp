@@ -53,7 +53,8 @@ void AddPasswordOptions(CLI::App* command, PasswordOption* option, const char* w
   command
       ->add_option("--password", option->password,
                    std::string("password ") + what + " (also -pPASSWORD)")
-      ->type_name("PASSWORD");
+      ->type_name("PASSWORD")
+      ->each([option](const std::string&) { option->given = true; });
   command->add_flag("--ask-password", option->ask,
                     std::string("ask for the password on the terminal (also a bare -p)"));
 }
