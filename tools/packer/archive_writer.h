@@ -25,6 +25,9 @@ struct PackItem {
   std::string path;
   uint64_t size = 0;
   int64_t modifiedNs = 0;
+  // A component of the name could not be converted and stands as the file
+  // system spells it; the walk has refused it already.
+  bool nameRefused = false;
 };
 
 inline uint64_t ItemSize(const PackItem& item) {

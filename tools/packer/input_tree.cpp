@@ -60,28 +60,31 @@ std::string Reason(const std::string& path, const std::string& why) {
 
 // Converts one name component and notes every rule of Windows file names
 // that it breaks; the component is kept either way so the walk goes on.
-void ArchiveComponent(Walk* walk, const std::string& path, const std::string& component,
+// False when it could not be converted: it then stays as the file system
+// spells it.
+bool ArchiveComponent(Walk* walk, const std::string& path, const std::string& component,
                       std::string* out) {
   if (!Utf8ToCp1251(component, out)) {
     walk->problems.push_back(Reason(path, IsUtf8(component)
                                               ? "name has characters outside code page 1251"
                                               : "name is not valid UTF-8"));
     *out = component;
-    return;
+    return false;
   }
   std::string why;
   if (!WindowsNameProblem(*out, &why)) walk->problems.push_back(Reason(path, why));
+  return true;
 }
 
-void AddPath(Walk* walk, const std::string& path, const std::string& name);
+void AddPath(Walk* walk, const std::string& path, const std::string& name, bool nameRefused);
 
 void Unreadable(Walk* walk, const std::string& problem) {
   walk->problems.push_back(problem);
   walk->unread = true;
 }
 
-void AddFolder(Walk* walk, const std::string& path, const std::string& name,
-               const struct stat& st) {
+void AddFolder(Walk* walk, const std::string& path, const std::string& name, const struct stat& st,
+               bool nameRefused) {
   const FileId id{st.st_dev, st.st_ino};
   if (walk->openFolders.count(id)) {
     Unreadable(walk, Reason(path, "folder contains itself through a symbolic link"));
@@ -89,6 +92,7 @@ void AddFolder(Walk* walk, const std::string& path, const std::string& name,
   }
   PackItem item;
   item.name = name;
+  item.nameRefused = nameRefused;
   item.directory = true;
   item.modifiedTime = DosTime(st.st_mtime);
   walk->items->push_back(std::move(item));
@@ -120,14 +124,14 @@ void AddFolder(Walk* walk, const std::string& path, const std::string& name,
       const bool isFolder = stat(childPath.c_str(), &cs) == 0 && S_ISDIR(cs.st_mode);
       if (isFolder != (pass == 1)) continue;
       std::string component;
-      ArchiveComponent(walk, childPath, child, &component);
-      AddPath(walk, childPath, name + "\\" + component);
+      const bool converted = ArchiveComponent(walk, childPath, child, &component);
+      AddPath(walk, childPath, name + "\\" + component, nameRefused || !converted);
     }
   }
   walk->openFolders.erase(id);
 }
 
-void AddPath(Walk* walk, const std::string& path, const std::string& name) {
+void AddPath(Walk* walk, const std::string& path, const std::string& name, bool nameRefused) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
     Unreadable(walk, Reason(path, std::strerror(errno)));
@@ -135,7 +139,7 @@ void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   }
   if (walk->haveExclude && FileId{st.st_dev, st.st_ino} == walk->exclude) return;
   if (S_ISDIR(st.st_mode)) {
-    AddFolder(walk, path, name, st);
+    AddFolder(walk, path, name, st, nameRefused);
     return;
   }
   if (!S_ISREG(st.st_mode)) {
@@ -144,6 +148,7 @@ void AddPath(Walk* walk, const std::string& path, const std::string& name) {
   }
   PackItem item;
   item.name = name;
+  item.nameRefused = nameRefused;
   // The file is read when it is packed, a piece at a time; here only
   // whether it opens counts, and what it is now, which it must still be then.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -219,8 +224,8 @@ bool CollectInputs(const std::vector<std::string>& paths, const std::string& exc
   for (const std::string& path : paths) {
     std::string base, name;
     if (!BaseName(path, &base, error)) return false;
-    ArchiveComponent(&walk, path, base, &name);
-    AddPath(&walk, path, name);
+    const bool converted = ArchiveComponent(&walk, path, base, &name);
+    AddPath(&walk, path, name, !converted);
   }
   if (readWhole != nullptr) *readWhole = !walk.unread;
   NoteWindowsCollisions(*items, &walk.problems);

@@ -239,7 +239,8 @@ std::vector<std::string> SetupLayoutProblems(const std::vector<LayoutEntry>& ent
 std::vector<std::string> NonAsciiNameProblems(const std::vector<LayoutEntry>& entries) {
   std::vector<std::string> problems;
   for (const LayoutEntry& e : entries)
-    if (std::any_of(e.name.begin(), e.name.end(), [](char c) { return uint8_t(c) >= 0x80; }))
+    if (!e.nameRefused &&
+        std::any_of(e.name.begin(), e.name.end(), [](char c) { return uint8_t(c) >= 0x80; }))
       problems.push_back(Quoted(e.name) +
                          " has characters outside ASCII: Setup creates it under this name only "
                          "on a Windows whose ANSI code page is 1251");
@@ -277,7 +278,11 @@ bool ReportSetupLayoutProblems(const std::string& path, const ArchiveWalk& walk,
 bool ReportSetupLayoutProblems(const std::string& path, const std::vector<packer::PackItem>& items,
                                bool treeReadWhole, bool allowNonAscii) {
   std::vector<LayoutEntry> entries;
-  for (const packer::PackItem& item : items) entries.push_back({item.name, item.directory});
+  for (const packer::PackItem& item : items) {
+    LayoutEntry entry{item.name, item.directory};
+    entry.nameRefused = item.nameRefused;
+    entries.push_back(entry);
+  }
   LayoutCheck check;
   check.complete = treeReadWhole;
   check.namesJudged = true;

@@ -20,6 +20,8 @@ struct LayoutEntry {
   // A file of another system whose mode has the folder attribute's bit set
   // (group write on Unix): Setup would make an empty folder of it.
   bool fileTakenForFolder = false;
+  // Refused already for a name that code page 1251 cannot hold (pack only).
+  bool nameRefused = false;
 };
 
 struct LayoutCheck {
