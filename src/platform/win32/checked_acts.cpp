@@ -120,6 +120,7 @@ FileBeingWritten StartFile(const char* place, const char* path, char* link) {
   constexpr DWORD Access = GENERIC_READ | GENERIC_WRITE | DELETE;
   LONG status;
   HANDLE file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
+  bool made = file != nullptr;
   if (file == nullptr && status == StatusCollision) {
     file = folder.OpenChecked(folder.Name(), Access, 0, FILE_OPEN, FileKind, link, &status);
     // A file with a second name is someone else's file too: writing it
@@ -134,9 +135,14 @@ FileBeingWritten StartFile(const char* place, const char* path, char* link) {
       return nullptr;
     }
   }
-  if (file == nullptr && status == StatusNotFound)  // gone again in between
+  if (file == nullptr && status == StatusNotFound) {  // gone again in between
     file = folder.OpenChecked(folder.Name(), Access, 0, FILE_CREATE, FileKind, link, &status);
-  if (file == nullptr || SetEndOfFile(file) == 0) {
+    made = file != nullptr;
+  }
+  // A file made now is empty already. Only an existing one is truncated:
+  // Wine refuses even an empty file's truncation on a full disk, and the
+  // file just made would then have stayed behind.
+  if (file == nullptr || (!made && SetEndOfFile(file) == 0)) {
     if (file != nullptr) CloseHandle(file);
     delete f;
     return nullptr;
