@@ -53,16 +53,16 @@ bool WriteProductConfig() {
       {"SoftwareRender", "FileName", c.timeshiftFile},
       {"DisabledModules", "Beacon.Module", "1"},
   };
-  char link[PathBufferSize];
+  char link[PathBufferSize] = "";
   bool whole =
       WriteProfileValues(c.destinationDir, path, keys, int(sizeof keys / sizeof keys[0]), link);
-  // Every write puts the whole file anew, so a later one that the disk cut
-  // short can lose a key an earlier one wrote: each is read back at the
-  // end. A line break can't be a value, so it marks a missing key.
+  // Each key is read back from what was put in place, and only after a
+  // write that succeeded (after a failure the name may lead to a link). A
+  // line break can't be a value, so it marks a missing key.
   char stored[PathBufferSize + 16];
-  for (const auto& k : keys) {
-    ReadProfileValue(k.section, k.key, "\n", stored, sizeof stored, path);
-    whole = whole && ReadsBackAs(stored, k.value);
+  for (size_t i = 0; whole && i < sizeof keys / sizeof keys[0]; i++) {
+    ReadProfileValue(keys[i].section, keys[i].key, "\n", stored, sizeof stored, path);
+    whole = ReadsBackAs(stored, keys[i].value);
   }
   if (!whole)
     FailWrite(link[0] != '\0' ? link : path);

@@ -7,8 +7,10 @@
 // With --new, watches DIR instead and exchanges the first name to appear in
 // it that starts with PREFIX and ends with SUFFIX with B, once, as soon as
 // the file has bytes: a file a program makes under a fresh name of its own,
-// taken away once the program has checked and written it.
-//   exchange_names --new DIR PREFIX SUFFIX B
+// taken away once the program has checked and written it. DELAY (in
+// microseconds) passes between seeing the bytes and the exchange, so that
+// runs with different delays meet the program at different steps.
+//   exchange_names --new DIR PREFIX SUFFIX B [DELAY_MICROSECONDS]
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <errno.h>
@@ -38,7 +40,7 @@ static int Matches(const char* name, const char* prefix, const char* suffix) {
 }
 
 static int ExchangeFirstNew(const char* dir, const char* prefix, const char* suffix,
-                            const char* other) {
+                            const char* other, long delay) {
   unsigned long count = 0;
   while (!stopping && count == 0) {
     DIR* d = opendir(dir);
@@ -52,6 +54,7 @@ static int ExchangeFirstNew(const char* dir, const char* prefix, const char* suf
       snprintf(path, sizeof path, "%s/%s", dir, e->d_name);
       struct stat facts;
       if (lstat(path, &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_size == 0) continue;
+      if (delay > 0) usleep((useconds_t)delay);
       // Gone again before the exchange: the next one is waited for.
       if (syscall(SYS_renameat2, AT_FDCWD, path, AT_FDCWD, other, RENAME_EXCHANGE) == 0) count++;
     }
@@ -65,12 +68,12 @@ static int ExchangeFirstNew(const char* dir, const char* prefix, const char* suf
 int main(int argc, char** argv) {
   signal(SIGTERM, Stop);
   signal(SIGINT, Stop);
-  if (argc == 6 && strcmp(argv[1], "--new") == 0)
-    return ExchangeFirstNew(argv[2], argv[3], argv[4], argv[5]);
+  if ((argc == 6 || argc == 7) && strcmp(argv[1], "--new") == 0)
+    return ExchangeFirstNew(argv[2], argv[3], argv[4], argv[5], argc == 7 ? atol(argv[6]) : 0);
   if (argc < 3) {
     fprintf(stderr,
             "usage: exchange_names A B [PAUSE_MICROSECONDS]\n"
-            "       exchange_names --new DIR PREFIX SUFFIX B\n");
+            "       exchange_names --new DIR PREFIX SUFFIX B [DELAY_MICROSECONDS]\n");
     return 2;
   }
   const long pause = argc > 3 ? atol(argv[3]) : 0;

@@ -311,9 +311,17 @@ bool CheckedFolder::PutUnder(HANDLE handle, const WCHAR* name, char* link) const
   request.nameBytes = ULONG(length) * sizeof(WCHAR);
   CopyMemory(request.name, name, request.nameBytes);
   IO_STATUS_BLOCK io;
-  return NtSetInformationFile(handle, &io, &request,
-                              ULONG(offsetof(RenameRequest, name) + request.nameBytes),
-                              RenameClass) == 0;
+  if (NtSetInformationFile(handle, &io, &request,
+                           ULONG(offsetof(RenameRequest, name) + request.nameBytes),
+                           RenameClass) != 0)
+    return false;
+  // Where the share mode keeps no one from renaming the file meanwhile (Wine
+  // renames by the path it remembers for the handle), a name exchanged after
+  // the caller's look is what the rename moved: the name must now show the
+  // handle's file.
+  if (Look(name, handle) == Entry::Same) return true;
+  NameLink(name, link);
+  return false;
 }
 
 bool CheckedFolder::PathOf(const WCHAR* name, char* out) const {

@@ -60,7 +60,8 @@ class CheckedFolder {
   void Discard(const WCHAR* name) const;
 
   // Puts the file open at handle under name in this folder in one step,
-  // replacing what stands there unless it is a folder or a link.
+  // replacing what stands there unless it is a folder or a link. False, with
+  // the name in link, also when the name shows another file afterwards.
   bool PutUnder(HANDLE handle, const WCHAR* name, char* link) const;
 
   // The path of name in this folder, for messages and the calls that take

@@ -129,7 +129,9 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
     put = false;
   }
   put = put && folder.PutUnder(handle, folder.Name(), link);
-  if (!put) {
+  // Marked again only while the copy stands under its fresh name: once
+  // renamed, the handle's path (all Wine deletes by) is the file's place.
+  if (!put && folder.Look(copy, handle) == CheckedFolder::Entry::Same) {
     disposition.DeleteFile = TRUE;
     SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
   }
