@@ -92,7 +92,8 @@ int ReadProfileSection(const char* section, char* out, int capacity, const char*
 // Sets keys in the profile file below place as WriteProfileValue would, all
 // at once: the file read through a checked handle, the keys set in memory,
 // and the whole written through the handle of a fresh copy, which is then
-// put in the file's place. True when every value was written.
+// put in the file's place. True when the file put in place reads back as
+// written (on Windows through the handle that wrote it, never by name).
 struct ProfileValue {
   const char *section, *key, *value;
 };

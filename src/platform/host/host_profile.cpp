@@ -12,6 +12,7 @@
 #include "platform/host/host_system.h"
 #include "platform/install_platform.h"
 #include "shared/profile_text.h"
+#include "shared/text_buffers.h"
 
 namespace {
 
@@ -67,6 +68,18 @@ bool LoadProfile(const std::string& real, ProfileFile* file) {
 
 bool SaveProfile(const std::string& real, const std::string& text) {
   return IsFolder(ParentOf(real)) && WriteAsFarAsItFits(real, text);
+}
+
+// Whether a value read back is the one written, as the profile functions
+// hand values back: without the blanks around it, and without one pair of
+// enclosing quotes.
+bool ReadsBackAs(const char* stored, const char* value) {
+  while (*value == ' ' || *value == '\t') value++;
+  size_t n = std::strlen(value);
+  while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) n--;
+  if (std::strlen(stored) == n && std::strncmp(stored, value, n) == 0) return true;
+  return n >= 2 && (value[0] == '"' || value[0] == '\'') && value[n - 1] == value[0] &&
+         std::strlen(stored) == n - 2 && std::strncmp(stored, value + 1, n - 2) == 0;
 }
 
 }  // namespace
@@ -142,5 +155,13 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
   bool whole = true;
   for (int i = 0; i < count; i++)
     whole = WriteProfileValue(values[i].section, values[i].key, values[i].value, file) && whole;
+  // Each write puts the whole file anew, so a later one that the disk cut
+  // short can lose a key an earlier one wrote: each is read back at the
+  // end. A line break can't be a value, so it marks a missing key.
+  char stored[PathBufferSize + 16];
+  for (int i = 0; whole && i < count; i++) {
+    ReadProfileValue(values[i].section, values[i].key, "\n", stored, sizeof stored, file);
+    whole = ReadsBackAs(stored, values[i].value);
+  }
   return whole;
 }

@@ -84,6 +84,22 @@ bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* co
 
 }  // namespace
 
+namespace {
+
+// Whether the file at handle holds text and nothing more, read through the
+// handle that wrote it: never by its name, which may lead elsewhere by then.
+bool ReadsBack(HANDLE handle, const std::string& text) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) return false;
+  std::string stored(text.size() + 1, '\0');
+  size_t got = 0;
+  for (DWORD n = 1; n > 0 && got < stored.size(); got += n)
+    if (!ReadFile(handle, &stored[got], DWORD(stored.size() - got), &n, nullptr)) return false;
+  return got == text.size() && stored.compare(0, got, text) == 0;
+}
+
+}  // namespace
+
 bool WriteProfileValues(const char* place, const char* file, const ProfileValue* values, int count,
                         char* link) {
   CheckedFolder folder;
@@ -100,8 +116,8 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
   WCHAR copy[PathCapacity];
   FreshName(".ini", copy, PathCapacity);
   LONG status;
-  HANDLE handle =
-      folder.OpenChecked(copy, GENERIC_WRITE | DELETE, 0, FILE_CREATE, FileKind, link, &status);
+  HANDLE handle = folder.OpenChecked(copy, GENERIC_READ | GENERIC_WRITE | DELETE, 0, FILE_CREATE,
+                                     FileKind, link, &status);
   if (handle == nullptr) return false;
   // Marked for deletion until it is put in place: a run killed meanwhile
   // leaves no copy behind.
@@ -116,7 +132,7 @@ bool WriteProfileValues(const char* place, const char* file, const ProfileValue*
     whole = WriteFile(handle, content.data() + done, ask, &n, nullptr) != 0 && n > 0 && n <= ask;
     done += n;
   }
-  whole = whole && FlushFileBuffers(handle) != 0;
+  whole = whole && FlushFileBuffers(handle) && ReadsBack(handle, content);
   disposition.DeleteFile = FALSE;
   bool put =
       whole && (!marked || SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
