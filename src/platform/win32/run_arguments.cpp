@@ -1,7 +1,10 @@
 // Setup's own command line and the log of an unattended run on Windows.
 #include <windows.h>
 
+#include "paths/path_form.h"
+#include "platform/install_platform.h"
 #include "platform/platform.h"
+#include "shared/text_buffers.h"
 
 bool GetSetupArguments(char* out, int capacity) {
   if (capacity < 1) return false;
@@ -29,9 +32,18 @@ bool GetSetupArguments(char* out, int capacity) {
 }
 
 RunLogFile CreateRunLogFile(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-  return file == INVALID_HANDLE_VALUE ? nullptr : file;
+  // Setup runs as administrator, and the log's folder may be one that every
+  // user writes in: the log is made as Setup's own files are, through a
+  // checked handle in the folder named, so that a link or a second name
+  // planted under its name is refused rather than followed (opening it by
+  // name would truncate whatever file it leads to).
+  char full[PathBufferSize], place[PathBufferSize];
+  const DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full || !CopyText(place, full, sizeof place)) return nullptr;
+  const char* slash = LastBackslash(place);
+  if (slash == nullptr) return nullptr;
+  place[slash - place] = '\0';
+  return StartFile(place, full, nullptr);
 }
 
 void AppendRunLogLine(RunLogFile file, const char* text) {
@@ -44,10 +56,10 @@ void AppendRunLogLine(RunLogFile file, const char* text) {
   if (n <= 0) n = 1;  // an empty line rather than a cut one
   utf8[n - 1] = '\r';
   utf8[n] = '\n';
-  DWORD written = 0;
-  WriteFile(static_cast<HANDLE>(file), utf8, DWORD(n + 1), &written, nullptr);
+  WritePiece(static_cast<FileBeingWritten>(file), reinterpret_cast<const uint8_t*>(utf8),
+             uint32_t(n + 1));
 }
 
 void CloseRunLogFile(RunLogFile file) {
-  if (file != nullptr) CloseHandle(static_cast<HANDLE>(file));
+  if (file != nullptr) EndFile(static_cast<FileBeingWritten>(file), FileEnd::Keep);
 }
