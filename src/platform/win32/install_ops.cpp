@@ -82,10 +82,6 @@ bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* co
   return ok;
 }
 
-}  // namespace
-
-namespace {
-
 // Whether the file at handle holds text and nothing more, read through the
 // handle that wrote it: never by its name, which may lead elsewhere by then.
 bool ReadsBack(HANDLE handle, const std::string& text) {
