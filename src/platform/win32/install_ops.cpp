@@ -62,14 +62,9 @@ constexpr LONG StatusNotFound = LONG(0xC0000034);  // STATUS_OBJECT_NAME_NOT_FOU
 constexpr ULONG FileKind = 0x40;                   // FILE_NON_DIRECTORY_FILE
 constexpr DWORD LargestProfile = 16u << 20;
 
-// The whole of name in folder as it stands, read through a checked handle;
-// empty when it is missing. False when it could not be read, or is a link.
-bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* content, char* link) {
-  content->clear();
-  LONG status;
-  HANDLE file =
-      folder.OpenChecked(name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, FileKind, link, &status);
-  if (file == nullptr) return status == StatusNotFound;
+// The whole file at handle, from its current position, when it is no
+// larger than a profile may be.
+bool ReadWhole(HANDLE file, std::string* content) {
   const DWORD size = GetFileSize(file, nullptr);
   bool ok = size != INVALID_FILE_SIZE && size <= LargestProfile;
   if (ok) content->resize(size);
@@ -78,6 +73,18 @@ bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* co
     ok = ReadFile(file, &(*content)[done], size - done, &n, nullptr) != 0 && n > 0;
     done += n;
   }
+  return ok;
+}
+
+// The whole of name in folder as it stands, read through a checked handle;
+// empty when it is missing. False when it could not be read, or is a link.
+bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* content, char* link) {
+  content->clear();
+  LONG status;
+  HANDLE file =
+      folder.OpenChecked(name, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, FileKind, link, &status);
+  if (file == nullptr) return status == StatusNotFound;
+  const bool ok = ReadWhole(file, content);
   CloseHandle(file);
   return ok;
 }
@@ -86,12 +93,9 @@ bool ReadChecked(const CheckedFolder& folder, const WCHAR* name, std::string* co
 // handle that wrote it: never by its name, which may lead elsewhere by then.
 bool ReadsBack(HANDLE handle, const std::string& text) {
   LARGE_INTEGER start = {};
-  if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) return false;
-  std::string stored(text.size() + 1, '\0');
-  size_t got = 0;
-  for (DWORD n = 1; n > 0 && got < stored.size(); got += n)
-    if (!ReadFile(handle, &stored[got], DWORD(stored.size() - got), &n, nullptr)) return false;
-  return got == text.size() && stored.compare(0, got, text) == 0;
+  std::string stored;
+  return SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) && ReadWhole(handle, &stored) &&
+         stored == text;
 }
 
 }  // namespace
