@@ -4,8 +4,10 @@
 // tar). With a rar2tool path and a scratch folder it also times
 // `rar2tool test` of a solid archive of many real files against the same
 // files packed non-solid. --bench-corpus-only leaves out the real files (for
-// runs under an emulator); --probe only tells whether the program runs here.
-//   decode_bench [--probe | --bench-corpus-only | RAR2TOOL SCRATCH-DIR]
+// runs under an emulator); --only takes the bench corpus's files of one kind
+// or name alone (a quick before-and-after of one kind of data, or a run to
+// profile); --probe only tells whether the program runs here.
+//   decode_bench [--probe | --bench-corpus-only | --only KIND-OR-NAME | RAR2TOOL SCRATCH-DIR]
 #include <libdeflate.h>
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -275,6 +277,18 @@ int main(int argc, char** argv) {
   const std::vector<CorpusFile> corpus = BuildCorpus(&notes);
   if (option == "--bench-corpus-only") {
     DecodeFigures("bench corpus", corpus, true);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--only") {
+    std::vector<CorpusFile> chosen;
+    for (const CorpusFile& f : corpus)
+      if (f.kind == argv[2] || f.name == argv[2]) chosen.push_back(f);
+    if (chosen.empty()) {
+      std::fprintf(stderr, "decode_bench: no file of the bench corpus is of kind or named %s\n",
+                   argv[2]);
+      return 2;
+    }
+    DecodeFigures(argv[2], chosen);
     return 0;
   }
   size_t realFiles = 0;
