@@ -275,6 +275,7 @@ int main(int argc, char** argv) {
   std::printf("decode_bench, %s code\n", sizeof(void*) == 4 ? "32-bit (i686)" : "64-bit");
   std::string notes;
   const std::vector<CorpusFile> corpus = BuildCorpus(&notes);
+  if (!notes.empty()) std::printf("corpus notes: %s\n", notes.c_str());
   if (option == "--bench-corpus-only") {
     DecodeFigures("bench corpus", corpus, true);
     return 0;
@@ -293,7 +294,6 @@ int main(int argc, char** argv) {
   }
   size_t realFiles = 0;
   const std::vector<CorpusFile> tar = RealTar(&realFiles);
-  if (!notes.empty()) std::printf("corpus notes: %s\n", notes.c_str());
   DecodeFigures("bench corpus", corpus, true);
   DecodeFigures(("real files (" + std::to_string(realFiles) + ")").c_str(), tar);
   CrcFigures(tar);
