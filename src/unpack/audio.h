@@ -6,23 +6,35 @@
 
 #include "unpack/hot_inline.h"
 
+// The bytes of a channel between two adaptations.
+constexpr uint32_t AdaptationBytes = 32;
+// Deltas of the bytes before the window kept in front of it.
+constexpr uint32_t DeltaHistory = 4;
+
 struct ChannelPredictor {
-  // Each delta beside its weight: stored side by side, the four deltas would
-  // be written as one vector and read back one at a time, which the
-  // processor cannot forward from its store buffer.
-  int32_t weight1, delta1;
-  int32_t weight2, delta2;
-  int32_t weight3, delta3;
-  int32_t weight4, delta4;
-  int32_t weight5, prevDelta;
-  uint32_t errorSum[11];  // the sums over this channel's bytes before those in `pending`
+  int32_t weight1, weight2, weight3, weight4, weight5;
+  // The weights of the last four deltas D1..D4 (see deltas) that the
+  // weights of d1..d4 come to: w1 + w2, w3 - w2, w4 - w3, -w4.
+  int32_t deltaWeight[4];
   uint32_t sampleCount;
+  // sampleCount when the weights were last adapted: the adaptation after a
+  // window's last byte may wait until the channel's next byte (see
+  // AdaptationDue).
+  uint32_t adaptedAt;
   int32_t prevByte;
-  // The values each of the channel's bytes since the last adaptation compared:
-  // 8 x its symbol, then delta1..delta4 and crossDelta as it saw them, at
-  // slot (byte number mod 32). The eleven sums are added up from here once
-  // per 32 bytes, eight bytes to a vector, instead of eleven additions a byte.
-  int16_t pending[6][32];
+  // What each byte since the last adaptation compared, at slot (byte number
+  // mod 32), summed up once per 32 bytes, eight or sixteen bytes to a
+  // vector: 8 x its symbol as a signed byte, and the last delta on any
+  // channel it saw.
+  int16_t symbols[AdaptationBytes];
+  int16_t crosses[AdaptationBytes];
+  // Each byte's delta (the byte less the channel's byte before it) at
+  // DeltaHistory + slot, behind the four before the window. The four
+  // differences a byte compares are those of the last four deltas:
+  // d1 = D1, d2 = D1 - D2, d3 = D2 - D3, d4 = D3 - D4, where Dk is the delta
+  // k bytes back. So a byte writes one delta, where keeping d1..d4 as state
+  // would take four stores and four log entries.
+  int16_t deltas[DeltaHistory + AdaptationBytes];
 };
 
 struct Rar20Decoder;
@@ -31,58 +43,84 @@ struct Rar20Decoder;
 // weights adapted when due.
 uint8_t DecodeAudioByte(Rar20Decoder* d, uint32_t symbol);
 
-// Moves one weight by one step toward the candidate with the least error.
-void AdaptWeights(ChannelPredictor* p);
+// The channel's last four deltas, D1 (the latest) at [3] and D4 at [0].
+HotInline int16_t* RecentDeltas(ChannelPredictor* p) {
+  return p->deltas + p->sampleCount % AdaptationBytes;
+}
+// Sets what the next byte's prediction reads as the last byte left it:
+// that byte's delta (the next byte's d1), its d1 (with which the next d2 is
+// formed), and its d2 and d3 (the next byte's d3 and d4).
+void SetRecentDifferences(ChannelPredictor* p, int32_t lastDelta, int32_t lastD1, int32_t lastD2,
+                          int32_t lastD3);
 
-// errorSum[i] + the errors of candidate i over the first n pending bytes,
-// into sums (which may be errorSum itself).
-void AddPendingErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
-// The same sums a byte at a time: what AddPendingErrors does where the
-// processor has no 16-byte vectors (x86 without SSE2).
-void AddPendingErrorsOneByOne(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
-// Every 32 bytes of a channel: its sums added up, then AdaptWeights.
+// The errors of the eleven candidates over the first n bytes logged since
+// the last adaptation, a byte at a time: sums[0] of the symbol alone,
+// sums[2k - 1] and sums[2k] of the symbol less and plus dk (k = 1..4),
+// sums[9] and sums[10] less and plus the cross delta. (AdaptChannel finds
+// the least of them with vectors where the processor has them.)
+void WindowErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums);
+// Moves one weight by one step toward the candidate with the least sum.
+void AdaptWeights(ChannelPredictor* p, const uint32_t* sums);
+// Every 32 bytes of a channel: the window's sums, AdaptWeights, and the
+// window's last deltas moved to the front for the next one; the sums made
+// the fastest way the processor has.
 void AdaptChannel(ChannelPredictor* p);
+// The ways of making the sums, slowest first: a byte at a time, with
+// vectors of eight lanes (SSE2), of sixteen (AVX2).
+enum class SumsBy { Bytes, Vectors, WideVectors };
+SumsBy FastestSums();
+// AdaptChannel's work made one given way, which the processor must have.
+void AdaptChannelBy(ChannelPredictor* p, SumsBy by);
 
-inline bool AdaptationDue(const ChannelPredictor* p) {
-  return p->sampleCount % 32 == 0;
+// Sets the weights (each within -17..16), and with them deltaWeight.
+void SetWeights(ChannelPredictor* p, int32_t w1, int32_t w2, int32_t w3, int32_t w4, int32_t w5);
+
+// The delta whose bits 3..10 a prediction's sum, less 8 x its symbol, holds.
+HotInline int32_t DeltaFromSum(int32_t sum) {
+  return int8_t(uint8_t(uint32_t(sum) >> 3));
 }
 
-// Logs what a byte's candidates compared, for the next adaptation's sums.
-HotInline void LogPending(ChannelPredictor* p, uint32_t slot, uint32_t symbol, int32_t d1,
-                          int32_t d2, int32_t d3, int32_t d4, int32_t cross) {
-  p->pending[0][slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
-  p->pending[1][slot] = int16_t(d1);
-  p->pending[2][slot] = int16_t(d2);
-  p->pending[3][slot] = int16_t(d3);
-  p->pending[4][slot] = int16_t(d4);
-  p->pending[5][slot] = int16_t(cross);
+// The channel has ended a window of 32 bytes and its weights are not yet
+// adapted to it. Whatever predicts the channel's next byte adapts them first;
+// nothing else reads them, so the adaptation may come right after the
+// window's last byte or later, with the same bytes.
+inline bool AdaptationDue(const ChannelPredictor* p) {
+  return p->sampleCount % AdaptationBytes == 0 && p->sampleCount != p->adaptedAt;
+}
+
+// The delta of a byte from its symbol, the channel's last deltas h[3] (D1)
+// .. h[0] (D4) and the cross delta: the byte is
+// (8 x last byte + w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x) >> 3, less the
+// symbol, so its bits 3..10 are the last byte plus the delta, modulo 256.
+// The symbol is taken off before the cross delta's product is added, which
+// alone waits on the byte before.
+HotInline int32_t PredictDelta(const ChannelPredictor* p, const int16_t* h, int32_t cross,
+                               uint32_t symbol) {
+  const int32_t known = p->deltaWeight[0] * h[3] + p->deltaWeight[1] * h[2] +
+                        p->deltaWeight[2] * h[1] + p->deltaWeight[3] * h[0] - 8 * int32_t(symbol);
+  return DeltaFromSum(known + p->weight5 * cross);
+}
+
+// Logs what a byte at slot compared, for the next adaptation's sums.
+HotInline void LogByte(ChannelPredictor* p, uint32_t slot, uint32_t symbol, int32_t cross,
+                       int32_t delta) {
+  p->symbols[slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
+  p->crosses[slot] = int16_t(cross);
+  p->deltas[DeltaHistory + slot] = int16_t(delta);
 }
 
 // One audio byte of the channel p from its symbol; cross is the delta of the
 // last audio byte on any channel, which this byte's delta replaces. Inline:
 // the decoding loop runs it with cross in a register. The caller adapts the
-// weights when AdaptationDue.
+// weights first when AdaptationDue.
 HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
+  const uint32_t slot = p->sampleCount % AdaptationBytes;
   const int32_t x = *cross;
-  const int32_t d1 = p->prevDelta;
-  const int32_t d2 = p->prevDelta - p->delta1;
-  const int32_t d3 = p->delta2;
-  const int32_t d4 = p->delta3;
-  p->delta1 = d1;
-  p->delta2 = d2;
-  p->delta3 = d3;
-  p->delta4 = d4;
-  const uint32_t slot = p->sampleCount++ & 31;
-
-  const int32_t sum = 8 * p->prevByte + p->weight1 * d1 + p->weight2 * d2 + p->weight3 * d3 +
-                      p->weight4 * d4 + p->weight5 * x;
-  const uint8_t out = uint8_t((uint32_t(sum) >> 3) - symbol);
-
-  LogPending(p, slot, symbol, d1, d2, d3, d4, x);
-
-  const int32_t delta = int8_t(uint8_t(out - uint8_t(p->prevByte)));
-  p->prevDelta = delta;
-  *cross = delta;
+  const int32_t delta = PredictDelta(p, p->deltas + slot, x, symbol);
+  LogByte(p, slot, symbol, x, delta);
+  p->sampleCount++;
+  const uint8_t out = uint8_t(p->prevByte + delta);
   p->prevByte = out;
+  *cross = delta;
   return out;
 }

@@ -128,12 +128,15 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) return false;
     ChannelPredictor* const p = &d->channels[k];
+    // Every 32 bytes of a channel, just before its next byte: the bytes of
+    // the other channels between give the window's last stores time to
+    // reach the cache, where the adaptation's wide loads read them without
+    // waiting. On several channels that comes every few bytes, so the run
+    // adapts in place instead of returning for it.
+    if (AdaptationDue(p)) AdaptChannel(p);
     at = w.Put(at, PredictAudioByte(p, &x, s));
     done++;
     ch = k + 1 == Channels ? 0 : k + 1;
-    // Every 32 bytes of a channel: on several channels that comes every few
-    // bytes, so the run adapts in place instead of returning for it.
-    if (AdaptationDue(p)) AdaptChannel(p);
     return true;
   };
   // The rest of the round the run starts in, then whole rounds.
@@ -164,20 +167,25 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
                                                  ChannelPredictor** due) {
   const HuffTable* const table = &d->audioTables[0];
   ChannelPredictor* const p = &d->channels[0];
+  // Left by a run on several channels.
+  if (AdaptationDue(p)) AdaptChannel(p);
   BitRegister in;
   CopyBitRegister(&in, *bits);
   typename Target<Direct>::Cursor at = w.Enter(*writePos);
-  const uint32_t first = p->sampleCount % 32;
-  const uint32_t room = 32 - first;
+  const uint32_t first = p->sampleCount % AdaptationBytes;
+  const uint32_t room = AdaptationBytes - first;
   const uint32_t length = run < room ? run : room;
-  const int32_t w1 = p->weight1, w2 = p->weight2, w3 = p->weight3, w4 = p->weight4;
-  const int32_t w5 = p->weight5;
-  int32_t prevDelta = p->prevDelta, delta1 = p->delta1, delta2 = p->delta2, delta3 = p->delta3;
-  int32_t delta4 = p->delta4, x = *cross;
+  // On one channel x is D1 after the run's first byte (which may follow
+  // another channel's: its x is *cross), so D1's weight takes w5 in: only
+  // one product waits from one byte to the next.
+  const int32_t w5 = p->weight5, lastDeltaWeight = p->deltaWeight[0] + w5;
+  const int32_t secondWeight = p->deltaWeight[1], thirdWeight = p->deltaWeight[2],
+                fourthWeight = p->deltaWeight[3];
+  int16_t* const h = p->deltas + first;
+  int32_t delta1 = h[3], delta2 = h[2];
+  int32_t firstCross = w5 * (*cross - delta1);
   uint8_t prev = uint8_t(p->prevByte);
   uint32_t done = 0;
-  const int32_t lastDeltaWeight = w1 + w2 + w5;
-  int32_t firstCross = w5 * (x - prevDelta);
   while (done < length) {
     // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
     // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
@@ -186,41 +194,27 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
     const uint32_t s = FinishSymbol(table, &in, entry);
     if (s == AudioSymbolNewTables) break;
-    // The sum w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x, where d1 and (on one
-    // channel) x are the last byte's delta and d2 is that delta less the
-    // last d1: as (w1 + w2 + w5) times the last delta plus terms known a
-    // byte ahead, so that only one product waits from one byte to the next.
-    // The run's first byte may follow another channel's: its x is *cross.
-    const int32_t ahead = w3 * delta2 + w4 * delta3 - w2 * delta1 + firstCross;
+    const int32_t known = secondWeight * delta2 + thirdWeight * h[done + 1] +
+                          fourthWeight * h[done] + firstCross - 8 * int32_t(s);
     firstCross = 0;
-    delta4 = delta3;
-    delta3 = delta2;
-    delta2 = prevDelta - delta1;
-    delta1 = prevDelta;
-    // Bits 3..10 of 8 x prev + sum are prev + (sum >> 3) mod 256: the
-    // byte's delta is (sum >> 3) - s as a signed byte, and the previous
-    // byte stays out of the wait from one byte to the next.
-    const int32_t sum = lastDeltaWeight * prevDelta + ahead;
-    const int32_t delta = int8_t(uint8_t((uint32_t(sum) >> 3) - s));
-    const uint32_t slot = first + done;
-    LogPending(p, slot, s, delta1, delta2, delta3, delta4, x);
-    prevDelta = delta;
-    x = delta;
+    const int32_t delta = DeltaFromSum(known + lastDeltaWeight * delta1);
+    // The cross delta logged is D1, but for the first byte (set below).
+    LogByte(p, first + done, s, delta1, delta);
+    delta2 = delta1;
+    delta1 = delta;
     prev = uint8_t(prev + delta);
     at = w.Put(at, prev);
     done++;
   }
-  p->delta1 = delta1;
-  p->delta2 = delta2;
-  p->delta3 = delta3;
-  p->delta4 = delta4;
-  p->prevDelta = prevDelta;
+  if (done > 0) {
+    p->crosses[first] = int16_t(*cross);
+    *cross = delta1;
+  }
   p->prevByte = prev;
   p->sampleCount += done;
   *due = done == room ? p : nullptr;
   CopyBitRegister(bits, in);
   *writePos = w.Leave(at);
-  *cross = x;
   return done;
 }
 

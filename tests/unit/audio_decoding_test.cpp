@@ -21,14 +21,14 @@ TEST(AudioDecoding, WorkedExample) {
   Rar20Decoder decoder{};
   ResetAudio(&decoder, 1);
   ChannelPredictor& p = decoder.channels[0];
-  p.weight1 = 1;
+  SetWeights(&p, 1, 0, 0, 0, 0);
   p.prevByte = 100;
-  p.prevDelta = 4;
-  p.delta1 = 2;
+  SetRecentDifferences(&p, 4, 2, 0, 0);
   EXPECT_EQ(DecodeAudioByte(&decoder, 3), 97);
-  EXPECT_EQ(p.delta2, 2);
-  EXPECT_EQ(p.delta1, 4);
-  EXPECT_EQ(p.prevDelta, -3);
+  const int16_t* h = RecentDeltas(&p);
+  EXPECT_EQ(h[3], -3);        // the byte's own delta
+  EXPECT_EQ(h[2], 4);         // the delta before: the next byte's D2
+  EXPECT_EQ(h[2] - h[1], 2);  // the next byte's d3: this byte's d2
   EXPECT_EQ(decoder.crossDelta, -3);
   EXPECT_EQ(p.prevByte, 97);
   EXPECT_EQ(p.sampleCount, 1u);
@@ -42,10 +42,10 @@ TEST(AudioDecoding, FirstByteAfterAResetIsTheNegatedSymbol) {
   EXPECT_EQ(DecodeAudioByte(&decoder, 0), 0);
 }
 
-// The running sums: those already added up plus the bytes still pending.
+// The sums of the bytes since the last adaptation.
 std::vector<uint32_t> ErrorSums(const ChannelPredictor& p) {
   std::vector<uint32_t> sums(11);
-  AddPendingErrors(&p, p.sampleCount % 32, sums.data());
+  WindowErrors(&p, p.sampleCount % 32, sums.data());
   return sums;
 }
 
@@ -53,35 +53,31 @@ TEST(AudioDecoding, ErrorSumsTreatHighSymbolsAsNegative) {
   Rar20Decoder decoder{};
   ResetAudio(&decoder, 1);
   ChannelPredictor& p = decoder.channels[0];
-  p.prevDelta = 3;                 // becomes delta1
-  DecodeAudioByte(&decoder, 255);  // e = -8
+  SetRecentDifferences(&p, 3, 0, 0, 0);  // 3 becomes d1
+  DecodeAudioByte(&decoder, 255);        // e = -8
   const std::vector<uint32_t> sums = ErrorSums(p);
   EXPECT_EQ(sums[0], 8u);
   EXPECT_EQ(sums[1], 11u);  // |-8 - 3|
   EXPECT_EQ(sums[2], 5u);   // |-8 + 3|
 }
 
-TEST(AudioDecoding, ErrorSumsCoverEveryCandidateAndKeepEarlierSums) {
+TEST(AudioDecoding, ErrorSumsCoverEveryCandidate) {
   Rar20Decoder decoder{};
   ResetAudio(&decoder, 2);
   ChannelPredictor& p = decoder.channels[0];
-  p.prevDelta = 5;  // delta1 5, delta2 5
-  p.delta1 = 0;
-  p.delta2 = -7;  // becomes delta3
-  p.delta3 = 20;  // becomes delta4
+  // d1 5, d2 5 - 0, d3 -7, d4 20.
+  SetRecentDifferences(&p, 5, 0, -7, 20);
   decoder.crossDelta = -30;
-  p.errorSum[4] = 1000;          // added up before: stays in the sum
   DecodeAudioByte(&decoder, 2);  // e = 16
   const std::vector<uint32_t> sums = ErrorSums(p);
-  const uint32_t expected[11] = {16, 11, 21, 11, 1021, 23, 9, 4, 36, 46, 14};
+  const uint32_t expected[11] = {16, 11, 21, 11, 21, 23, 9, 4, 36, 46, 14};
   for (int i = 0; i < 11; i++) EXPECT_EQ(sums[i], expected[i]) << i;
-  EXPECT_EQ(p.errorSum[4], 1000u);
 }
 
 TEST(AudioDecoding, CrossDeltaLinksTheChannels) {
   Rar20Decoder decoder{};
   ResetAudio(&decoder, 2);
-  decoder.channels[1].weight5 = 8;  // channel 1 follows channel 0's last delta
+  SetWeights(&decoder.channels[1], 0, 0, 0, 0, 8);  // channel 1 follows channel 0's last delta
   decoder.currentChannel = 0;
   EXPECT_EQ(DecodeAudioByte(&decoder, 256 - 10), 10);  // channel 0: +10
   EXPECT_EQ(decoder.crossDelta, 10);
@@ -107,7 +103,8 @@ TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
   decoder.currentChannel = 0;
   DecodeAudioByte(&decoder, 256 - 4);  // the 32nd on channel 0, the 63rd of the stream
   EXPECT_EQ(decoder.channels[0].weight1, 1);
-  for (uint32_t e : decoder.channels[0].errorSum) EXPECT_EQ(e, 0u);
+  // The window's last delta leads the next window: its first byte's d1.
+  EXPECT_EQ(RecentDeltas(&decoder.channels[0])[3], 4);
   // Channel 1 has seen 31 bytes: its sums are still running.
   EXPECT_EQ(decoder.channels[1].sampleCount, 31u);
   EXPECT_EQ(ErrorSums(decoder.channels[1])[9], 31u * 4u);
@@ -115,42 +112,41 @@ TEST(AudioDecoding, WeightsAdaptEvery32BytesOfTheirOwnChannel) {
 
 TEST(AudioDecoding, AdaptationMovesOneWeightByTheSmallestSum) {
   ChannelPredictor p{};
-  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = 100;
-  AdaptWeights(&p);  // all equal: entry 0 wins, nothing moves
+  uint32_t sums[11];
+  for (uint32_t i = 0; i < 11; i++) sums[i] = 100;
+  AdaptWeights(&p, sums);  // all equal: entry 0 wins, nothing moves
   EXPECT_EQ(p.weight1 + p.weight2 + p.weight3 + p.weight4 + p.weight5, 0);
   int32_t ChannelPredictor::*weights[5] = {&ChannelPredictor::weight1, &ChannelPredictor::weight2,
                                            &ChannelPredictor::weight3, &ChannelPredictor::weight4,
                                            &ChannelPredictor::weight5};
   for (uint32_t m = 1; m < 11; m++) {
     ChannelPredictor q{};
-    for (uint32_t i = 0; i < 11; i++) q.errorSum[i] = 50;
-    q.errorSum[m] = 10;
-    q.errorSum[(m % 10) + 1] = 10;  // a tie with a later or earlier entry
-    AdaptWeights(&q);
+    for (uint32_t i = 0; i < 11; i++) sums[i] = 50;
+    sums[m] = 10;
+    sums[(m % 10) + 1] = 10;  // a tie with a later or earlier entry
+    AdaptWeights(&q, sums);
     const uint32_t winner = std::min(m, (m % 10) + 1);
     const int32_t moved = q.*weights[(winner - 1) / 2];
     EXPECT_EQ(moved, winner % 2 ? -1 : 1) << m;
-    for (uint32_t e : q.errorSum) EXPECT_EQ(e, 0u);
   }
 }
 
 TEST(AudioDecoding, WeightsStayWithinMinus17And16) {
   ChannelPredictor p{};
+  uint32_t lowerFirst[11] = {9};  // entry 1 (lower weight1) is smallest
   p.weight1 = -17;
-  p.errorSum[0] = 9;  // entry 1 (lower weight1) is smallest
-  AdaptWeights(&p);
+  AdaptWeights(&p, lowerFirst);
   EXPECT_EQ(p.weight1, -17);
   p.weight1 = -16;
-  p.errorSum[0] = 9;
-  AdaptWeights(&p);
+  AdaptWeights(&p, lowerFirst);
   EXPECT_EQ(p.weight1, -17);
+  uint32_t raiseSecond[11];
+  for (uint32_t i = 0; i < 11; i++) raiseSecond[i] = i == 4 ? 0 : 5;
   p.weight2 = 16;
-  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = i == 4 ? 0 : 5;
-  AdaptWeights(&p);
+  AdaptWeights(&p, raiseSecond);
   EXPECT_EQ(p.weight2, 16);
   p.weight2 = 15;
-  for (uint32_t i = 0; i < 11; i++) p.errorSum[i] = i == 4 ? 0 : 5;
-  AdaptWeights(&p);
+  AdaptWeights(&p, raiseSecond);
   EXPECT_EQ(p.weight2, 16);
 }
 
@@ -224,20 +220,38 @@ TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
 
 namespace {
 
-TEST(AudioDecoding, ErrorSumsAreTheSameAddedByVectorsOrOneByOne) {
+TEST(AudioDecoding, AdaptationMovesTheWeightThePlainSumsChoose) {
+  // Random windows, some of small values so that sums tie, and weights at
+  // and near their limits; the adaptation (by vectors where the processor
+  // has them) against the byte-at-a-time sums and the plain choice.
   TestRandom r(31);
-  for (int round = 0; round < 2000; round++) {
+  for (int round = 0; round < 4000; round++) {
+    const int32_t spread = round % 3 == 0 ? 3 : 256;
+    auto value = [&] { return int32_t(r.Below(uint32_t(spread))) - spread / 2; };
     ChannelPredictor p{};
     for (uint32_t i = 0; i < 32; i++) {
-      p.pending[0][i] = int16_t(8 * (int32_t(r.Below(256)) - 128));
-      for (int k = 1; k < 6; k++) p.pending[k][i] = int16_t(int32_t(r.Below(511)) - 255);
+      p.symbols[i] = int16_t(8 * value());
+      p.crosses[i] = int16_t(value());
     }
-    for (uint32_t& e : p.errorSum) e = r.Below(1u << 20);
-    const uint32_t n = r.Below(33);
-    uint32_t vectors[11], oneByOne[11];
-    AddPendingErrors(&p, n, vectors);
-    AddPendingErrorsOneByOne(&p, n, oneByOne);
-    for (int i = 0; i < 11; i++) ASSERT_EQ(vectors[i], oneByOne[i]) << "round " << round;
+    for (int16_t& delta : p.deltas) delta = int16_t(value());
+    int32_t* weights[5] = {&p.weight1, &p.weight2, &p.weight3, &p.weight4, &p.weight5};
+    for (int32_t* w : weights) *w = int32_t(r.Below(34)) - 17;
+    p.sampleCount = 32;
+    ChannelPredictor plain = p;
+    uint32_t sums[11];
+    WindowErrors(&plain, 32, sums);
+    AdaptWeights(&plain, sums);
+    const std::vector<int32_t> expected = {plain.weight1, plain.weight2, plain.weight3,
+                                           plain.weight4, plain.weight5};
+    for (int by = 0; by <= int(FastestSums()); by++) {
+      ChannelPredictor q = p;
+      AdaptChannelBy(&q, SumsBy(by));
+      ASSERT_EQ(std::vector<int32_t>({q.weight1, q.weight2, q.weight3, q.weight4, q.weight5}),
+                expected)
+          << "round " << round << ", sums made by way " << by;
+      for (uint32_t k = 0; k < DeltaHistory; k++)
+        ASSERT_EQ(q.deltas[k], p.deltas[32 + k]) << "round " << round;
+    }
   }
 }
 
