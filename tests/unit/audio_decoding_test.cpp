@@ -169,18 +169,23 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
 }
 
 TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
-  // A 3-channel block, a 1-channel block that ends in the middle of an
-  // adaptation window, then a block of 1 to 4 channels that may start in
-  // the middle of a round; codes of 8, 9 and 13 bits (longer than one
-  // lookup reaches); enough bytes for input slides and many adaptations;
-  // written through the window and straight into the output.
+  // A 3-channel block that ends as every channel ends its first window (the
+  // loop leaves their adaptations to each channel's next byte: channel 0's
+  // to the next block, on one channel, channels 1 and 2's across it), a
+  // 1-channel block that ends in the middle of an adaptation window, a
+  // 3-channel block, then a block of 1 to 4 channels that may start in the
+  // middle of a round; codes of 8, 9 and 13 bits (longer than one lookup
+  // reaches); enough bytes for input slides and many adaptations; written
+  // through the window and straight into the output.
   std::vector<uint8_t> lengths(257);
   for (int s = 0; s < 257; s++) lengths[size_t(s)] = s < 120 ? 8 : s < 240 ? 9 : 13;
   const CanonicalCode code(lengths);
   for (uint32_t channels = 1; channels <= 4; channels++) {
     uint32_t x = 12345 + channels;
     auto next = [&x] { return (x = x * 1103515245u + 12345u) >> 16; };
-    const struct { uint32_t channels, bytes; } blocks[3] = {{3, 1001}, {1, 777}, {channels, 30000}};
+    const struct {
+      uint32_t channels, bytes;
+    } blocks[4] = {{3, 96}, {1, 777}, {3, 1001}, {channels, 30000}};
     std::vector<uint32_t> symbols;
     BitWriter w;
     for (const auto& block : blocks) {
