@@ -136,11 +136,6 @@ void WindowErrors(const ChannelPredictor* p, uint32_t n, uint32_t* sums) {
 
 namespace {
 
-// The eleven sums of the full window in total[0..10] (total[11..15] zero),
-// eight lanes of 16 bits each, added up with vectors of V: eight lanes
-// (SSE2) or sixteen (AVX2), whichever the caller is compiled for. A lane
-// adds the errors of a few bytes, at most 1024 + 255 each, and a total of
-// all 32 stays below 65536: 16 unsigned bits hold both.
 // Helpers of WindowTotals, inlined into it with its vectors' width; they
 // take and give vectors through references, as vectors passed by value
 // would change the calling convention.
@@ -164,6 +159,11 @@ HotInline void Narrow(const U& v, Sums* out) {
            __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15);
 }
 
+// The eleven sums of the full window in total[0..10] (total[11..15] zero),
+// eight lanes of 16 bits each, added up with vectors of V: eight lanes
+// (SSE2) or sixteen (AVX2), whichever the caller is compiled for. A lane
+// adds the errors of a few bytes, at most 1024 + 255 each, and a total of
+// all 32 stays below 65536: 16 unsigned bits hold both.
 template <typename V, typename U>
 HotInline void WindowTotals(const ChannelPredictor* p, Sums* total) {
   constexpr int width = sizeof(V) / sizeof(int16_t), groups = int(AdaptationBytes) / width;
