@@ -60,6 +60,21 @@ void RunRounds(const CipherState& c, uint8_t block[16], bool decrypt) {
 
 }  // namespace
 
+void StartCipher(CipherState* c, CipherKeyCache* cache, const char* password) {
+  // Only the bytes the set-up takes decide the state.
+  if (!cache->held || std::strncmp(cache->password, password, MaxPasswordLength) != 0) {
+    ForgetCipherKeys(cache);
+    SetCipherPassword(&cache->start, password);
+    std::strncpy(cache->password, password, MaxPasswordLength);
+    cache->held = true;
+  }
+  *c = cache->start;
+}
+
+void ForgetCipherKeys(CipherKeyCache* cache) {
+  std::memset(cache, 0, sizeof *cache);
+}
+
 void CipherMixKeys(CipherState* c, const uint8_t bytes[16]) {
   for (int g = 0; g < 4; g++)
     for (int i = 0; i < 4; i++) c->keys[i] ^= Crc32Table[bytes[4 * g + i]];

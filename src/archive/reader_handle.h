@@ -22,6 +22,7 @@ struct ArchiveReader {
   ReaderState request;
   SolidProgress solid;
   CipherState cipher;
+  CipherKeyCache cipherKeys;
   // An encrypted entry's packed bytes, decrypted ahead of the decoder a
   // chunk at a time.
   uint8_t decrypted[DecryptedChunkSize];

@@ -172,7 +172,7 @@ ArchiveResult DecodeEntry(ArchiveReader* reader) {
   const bool encrypted = (e.flags & EntryFlagEncrypted) != 0;
   if (r.password[0] != '\0' && encrypted) {
     r.cipherVersion = e.unpackVersion;
-    SetCipherPassword(&reader->cipher, r.password);
+    StartCipher(&reader->cipher, &reader->cipherKeys, r.password);
   } else {
     r.cipherVersion = 0;
   }

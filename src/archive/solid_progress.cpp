@@ -71,6 +71,7 @@ void ForgetSolidProgress(SolidProgress* p) {
 
 void ReleaseSolidProgress(ArchiveReader* reader) {
   ForgetSolidProgress(&reader->solid);
+  ForgetCipherKeys(&reader->cipherKeys);
   reader->solid.passedNames.Release();
   std::free(reader->request.window);
   reader->request.window = nullptr;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -116,6 +117,43 @@ TEST(Cipher, EncryptedStoredEntriesComeOutWithTheirPassword) {
     EXPECT_EQ(GetText(bytes, "s.txt", "wrong", &out), 0);
     EXPECT_EQ(GetText(bytes, "s.txt", nullptr, &out), 0);
     EXPECT_EQ(GetText(bytes, "s.txt", "", &out), 0);
+  }
+}
+
+TEST(Cipher, TheKeyCacheGivesWhatAFreshSetUpGivesForEachPasswordInTurn) {
+  // Repeats, a prefix of the password before, the empty one, and a 400-byte
+  // one that the set-up cuts to the 255-byte one before it.
+  const std::string cut(255, 'k'), longer(400, 'k');
+  const char* sequence[] = {"pw", "pw", "pw2", "pw", "", "pw", cut.c_str(), longer.c_str(), "p"};
+  CipherKeyCache cache{};
+  for (const char* password : sequence) {
+    CipherState fresh, cached;
+    SetCipherPassword(&fresh, password);
+    std::memset(&cached, 0xA5, sizeof cached);
+    StartCipher(&cached, &cache, password);
+    EXPECT_EQ(std::memcmp(&fresh, &cached, sizeof fresh), 0) << std::strlen(password);
+    // An entry's decryption changes its own state, never the cached one.
+    uint8_t block[16] = {1, 2, 3};
+    CipherDecrypt(&cached, block);
+  }
+  ForgetCipherKeys(&cache);
+  const uint8_t* raw = reinterpret_cast<const uint8_t*>(&cache);
+  EXPECT_EQ(std::count(raw, raw + sizeof cache, 0), long(sizeof cache));  // password and keys wiped
+}
+
+TEST(Cipher, EntriesOfOnePasswordAndAnotherComeOutAskedInAnyOrder) {
+  auto bytes = ArchiveBuilder()
+                   .Entry(EncryptedStored("a", "text under the first password", "first"))
+                   .Entry(EncryptedStored("b", "text under the second password", "second"))
+                   .Bytes();
+  std::string out;
+  for (int round = 0; round < 2; round++) {
+    EXPECT_EQ(GetText(bytes, "a", "first", &out), 1);
+    EXPECT_EQ(out, "text under the first password");
+    EXPECT_EQ(GetText(bytes, "b", "first", &out), 0);
+    EXPECT_EQ(GetText(bytes, "b", "second", &out), 1);
+    EXPECT_EQ(out, "text under the second password");
+    EXPECT_EQ(GetText(bytes, "a", "second", &out), 0);
   }
 }
 

@@ -142,7 +142,8 @@ class Writer {
     header_.clear();
     AppendFileHeader(&header_, *files_[i], flags, 0, uint32_t(ItemSize(*files_[i])), 0,
                      entryMethod);
-    if (!settings_.password.empty()) SetCipherPassword(&cipher_, settings_.password.c_str());
+    if (!settings_.password.empty())
+      StartCipher(&cipher_, &cipherKeys_, settings_.password.c_str());
     return Append(header_.data(), header_.size());
   }
 
@@ -222,7 +223,8 @@ class Writer {
   uint8_t entryMethod_ = 0;
   std::vector<uint8_t> header_, coded_, piece_;
   uint8_t tail_[16] = {};
-  CipherState cipher_{};  // the current entry's keys, set afresh for each
+  CipherState cipher_{};         // the current entry's keys, set afresh for each
+  CipherKeyCache cipherKeys_{};  // what the password derives, derived once
   size_t tailLength_ = 0;
 };
 
