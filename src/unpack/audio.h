@@ -109,18 +109,25 @@ HotInline void LogByte(ChannelPredictor* p, uint32_t slot, uint32_t symbol, int3
   p->deltas[DeltaHistory + slot] = int16_t(delta);
 }
 
-// One audio byte of the channel p from its symbol; cross is the delta of the
+// One audio byte of the channel p from its symbol, logged at slot, the
+// channel's count left for the caller to move; cross is the delta of the
 // last audio byte on any channel, which this byte's delta replaces. Inline:
 // the decoding loop runs it with cross in a register. The caller adapts the
 // weights first when AdaptationDue.
-HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
-  const uint32_t slot = p->sampleCount % AdaptationBytes;
+HotInline uint8_t PredictAudioByteAt(ChannelPredictor* p, uint32_t slot, int32_t* cross,
+                                     uint32_t symbol) {
   const int32_t x = *cross;
   const int32_t delta = PredictDelta(p, p->deltas + slot, x, symbol);
   LogByte(p, slot, symbol, x, delta);
-  p->sampleCount++;
   const uint8_t out = uint8_t(p->prevByte + delta);
   p->prevByte = out;
   *cross = delta;
+  return out;
+}
+
+// PredictAudioByteAt at the slot of the channel's count, which it moves on.
+HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
+  const uint8_t out = PredictAudioByteAt(p, p->sampleCount % AdaptationBytes, cross, symbol);
+  p->sampleCount++;
   return out;
 }

@@ -114,19 +114,24 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
   int32_t x = *cross;
   uint32_t done = 0;
   *due = nullptr;
+  // The next symbol of channel k into *s; false at a block header symbol.
+  auto symbol = [&](uint32_t k, uint32_t * s) __attribute__((always_inline)) {
+    const HuffTable* const table = &d->audioTables[k];
+    // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
+    // to 15 bits and the lookup of a third, so the bytes of even channels
+    // top up; a 32-bit one, for one symbol.
+    if (NarrowBitWord) TopUpBits(&in);
+    const uint32_t entry = QuickEntry(table, in);
+    if (!NarrowBitWord && k % 2 == 0) TopUpBits(&in);
+    *s = FinishSymbol(table, &in, entry);
+    return *s != AudioSymbolNewTables;
+  };
   // One byte on channel k; false when the run stops there. ch is left at
   // the channel of the next byte.
   auto step = [&](uint32_t k) __attribute__((always_inline)) {
     ch = k;
-    if (done == run) return false;
-    const HuffTable* const table = &d->audioTables[k];
-    // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
-    // to 15 bits and the lookup of a third; a 32-bit one, for one symbol.
-    if (NarrowBitWord) TopUpBits(&in);
-    const uint32_t entry = QuickEntry(table, in);
-    if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
-    const uint32_t s = FinishSymbol(table, &in, entry);
-    if (s == AudioSymbolNewTables) return false;
+    uint32_t s;
+    if (done == run || !symbol(k, &s)) return false;
     ChannelPredictor* const p = &d->channels[k];
     // Every 32 bytes of a channel, just before its next byte: the bytes of
     // the other channels between give the window's last stores time to
@@ -139,14 +144,61 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     ch = k + 1 == Channels ? 0 : k + 1;
     return true;
   };
+  // A byte of channel k in a stretch of rounds that ends no window: its
+  // slot is given, and the count moves at the stretch's end.
+  auto quick = [&](uint32_t k, uint32_t slot) __attribute__((always_inline)) {
+    uint32_t s;
+    if (!symbol(k, &s)) return false;
+    at = w.Put(at, PredictAudioByteAt(&d->channels[k], slot, &x, s));
+    return true;
+  };
   // The rest of the round the run starts in, then whole rounds.
   for (uint32_t k = ch; k != 0 && k < Channels; k++)
     if (!step(k)) goto stop;
   for (;;) {
+    // A round that adapts a channel whose window has ended before its byte.
     if (!step(0)) break;
     if (Channels > 1 && !step(1)) break;
     if (Channels > 2 && !step(2)) break;
     if (Channels > 3 && !step(3)) break;
+    // Then the rounds before any channel ends a window: each byte's slot is
+    // its channel's slot at their start plus the round's number, and no
+    // byte checks for an adaptation or moves a count.
+    uint32_t rounds = (run - done) / Channels;
+    uint32_t first[Channels];
+    for (uint32_t k = 0; k < Channels; k++) {
+      const ChannelPredictor* const p = &d->channels[k];
+      first[k] = p->sampleCount % AdaptationBytes;
+      const uint32_t room = AdaptationDue(p) ? 0 : AdaptationBytes - first[k];
+      if (room < rounds) rounds = room;
+    }
+    // Where a header symbol stopped them: in round i, at channel partial.
+    uint32_t i = 0, partial = 0;
+    bool header = false;
+    for (; i < rounds; i++) {
+      if (!quick(0, first[0] + i)) {
+        header = true;
+        break;
+      }
+      if (Channels > 1 && !quick(1, first[1] + i)) {
+        partial = 1, header = true;
+        break;
+      }
+      if (Channels > 2 && !quick(2, first[2] + i)) {
+        partial = 2, header = true;
+        break;
+      }
+      if (Channels > 3 && !quick(3, first[3] + i)) {
+        partial = 3, header = true;
+        break;
+      }
+    }
+    for (uint32_t k = 0; k < Channels; k++) d->channels[k].sampleCount += i + (k < partial);
+    done += i * Channels + partial;
+    if (header) {
+      ch = partial;
+      break;
+    }
   }
 stop:
   CopyBitRegister(bits, in);
