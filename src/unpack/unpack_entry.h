@@ -12,8 +12,9 @@
 struct Rar20Decoder;
 
 // Bytes past the entry's size that a decoder writing straight into the
-// output may touch: what one pass can write beyond the entry's end.
-constexpr uint32_t OutputSlack = MaxPassBytes;
+// output may touch: what one pass can write beyond the entry's end, and
+// the overrun of its copy.
+constexpr uint32_t OutputSlack = MaxPassBytes + CopyOverrun;
 
 struct UnpackHandOver {
   uint8_t* window;     // WindowSize bytes, the caller's, the same for every entry it decodes

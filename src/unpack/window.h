@@ -56,6 +56,39 @@ HotInline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length, ui
   }
 }
 
+// Bytes past a match's end that a copy into the output may write: up to
+// the end of its last eight-byte step.
+constexpr uint32_t CopyOverrun = 7;
+
+// CopyForward for the output, where the bytes just past the match are still
+// to be written (or the output's slack): eight at a time, the last step
+// running up to CopyOverrun bytes past the end, so that the branches depend
+// on the distance alone and not on the length. Each step's bytes lie
+// distance back, written already, even the bytes of the step just before.
+HotInline void CopyForwardPast(uint8_t* to, const uint8_t* from, uint32_t length,
+                               uint32_t distance) {
+  uint32_t i = 0;
+  if (distance >= 8) {
+    do {
+      Copy8(to + i, from + i);
+      i += 8;
+    } while (i < length);
+  } else if (distance == 1) {
+    const uint64_t v = 0x0101010101010101ull * *from;
+    do {
+      std::memcpy(to + i, &v, 8);
+      i += 8;
+    } while (i < length);
+  } else {
+    // Steps of the distance: a step's first distance bytes are right (they
+    // come from before it); the rest it writes, the next step writes again.
+    do {
+      Copy8(to + i, from + i);
+      i += distance;
+    } while (i < length);
+  }
+}
+
 // Copies length bytes from distance back to dst, with the effect of a
 // forward byte-at-a-time copy over the wrapping window; returns the new
 // write position. Nothing outside the length bytes is written: bytes ahead
@@ -78,7 +111,8 @@ HotInline uint32_t CopyWindowBytes(uint8_t* w, uint32_t dst, uint32_t length, ui
 }
 
 // Copies length bytes from distance back to output position at, with the
-// effect of a forward byte-at-a-time copy; returns the position after them.
+// effect of a forward byte-at-a-time copy, and may write up to CopyOverrun
+// bytes past them; returns the position after them.
 // A source before the entry's first byte reads the window as the entry
 // found it, in which the entry's position 0 is window position start; a
 // null window stands for one of zeros.
@@ -98,7 +132,7 @@ HotInline uint32_t CopyOutputBytes(uint8_t* out, uint32_t at, uint32_t length, u
     }
     return at + length;
   }
-  CopyForward(to, to - distance, length, distance);
+  CopyForwardPast(to, to - distance, length, distance);
   return at + length;
 }
 
