@@ -301,7 +301,7 @@ uint8_t DecodeAudioByte(Rar20Decoder* d, uint32_t symbol) {
   ChannelPredictor* p = &d->channels[d->currentChannel];
   // A run of the loop may have left the adaptation to the next byte.
   if (AdaptationDue(p)) AdaptChannel(p);
-  const uint8_t out = PredictAudioByte(p, &d->crossDelta, symbol);
+  const uint8_t out = PredictAudioByte(p, &d->crossDelta, AudioError(symbol));
   if (AdaptationDue(p)) AdaptChannel(p);
   return out;
 }

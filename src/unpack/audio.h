@@ -75,7 +75,16 @@ void AdaptChannelBy(ChannelPredictor* p, SumsBy by);
 // Sets the weights (each within -17..16), and with them deltaWeight.
 void SetWeights(ChannelPredictor* p, int32_t w1, int32_t w2, int32_t w3, int32_t w4, int32_t w5);
 
-// The delta whose bits 3..10 a prediction's sum, less 8 x its symbol, holds.
+// What a symbol contributes to its byte's prediction and to the
+// adaptation's sums: 8 x the symbol as a signed byte. (Taken off the
+// prediction's sum, it gives the same bits 3..10 as 8 x the symbol
+// unsigned: the two differ by a multiple of 2^11.) The decoding loops get
+// it straight from the audio tables' entries.
+constexpr int32_t AudioError(uint32_t symbol) {
+  return 8 * int32_t(int8_t(uint8_t(symbol)));
+}
+
+// The delta whose bits 3..10 a prediction's sum, less its error, holds.
 HotInline int32_t DeltaFromSum(int32_t sum) {
   return int8_t(uint8_t(uint32_t(sum) >> 3));
 }
@@ -88,37 +97,37 @@ inline bool AdaptationDue(const ChannelPredictor* p) {
   return p->sampleCount % AdaptationBytes == 0 && p->sampleCount != p->adaptedAt;
 }
 
-// The delta of a byte from its symbol, the channel's last deltas h[3] (D1)
-// .. h[0] (D4) and the cross delta: the byte is
+// The delta of a byte from its symbol's error, the channel's last deltas
+// h[3] (D1) .. h[0] (D4) and the cross delta: the byte is
 // (8 x last byte + w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x) >> 3, less the
 // symbol, so its bits 3..10 are the last byte plus the delta, modulo 256.
-// The symbol is taken off before the cross delta's product is added, which
+// The error is taken off before the cross delta's product is added, which
 // alone waits on the byte before.
 HotInline int32_t PredictDelta(const ChannelPredictor* p, const int16_t* h, int32_t cross,
-                               uint32_t symbol) {
+                               int32_t error) {
   const int32_t known = p->deltaWeight[0] * h[3] + p->deltaWeight[1] * h[2] +
-                        p->deltaWeight[2] * h[1] + p->deltaWeight[3] * h[0] - 8 * int32_t(symbol);
+                        p->deltaWeight[2] * h[1] + p->deltaWeight[3] * h[0] - error;
   return DeltaFromSum(known + p->weight5 * cross);
 }
 
 // Logs what a byte at slot compared, for the next adaptation's sums.
-HotInline void LogByte(ChannelPredictor* p, uint32_t slot, uint32_t symbol, int32_t cross,
+HotInline void LogByte(ChannelPredictor* p, uint32_t slot, int32_t error, int32_t cross,
                        int32_t delta) {
-  p->symbols[slot] = int16_t(8 * int32_t(int8_t(uint8_t(symbol))));
+  p->symbols[slot] = int16_t(error);
   p->crosses[slot] = int16_t(cross);
   p->deltas[DeltaHistory + slot] = int16_t(delta);
 }
 
-// One audio byte of the channel p from its symbol, logged at slot, the
+// One audio byte of the channel p from its symbol's error, logged at slot, the
 // channel's count left for the caller to move; cross is the delta of the
 // last audio byte on any channel, which this byte's delta replaces. Inline:
 // the decoding loop runs it with cross in a register. The caller adapts the
 // weights first when AdaptationDue.
 HotInline uint8_t PredictAudioByteAt(ChannelPredictor* p, uint32_t slot, int32_t* cross,
-                                     uint32_t symbol) {
+                                     int32_t error) {
   const int32_t x = *cross;
-  const int32_t delta = PredictDelta(p, p->deltas + slot, x, symbol);
-  LogByte(p, slot, symbol, x, delta);
+  const int32_t delta = PredictDelta(p, p->deltas + slot, x, error);
+  LogByte(p, slot, error, x, delta);
   const uint8_t out = uint8_t(p->prevByte + delta);
   p->prevByte = out;
   *cross = delta;
@@ -126,8 +135,8 @@ HotInline uint8_t PredictAudioByteAt(ChannelPredictor* p, uint32_t slot, int32_t
 }
 
 // PredictAudioByteAt at the slot of the channel's count, which it moves on.
-HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, uint32_t symbol) {
-  const uint8_t out = PredictAudioByteAt(p, p->sampleCount % AdaptationBytes, cross, symbol);
+HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, int32_t error) {
+  const uint8_t out = PredictAudioByteAt(p, p->sampleCount % AdaptationBytes, cross, error);
   p->sampleCount++;
   return out;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "unpack/audio.h"
 #include "unpack/compressed_format.h"
 #include "unpack/rar20_decoder.h"
 
@@ -14,6 +15,51 @@ constexpr uint32_t HeaderReadAhead =
 constexpr uint32_t LengthReadAhead = (7 + MaxCodeLength + LevelLongZerosBits) / 8 + 4;
 static_assert(HeaderReadAhead <= MaxReadAhead && LengthReadAhead <= MaxReadAhead,
               "a header's reads within the room asked for");
+
+namespace {
+
+constexpr uint32_t Field(uint32_t value, uint32_t extra) {
+  return value << EntryValueShift | extra << EntryExtraShift;
+}
+
+constexpr SymbolFields LiteralFields() {
+  SymbolFields f = plainFields;
+  for (int k = 0; k < ShortSlots; k++)
+    f.field[SymbolShortFirst + k] = Field(ShortMatchValue + shortBase[k] + 1, shortBits[k]);
+  for (int k = 0; k < RepLengthSymbols; k++)
+    f.field[SymbolMatchFirst + k] =
+        Field(NewMatchValue + lengthBase[k] + NewMatchMinLength, lengthBits[k]);
+  return f;
+}
+
+constexpr SymbolFields DistanceFields() {
+  SymbolFields f{};
+  for (int k = 0; k < DistanceSymbols; k++)
+    f.field[k] = Field(distanceBase[k] + 1, distanceBits[k]);
+  return f;
+}
+
+constexpr SymbolFields RepLengthFields() {
+  SymbolFields f{};
+  for (int k = 0; k < RepLengthSymbols; k++)
+    f.field[k] = Field(lengthBase[k] + RecentMatchMinLength, lengthBits[k]);
+  return f;
+}
+
+constexpr SymbolFields AudioFields() {
+  SymbolFields f{};
+  for (uint32_t s = 0; s < uint32_t(AudioSymbolNewTables); s++)
+    f.field[s] = uint32_t(AudioError(s)) << EntryValueShift;
+  f.field[AudioSymbolNewTables] = Field(AudioHeaderValue, 0);
+  return f;
+}
+
+constexpr SymbolFields audioFields = AudioFields();
+constexpr SymbolFields literalFields = LiteralFields();
+constexpr SymbolFields distanceFields = DistanceFields();
+constexpr SymbolFields repLengthFields = RepLengthFields();
+
+}  // namespace
 
 void ReadBlockTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
@@ -64,12 +110,14 @@ void ReadBlockTables(Rar20Decoder* d) {
 
   if (d->audioMode) {
     for (uint32_t k = 0; k < d->channelCount; k++)
-      BuildHuffTable(lengths + AudioSymbols * k, AudioSymbols, &d->audioTables[k]);
+      BuildHuffTable(lengths + AudioSymbols * k, AudioSymbols, &d->audioTables[k],
+                     audioFields.field);
   } else {
-    BuildHuffTable(lengths, LiteralSymbols, &d->literalTable);
-    BuildHuffTable(lengths + LiteralSymbols, DistanceSymbols, &d->distanceTable);
-    BuildHuffTable(lengths + LiteralSymbols + DistanceSymbols, RepLengthSymbols,
-                   &d->repLengthTable);
+    BuildHuffTable(lengths, LiteralSymbols, &d->literalTable, literalFields.field);
+    BuildHuffTable(lengths + LiteralSymbols, DistanceSymbols, &d->distanceTable,
+                   distanceFields.field);
+    BuildHuffTable(lengths + LiteralSymbols + DistanceSymbols, RepLengthSymbols, &d->repLengthTable,
+                   repLengthFields.field);
   }
   // Lengths past this block's count keep their earlier values.
   std::memcpy(d->previousLengths, lengths, size_t(total));

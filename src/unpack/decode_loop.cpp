@@ -114,8 +114,9 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
   int32_t x = *cross;
   uint32_t done = 0;
   *due = nullptr;
-  // The next symbol of channel k into *s; false at a block header symbol.
-  auto symbol = [&](uint32_t k, uint32_t * s) __attribute__((always_inline)) {
+  // The next symbol's error on channel k into *s; false at a block header
+  // symbol.
+  auto symbol = [&](uint32_t k, int32_t * s) __attribute__((always_inline)) {
     const HuffTable* const table = &d->audioTables[k];
     // A 64-bit top-up leaves 56 bits or more: enough for two symbols of up
     // to 15 bits and the lookup of a third, so the bytes of even channels
@@ -123,14 +124,14 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(table, in);
     if (!NarrowBitWord && k % 2 == 0) TopUpBits(&in);
-    *s = FinishSymbol(table, &in, entry);
-    return *s != AudioSymbolNewTables;
+    *s = EntrySignedValue(FinishEntry(table, &in, entry));
+    return *s != AudioHeaderValue;
   };
   // One byte on channel k; false when the run stops there. ch is left at
   // the channel of the next byte.
   auto step = [&](uint32_t k) __attribute__((always_inline)) {
     ch = k;
-    uint32_t s;
+    int32_t s;
     if (done == run || !symbol(k, &s)) return false;
     ChannelPredictor* const p = &d->channels[k];
     // Every 32 bytes of a channel, just before its next byte: the bytes of
@@ -147,7 +148,7 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
   // A byte of channel k in a stretch of rounds that ends no window: its
   // slot is given, and the count moves at the stretch's end.
   auto quick = [&](uint32_t k, uint32_t slot) __attribute__((always_inline)) {
-    uint32_t s;
+    int32_t s;
     if (!symbol(k, &s)) return false;
     at = w.Put(at, PredictAudioByteAt(&d->channels[k], slot, &x, s));
     return true;
@@ -244,10 +245,10 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(table, in);
     if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
-    const uint32_t s = FinishSymbol(table, &in, entry);
-    if (s == AudioSymbolNewTables) break;
-    const int32_t known = secondWeight * delta2 + thirdWeight * h[done + 1] +
-                          fourthWeight * h[done] + firstCross - 8 * int32_t(s);
+    const int32_t s = EntrySignedValue(FinishEntry(table, &in, entry));
+    if (s == AudioHeaderValue) break;
+    const int32_t known =
+        secondWeight * delta2 + thirdWeight * h[done + 1] + fourthWeight * h[done] + firstCross - s;
     firstCross = 0;
     const int32_t delta = DeltaFromSum(known + lastDeltaWeight * delta1);
     // The cross delta logged is D1, but for the first byte (set below).
@@ -314,34 +315,33 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
     if (NarrowBitWord) TopUpBits(&in);
     const uint32_t entry = QuickEntry(&d->literalTable, in);
     if (!NarrowBitWord) TopUpBits(&in);
-    const uint32_t s = FinishSymbol(&d->literalTable, &in, entry);
-    if (s < SymbolRepeatLast) {
-      at = w.Put(at, uint8_t(s));
+    const uint32_t e = FinishEntry(&d->literalTable, &in, entry);
+    const uint32_t v = EntryValue(e);
+    if (v < SymbolRepeatLast) {
+      at = w.Put(at, uint8_t(v));
       continue;
     }
     if (NarrowBitWord) TopUpBits(&in);
     uint32_t length, distance;
-    if (s >= SymbolMatchFirst) {
-      const uint32_t k = s - SymbolMatchFirst;
-      length = lengthBase[k] + NewMatchMinLength + TakeBits(&in, lengthBits[k]);
-      const uint32_t slot = TakeSymbol(&d->distanceTable, &in);
+    if (v >= NewMatchValue) {
+      length = v - NewMatchValue + TakeBits(&in, EntryExtraBits(e));
+      const uint32_t de = TakeEntry(&d->distanceTable, &in);
       if (NarrowBitWord) TopUpBits(&in);
-      distance = distanceBase[slot] + 1u + TakeBits(&in, distanceBits[slot]);
+      distance = EntryValue(de) + TakeBits(&in, EntryExtraBits(de));
       if (distance >= FarBonusDistance) length++;
       if (distance >= MidBonusDistance) length++;
-    } else if (s == SymbolRepeatLast) {
+    } else if (v == SymbolRepeatLast) {
       length = d->prevMatchLength;
       distance = d->prevMatchDistance;
-    } else if (s < SymbolShortFirst) {
-      distance = d->recentDistances[(d->recentCount - (s - SymbolRepeatLast)) & 3];
-      const uint32_t k = TakeSymbol(&d->repLengthTable, &in);
-      length = lengthBase[k] + RecentMatchMinLength + TakeBits(&in, lengthBits[k]);
+    } else if (v < SymbolShortFirst) {
+      distance = d->recentDistances[(d->recentCount - (v - SymbolRepeatLast)) & 3];
+      const uint32_t le = TakeEntry(&d->repLengthTable, &in);
+      length = EntryValue(le) + TakeBits(&in, EntryExtraBits(le));
       if (distance >= FarBonusDistance) length++;
       if (distance >= MidBonusDistance) length++;
       if (distance >= RecentBonusDistance) length++;
-    } else if (s < SymbolNewTables) {
-      const uint32_t k = s - SymbolShortFirst;
-      distance = shortBase[k] + 1u + TakeBits(&in, shortBits[k]);
+    } else if (v >= ShortMatchValue) {
+      distance = v - ShortMatchValue + TakeBits(&in, EntryExtraBits(e));
       length = ShortMatchLength;
     } else {
       header = true;

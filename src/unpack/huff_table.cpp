@@ -12,14 +12,13 @@ void BuildQuickTable(HuffTable* table) {
   for (uint32_t prefix = 0; prefix < (1u << QuickBits); prefix++) {
     const uint32_t v = prefix << shift;
     while (len < 15 && v >= table->limit[len]) len++;
-    table->quick[prefix] =
-        len <= QuickBits ? uint16_t(SymbolAt(table, v, len) << 6 | len) : uint16_t(0);
+    table->quick[prefix] = len <= QuickBits ? table->fields[SymbolAt(table, v, len)] | len : 0;
   }
 }
 
 }  // namespace
 
-void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
+void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table, const uint32_t* fields) {
   // Over-full and incomplete sets pass: a lone symbol's code is incomplete; CRCs catch the rest.
   uint32_t count[16] = {};
   for (int s = 0; s < n; s++) count[lengths[s] & 15]++;
@@ -40,15 +39,14 @@ void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table) {
     if (len != 0) table->symbols[next[len]++] = uint32_t(s);
   }
   table->symbolCount = n;
+  table->fields = fields;
   BuildQuickTable(table);
 }
 
 uint32_t DecodeSymbol(BitInput* in, const HuffTable* table) {
   const uint32_t v = PeekBits16(*in);
-  const uint32_t e = table->quick[v >> (16 - QuickBits)];
-  uint32_t length = e & 63;
-  uint32_t symbol = e >> 6;
-  if (e == 0) symbol = DecodeLongSymbol(table, v, &length);
-  SkipBits(in, length);
-  return symbol;
+  uint32_t e = table->quick[v >> (16 - QuickBits)];
+  if (e == 0) e = LongEntry(table, v);
+  SkipBits(in, e & EntryLengthMask);
+  return EntryValue(e);
 }

@@ -12,24 +12,66 @@
 constexpr int MaxTableSymbols = LiteralSymbols;
 // Codes of up to this many bits are decoded by one lookup of the next bits.
 constexpr uint32_t QuickBits = 10;
-static_assert(QuickBits <= uint32_t(MaxCodeLength) && MaxCodeLength < 64 &&
-                  MaxTableSymbols <= (1 << (16 - 6)),
-              "a quick entry holds a symbol above six bits of code length");
+static_assert(QuickBits <= uint32_t(MaxCodeLength) && MaxCodeLength < 64,
+              "a quick entry's length fits its six bits");
+
+// What a code stands for, as the hot loops want it: a value, and the count
+// of extra bits that follow the code (0..16) and are added to the value.
+// Most alphabets stand for their symbols; those of lengths and distances
+// for the numbers their slots start, so that a match needs no lookup of
+// its slot's base and extra bits after its symbol's. A field is
+// value << EntryValueShift | extra << EntryExtraShift; a table's entry adds
+// the code's length in the low six bits.
+constexpr uint32_t EntryExtraShift = 6;
+constexpr uint32_t EntryValueShift = 11;
+constexpr uint32_t EntryLengthMask = (1u << EntryExtraShift) - 1;
+constexpr uint32_t EntryExtraMask = (1u << (EntryValueShift - EntryExtraShift)) - 1;
+static_assert(EntryExtraMask >= 16 && (WindowSize >> (32 - EntryValueShift)) == 0,
+              "16 extra bits and a distance fit an entry");
+
+struct SymbolFields {
+  uint32_t field[MaxTableSymbols];
+};
+
+constexpr SymbolFields PlainFields() {
+  SymbolFields f{};
+  for (uint32_t s = 0; s < uint32_t(MaxTableSymbols); s++) f.field[s] = s << EntryValueShift;
+  return f;
+}
+// Each symbol standing for itself, with no extra bits.
+inline constexpr SymbolFields plainFields = PlainFields();
+
+HotInline uint32_t EntryValue(uint32_t entry) {
+  return entry >> EntryValueShift;
+}
+// The value of an entry whose field holds a signed one.
+HotInline int32_t EntrySignedValue(uint32_t entry) {
+  return int32_t(entry) >> EntryValueShift;
+}
+HotInline uint32_t EntryExtraBits(uint32_t entry) {
+  return (entry >> EntryExtraShift) & EntryExtraMask;
+}
 
 struct HuffTable {
   int32_t symbolCount;
   uint32_t limit[16];
   uint32_t firstIndex[16];
   uint32_t symbols[MaxTableSymbols];  // the first symbolCount entries are this table's
-  // Indexed by the next QuickBits bits: symbol << 6 | code length, or 0 when
-  // the code is longer and the limits must be searched. The length in the
-  // low six bits lets the entry itself serve as the shift count.
-  uint16_t quick[1u << QuickBits];
+  const uint32_t* fields;             // by symbol
+  // Indexed by the next QuickBits bits: the code's symbol's field with its
+  // length added, or 0 when the code is longer and the limits must be
+  // searched. The length in the low six bits lets the entry itself serve
+  // as the shift count.
+  uint32_t quick[1u << QuickBits];
 };
 
-void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table);
+// Builds the table of the code whose lengths are given for n symbols; the
+// entries take their values and extra bits from fields (n of them).
+void BuildHuffTable(const uint8_t* lengths, int n, HuffTable* table,
+                    const uint32_t* fields = plainFields.field);
 
-// Decodes and consumes one code.
+// Decodes and consumes one code; returns its value (in a table of plain
+// fields, its symbol). Its extra bits are left unread.
 uint32_t DecodeSymbol(BitInput* in, const HuffTable* table);
 
 // The smallest length whose limit lies above v (the limits never decrease
@@ -61,33 +103,32 @@ HotInline uint32_t SymbolAt(const HuffTable* table, uint32_t v, uint32_t len) {
   return table->symbols[i];
 }
 
-// Codes longer than QuickBits: v is the next 16 bits; returns the symbol and
-// sets *length to the code's length. Inline, so that the hot loops make no
-// calls and keep their state in registers.
-HotInline uint32_t DecodeLongSymbol(const HuffTable* table, uint32_t v, uint32_t* length) {
+// Codes longer than QuickBits: v is the next 16 bits; returns the code's
+// entry as the quick table would hold it. Inline, so that the hot loops make
+// no calls and keep their state in registers.
+HotInline uint32_t LongEntry(const HuffTable* table, uint32_t v) {
   // The lowest bit of the peek takes no part in the search.
   v &= 0xFFFE;
-  *length = CodeLength(table, v);
-  return SymbolAt(table, v, *length);
+  const uint32_t length = CodeLength(table, v);
+  return table->fields[SymbolAt(table, v, length)] | length;
 }
 
-// Decoding a symbol in two steps, so that a top-up can go between them:
-// the lookup of the next QuickBits bits then need not wait for the top-up's
-// load. QuickEntry needs QuickBits bits in the register, FinishSymbol 16.
+// Decoding a code in two steps, so that a top-up can go between them: the
+// lookup of the next QuickBits bits then need not wait for the top-up's
+// load. QuickEntry needs QuickBits bits in the register, FinishEntry 16.
 HotInline uint32_t QuickEntry(const HuffTable* table, const BitRegister& r) {
   return table->quick[r.bits >> (BitWordBits - QuickBits)];
 }
 
-HotInline uint32_t FinishSymbol(const HuffTable* table, BitRegister* r, uint32_t entry) {
-  uint32_t length = entry & 63;
-  uint32_t symbol = entry >> 6;
-  if (__builtin_expect(entry == 0, 0))
-    symbol = DecodeLongSymbol(table, PeekRegister16(*r), &length);
+// Consumes the code; returns its entry.
+HotInline uint32_t FinishEntry(const HuffTable* table, BitRegister* r, uint32_t entry) {
+  if (__builtin_expect(entry == 0, 0)) entry = LongEntry(table, PeekRegister16(*r));
+  const uint32_t length = entry & EntryLengthMask;
   r->bits <<= length;
   r->count -= length;
-  return symbol;
+  return entry;
 }
 
-HotInline uint32_t TakeSymbol(const HuffTable* table, BitRegister* r) {
-  return FinishSymbol(table, r, QuickEntry(table, *r));
+HotInline uint32_t TakeEntry(const HuffTable* table, BitRegister* r) {
+  return FinishEntry(table, r, QuickEntry(table, *r));
 }

@@ -57,7 +57,7 @@ void ReadTrailingTables(Rar20Decoder* d) {
   NeedInput(in, TrailingReadAhead);
   if (in->dataEnd < in->bytePos + TrailingBytes) return;
   if (d->audioMode) {
-    if (DecodeSymbol(in, &d->audioTables[d->currentChannel]) == AudioSymbolNewTables)
+    if (DecodeSymbol(in, &d->audioTables[d->currentChannel]) == uint32_t(AudioHeaderValue))
       ReadBlockTables(d);
   } else {
     if (DecodeSymbol(in, &d->literalTable) == SymbolNewTables) ReadBlockTables(d);

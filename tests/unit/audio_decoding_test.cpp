@@ -6,6 +6,7 @@
 
 #include "bit_writer.h"
 #include "decoder_fixture.h"
+#include "lz_stream.h"
 #include "pack_support.h"
 
 namespace {
@@ -166,6 +167,32 @@ TEST(AudioDecoding, AudioBlockInterleavesChannelsThroughTheLoop) {
   EXPECT_EQ(run.decoder.channels[0].sampleCount, 2u);
   EXPECT_EQ(run.decoder.channels[1].sampleCount, 2u);
   EXPECT_EQ(run.decoder.currentChannel, 0u);
+}
+
+TEST(AudioDecoding, ABlockHeaderRightAfterAnEntrysLastByteServesTheNextSolidEntry) {
+  // LZ, then audio, then LZ again, each entry's tables sent at the end of
+  // the entry before it.
+  const std::vector<uint8_t> audioLengths(257, 9);
+  const CanonicalCode audio(audioLengths);
+  LzStream first;
+  first.Literals("ab");
+  first.codes.literal.Put(first.w, SymbolNewTables);
+  PutBlockHeader(first.w, audioLengths, true, 1);
+  BitWriter second;
+  audio.Put(second, 5);
+  audio.Put(second, AudioSymbolNewTables);
+  PutBlockHeader(second, FlatLzLengths(), false);
+  LzStream third(false);
+  third.Literals("xyz");
+  for (bool direct : {true, false}) {
+    DecodeRun run;
+    run.direct = direct;
+    EXPECT_EQ(run.Entry(first.Bytes(), 2), ToVector("ab")) << direct;
+    EXPECT_TRUE(run.decoder.audioMode);
+    EXPECT_EQ(run.Entry(second.Bytes(0), 1, true), std::vector<uint8_t>{251}) << direct;
+    EXPECT_FALSE(run.decoder.audioMode);
+    EXPECT_EQ(run.Entry(third.Bytes(), 3, true), ToVector("xyz")) << direct;
+  }
 }
 
 TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
