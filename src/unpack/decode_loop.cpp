@@ -328,18 +328,16 @@ __attribute__((noinline)) bool DecodeLzRun(Rar20Decoder* d, const Target<Direct>
       const uint32_t de = TakeEntry(&d->distanceTable, &in);
       if (NarrowBitWord) TopUpBits(&in);
       distance = EntryValue(de) + TakeBits(&in, EntryExtraBits(de));
-      if (distance >= FarBonusDistance) length++;
-      if (distance >= MidBonusDistance) length++;
+      // Added, not branched on: distances fall on either side of the
+      // thresholds too unevenly for a branch to be foretold.
+      length += NewMatchBonus(distance);
     } else if (v == SymbolRepeatLast) {
       length = d->prevMatchLength;
       distance = d->prevMatchDistance;
     } else if (v < SymbolShortFirst) {
       distance = d->recentDistances[(d->recentCount - (v - SymbolRepeatLast)) & 3];
       const uint32_t le = TakeEntry(&d->repLengthTable, &in);
-      length = EntryValue(le) + TakeBits(&in, EntryExtraBits(le));
-      if (distance >= FarBonusDistance) length++;
-      if (distance >= MidBonusDistance) length++;
-      if (distance >= RecentBonusDistance) length++;
+      length = EntryValue(le) + TakeBits(&in, EntryExtraBits(le)) + RecentMatchBonus(distance);
     } else if (v >= ShortMatchValue) {
       distance = v - ShortMatchValue + TakeBits(&in, EntryExtraBits(e));
       length = ShortMatchLength;

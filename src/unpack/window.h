@@ -56,23 +56,26 @@ HotInline void CopyForward(uint8_t* to, const uint8_t* from, uint32_t length, ui
   }
 }
 
-// Bytes past a match's end that a copy into the output may write: up to
-// the end of its last eight-byte step.
-constexpr uint32_t CopyOverrun = 7;
+// Bytes past a match's end that a copy into the output may write: its
+// first 32 bytes are written whatever its length.
+constexpr uint32_t CopyOverrun = 32;
 
 // CopyForward for the output, where the bytes just past the match are still
-// to be written (or the output's slack): eight at a time, the last step
-// running up to CopyOverrun bytes past the end, so that the branches depend
-// on the distance alone and not on the length. Each step's bytes lie
-// distance back, written already, even the bytes of the step just before.
+// to be written (or the output's slack): eight at a time, the first 32
+// whatever the length and the last step running up to 7 bytes past the
+// end, so that the branches of most matches depend on the distance alone
+// and not on the length (which a branch cannot foretell). Each step's
+// bytes lie distance back, written already, even the bytes of the step
+// just before.
 HotInline void CopyForwardPast(uint8_t* to, const uint8_t* from, uint32_t length,
                                uint32_t distance) {
   uint32_t i = 0;
   if (distance >= 8) {
-    do {
-      Copy8(to + i, from + i);
-      i += 8;
-    } while (i < length);
+    Copy8(to, from);
+    Copy8(to + 8, from + 8);
+    Copy8(to + 16, from + 16);
+    Copy8(to + 24, from + 24);
+    for (i = 32; i < length; i += 8) Copy8(to + i, from + i);
   } else if (distance == 1) {
     const uint64_t v = 0x0101010101010101ull * *from;
     do {
