@@ -2,7 +2,9 @@
 // kept per channel; the weights follow the best of eleven candidates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "unpack/hot_inline.h"
 
@@ -97,46 +99,71 @@ inline bool AdaptationDue(const ChannelPredictor* p) {
   return p->sampleCount % AdaptationBytes == 0 && p->sampleCount != p->adaptedAt;
 }
 
+// A channel's logs seen as the bytes of its predictor: row is the
+// predictor's address plus twice a slot, and each log's entry at that slot
+// lies at its own fixed offset from row. A loop over several channels then
+// keeps one pointer for each channel and one slot for all.
+template <uint32_t Offset>
+HotInline int32_t RowEntry(const uint8_t* row, uint32_t k) {
+  int16_t v;
+  std::memcpy(&v, row + Offset + 2 * k, 2);
+  return v;
+}
+template <uint32_t Offset>
+HotInline void SetRowEntry(uint8_t* row, uint32_t k, int32_t v) {
+  const int16_t narrow = int16_t(v);
+  std::memcpy(row + Offset + 2 * k, &narrow, 2);
+}
+constexpr uint32_t SymbolsAt = offsetof(ChannelPredictor, symbols);
+constexpr uint32_t CrossesAt = offsetof(ChannelPredictor, crosses);
+constexpr uint32_t DeltasAt = offsetof(ChannelPredictor, deltas);
+
+HotInline uint8_t* ChannelRow(ChannelPredictor* p, uint32_t slot) {
+  return reinterpret_cast<uint8_t*>(p) + 2 * slot;
+}
+
 // The delta of a byte from its symbol's error, the channel's last deltas
-// h[3] (D1) .. h[0] (D4) and the cross delta: the byte is
-// (8 x last byte + w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x) >> 3, less the
-// symbol, so its bits 3..10 are the last byte plus the delta, modulo 256.
-// The error is taken off before the cross delta's product is added, which
-// alone waits on the byte before.
-HotInline int32_t PredictDelta(const ChannelPredictor* p, const int16_t* h, int32_t cross,
+// (D1 .. D4: the deltas at the byte's slot + 3 .. + 0, in row) and the cross
+// delta: the byte is (8 x last byte + w1 d1 + w2 d2 + w3 d3 + w4 d4 + w5 x)
+// >> 3, less the symbol, so its bits 3..10 are the last byte plus the
+// delta, modulo 256. The error is taken off before the cross delta's
+// product is added, which alone waits on the byte before.
+HotInline int32_t PredictDelta(const ChannelPredictor* p, const uint8_t* row, int32_t cross,
                                int32_t error) {
-  const int32_t known = p->deltaWeight[0] * h[3] + p->deltaWeight[1] * h[2] +
-                        p->deltaWeight[2] * h[1] + p->deltaWeight[3] * h[0] - error;
+  const int32_t known = p->deltaWeight[0] * RowEntry<DeltasAt>(row, 3) +
+                        p->deltaWeight[1] * RowEntry<DeltasAt>(row, 2) +
+                        p->deltaWeight[2] * RowEntry<DeltasAt>(row, 1) +
+                        p->deltaWeight[3] * RowEntry<DeltasAt>(row, 0) - error;
   return DeltaFromSum(known + p->weight5 * cross);
 }
 
-// Logs what a byte at slot compared, for the next adaptation's sums.
-HotInline void LogByte(ChannelPredictor* p, uint32_t slot, int32_t error, int32_t cross,
-                       int32_t delta) {
-  p->symbols[slot] = int16_t(error);
-  p->crosses[slot] = int16_t(cross);
-  p->deltas[DeltaHistory + slot] = int16_t(delta);
+// Logs what the byte of row's slot compared, for the next adaptation's sums.
+HotInline void LogByte(uint8_t* row, int32_t error, int32_t cross, int32_t delta) {
+  SetRowEntry<SymbolsAt>(row, 0, error);
+  SetRowEntry<CrossesAt>(row, 0, cross);
+  SetRowEntry<DeltasAt>(row, DeltaHistory, delta);
 }
 
-// One audio byte of the channel p from its symbol's error, logged at slot, the
-// channel's count left for the caller to move; cross is the delta of the
-// last audio byte on any channel, which this byte's delta replaces. Inline:
-// the decoding loop runs it with cross in a register. The caller adapts the
-// weights first when AdaptationDue.
-HotInline uint8_t PredictAudioByteAt(ChannelPredictor* p, uint32_t slot, int32_t* cross,
+// One audio byte of the channel p from its symbol's error, logged at row's
+// slot, the channel's count left for the caller to move; cross is the delta
+// of the last audio byte on any channel, which this byte's delta replaces.
+// Inline: the decoding loop runs it with cross in a register. The caller
+// adapts the weights first when AdaptationDue.
+HotInline uint8_t PredictAudioByteIn(ChannelPredictor* p, uint8_t* row, int32_t* cross,
                                      int32_t error) {
   const int32_t x = *cross;
-  const int32_t delta = PredictDelta(p, p->deltas + slot, x, error);
-  LogByte(p, slot, error, x, delta);
+  const int32_t delta = PredictDelta(p, row, x, error);
+  LogByte(row, error, x, delta);
   const uint8_t out = uint8_t(p->prevByte + delta);
   p->prevByte = out;
   *cross = delta;
   return out;
 }
 
-// PredictAudioByteAt at the slot of the channel's count, which it moves on.
+// PredictAudioByteIn at the slot of the channel's count, which it moves on.
 HotInline uint8_t PredictAudioByte(ChannelPredictor* p, int32_t* cross, int32_t error) {
-  const uint8_t out = PredictAudioByteAt(p, p->sampleCount % AdaptationBytes, cross, error);
+  const uint8_t out =
+      PredictAudioByteIn(p, ChannelRow(p, p->sampleCount % AdaptationBytes), cross, error);
   p->sampleCount++;
   return out;
 }

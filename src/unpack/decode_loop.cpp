@@ -145,12 +145,15 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     ch = k + 1 == Channels ? 0 : k + 1;
     return true;
   };
+  // Each channel's row (see ChannelRow) at its slot at a stretch's start.
+  uint8_t* row[Channels];
   // A byte of channel k in a stretch of rounds that ends no window: its
-  // slot is given, and the count moves at the stretch's end.
-  auto quick = [&](uint32_t k, uint32_t slot) __attribute__((always_inline)) {
+  // slot is round i's from the stretch's start, and the count moves at the
+  // stretch's end.
+  auto quick = [&](uint32_t k, uint32_t i) __attribute__((always_inline)) {
     int32_t s;
     if (!symbol(k, &s)) return false;
-    at = w.Put(at, PredictAudioByteAt(&d->channels[k], slot, &x, s));
+    at = w.Put(at, PredictAudioByteIn(&d->channels[k], row[k] + 2 * i, &x, s));
     return true;
   };
   // The rest of the round the run starts in, then whole rounds.
@@ -166,30 +169,30 @@ __attribute__((noinline)) uint32_t DecodeAudioRunOf(Rar20Decoder* d, const Targe
     // its channel's slot at their start plus the round's number, and no
     // byte checks for an adaptation or moves a count.
     uint32_t rounds = (run - done) / Channels;
-    uint32_t first[Channels];
     for (uint32_t k = 0; k < Channels; k++) {
-      const ChannelPredictor* const p = &d->channels[k];
-      first[k] = p->sampleCount % AdaptationBytes;
-      const uint32_t room = AdaptationDue(p) ? 0 : AdaptationBytes - first[k];
+      ChannelPredictor* const p = &d->channels[k];
+      const uint32_t first = p->sampleCount % AdaptationBytes;
+      row[k] = ChannelRow(p, first);
+      const uint32_t room = AdaptationDue(p) ? 0 : AdaptationBytes - first;
       if (room < rounds) rounds = room;
     }
     // Where a header symbol stopped them: in round i, at channel partial.
     uint32_t i = 0, partial = 0;
     bool header = false;
     for (; i < rounds; i++) {
-      if (!quick(0, first[0] + i)) {
+      if (!quick(0, i)) {
         header = true;
         break;
       }
-      if (Channels > 1 && !quick(1, first[1] + i)) {
+      if (Channels > 1 && !quick(1, i)) {
         partial = 1, header = true;
         break;
       }
-      if (Channels > 2 && !quick(2, first[2] + i)) {
+      if (Channels > 2 && !quick(2, i)) {
         partial = 2, header = true;
         break;
       }
-      if (Channels > 3 && !quick(3, first[3] + i)) {
+      if (Channels > 3 && !quick(3, i)) {
         partial = 3, header = true;
         break;
       }
@@ -234,8 +237,8 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
   const int32_t w5 = p->weight5, lastDeltaWeight = p->deltaWeight[0] + w5;
   const int32_t secondWeight = p->deltaWeight[1], thirdWeight = p->deltaWeight[2],
                 fourthWeight = p->deltaWeight[3];
-  int16_t* const h = p->deltas + first;
-  int32_t delta1 = h[3], delta2 = h[2];
+  uint8_t* const row = ChannelRow(p, first);
+  int32_t delta1 = RowEntry<DeltasAt>(row, 3), delta2 = RowEntry<DeltasAt>(row, 2);
   int32_t firstCross = w5 * (*cross - delta1);
   uint8_t prev = uint8_t(p->prevByte);
   uint32_t done = 0;
@@ -247,12 +250,13 @@ __attribute__((noinline)) uint32_t DecodeMonoRun(Rar20Decoder* d, const Target<D
     if (!NarrowBitWord && done % 2 == 0) TopUpBits(&in);
     const int32_t s = EntrySignedValue(FinishEntry(table, &in, entry));
     if (s == AudioHeaderValue) break;
-    const int32_t known =
-        secondWeight * delta2 + thirdWeight * h[done + 1] + fourthWeight * h[done] + firstCross - s;
+    uint8_t* const byteRow = row + 2 * done;
+    const int32_t known = secondWeight * delta2 + thirdWeight * RowEntry<DeltasAt>(byteRow, 1) +
+                          fourthWeight * RowEntry<DeltasAt>(byteRow, 0) + firstCross - s;
     firstCross = 0;
     const int32_t delta = DeltaFromSum(known + lastDeltaWeight * delta1);
     // The cross delta logged is D1, but for the first byte (set below).
-    LogByte(p, first + done, s, delta1, delta);
+    LogByte(byteRow, s, delta1, delta);
     delta2 = delta1;
     delta1 = delta;
     prev = uint8_t(prev + delta);
