@@ -61,6 +61,14 @@ constexpr SymbolFields repLengthFields = RepLengthFields();
 
 }  // namespace
 
+void AssignTableFields(Rar20Decoder* d) {
+  d->literalTable.fields = literalFields.field;
+  d->distanceTable.fields = distanceFields.field;
+  d->repLengthTable.fields = repLengthFields.field;
+  d->levelTable.fields = plainFields.field;
+  for (HuffTable& t : d->audioTables) t.fields = audioFields.field;
+}
+
 void ReadBlockTables(Rar20Decoder* d) {
   BitInput* in = &d->input;
   NeedInput(in, HeaderReadAhead);

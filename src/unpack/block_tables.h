@@ -24,6 +24,11 @@ static_assert(ShortMatchValue > uint32_t(SymbolMatchFirst) &&
                   ShortMatchValue + MaxShortDistance <= NewMatchValue,
               "each kind of literal symbol in a range of values of its own");
 
+// Points each table at its alphabet's fields, so that a table no header has
+// built yet decodes by them too (a solid entry after a broken header may
+// use one).
+void AssignTableFields(Rar20Decoder* d);
+
 // Reads one block header at the input position and rebuilds the tables of
 // the coming block; sets dataError on a header no intact data has.
 void ReadBlockTables(Rar20Decoder* d);

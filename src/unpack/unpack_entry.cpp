@@ -69,6 +69,7 @@ void ReadTrailingTables(Rar20Decoder* d) {
 UnpackOutcome UnpackEntry(Rar20Decoder* d, const UnpackHandOver& job) {
   d->window = job.window;
   d->input.source = job.input;
+  AssignTableFields(d);
   ResetDecoder(d, job.solid);
   EntryProgress& e = d->entry;
   e = EntryProgress{};

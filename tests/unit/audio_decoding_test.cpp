@@ -195,6 +195,31 @@ TEST(AudioDecoding, ABlockHeaderRightAfterAnEntrysLastByteServesTheNextSolidEntr
   }
 }
 
+TEST(AudioDecoding, ASolidEntryAfterABrokenHeaderDecodesByTheTablesLeftUnbuilt) {
+  // The first entry's last literal is followed by an audio header of three
+  // channels whose first length repeats the one before it, which no header
+  // has: the entry is broken and no audio table is built. The solid entry
+  // after it decodes with the empty tables: every code is 15 bits of symbol
+  // 0, whose bytes predict to 0.
+  LzStream first;
+  first.Literal('a');
+  first.codes.literal.Put(first.w, SymbolNewTables);
+  first.w.Bits(0b1010, 4);  // audio, not delta, three channels
+  for (int i = 0; i < LevelSymbols; i++) first.w.Bits(5, 4);
+  CanonicalCode(std::vector<uint8_t>(LevelSymbols, 5)).Put(first.w, LevelRepeat);
+  const std::vector<uint8_t> second(8, 0xFF);
+  for (bool direct : {true, false}) {
+    DecodeRun run;
+    run.direct = direct;
+    run.Entry(first.Bytes(), 1);
+    EXPECT_TRUE(run.decoder.audioMode && run.decoder.dataError) << direct;
+    EXPECT_EQ(run.decoder.channelCount, 3u);
+    EXPECT_EQ(run.Entry(second, 3, true), std::vector<uint8_t>(3, 0)) << direct;
+    EXPECT_FALSE(run.decoder.dataError) << direct;
+    EXPECT_EQ(run.decoder.input.bytePos * 8 + run.decoder.input.bitPos, 45u) << direct;
+  }
+}
+
 TEST(AudioDecoding, TheLoopGivesWhatByteByByteDecodingGives) {
   // A 3-channel block that ends as every channel ends its first window (the
   // loop leaves their adaptations to each channel's next byte: channel 0's
